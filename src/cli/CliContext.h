@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ToolPaths.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+namespace quorvane::cli {
+
+// A malformed command line; the front end prints the text and the usage, and exits 2.
+class UsageError final : public std::runtime_error
+{
+public:
+    explicit UsageError(const QString &text);
+};
+
+// The words of one subcommand, consumed as the subcommand reads them; whatever is left is an error.
+class ArgumentList
+{
+public:
+    explicit ArgumentList(QStringList words);
+
+    bool takeFlag(const QString &name);
+    std::optional<QString> takeOption(const QString &name);
+    QString takePositional(const QString &what);
+    std::optional<QString> takeOptionalPositional();
+    // Call once every option has been taken: anything left over is reported.
+    void expectEnd() const;
+
+private:
+    QStringList m_words;
+};
+
+// What every subcommand shares: the user's tool overrides and how results are printed.
+struct CliContext
+{
+    ToolPaths paths;
+    bool json = false;
+
+    void print(const QString &text) const;
+    void printJson(const QJsonObject &object) const;
+    void printJson(const QJsonArray &array) const;
+};
+
+} // namespace quorvane::cli

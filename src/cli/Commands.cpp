@@ -1,0 +1,12 @@
+#include "Commands.h"
+
+namespace quorvane::cli {
+
+QList<Command> allCommands()
+{
+    QList<Command> commands;
+    commands += toolCommands();
+    return commands;
+}
+
+} // namespace quorvane::cli

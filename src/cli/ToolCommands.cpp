@@ -1,0 +1,66 @@
+#include "ADBService.h"
+#include "Commands.h"
+#include "RuntimeLocator.h"
+
+namespace quorvane::cli {
+
+namespace {
+
+QString describeTool(const QString &name, bool found, const std::optional<QString> &path,
+                     const std::optional<QString> &version)
+{
+    if (!found)
+        return QStringLiteral("%1: not found").arg(name);
+    if (!path)
+        return QStringLiteral("%1: found, but its version could not be read").arg(name);
+    return QStringLiteral("%1: %2 (%3)").arg(name, *path, version.value_or(QString()));
+}
+
+QCoro::Task<int> runtime(CliContext context, ArgumentList arguments)
+{
+    arguments.expectEnd();
+    const RuntimeLocator locator{context.paths.adbOverride, context.paths.scrcpyOverride};
+    const RuntimeStatus status = co_await locator.probeStatus();
+    if (context.json) {
+        context.printJson(toJson(status));
+    } else {
+        context.print(
+            describeTool(QStringLiteral("adb"), status.adbFound, status.adbPath, status.adbVersion));
+        context.print(describeTool(QStringLiteral("scrcpy"), status.scrcpyFound, status.scrcpyPath,
+                                   status.scrcpyVersion));
+    }
+    co_return 0;
+}
+
+QCoro::Task<int> devices(CliContext context, ArgumentList arguments)
+{
+    arguments.expectEnd();
+    const QList<DeviceInfo> devices = co_await ADBService{context.paths}.listDevices();
+    if (context.json) {
+        QJsonArray array;
+        for (const DeviceInfo &device : devices)
+            array.append(toJson(device));
+        context.printJson(array);
+        co_return 0;
+    }
+    if (devices.isEmpty())
+        context.print(QStringLiteral("No devices attached."));
+    for (const DeviceInfo &device : devices)
+        context.print(QStringLiteral("%1\t%2\t%3\t%4")
+                          .arg(device.serial, device.state, device.displayName(), device.connectionKind));
+    co_return 0;
+}
+
+} // namespace
+
+QList<Command> toolCommands()
+{
+    return {
+        {QStringLiteral("runtime"),
+         QStringLiteral("runtime                 where adb and scrcpy are, and their versions"), runtime},
+        {QStringLiteral("devices"), QStringLiteral("devices                 the phones adb can see"),
+         devices},
+    };
+}
+
+} // namespace quorvane::cli

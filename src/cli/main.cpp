@@ -1,0 +1,70 @@
+#include "Commands.h"
+#include "Errors.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace quorvane;
+using namespace quorvane::cli;
+
+namespace {
+
+QString usage()
+{
+    QString text = QStringLiteral(
+        "Usage: quorvanectl [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]\n\nCommands:\n");
+    for (const Command &command : allCommands())
+        text += QStringLiteral("  ") + command.synopsis + QLatin1Char('\n');
+    return text;
+}
+
+// Takes the options every subcommand shares, wherever they stand.
+CliContext takeCommonOptions(ArgumentList &arguments)
+{
+    CliContext context;
+    context.json = arguments.takeFlag(QStringLiteral("--json"));
+    context.paths.adbOverride = arguments.takeOption(QStringLiteral("--adb"));
+    context.paths.scrcpyOverride = arguments.takeOption(QStringLiteral("--scrcpy"));
+    return context;
+}
+
+QCoro::Task<int> run(QStringList words)
+{
+    QTextStream err(stderr);
+    try {
+        ArgumentList arguments(words);
+        const CliContext context = takeCommonOptions(arguments);
+        const QString name = arguments.takePositional(QStringLiteral("command"));
+        for (const Command &command : allCommands()) {
+            if (command.name == name)
+                co_return co_await command.run(context, arguments);
+        }
+        throw UsageError(QStringLiteral("Unknown command: %1").arg(name));
+    } catch (const UsageError &error) {
+        err << QString::fromUtf8(error.what()) << "\n\n" << usage();
+        co_return 2;
+    } catch (const std::exception &error) {
+        err << QString::fromUtf8(error.what()) << Qt::endl;
+        co_return 1;
+    }
+}
+
+QCoro::Task<void> runAndExit(QStringList words)
+{
+    const int code = co_await run(std::move(words));
+    QCoreApplication::exit(code);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QStringList words = QCoreApplication::arguments();
+    words.removeFirst();
+    QTimer::singleShot(0, &application, [words] { runAndExit(words); });
+    return QCoreApplication::exec();
+}

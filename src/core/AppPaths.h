@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace quorvane {
+
+// The one place that names the application's folders and data files. Each call creates the folders it
+// returns, so callers can write at once; failures are FileSystemError with the operating system's text.
+namespace AppPaths {
+
+QString appSupportFolder();
+QString learnedProfilesFile();
+QString savedProfilesFile();
+QString wirelessDevicesFile();
+QString desktopBackupFile();
+QString desktopDiagnosticsFolder();
+// The user's media root when given, else the default; its Recordings and Screenshots folders exist after.
+QString mediaRoot(const std::optional<QString> &override);
+
+} // namespace AppPaths
+} // namespace quorvane

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QCoroTask>
+
+#include <chrono>
+
+class QObject;
+class QProcess;
+
+namespace quorvane {
+
+// Resumes once the process has finished or failed to start (QCoro's waitForStarted misses the latter,
+// and its waitForFinished adds a 30 s limit). Never times out.
+QCoro::Task<void> processEnded(QProcess *process);
+
+// A sleep on a precise timer: QCoro::sleepFor may fire a little early, which matters for the watch checks.
+QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration);
+
+// The owner of every short-lived child process: destroying it at quit ends any child still running,
+// so a dropped task never leaves an orphan behind.
+QObject *childProcessOwner();
+
+} // namespace quorvane

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace quorvane {
+
+// Presence of the two tools as shown to the user.
+struct RuntimeStatus
+{
+    bool adbFound = false;
+    bool scrcpyFound = false;
+    std::optional<QString> adbPath;
+    std::optional<QString> scrcpyPath;
+    std::optional<QString> adbVersion;
+    std::optional<QString> scrcpyVersion;
+
+    bool operator==(const RuntimeStatus &) const = default;
+};
+
+// One transport of the adb server's device list.
+struct DeviceInfo
+{
+    QString serial;
+    QString state;
+    std::optional<QString> model;
+    std::optional<QString> product;
+    std::optional<QString> device;
+    QString connectionKind;
+
+    const QString &id() const { return serial; }
+    QString displayName() const { return model.value_or(serial); }
+    bool isWireless() const { return connectionKind == QLatin1String("wireless"); }
+
+    bool operator==(const DeviceInfo &) const = default;
+};
+
+// JSON forms with the field names as keys; absent optionals are left out.
+QJsonObject toJson(const RuntimeStatus &status);
+QJsonObject toJson(const DeviceInfo &device);
+
+// Puts value under key only when it is present: the shared rule of every JSON form here.
+void insertOptional(QJsonObject &object, const QString &key, const std::optional<QString> &value);
+
+} // namespace quorvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <QCoroTask>
+
+namespace quorvane {
+
+using Environment = QMap<QString, QString>;
+
+struct ProcessResult
+{
+    QString stdout_;
+    QString stderr_;
+    int statusCode = 0;
+    bool exitedCleanly = false;
+
+    bool operator==(const ProcessResult &) const = default;
+};
+
+// Runs short-lived commands to completion and collects what they print. No time limit: a child that
+// never exits keeps its caller waiting, by design.
+namespace ProcessRunner {
+
+// An empty environment means the child inherits ours unchanged; otherwise the entries are added to it.
+QCoro::Task<ProcessResult> runCollect(QString executable, QStringList arguments,
+                                      Environment environment = {});
+
+// The trimmed standard output (or standard error when that is all there is) of a clean exit;
+// ProcessError::launchFailed with the command's own words otherwise.
+QCoro::Task<QString> output(QString executable, QStringList arguments, Environment environment = {});
+
+// What output() makes of a finished run; separate so the rule can be checked without a child.
+QString outputOf(const ProcessResult &result);
+
+// True when path names an existing file the user may execute. A bare name never counts: nothing
+// here searches PATH.
+bool isUsableExecutable(const QString &path);
+
+} // namespace ProcessRunner
+} // namespace quorvane

@@ -1,0 +1,204 @@
+#include "Await.h"
+#include "Errors.h"
+#include "ProcessRunner.h"
+#include "TestHome.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <QCoroTask>
+
+using namespace quorvane;
+
+namespace {
+
+const QString shell = QStringLiteral("/bin/sh");
+
+QStringList script(const QString &text)
+{
+    return {QStringLiteral("-c"), text};
+}
+
+} // namespace
+
+class TestProcessRunner final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void outputRule_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("expectedError");
+        QTest::addColumn<int>("expectedExitCode");
+
+        QTest::newRow("silent success") << "exit 0"
+                                        << ""
+                                        << "" << 0;
+        QTest::newRow("stderr only on success") << "printf abc >&2"
+                                                << "abc"
+                                                << "" << 0;
+        QTest::newRow("stdout preferred on success") << "echo out; echo err >&2"
+                                                     << "out"
+                                                     << "" << 0;
+        QTest::newRow("trimmed") << "printf '  \\n\\tvalue \\n\\n'"
+                                 << "value"
+                                 << "" << 0;
+        QTest::newRow("silent failure") << "exit 1"
+                                        << ""
+                                        << "Command failed without output. (exit code 1)" << 1;
+        QTest::newRow("stderr preferred on failure") << "echo out; echo ' err ' >&2; exit 3"
+                                                     << ""
+                                                     << "err (exit code 3)" << 3;
+        QTest::newRow("stdout when stderr is empty") << "echo only-out; exit 2"
+                                                     << ""
+                                                     << "only-out (exit code 2)" << 2;
+        QTest::newRow("signal death") << "kill -9 $$"
+                                      << ""
+                                      << "Command failed without output. (exit code 9)" << 9;
+    }
+
+    void outputRule()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, expected);
+        QFETCH(QString, expectedError);
+        QFETCH(int, expectedExitCode);
+        try {
+            const QString text = test::await(ProcessRunner::output(shell, script(command)));
+            QVERIFY2(expectedError.isEmpty(), "the command should have failed");
+            QCOMPARE(text, expected);
+        } catch (const ProcessError &error) {
+            QCOMPARE(error.text(), expectedError);
+            QCOMPARE(error.kind(), ProcessError::Kind::LaunchFailed);
+            QCOMPARE(error.exitCode(), expectedExitCode);
+        }
+    }
+
+    void collectsLargeOutputOnBothStreams()
+    {
+        const auto result = test::await(ProcessRunner::runCollect(
+            shell, script(QStringLiteral("head -c 3000000 /dev/zero | tr '\\0' a & "
+                                         "head -c 2000000 /dev/zero | tr '\\0' b >&2; wait"))));
+        QCOMPARE(result.stdout_.size(), 3000000);
+        QCOMPARE(result.stderr_.size(), 2000000);
+        QCOMPARE(result.stdout_.count(QLatin1Char('a')), 3000000);
+        QVERIFY(result.exitedCleanly);
+    }
+
+    void reportsExitStatus_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("statusCode");
+        QTest::addColumn<bool>("clean");
+        QTest::newRow("clean") << "true" << 0 << true;
+        QTest::newRow("exit 7") << "exit 7" << 7 << false;
+        QTest::newRow("killed by SIGTERM") << "kill -15 $$" << 15 << false;
+        QTest::newRow("killed by SIGKILL") << "kill -9 $$" << 9 << false;
+    }
+
+    void reportsExitStatus()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, statusCode);
+        QFETCH(bool, clean);
+        const auto result = test::await(ProcessRunner::runCollect(shell, script(command)));
+        QCOMPARE(result.statusCode, statusCode);
+        QCOMPARE(result.exitedCleanly, clean);
+    }
+
+    void repairsInvalidUtf8()
+    {
+        const auto result =
+            test::await(ProcessRunner::runCollect(shell, script(QStringLiteral("printf 'a\\377b' >&2"))));
+        QCOMPARE(result.stderr_, QStringLiteral("a\uFFFDb"));
+    }
+
+    void mergesEnvironment()
+    {
+        qputenv("QUORVANE_INHERITED", "kept");
+        const Environment environment{{QStringLiteral("PATH"), QStringLiteral("/nowhere:/usr/bin:/bin")},
+                                      {QStringLiteral("QUORVANE_ADDED"), QStringLiteral("added")}};
+        const QString text = test::await(ProcessRunner::output(
+            shell, script(QStringLiteral("echo \"$PATH|$QUORVANE_ADDED|$QUORVANE_INHERITED\"")),
+            environment));
+        QCOMPARE(text, QStringLiteral("/nowhere:/usr/bin:/bin|added|kept"));
+    }
+
+    void emptyEnvironmentInherits()
+    {
+        qputenv("QUORVANE_INHERITED", "plain");
+        const QString text =
+            test::await(ProcessRunner::output(shell, script(QStringLiteral("echo $QUORVANE_INHERITED"))));
+        QCOMPARE(text, QStringLiteral("plain"));
+    }
+
+    void refusesUnusableExecutables_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::newRow("bare name") << "adb";
+        QTest::newRow("missing file") << "/nonexistent/quorvane/adb";
+        QTest::newRow("folder") << "/tmp";
+        QTest::newRow("not executable") << "$HOME/plain";
+    }
+
+    void refusesUnusableExecutables()
+    {
+        QFETCH(QString, executable);
+        test::TestHome home;
+        QFile plain(home.file(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        executable.replace(QStringLiteral("$HOME"), home.path());
+        try {
+            test::await(ProcessRunner::runCollect(executable, {}));
+            QFAIL("the run should have been refused");
+        } catch (const ProcessError &error) {
+            QCOMPARE(error.kind(), ProcessError::Kind::SpawnFailed);
+            QCOMPARE(error.text(),
+                     QStringLiteral("Process spawn failed: Executable not found at %1.").arg(executable));
+        }
+    }
+
+    void passesOnTheSystemsStartFailure()
+    {
+        test::TestHome home;
+        // Executable bits but no interpreter line and no machine code: the kernel refuses to run it.
+        const QString path =
+            test::writeExecutable(home.file(QStringLiteral("bin/broken")), QStringLiteral("\x01\x02"));
+        try {
+            test::await(ProcessRunner::runCollect(path, {}));
+            QFAIL("the start should have failed");
+        } catch (const ProcessError &) {
+            QFAIL("a start refused by the system is not a ProcessError");
+        } catch (const FileSystemError &error) {
+            QVERIFY(!error.text().isEmpty());
+        }
+    }
+
+    void runsManyCommandsAtOnce()
+    {
+        constexpr int count = 24;
+        auto all = []() -> QCoro::Task<QStringList> {
+            std::vector<QCoro::Task<QString>> tasks;
+            for (int i = 0; i < count; ++i)
+                tasks.push_back(
+                    ProcessRunner::output(shell, script(QStringLiteral("sleep 0.2; echo %1").arg(i))));
+            QStringList outputs;
+            for (auto &task : tasks)
+                outputs.append(co_await task);
+            co_return outputs;
+        };
+        QElapsedTimer timer;
+        timer.start();
+        const QStringList outputs = test::await(all());
+        QCOMPARE(outputs.size(), count);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(outputs.at(i), QString::number(i));
+        QVERIFY2(timer.elapsed() < 0.2 * count * 1000 / 2, "the commands did not run concurrently");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcessRunner)
+#include "tst_processrunner.moc"

@@ -1,0 +1,43 @@
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace quorvane::test {
+
+TestHome::TestHome()
+    : m_previousHome(qgetenv("HOME"))
+{
+    qputenv("HOME", m_dir.path().toUtf8());
+    for (const char *variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
+        qunsetenv(variable);
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+TestHome::~TestHome()
+{
+    qputenv("HOME", m_previousHome);
+}
+
+QString TestHome::file(const QString &relative) const
+{
+    const QString path = m_dir.filePath(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return path;
+}
+
+QString writeExecutable(const QString &path, const QString &script)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(script.toUtf8());
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return path;
+}
+
+} // namespace quorvane::test

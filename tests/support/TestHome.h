@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace quorvane::test {
+
+// A fresh, empty home folder for one test: standard paths point inside it until it is destroyed.
+class TestHome
+{
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    // A file path inside the home; the folders on the way are created.
+    QString file(const QString &relative) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previousHome;
+};
+
+// Writes an executable script (a stand-in tool for tests) and returns its path.
+QString writeExecutable(const QString &path, const QString &script);
+
+} // namespace quorvane::test
