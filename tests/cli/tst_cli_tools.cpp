@@ -1,0 +1,105 @@
+#include "Quorvanectl.h"
+#include "TestHome.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace quorvane;
+
+// quorvanectl's conventions, with a stand-in adb whose output we choose.
+class TestCliTools final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+
+    QString fakeAdb(const QString &body)
+    {
+        return test::writeExecutable(m_home->file(QStringLiteral("tools/adb")),
+                                     QStringLiteral("#!/bin/sh\n") + body);
+    }
+
+private slots:
+    void init() { m_home = std::make_unique<test::TestHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void devicesAsJson()
+    {
+        const QString adb =
+            fakeAdb(QStringLiteral("[ \"$1 $2\" = 'devices -l' ] || exit 9\n"
+                                   "echo '* daemon started successfully' >&2\n"
+                                   "printf 'List of devices attached\\n"
+                                   "R5CW20ABCDE            device usb:1-1 product:dm1qxeea model:SM_S911B "
+                                   "device:dm1q transport_id:1\\n"
+                                   "192.168.1.20:5555      unauthorized transport_id:7\\n\\n'\n"));
+        const auto result = test::runQuorvanectl(
+            {QStringLiteral("--json"), QStringLiteral("devices"), QStringLiteral("--adb"), adb});
+        QCOMPARE(result.statusCode, 0);
+        const QJsonArray expected{
+            QJsonObject{{QStringLiteral("serial"), QStringLiteral("R5CW20ABCDE")},
+                        {QStringLiteral("state"), QStringLiteral("device")},
+                        {QStringLiteral("model"), QStringLiteral("SM_S911B")},
+                        {QStringLiteral("product"), QStringLiteral("dm1qxeea")},
+                        {QStringLiteral("device"), QStringLiteral("dm1q")},
+                        {QStringLiteral("connectionKind"), QStringLiteral("usb")}},
+            QJsonObject{{QStringLiteral("serial"), QStringLiteral("192.168.1.20:5555")},
+                        {QStringLiteral("state"), QStringLiteral("unauthorized")},
+                        {QStringLiteral("connectionKind"), QStringLiteral("wireless")}}};
+        QCOMPARE(test::jsonOutput(result).array(), expected);
+    }
+
+    void failureTextGoesToStandardError()
+    {
+        const QString adb = fakeAdb(QStringLiteral("echo 'adb: protocol fault' >&2; exit 1\n"));
+        const auto result = test::runQuorvanectl({QStringLiteral("devices"), QStringLiteral("--adb"), adb});
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stderr_, QStringLiteral("adb: protocol fault (exit code 1)\n"));
+        QCOMPARE(result.stdout_, QString());
+    }
+
+    void runtimeAsJsonLeavesOutAbsentFields()
+    {
+        const QString adb =
+            fakeAdb(QStringLiteral("echo 'Android Debug Bridge version 1.0.41'; echo 'Version 35'\n"));
+        const auto result = test::runQuorvanectl({QStringLiteral("runtime"), QStringLiteral("--json"),
+                                                  QStringLiteral("--adb"), adb, QStringLiteral("--scrcpy"),
+                                                  m_home->path() + QStringLiteral("/missing/scrcpy")});
+        QCOMPARE(result.statusCode, 0);
+        const QJsonObject status = test::jsonOutput(result).object();
+        QCOMPARE(status.value(QStringLiteral("adbFound")), QJsonValue(true));
+        QCOMPARE(status.value(QStringLiteral("adbPath")), QJsonValue(adb));
+        QCOMPARE(status.value(QStringLiteral("adbVersion")),
+                 QJsonValue(QStringLiteral("Android Debug Bridge version 1.0.41")));
+        // scrcpy may exist on the machine's PATH; if not, its fields must be left out rather than null.
+        if (!status.value(QStringLiteral("scrcpyFound")).toBool())
+            QVERIFY(!status.contains(QStringLiteral("scrcpyPath")));
+    }
+
+    void usageErrorsExitTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("no command") << QStringList{} << "Missing command.";
+        QTest::newRow("unknown command")
+            << QStringList{QStringLiteral("frobnicate")} << "Unknown command: frobnicate";
+        QTest::newRow("option without value")
+            << QStringList{QStringLiteral("devices"), QStringLiteral("--adb")} << "--adb needs a value.";
+        QTest::newRow("stray argument") << QStringList{QStringLiteral("devices"), QStringLiteral("extra")}
+                                        << "Unexpected argument: extra";
+    }
+
+    void usageErrorsExitTwo()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, firstLine);
+        const auto result = test::runQuorvanectl(arguments);
+        QCOMPARE(result.statusCode, 2);
+        QCOMPARE(result.stderr_.section(QLatin1Char('\n'), 0, 0), firstLine);
+        QVERIFY(result.stderr_.contains(QStringLiteral("Usage: quorvanectl")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliTools)
+#include "tst_cli_tools.moc"
