@@ -35,7 +35,8 @@ QCoro::Task<int> runtime(CliContext context, ArgumentList arguments)
 QCoro::Task<int> devices(CliContext context, ArgumentList arguments)
 {
     arguments.expectEnd();
-    const QList<DeviceInfo> devices = co_await ADBService{context.paths}.listDevices();
+    const ADBService adb{context.paths};
+    const QList<DeviceInfo> devices = co_await adb.listDevices();
     if (context.json) {
         QJsonArray array;
         for (const DeviceInfo &device : devices)

@@ -37,8 +37,10 @@ QCoro::Task<int> run(QStringList words)
         const CliContext context = takeCommonOptions(arguments);
         const QString name = arguments.takePositional(QStringLiteral("command"));
         for (const Command &command : allCommands()) {
-            if (command.name == name)
-                co_return co_await command.run(context, arguments);
+            if (command.name != name)
+                continue;
+            QCoro::Task<int> task = command.run(context, arguments);
+            co_return co_await std::move(task);
         }
         throw UsageError(QStringLiteral("Unknown command: %1").arg(name));
     } catch (const UsageError &error) {
