@@ -10,16 +10,6 @@ namespace quorvane::AppPaths {
 
 namespace {
 
-QString ensureFolder(const QString &path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
-    if (error)
-        throw FileSystemError(QStringLiteral("Could not create the folder “%1”: %2.")
-                                  .arg(path, QString::fromStdString(error.message())));
-    return path;
-}
-
 QString systemFolder(QStandardPaths::StandardLocation location)
 {
     const QString folder = QStandardPaths::writableLocation(location);
@@ -35,6 +25,16 @@ QString inAppFolder(const QString &name)
 }
 
 } // namespace
+
+QString ensureFolder(const QString &path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
+    if (error)
+        throw FileSystemError(QStringLiteral("Could not create the folder “%1”: %2.")
+                                  .arg(path, QString::fromStdString(error.message())));
+    return path;
+}
 
 QString appSupportFolder()
 {

@@ -10,6 +10,9 @@ namespace quorvane {
 // returns, so callers can write at once; failures are FileSystemError with the operating system's text.
 namespace AppPaths {
 
+// Creates the folder with any missing parents and returns it.
+QString ensureFolder(const QString &path);
+
 QString appSupportFolder();
 QString learnedProfilesFile();
 QString savedProfilesFile();

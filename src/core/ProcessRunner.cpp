@@ -30,7 +30,8 @@ QProcessEnvironment mergedEnvironment(const Environment &environment)
 
 } // namespace
 
-QCoro::Task<ProcessResult> runCollect(QString executable, QStringList arguments, Environment environment)
+QCoro::Task<RawProcessResult> runCollectRaw(QString executable, QStringList arguments,
+                                            Environment environment)
 {
     if (!isUsableExecutable(executable))
         throw ProcessError::spawnFailed(QStringLiteral("Executable not found at %1.").arg(executable));
@@ -49,13 +50,21 @@ QCoro::Task<ProcessResult> runCollect(QString executable, QStringList arguments,
         process->deleteLater();
         throw FileSystemError(reason);
     }
-    ProcessResult result;
-    result.stdout_ = QString::fromUtf8(process->readAllStandardOutput());
-    result.stderr_ = QString::fromUtf8(process->readAllStandardError());
+    RawProcessResult result;
+    result.stdout_ = process->readAllStandardOutput();
+    result.stderr_ = process->readAllStandardError();
     result.statusCode = process->exitCode();
     result.exitedCleanly = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
     process->deleteLater();
     co_return result;
+}
+
+QCoro::Task<ProcessResult> runCollect(QString executable, QStringList arguments, Environment environment)
+{
+    const RawProcessResult raw =
+        co_await runCollectRaw(std::move(executable), std::move(arguments), std::move(environment));
+    co_return ProcessResult{QString::fromUtf8(raw.stdout_), QString::fromUtf8(raw.stderr_), raw.statusCode,
+                            raw.exitedCleanly};
 }
 
 QString outputOf(const ProcessResult &result)

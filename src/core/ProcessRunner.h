@@ -20,6 +20,15 @@ struct ProcessResult
     bool operator==(const ProcessResult &) const = default;
 };
 
+// The same, with both streams as the raw bytes the child wrote (a screenshot's PNG, say).
+struct RawProcessResult
+{
+    QByteArray stdout_;
+    QByteArray stderr_;
+    int statusCode = 0;
+    bool exitedCleanly = false;
+};
+
 // Runs short-lived commands to completion and collects what they print. No time limit: a child that
 // never exits keeps its caller waiting, by design.
 namespace ProcessRunner {
@@ -27,6 +36,9 @@ namespace ProcessRunner {
 // An empty environment means the child inherits ours unchanged; otherwise the entries are added to it.
 QCoro::Task<ProcessResult> runCollect(QString executable, QStringList arguments,
                                       Environment environment = {});
+
+QCoro::Task<RawProcessResult> runCollectRaw(QString executable, QStringList arguments,
+                                            Environment environment = {});
 
 // The trimmed standard output (or standard error when that is all there is) of a clean exit;
 // ProcessError::launchFailed with the command's own words otherwise.

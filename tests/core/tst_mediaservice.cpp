@@ -1,0 +1,200 @@
+#include "Errors.h"
+#include "MediaService.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace quorvane;
+
+namespace {
+
+MediaService atFixedTime(std::optional<QString> mediaRoot = std::nullopt)
+{
+    MediaService media;
+    media.mediaRootOverride = std::move(mediaRoot);
+    media.clock = [] { return QDateTime(QDate(2025, 3, 1), QTime(14, 5, 9)); };
+    return media;
+}
+
+const char *const displayDump = R"(DISPLAY MANAGER (dumpsys display)
+  Logical Displays: size=3
+  Display 0:
+    mDisplayId=0
+    mPhase=1
+    mLayerStack=0
+    mHasContent=true
+    mPrimaryDisplayDevice=Built-in Screen (local:4619827259835644672)
+  Display 2:
+    mDisplayId=2
+    mPhase=1
+    mPrimaryDisplayDevice=scrcpy (virtual:com.android.shell,10000,scrcpy,0)
+  Display 3:
+    mDisplayId=3
+    mPrimaryDisplayDevice=Overlay #1
+  Display 4:
+    mDisplayId=4
+    a
+    b
+    c
+    d
+    e
+    f
+    g
+    h
+    mPrimaryDisplayDevice=Too Far (local:9)
+  Display 5:
+    mDisplayId=5
+    mPrimaryDisplayDevice=odd) name (x
+)";
+
+} // namespace
+
+class TestMediaService final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordingDestination_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("usb serial") << "ABC"
+                                    << "Tessaro-14-05-09-ABC.mp4";
+        QTest::newRow("no serial") << QString() << "Tessaro-14-05-09.mp4";
+        QTest::newRow("wireless serial keeps its colon") << "192.168.1.20:5555"
+                                                         << "Tessaro-14-05-09-192.168.1.20:5555.mp4";
+        QTest::newRow("path separators never leave the folder") << "../../evil/x"
+                                                                << "Tessaro-14-05-09-.._.._evil_x.mp4";
+        QTest::newRow("control characters") << "a\nb"
+                                            << "Tessaro-14-05-09-a_b.mp4";
+    }
+
+    void recordingDestination()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, fileName);
+        test::TestHome home;
+        const MediaService media = atFixedTime();
+        const QString path =
+            media.recordingDestination(serial.isNull() ? std::nullopt : std::optional(serial));
+        const QString expectedFolder = media.mediaRoot() + QStringLiteral("/Recordings/2025-03-01");
+        QCOMPARE(path, expectedFolder + QLatin1Char('/') + fileName);
+        QVERIFY(QFileInfo(expectedFolder).isDir());
+    }
+
+    void recordingsOverrideGetsTheDayFolder()
+    {
+        test::TestHome home;
+        MediaService media = atFixedTime();
+        media.recordingsOverride = home.path() + QStringLiteral("/mine");
+        QCOMPARE(media.recordingDestination(QStringLiteral("S")),
+                 home.path() + QStringLiteral("/mine/2025-03-01/Tessaro-14-05-09-S.mp4"));
+        QVERIFY(QFileInfo(home.path() + QStringLiteral("/mine/2025-03-01")).isDir());
+    }
+
+    void rootsFollowOverrides()
+    {
+        test::TestHome home;
+        MediaService media = atFixedTime(home.path() + QStringLiteral("/media"));
+        QCOMPARE(media.recordingsRoot(), home.path() + QStringLiteral("/media/Recordings"));
+        QCOMPARE(media.screenshotsRoot(), home.path() + QStringLiteral("/media/Screenshots"));
+        media.screenshotsOverride = QStringLiteral("/elsewhere/shots");
+        QCOMPARE(media.screenshotsRoot(), QStringLiteral("/elsewhere/shots"));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/elsewhere/shots")));
+    }
+
+    void opensFoldersThroughTheOpener()
+    {
+        test::TestHome home;
+        QStringList opened;
+        MediaService::setFolderOpener([&opened](const QString &folder) { opened << folder; });
+        const MediaService media = atFixedTime(home.path() + QStringLiteral("/m"));
+        QCOMPARE(media.openMediaFolder(), home.path() + QStringLiteral("/m"));
+        QCOMPARE(media.openRecordingsFolder(), home.path() + QStringLiteral("/m/Recordings"));
+        QCOMPARE(opened, (QStringList{home.path() + QStringLiteral("/m"),
+                                      home.path() + QStringLiteral("/m/Recordings")}));
+    }
+
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("empty") << qint64(0) << true;
+        QTest::newRow("exactly 500 MiB") << qint64(524288000) << true;
+        QTest::newRow("one byte more") << qint64(524288001) << false;
+    }
+
+    void fileSizeLimit()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, allowed);
+        QCOMPARE(MediaService::isFileSizeAllowed(bytes), allowed);
+        QCOMPARE(MediaService::pushTargetDirectory(), QStringLiteral("/sdcard/Download/"));
+    }
+
+    void logicalDisplayDevice_data()
+    {
+        QTest::addColumn<quint32>("id");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("uniqueId");
+        QTest::newRow("local id") << 0u << true << "Built-in Screen "
+                                  << "local:4619827259835644672";
+        QTest::newRow("virtual display") << 2u << true << "scrcpy "
+                                         << "virtual:com.android.shell,10000,scrcpy,0";
+        QTest::newRow("no parentheses") << 3u << true << "Overlay #1"
+                                        << "";
+        QTest::newRow("device line nine lines below") << 4u << false << ""
+                                                      << "";
+        QTest::newRow("parentheses the wrong way round") << 5u << true << "odd) name (x"
+                                                         << "";
+        QTest::newRow("unknown display") << 7u << false << ""
+                                         << "";
+    }
+
+    void logicalDisplayDevice()
+    {
+        QFETCH(quint32, id);
+        QFETCH(bool, found);
+        QFETCH(QString, name);
+        QFETCH(QString, uniqueId);
+        const auto device = MediaService::logicalDisplayDevice(QString::fromUtf8(displayDump), id);
+        QCOMPARE(device.has_value(), found);
+        if (found)
+            QCOMPARE(*device, (DisplayDevice{name, uniqueId}));
+    }
+
+    void surfaceflingerDisplayID_data()
+    {
+        QTest::addColumn<QString>("dump");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        const QString dump = QStringLiteral(
+            "Display 4619827259835644672 (HWC display 0): port=0 pnpId=GGL displayName=\"Built-in Screen\"\n"
+            "Display 11529215046068469762 (virtual) displayName=\"scrcpy\"\n"
+            "Virtual display displayName=\"broken\"\n"
+            "42 displayName=\"bare\"\n");
+        QTest::newRow("physical") << dump << "Built-in Screen"
+                                  << "4619827259835644672";
+        QTest::newRow("virtual") << dump << "scrcpy"
+                                 << "11529215046068469762";
+        QTest::newRow("bare id first") << dump << "bare"
+                                       << "42";
+        QTest::newRow("first token not numeric") << dump << "broken" << QString();
+        QTest::newRow("missing") << dump << "other" << QString();
+        QTest::newRow("single piece") << QStringLiteral("displayName=\"solo\"") << "solo" << QString();
+    }
+
+    void surfaceflingerDisplayID()
+    {
+        QFETCH(QString, dump);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QCOMPARE(MediaService::surfaceflingerDisplayID(dump, name).value_or(QString()), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMediaService)
+#include "tst_mediaservice.moc"
