@@ -1,0 +1,359 @@
+#include "WirelessService.h"
+
+#include "Async.h"
+#include "DecimalText.h"
+#include "Errors.h"
+#include "ProcessRunner.h"
+
+#include <QDateTime>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+const QString usb = QStringLiteral("usb");
+const QString wireless = QStringLiteral("wireless");
+
+ScrcpyError badAddress()
+{
+    return ScrcpyError::invalidInput(
+        QStringLiteral("Enter a valid host:port address, for example 192.168.1.20:37123."));
+}
+
+// What the user sees as characters, not UTF-16 units: an emoji counts once.
+qsizetype perceivedLength(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() >= 0)
+        ++count;
+    return count;
+}
+
+bool isDecimalDigits(const QString &text)
+{
+    const QList<uint> scalars = text.toUcs4();
+    return std::all_of(scalars.cbegin(), scalars.cend(),
+                       [](uint scalar) { return QChar::category(scalar) == QChar::Number_DecimalDigit; });
+}
+
+const DeviceInfo *findSerial(const QList<DeviceInfo> &devices, const QString &serial)
+{
+    const auto it = std::find_if(devices.cbegin(), devices.cend(),
+                                 [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    return it == devices.cend() ? nullptr : &*it;
+}
+
+bool sameIdentityFields(const DeviceInfo &a, const DeviceInfo &b)
+{
+    return a.model && a.product && a.device && b.model && b.product && b.device && *a.model == *b.model &&
+           *a.product == *b.product && *a.device == *b.device;
+}
+
+QString noLongerVisible()
+{
+    return QStringLiteral("The selected phone is no longer visible to ADB.");
+}
+
+} // namespace
+
+bool IPv4::isValid(const QString &token)
+{
+    const QStringList pieces = token.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (pieces.size() != 4)
+        return false;
+    return std::all_of(pieces.cbegin(), pieces.cend(), [](const QString &piece) {
+        const auto value = DecimalText::toUInt32(piece);
+        return value && *value <= 255;
+    });
+}
+
+QString WirelessService::validateAddress(const QString &text)
+{
+    const QString address = text.trimmed();
+    const bool innerSpace =
+        std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.isSpace(); });
+    if (address.isEmpty() || perceivedLength(address) > 255 || innerSpace ||
+        !address.contains(QLatin1Char(':')))
+        throw badAddress();
+    return address;
+}
+
+QString WirelessService::validatePairingCode(const QString &text)
+{
+    const QString code = text.trimmed();
+    const qsizetype length = perceivedLength(code);
+    if (length < 6 || length > 12 || !isDecimalDigits(code))
+        throw ScrcpyError::invalidInput(QStringLiteral("Enter the numeric pairing code shown on the phone."));
+    return code;
+}
+
+bool WirelessService::connectOutputIndicatesFailure(const QString &output)
+{
+    static const QStringList phrases{
+        QStringLiteral("failed to connect"), QStringLiteral("cannot connect"),
+        QStringLiteral("unable to connect"), QStringLiteral("connection refused"),
+        QStringLiteral("no route to host"),  QStringLiteral("timed out")};
+    const QString text = output.toLower().remove(QChar(u'\0'));
+    return std::any_of(phrases.cbegin(), phrases.cend(),
+                       [&text](const QString &phrase) { return text.contains(phrase); });
+}
+
+QCoro::Task<QString> WirelessService::runAdb(QStringList arguments) const
+{
+    co_return co_await ProcessRunner::output(paths.adb(), arguments);
+}
+
+QCoro::Task<QString> WirelessService::pairDevice(QString address, QString code) const
+{
+    const QString host = validateAddress(address);
+    const QString pin = validatePairingCode(code);
+    const QStringList arguments{QStringLiteral("pair"), host, pin};
+    const QString output = co_await runAdb(arguments);
+    if (!output.isEmpty())
+        co_return output;
+    co_return QStringLiteral("Pairing request completed. Use the separate IP:port shown on the main Wireless "
+                             "debugging page to connect.");
+}
+
+QCoro::Task<QString> WirelessService::connectDevice(QString address) const
+{
+    const WirelessService self = *this;
+    const QString host = validateAddress(address);
+    const QStringList arguments{QStringLiteral("connect"), host};
+    const QString output = co_await self.runAdb(arguments);
+    if (connectOutputIndicatesFailure(output))
+        throw ScrcpyError::unchecked(output);
+    co_await self.rememberAddress(host);
+    co_return output.isEmpty() ? QStringLiteral("Connected to ") + host : output;
+}
+
+QCoro::Task<void> WirelessService::disconnectAddress(QString serialOrAddress) const
+{
+    const QStringList arguments{QStringLiteral("disconnect"), serialOrAddress};
+    try {
+        co_await runAdb(arguments);
+    } catch (const std::exception &) {
+    }
+}
+
+QCoro::Task<TransportSwitchResult> WirelessService::enableUSBWireless(QString serial) const
+{
+    const WirelessService self = *this;
+    const ADBService bridge = self.adb();
+    const QList<DeviceInfo> devices = co_await bridge.listDevices();
+    const DeviceInfo *device = findSerial(devices, serial);
+    if (!device)
+        throw ScrcpyError::deviceState(QStringLiteral("The selected USB device is no longer connected."));
+    if (device->state != QLatin1String("device"))
+        throw ScrcpyError::invalidInput(QStringLiteral("The selected device is not authorized for ADB."));
+    if (device->connectionKind != usb)
+        throw ScrcpyError::invalidInput(QStringLiteral("This device is already connected wirelessly."));
+
+    const QString ip = co_await deviceWiFiIP(bridge, serial);
+    const QStringList tcpip{QStringLiteral("-s"), serial, QStringLiteral("tcpip"), QString::number(tcpPort)};
+    const QString output = co_await self.runAdb(tcpip);
+    if (connectOutputIndicatesFailure(output))
+        throw ScrcpyError::unchecked(output);
+    // adbd restarts in TCP mode after answering; connecting at once would find nobody listening.
+    co_await sleepPrecisely(self.timing.tcpipToConnect);
+
+    const QString address = ip + QLatin1Char(':') + QString::number(tcpPort);
+    co_await self.connectDevice(address);
+    co_return TransportSwitchResult{
+        address, wireless,
+        QStringLiteral("Wireless connection established at %1. You can unplug the USB cable now.")
+            .arg(address),
+        true};
+}
+
+QCoro::Task<TransportSwitchResult> WirelessService::switchToUSB(QString serial) const
+{
+    const WirelessService self = *this;
+    const ADBService bridge = self.adb();
+    const QList<DeviceInfo> devices = co_await bridge.listDevices();
+    const DeviceInfo *device = findSerial(devices, serial);
+    if (!device)
+        throw ScrcpyError::deviceState(noLongerVisible());
+    if (device->connectionKind == usb)
+        co_return TransportSwitchResult{device->serial, usb,
+                                        QStringLiteral("USB is already the active connection."), false};
+
+    const std::optional<DeviceInfo> sibling = co_await siblingTransport(bridge, serial, usb);
+    if (!sibling)
+        throw ScrcpyError::invalidInput(
+            QStringLiteral("Connect this phone with a USB data cable and approve USB "
+                           "debugging, then try Use USB Instead again."));
+    co_await self.disconnectAddress(serial);
+    // Lets the adb server drop the wireless transport before the caller lists devices again.
+    co_await sleepPrecisely(self.timing.afterDisconnect);
+    co_return TransportSwitchResult{
+        sibling->serial, usb, QStringLiteral("USB connection is active. Wireless ADB has been disconnected."),
+        false};
+}
+
+QCoro::Task<TransportSwitchResult> WirelessService::forgetDevice(QString address) const
+{
+    const WirelessService self = *this;
+    const QString host = validateAddress(address);
+    std::optional<DeviceInfo> sibling;
+    try {
+        sibling = co_await siblingTransport(self.adb(), host, usb);
+    } catch (const std::exception &) {
+    }
+
+    WirelessStoreFile store = WirelessStoreFile::read();
+    store.devices.removeIf([&host](const SavedWirelessDevice &device) { return device.address == host; });
+    writeStore(store);
+    co_await self.disconnectAddress(host);
+
+    if (sibling)
+        co_return TransportSwitchResult{
+            sibling->serial, usb,
+            QStringLiteral("Wireless connection disconnected and forgotten. USB is now selected."), false};
+    co_return TransportSwitchResult{QString(), QStringLiteral("none"),
+                                    QStringLiteral("Wireless connection disconnected and forgotten."), false};
+}
+
+QCoro::Task<QList<RememberedWirelessDevice>> WirelessService::listRemembered() const
+{
+    const WirelessStoreFile store = WirelessStoreFile::read();
+    const ADBService bridge = adb();
+    QList<DeviceInfo> devices;
+    try {
+        devices = co_await bridge.listDevices();
+    } catch (const std::exception &) {
+    }
+    QList<RememberedWirelessDevice> remembered;
+    for (const SavedWirelessDevice &saved : store.devices) {
+        const bool connected = std::any_of(devices.cbegin(), devices.cend(), [&saved](const DeviceInfo &d) {
+            return d.serial == saved.address && d.state == QLatin1String("device");
+        });
+        remembered.append({saved.address, saved.label, connected, saved.lastUsed});
+    }
+    std::stable_sort(remembered.begin(), remembered.end(),
+                     [](const RememberedWirelessDevice &a, const RememberedWirelessDevice &b) {
+                         return a.lastUsed > b.lastUsed;
+                     });
+    co_return remembered;
+}
+
+QCoro::Task<void> WirelessService::rememberAddress(QString address) const
+{
+    WirelessStoreFile store = WirelessStoreFile::read();
+    const std::optional<QString> model = co_await connectedModel(address);
+    const QString label = model.value_or(address);
+    const auto now = static_cast<quint64>(QDateTime::currentSecsSinceEpoch());
+
+    const auto existing =
+        std::find_if(store.devices.begin(), store.devices.end(),
+                     [&address](const SavedWirelessDevice &d) { return d.address == address; });
+    if (existing != store.devices.end()) {
+        existing->label = label;
+        existing->lastUsed = now;
+    } else {
+        store.devices.append({address, label, now});
+    }
+    store.sortNewestFirst();
+    writeStore(store);
+}
+
+QCoro::Task<std::optional<QString>> WirelessService::connectedModel(QString serial) const
+{
+    const ADBService bridge = adb();
+    const QString model = co_await bridge.getprop(serial, QStringLiteral("ro.product.model"));
+    if (model.isEmpty() || model == QLatin1String("unknown"))
+        co_return std::nullopt;
+    co_return model;
+}
+
+void WirelessService::writeStore(const WirelessStoreFile &store)
+{
+    store.write();
+}
+
+QCoro::Task<QString> WirelessService::deviceWiFiIP(ADBService adb, QString serial)
+{
+    const QStringList route{QStringLiteral("ip"), QStringLiteral("route")};
+    try {
+        const QString output = co_await adb.shell(serial, route);
+        if (auto ip = firstIPv4FromRoute(output, QStringLiteral("src")))
+            co_return *ip;
+    } catch (const std::exception &) {
+    }
+    const QStringList addr{QStringLiteral("ip"),   QStringLiteral("-f"),   QStringLiteral("inet"),
+                           QStringLiteral("addr"), QStringLiteral("show"), QStringLiteral("wlan0")};
+    try {
+        const QString output = co_await adb.shell(serial, addr);
+        if (auto ip = firstIPv4FromRoute(output, QStringLiteral("inet")))
+            co_return *ip;
+    } catch (const std::exception &) {
+    }
+    throw ScrcpyError::invalidInput(QStringLiteral(
+        "Could not detect the phone's Wi-Fi IP address. Make sure the phone is connected to Wi-Fi."));
+}
+
+std::optional<QString> WirelessService::firstIPv4FromRoute(const QString &output, const QString &marker)
+{
+    // Only spaces separate: a line break stays inside its piece, as the phone's output is read whole.
+    const QStringList pieces = output.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < pieces.size(); ++i) {
+        if (pieces.at(i - 1) != marker)
+            continue;
+        const QString candidate = pieces.at(i).section(QLatin1Char('/'), 0, 0);
+        if (IPv4::isValid(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+QCoro::Task<std::optional<QString>> WirelessService::hardwareSerial(ADBService adb, QString serial)
+{
+    const QString boot = co_await adb.getprop(serial, QStringLiteral("ro.boot.serialno"));
+    if (!boot.isEmpty())
+        co_return boot == QLatin1String("unknown") ? std::nullopt : std::optional<QString>(boot);
+    const QString plain = co_await adb.getprop(serial, QStringLiteral("ro.serialno"));
+    if (plain.isEmpty() || plain == QLatin1String("unknown"))
+        co_return std::nullopt;
+    co_return plain;
+}
+
+QCoro::Task<bool> WirelessService::samePhysicalPhone(ADBService adb, DeviceInfo a, DeviceInfo b)
+{
+    if (const std::optional<QString> first = co_await hardwareSerial(adb, a.serial)) {
+        const std::optional<QString> second = co_await hardwareSerial(adb, b.serial);
+        if (second && *second == *first)
+            co_return true;
+    }
+    co_return sameIdentityFields(a, b);
+}
+
+QCoro::Task<std::optional<DeviceInfo>> WirelessService::siblingTransport(ADBService adb, QString serial,
+                                                                         QString targetKind)
+{
+    const QList<DeviceInfo> devices = co_await adb.listDevices();
+    const DeviceInfo *found = findSerial(devices, serial);
+    if (!found)
+        throw ScrcpyError::deviceState(noLongerVisible());
+    const DeviceInfo source = *found;
+    if (source.state != QLatin1String("device"))
+        co_return std::nullopt;
+
+    QList<DeviceInfo> matches;
+    for (const DeviceInfo &candidate : devices) {
+        if (candidate.serial == source.serial || candidate.state != QLatin1String("device") ||
+            candidate.connectionKind != targetKind)
+            continue;
+        if (co_await samePhysicalPhone(adb, source, candidate))
+            matches.append(candidate);
+    }
+    // Two USB phones that both look like this one: guessing could select the wrong phone.
+    if (matches.size() != 1)
+        co_return std::nullopt;
+    co_return matches.first();
+}
+
+} // namespace quorvane

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ADBService.h"
+#include "Models.h"
+#include "Timing.h"
+#include "ToolPaths.h"
+#include "WirelessRecords.h"
+#include "WirelessStoreFile.h"
+
+#include <QList>
+#include <QString>
+
+#include <QCoroTask>
+
+#include <optional>
+
+namespace quorvane {
+
+namespace IPv4 {
+// A dotted quad of four decimal pieces from 0 to 255; leading zeros allowed, nothing else.
+bool isValid(const QString &token);
+} // namespace IPv4
+
+// ADB over Wi-Fi: pairing, connecting, moving a phone between USB and Wi-Fi, and the remembered
+// addresses. A value; whatever it remembers lives in "wireless-devices.json".
+struct WirelessService
+{
+    ToolPaths paths;
+    Timing timing{};
+
+    static constexpr quint16 tcpPort = 5555;
+
+    // The checks run before any process, so typed input never reaches adb unless it passes.
+    static QString validateAddress(const QString &text);
+    static QString validatePairingCode(const QString &text);
+    static bool connectOutputIndicatesFailure(const QString &output);
+
+    QCoro::Task<QString> pairDevice(QString address, QString code) const;
+    QCoro::Task<QString> connectDevice(QString address) const;
+    // Never fails: a transport that is already gone is what the caller wanted anyway.
+    QCoro::Task<void> disconnectAddress(QString serialOrAddress) const;
+
+    QCoro::Task<TransportSwitchResult> enableUSBWireless(QString serial) const;
+    QCoro::Task<TransportSwitchResult> switchToUSB(QString serial) const;
+    QCoro::Task<TransportSwitchResult> forgetDevice(QString address) const;
+
+    QCoro::Task<QList<RememberedWirelessDevice>> listRemembered() const;
+    QCoro::Task<void> rememberAddress(QString address) const;
+    QCoro::Task<std::optional<QString>> connectedModel(QString serial) const;
+    static void writeStore(const WirelessStoreFile &store);
+
+    static QCoro::Task<QString> deviceWiFiIP(ADBService adb, QString serial);
+    static std::optional<QString> firstIPv4FromRoute(const QString &output, const QString &marker);
+    static QCoro::Task<std::optional<DeviceInfo>> siblingTransport(ADBService adb, QString serial,
+                                                                   QString targetKind);
+    static QCoro::Task<bool> samePhysicalPhone(ADBService adb, DeviceInfo a, DeviceInfo b);
+    static QCoro::Task<std::optional<QString>> hardwareSerial(ADBService adb, QString serial);
+
+private:
+    ADBService adb() const { return ADBService{paths}; }
+    // adb words that are not shell commands (pair, connect, tcpip, ...), run as one argument vector.
+    QCoro::Task<QString> runAdb(QStringList arguments) const;
+};
+
+} // namespace quorvane

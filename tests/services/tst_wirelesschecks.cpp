@@ -1,0 +1,209 @@
+#include "Errors.h"
+#include "WirelessService.h"
+
+#include <QTest>
+
+using namespace quorvane;
+
+namespace {
+
+const QString addressMessage =
+    QStringLiteral("Enter a valid host:port address, for example 192.168.1.20:37123.");
+const QString codeMessage = QStringLiteral("Enter the numeric pairing code shown on the phone.");
+
+// The text of the invalid-input error a check throws, or "" when it passes.
+template<typename Check>
+QString rejection(Check check)
+{
+    try {
+        check();
+    } catch (const ScrcpyError &error) {
+        return error.kind() == ScrcpyError::Kind::InvalidInput ? error.text()
+                                                               : QStringLiteral("<wrong kind>");
+    }
+    return {};
+}
+
+} // namespace
+
+// The checks that guard every typed address and code, and the readers of adb's and the phone's output.
+class TestWirelessChecks final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void validateAddress_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("accepted"); // "" when rejected
+        QTest::newRow("trimmed") << QStringLiteral(" 192.168.1.20:37123\n")
+                                 << QStringLiteral("192.168.1.20:37123");
+        QTest::newRow("host name") << QStringLiteral("myphone:5555") << QStringLiteral("myphone:5555");
+        QTest::newRow("port need not be numeric") << QStringLiteral("a:b") << QStringLiteral("a:b");
+        QTest::newRow("bracketed v6") << QStringLiteral("[fe80::1]:5555") << QStringLiteral("[fe80::1]:5555");
+        QTest::newRow("255 characters") << QString(254, QLatin1Char('a')) + QLatin1Char(':')
+                                        << QString(254, QLatin1Char('a')) + QLatin1Char(':');
+        QTest::newRow("255 emoji count as characters")
+            << QString(254, QChar(u'x')).replace(0, 1, QStringLiteral("👍")) + QLatin1Char(':')
+            << QString(254, QChar(u'x')).replace(0, 1, QStringLiteral("👍")) + QLatin1Char(':');
+        QTest::newRow("256 characters") << QString(255, QLatin1Char('a')) + QLatin1Char(':') << QString();
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("only blanks") << QStringLiteral(" \t\n") << QString();
+        QTest::newRow("no colon") << QStringLiteral("192.168.1.20") << QString();
+        QTest::newRow("inner space") << QStringLiteral("192.168.1.20 :37123") << QString();
+        QTest::newRow("inner tab") << QStringLiteral("192.168.1.20:\t37123") << QString();
+        QTest::newRow("inner line break") << QStringLiteral("host:1\nreboot") << QString();
+        QTest::newRow("inner no-break space") << QStringLiteral("host:1\u00a02") << QString();
+    }
+
+    void validateAddress()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, accepted);
+        if (accepted.isEmpty()) {
+            QCOMPARE(rejection([&] { WirelessService::validateAddress(typed); }), addressMessage);
+        } else {
+            QCOMPARE(WirelessService::validateAddress(typed), accepted);
+        }
+    }
+
+    void validatePairingCode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("accepted"); // "" when rejected
+        QTest::newRow("six digits") << QStringLiteral("123456") << QStringLiteral("123456");
+        QTest::newRow("twelve digits") << QStringLiteral("123456789012") << QStringLiteral("123456789012");
+        QTest::newRow("surrounded by blanks") << QStringLiteral("  654321 \n") << QStringLiteral("654321");
+        QTest::newRow("arabic-indic digits") << QStringLiteral("١٢٣٤٥٦") << QStringLiteral("١٢٣٤٥٦");
+        QTest::newRow("five digits") << QStringLiteral("12345") << QString();
+        QTest::newRow("thirteen digits") << QStringLiteral("1234567890123") << QString();
+        QTest::newRow("space between digits") << QStringLiteral("123 456") << QString();
+        QTest::newRow("letter") << QStringLiteral("12345a") << QString();
+        QTest::newRow("superscript is not a decimal digit") << QStringLiteral("12345²") << QString();
+        QTest::newRow("sign") << QStringLiteral("+123456") << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void validatePairingCode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, accepted);
+        if (accepted.isEmpty()) {
+            QCOMPARE(rejection([&] { WirelessService::validatePairingCode(typed); }), codeMessage);
+        } else {
+            QCOMPARE(WirelessService::validatePairingCode(typed), accepted);
+        }
+    }
+
+    void ipv4_data()
+    {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain") << QStringLiteral("10.0.0.1") << true;
+        QTest::newRow("leading zeros") << QStringLiteral("010.000.000.001") << true;
+        QTest::newRow("edges") << QStringLiteral("0.0.0.255") << true;
+        QTest::newRow("256") << QStringLiteral("256.1.1.1") << false;
+        QTest::newRow("three pieces") << QStringLiteral("1.2.3") << false;
+        QTest::newRow("five pieces") << QStringLiteral("1.2.3.4.5") << false;
+        QTest::newRow("empty piece") << QStringLiteral("1..2.3") << false;
+        QTest::newRow("trailing dot") << QStringLiteral("1.2.3.") << false;
+        QTest::newRow("prefix length") << QStringLiteral("1.2.3.4/24") << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("leading space") << QStringLiteral(" 1.2.3.4") << false;
+        QTest::newRow("sign") << QStringLiteral("+1.2.3.4") << false;
+        QTest::newRow("other script digits") << QStringLiteral("١.2.3.4") << false;
+        QTest::newRow("beyond 32 bits") << QStringLiteral("4294967297.1.1.1") << false;
+        QTest::newRow("many leading zeros") << QStringLiteral("0000000000001.2.3.4") << true;
+    }
+
+    void ipv4()
+    {
+        QFETCH(QString, token);
+        QFETCH(bool, valid);
+        QCOMPARE(IPv4::isValid(token), valid);
+    }
+
+    void connectFailure_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("failed to connect")
+            << QStringLiteral("failed to connect to 192.168.1.20:5555") << true;
+        QTest::newRow("refused, any case") << QStringLiteral("Connection Refused") << true;
+        QTest::newRow("real adb 29") << QStringLiteral(
+                                            "failed to connect to '127.0.0.1:5555': Connection refused")
+                                     << true;
+        QTest::newRow("cannot connect") << QStringLiteral("cannot connect to daemon") << true;
+        QTest::newRow("unable to connect") << QStringLiteral("unable to connect to 10.0.0.2:5555") << true;
+        QTest::newRow("no route") << QStringLiteral("No route to host") << true;
+        QTest::newRow("timed out") << QStringLiteral("failed: Operation TIMED OUT") << true;
+        QTest::newRow("connected") << QStringLiteral("connected to 192.168.1.20:5555") << false;
+        QTest::newRow("already connected")
+            << QStringLiteral("already connected to 192.168.1.20:5555") << false;
+        QTest::newRow("tcpip restart") << QStringLiteral("restarting in TCP mode port: 5555") << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("resolve failure has no phrase")
+            << QStringLiteral("failed to resolve host: 'nosuchhost.invalid': Name or service not known")
+            << false;
+    }
+
+    void connectFailure()
+    {
+        QFETCH(QString, output);
+        QFETCH(bool, failed);
+        QCOMPARE(WirelessService::connectOutputIndicatesFailure(output), failed);
+    }
+
+    void nulCharactersAreIgnored()
+    {
+        QString output = QStringLiteral("connection refused");
+        output.insert(4, QChar(u'\0'));
+        QVERIFY(WirelessService::connectOutputIndicatesFailure(output));
+    }
+
+    void firstIPv4FromRoute_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("marker");
+        QTest::addColumn<QString>("address"); // "" for none
+        QTest::newRow("route") << QStringLiteral(
+                                      "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
+                               << QStringLiteral("src") << QStringLiteral("192.168.1.20");
+        QTest::newRow("first src wins, mobile data first")
+            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
+                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 ")
+            << QStringLiteral("src") << QStringLiteral("10.23.45.67");
+        QTest::newRow("a line break glues the address to the next line")
+            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 scope link src 10.23.45.67\n"
+                              "192.168.1.0/24 dev wlan0 scope link src 192.168.1.20")
+            << QStringLiteral("src") << QStringLiteral("192.168.1.20");
+        QTest::newRow("addr show")
+            << QStringLiteral(
+                   "30: wlan0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500 qdisc mq state UP group "
+                   "default qlen 3000\n    inet 192.168.1.20/24 brd 192.168.1.255 scope global wlan0\n"
+                   "       valid_lft forever preferred_lft forever")
+            << QStringLiteral("inet") << QStringLiteral("192.168.1.20");
+        QTest::newRow("marker must match exactly")
+            << QStringLiteral("inet6 fe80::1/64 scope link") << QStringLiteral("inet") << QString();
+        QTest::newRow("skips an invalid candidate") << QStringLiteral("src 999.1.1.1 src 10.0.0.7")
+                                                    << QStringLiteral("src") << QStringLiteral("10.0.0.7");
+        QTest::newRow("marker last") << QStringLiteral("scope link src") << QStringLiteral("src")
+                                     << QString();
+        QTest::newRow("marker first word is not preceded")
+            << QStringLiteral("192.168.1.20 src") << QStringLiteral("src") << QString();
+        QTest::newRow("tab does not separate")
+            << QStringLiteral("src\t192.168.1.20") << QStringLiteral("src") << QString();
+        QTest::newRow("empty") << QString() << QStringLiteral("src") << QString();
+    }
+
+    void firstIPv4FromRoute()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, marker);
+        QFETCH(QString, address);
+        QCOMPARE(WirelessService::firstIPv4FromRoute(output, marker).value_or(QString()), address);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWirelessChecks)
+#include "tst_wirelesschecks.moc"
