@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Reply.h"
+
+#include <QJsonObject>
+#include <QStringList>
+
+namespace devsim {
+
+// The adb commands answered by the client or the server alone: version, the device list, the server's
+// life, and the network transports (connect, disconnect, pair).
+class AdbHost
+{
+public:
+    AdbHost(QJsonObject &world, QString program);
+
+    static bool isServerless(const QString &command);
+    static bool handles(const QString &command);
+    Reply run(const QStringList &words);
+
+    // "List of devices attached" and one line per transport, in the server's order.
+    static QString deviceList(const QJsonObject &world, bool longListing);
+
+private:
+    Reply version() const;
+    Reply killServer();
+    Reply connect(const QStringList &words);
+    Reply disconnect(const QStringList &words);
+    Reply pair(const QStringList &words);
+    int majorVersion() const;
+
+    QJsonObject &m_world;
+    QString m_program;
+};
+
+} // namespace devsim

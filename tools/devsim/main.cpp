@@ -1,0 +1,41 @@
+#include "AdbTool.h"
+#include "CallLog.h"
+#include "World.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace devsim;
+
+namespace {
+
+// The tool is chosen by the name it was started under; "devsim adb ..." works too, for debugging.
+int dispatch(QString tool, const QString &program, QStringList arguments)
+{
+    if (tool == QLatin1String("devsim") && !arguments.isEmpty())
+        tool = arguments.takeFirst();
+    CallLog::record(tool, program, arguments);
+    if (tool == QLatin1String("adb"))
+        return AdbTool(program, arguments).run();
+    std::fprintf(stderr, "usage: devsim adb|scrcpy ARGS... (or start it under the name adb or scrcpy)\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QString program = QString::fromLocal8Bit(argv[0]);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCoreApplication application(argc, argv);
+    try {
+        return dispatch(QFileInfo(program).fileName(), program, arguments);
+    } catch (const WorldError &error) {
+        std::fprintf(stderr, "devsim: the world file is unusable: %s\n", error.what());
+        return 70;
+    }
+}
