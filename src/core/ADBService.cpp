@@ -1,9 +1,14 @@
 #include "ADBService.h"
 
+#include "Errors.h"
 #include "ProcessRunner.h"
+#include "RuntimeLocator.h"
+#include "TextParsing.h"
 
 #include <QHash>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace quorvane {
 
@@ -45,6 +50,50 @@ std::optional<DeviceInfo> parseDeviceLine(const QString &rawLine)
     device.connectionKind =
         ADBService::isWirelessSerial(device.serial) ? QStringLiteral("wireless") : QStringLiteral("usb");
     return device;
+}
+
+// The phone's record in the list, provided it is ready for commands.
+DeviceInfo readyDevice(const QList<DeviceInfo> &devices, const QString &serial)
+{
+    const auto it = std::find_if(devices.cbegin(), devices.cend(),
+                                 [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    if (it == devices.cend())
+        throw ScrcpyError::deviceState(QStringLiteral("Selected device is no longer connected."));
+    if (it->state != QLatin1String("device"))
+        throw ScrcpyError::deviceState(
+            QStringLiteral("Device state is '%1'. Authorize or reconnect the phone first.").arg(it->state));
+    return *it;
+}
+
+QCoro::Task<QString> shellOrEmpty(ADBService service, QString serial, QStringList arguments)
+{
+    try {
+        co_return co_await service.shell(serial, arguments);
+    } catch (const std::exception &) {
+    }
+    co_return QString();
+}
+
+// The last ":"-separated piece of a line, trimmed of spaces and tabs; absent for a line made only of colons.
+std::optional<QString> lastField(const QString &line)
+{
+    const QStringList pieces = line.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
+        return std::nullopt;
+    return trimSpacesAndTabs(pieces.last());
+}
+
+const QString *firstLineContaining(const QStringList &lines, QLatin1String needle, bool lowerCased)
+{
+    const auto it = std::find_if(lines.cbegin(), lines.cend(), [&](const QString &line) {
+        return (lowerCased ? line.toLower() : line).contains(needle);
+    });
+    return it == lines.cend() ? nullptr : &*it;
+}
+
+bool encoderLess(const VideoEncoderInfo &a, const VideoEncoderInfo &b)
+{
+    return a.codec != b.codec ? a.codec < b.codec : a.name < b.name;
 }
 
 } // namespace
@@ -93,6 +142,115 @@ QCoro::Task<QString> ADBService::getprop(QString serial, QString key) const
     } catch (const std::exception &) {
     }
     co_return QString();
+}
+
+QCoro::Task<DeviceProfile> ADBService::inspectDevice(QString serial) const
+{
+    const QList<DeviceInfo> devices = co_await listDevices();
+    const DeviceInfo device = readyDevice(devices, serial);
+
+    DeviceProfile profile;
+    profile.serial = serial;
+    profile.model = co_await getprop(serial, QStringLiteral("ro.product.model"));
+    if (profile.model.isEmpty())
+        profile.model = device.model.value_or(serial);
+    profile.brand = co_await getprop(serial, QStringLiteral("ro.product.brand"));
+    profile.androidVersion = co_await getprop(serial, QStringLiteral("ro.build.version.release"));
+    const QString sdk = co_await getprop(serial, QStringLiteral("ro.build.version.sdk"));
+    profile.sdk = TextParsing::parseUInt32(sdk).value_or(0);
+
+    const QStringList sizeQuery{QStringLiteral("wm"), QStringLiteral("size")};
+    const QString size = co_await shellOrEmpty(*this, serial, sizeQuery);
+    std::tie(profile.width, profile.height) = parsePhysicalSize(size);
+    const QStringList densityQuery{QStringLiteral("wm"), QStringLiteral("density")};
+    const QString density = co_await shellOrEmpty(*this, serial, densityQuery);
+    profile.density = parseDensity(density);
+
+    profile.videoEncoders = co_await listVideoEncoders(serial);
+    const auto offers = [&profile](QLatin1String codec) {
+        return std::any_of(profile.videoEncoders.cbegin(), profile.videoEncoders.cend(),
+                           [codec](const VideoEncoderInfo &encoder) { return encoder.codec == codec; });
+    };
+    profile.h265Available = offers(QLatin1String("h265"));
+    profile.av1Available = offers(QLatin1String("av1"));
+    profile.supportsAudio = profile.sdk > 29;
+    profile.supportsCamera = profile.sdk > 30;
+    profile.canAttemptVirtualDisplay = profile.sdk > 29;
+    profile.connectionKind = device.connectionKind;
+    co_return profile;
+}
+
+QCoro::Task<QList<VideoEncoderInfo>> ADBService::listVideoEncoders(QString serial) const
+{
+    const auto scrcpy =
+        RuntimeLocator::resolveWithSource(QStringLiteral("scrcpy"), paths.scrcpyOverride).path;
+    if (!scrcpy)
+        co_return QList<VideoEncoderInfo>();
+    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("--list-encoders")};
+    QString text;
+    try {
+        text = co_await ProcessRunner::output(*scrcpy, arguments);
+    } catch (const std::exception &) {
+    }
+    co_return parseVideoEncoders(text);
+}
+
+std::pair<std::optional<quint32>, std::optional<quint32>> ADBService::parsePhysicalSize(const QString &text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QString *chosen = firstLineContaining(lines, QLatin1String("physical size"), true);
+    if (!chosen)
+        chosen = firstLineContaining(lines, QLatin1String("x"), false);
+    const std::optional<QString> size = chosen ? lastField(*chosen) : std::nullopt;
+    if (!size)
+        return {};
+    const QStringList sides = size->split(QLatin1Char('x'), Qt::SkipEmptyParts);
+    if (sides.size() != 2)
+        return {};
+    const auto width = TextParsing::parseUInt32(trimSpacesAndTabs(sides[0]));
+    const auto height = TextParsing::parseUInt32(trimSpacesAndTabs(sides[1]));
+    if (!width || !height)
+        return {};
+    return {width, height};
+}
+
+std::optional<quint32> ADBService::parseDensity(const QString &text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QString *chosen = firstLineContaining(lines, QLatin1String("physical density"), true);
+    const std::optional<QString> density = lastField(chosen ? *chosen : lines.first());
+    return density ? TextParsing::parseUInt32(*density) : std::nullopt;
+}
+
+QList<VideoEncoderInfo> ADBService::parseVideoEncoders(const QString &text)
+{
+    static const QStringList knownCodecs{QStringLiteral("h264"), QStringLiteral("h265"),
+                                         QStringLiteral("av1")};
+    QList<VideoEncoderInfo> encoders;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const auto codec = optionValue(line, QStringLiteral("--video-codec="));
+        if (!codec || !knownCodecs.contains(*codec))
+            continue;
+        if (const auto name = optionValue(line, QStringLiteral("--video-encoder=")))
+            encoders.append({*codec, *name});
+    }
+    std::stable_sort(encoders.begin(), encoders.end(), encoderLess);
+    encoders.erase(std::unique(encoders.begin(), encoders.end()), encoders.end());
+    return encoders;
+}
+
+std::optional<QString> ADBService::optionValue(const QString &line, const QString &marker)
+{
+    const qsizetype at = line.indexOf(marker);
+    if (at < 0)
+        return std::nullopt;
+    const QStringList words = line.mid(at + marker.size()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString value = words.value(0);
+    static const QRegularExpression quotes(QStringLiteral("^['\"]+|['\"]+$"));
+    value.remove(quotes);
+    if (value.isEmpty())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace quorvane

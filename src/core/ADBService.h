@@ -1,12 +1,18 @@
 #pragma once
 
+#include "DeviceProfile.h"
+#include "LearnedProfile.h"
 #include "Models.h"
+#include "Recommendation.h"
 #include "ToolPaths.h"
 
 #include <QList>
 #include <QStringList>
 
 #include <QCoroTask>
+
+#include <optional>
+#include <utility>
 
 namespace quorvane {
 
@@ -22,8 +28,29 @@ struct ADBService
     // Never fails: an unknown property and an unreachable phone both read as "".
     QCoro::Task<QString> getprop(QString serial, QString key) const;
 
+    // Fails only when the device list cannot be read or the phone is gone or not ready; every other query
+    // degrades to an empty or absent field.
+    QCoro::Task<DeviceProfile> inspectDevice(QString serial) const;
+    // Never fails: empty when scrcpy is missing or the listing fails.
+    QCoro::Task<QList<VideoEncoderInfo>> listVideoEncoders(QString serial) const;
+
     static QList<DeviceInfo> parseDevices(const QString &text);
     static bool isWirelessSerial(const QString &serial);
+
+    // (width, height) from a `wm size` answer: both present or both absent; the physical size wins over
+    // an override.
+    static std::pair<std::optional<quint32>, std::optional<quint32>> parsePhysicalSize(const QString &text);
+    static std::optional<quint32> parseDensity(const QString &text);
+    // The h264, h265 and av1 encoders of a `--list-encoders` answer, sorted and without repeats.
+    static QList<VideoEncoderInfo> parseVideoEncoders(const QString &text);
+    // The word after marker in line, without surrounding quotes; absent when there is none.
+    static std::optional<QString> optionValue(const QString &line, const QString &marker);
+
+    // Starting settings for a phone in a mode (rules in Recommendation.cpp); with a learned profile, the
+    // settings that last worked there take over where the phone still supports them.
+    static Recommendation recommendation(const DeviceProfile &profile, const QString &mode);
+    static Recommendation recommendation(const DeviceProfile &profile, const QString &mode,
+                                         const std::optional<LearnedProfile> &learned);
 };
 
 } // namespace quorvane

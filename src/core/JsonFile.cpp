@@ -26,7 +26,14 @@ void write(const QString &path, const QJsonDocument &document)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw FileSystemError(file.errorString());
-    file.write(document.toJson(QJsonDocument::Indented));
+    const QByteArray bytes = document.toJson(QJsonDocument::Indented);
+    // QSaveFile::commit does not notice a short or failed write (a full disk, a size limit) and would move
+    // a truncated file into place: check the write and the flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw FileSystemError(reason);
+    }
     if (!file.commit())
         throw FileSystemError(file.errorString());
 }

@@ -1,0 +1,63 @@
+#include "ProfileStore.h"
+
+#include "AppPaths.h"
+#include "JsonDecoder.h"
+#include "JsonFile.h"
+
+#include <QMap>
+
+namespace quorvane {
+
+namespace {
+
+const QString profilesKey = QStringLiteral("profiles");
+
+using LearnedProfiles = QMap<QString, LearnedProfile>;
+
+// The whole store, or nothing when any part of it cannot be read: a half-read store would silently drop
+// entries on the next write.
+std::optional<LearnedProfiles> readStore()
+{
+    try {
+        const auto document = JsonFile::read(AppPaths::learnedProfilesFile());
+        if (!document)
+            return std::nullopt;
+        const JsonDecoder store = JsonDecoder::of(*document);
+        const JsonDecoder entries = store.nested(profilesKey);
+        LearnedProfiles profiles;
+        for (const QString &key : store.object(profilesKey).keys())
+            profiles.insert(key, LearnedProfile::fromJson(entries.nested(key)));
+        return profiles;
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+QString ProfileStore::key(const QString &serial, const QString &mode)
+{
+    return serial + QChar(0x1F) + mode;
+}
+
+std::optional<LearnedProfile> ProfileStore::load(const QString &serial, const QString &mode) const
+{
+    const auto profiles = readStore();
+    if (!profiles)
+        return std::nullopt;
+    const auto it = profiles->constFind(key(serial, mode));
+    return it == profiles->cend() ? std::nullopt : std::optional<LearnedProfile>(*it);
+}
+
+void ProfileStore::remember(const LaunchConfig &config) const
+{
+    LearnedProfiles profiles = readStore().value_or(LearnedProfiles());
+    profiles.insert(key(config.serial, config.mode),
+                    LearnedProfile{config.maxSize, config.maxFps, config.codec, config.audio});
+    QJsonObject entries;
+    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
+        entries.insert(it.key(), it->toJson());
+    JsonFile::write(AppPaths::learnedProfilesFile(), QJsonDocument(QJsonObject{{profilesKey, entries}}));
+}
+
+} // namespace quorvane

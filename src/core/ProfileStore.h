@@ -1,0 +1,27 @@
+#pragma once
+
+#include "LaunchConfig.h"
+#include "LearnedProfile.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quorvane {
+
+// Remembers, per device and mode, the settings that last started successfully ("learned-profiles.json" in
+// the application folder). Holds nothing itself: every call reads the file, and a change writes it whole.
+class ProfileStore
+{
+public:
+    // Never fails: a missing, unreadable or invalid store reads as "nothing learned".
+    std::optional<LearnedProfile> load(const QString &serial, const QString &mode) const;
+    // Sets the entry of config's serial and mode, keeping every other one. An unreadable store is started
+    // afresh; a failure to write is thrown and leaves the previous file in place.
+    void remember(const LaunchConfig &config) const;
+
+    // The serial and the mode joined by the unit separator, which neither can contain.
+    static QString key(const QString &serial, const QString &mode);
+};
+
+} // namespace quorvane

@@ -1,0 +1,513 @@
+#include "LaunchArgumentBuilder.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+using namespace quorvane;
+
+namespace {
+
+using Change = std::function<void(LaunchConfig &)>;
+
+// The quietest record of a mode: serial ABC, h264 at 8M, audio on with scrcpy's default source, nothing
+// else asked for and the clipboard synchronised, so each row shows only what it changes.
+LaunchConfig config(const QString &mode, const Change &change = {})
+{
+    LaunchConfig config;
+    config.serial = QStringLiteral("ABC");
+    config.mode = mode;
+    config.codec = QStringLiteral("h264");
+    config.videoBitRate = 8;
+    config.audio = true;
+    config.clipboardSync = true;
+    if (change)
+        change(config);
+    return config;
+}
+
+LaunchConfig mirror(const Change &change = {})
+{
+    return config(QStringLiteral("mirror"), change);
+}
+
+LaunchConfig camera(const Change &change = {})
+{
+    return config(QStringLiteral("camera"), change);
+}
+
+LaunchConfig desktop(const Change &change = {})
+{
+    return config(QStringLiteral("desktop"), change);
+}
+
+QStringList words(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *word : list)
+        result << QString::fromUtf8(word);
+    return result;
+}
+
+// The elements every quiet record ends with, after the mode block.
+QStringList quietTail()
+{
+    return words({"--video-codec=h264", "--video-bit-rate=8M", "--window-title=Quorvane · ABC"});
+}
+
+QStringList withQuietTail(std::initializer_list<const char *> head)
+{
+    return words({"-s", "ABC"}) + words(head) + quietTail();
+}
+
+} // namespace
+
+class TestArgumentBuilder final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void buildArguments_data()
+    {
+        QTest::addColumn<LaunchConfig>("config");
+        QTest::addColumn<QString>("recording");
+        QTest::addColumn<QStringList>("expected");
+
+        // Mirror block and the common tail.
+        QTest::newRow("everyday mirror")
+            << mirror([](LaunchConfig &c) {
+                   c.maxSize = 1920;
+                   c.maxFps = 60;
+                   c.stayAwake = true;
+               })
+            << QString()
+            << words({"-s", "ABC", "--max-size=1920", "--max-fps=60", "--video-codec=h264",
+                      "--video-bit-rate=8M", "--stay-awake", "--window-title=Quorvane · ABC"});
+        QTest::newRow("screen off replaces stay awake")
+            << mirror([](LaunchConfig &c) {
+                   c.maxSize = 1920;
+                   c.maxFps = 60;
+                   c.stayAwake = true;
+                   c.turnScreenOff = true;
+               })
+            << QString()
+            << words({"-s", "ABC", "--max-size=1920", "--max-fps=60", "--video-codec=h264",
+                      "--video-bit-rate=8M", "--turn-screen-off", "--window-title=Quorvane · ABC"});
+        QTest::newRow("no limits send no size or rate") << mirror() << QString() << withQuietTail({});
+        QTest::newRow("creator builds like mirror")
+            << config(QStringLiteral("creator"), [](LaunchConfig &c) { c.maxSize = 1280; }) << QString()
+            << withQuietTail({"--max-size=1280"});
+        QTest::newRow("unknown mode builds like mirror")
+            << config(QStringLiteral("Camera"), [](LaunchConfig &c) { c.maxFps = 30; }) << QString()
+            << withQuietTail({"--max-fps=30"});
+        QTest::newRow("every tail element, in order")
+            << mirror([](LaunchConfig &c) {
+                   c.codec = QStringLiteral("av1");
+                   c.videoBitRate = 200;
+                   c.videoEncoder = QStringLiteral(" c2.qti.avc.encoder ");
+                   c.audioSource = QStringLiteral("mic");
+                   c.stayAwake = true;
+                   c.showTouches = true;
+                   c.fullscreen = true;
+                   c.captureOrientation = QStringLiteral("initial");
+                   c.crop = QStringLiteral("1080:1920:0:0");
+                   c.clipboardSync = false;
+               })
+            << QStringLiteral("/home/me/Movies/Quorvane/Recordings/ABC 1.mp4")
+            << words({"-s", "ABC", "--video-codec=av1", "--video-bit-rate=200M",
+                      "--video-encoder=c2.qti.avc.encoder", "--audio-source=mic", "--stay-awake",
+                      "--show-touches", "--fullscreen", "--capture-orientation=@", "--crop=1080:1920:0:0",
+                      "--record=/home/me/Movies/Quorvane/Recordings/ABC 1.mp4", "--no-clipboard-autosync",
+                      "--window-title=Quorvane · ABC"});
+        QTest::newRow("record flag alone records nothing")
+            << mirror([](LaunchConfig &c) { c.record = true; }) << QString() << withQuietTail({});
+
+        // Camera block.
+        QTest::newRow("camera by facing") << camera([](LaunchConfig &c) {
+            c.cameraFacing = QStringLiteral("back");
+            c.maxSize = 1920;
+            c.maxFps = 30;
+        }) << QString()
+                                          << withQuietTail({"--video-source=camera", "--camera-facing=back",
+                                                            "--max-size=1920", "--camera-fps=30"});
+        QTest::newRow("blank camera id falls back to facing") << camera([](LaunchConfig &c) {
+            c.cameraId = QStringLiteral("  ");
+            c.cameraFacing = QStringLiteral("front");
+        }) << QString() << withQuietTail({"--video-source=camera", "--camera-facing=front"});
+        QTest::newRow("facing is case-sensitive")
+            << camera([](LaunchConfig &c) { c.cameraFacing = QStringLiteral("Front"); }) << QString()
+            << withQuietTail({"--video-source=camera"});
+        QTest::newRow("camera id wins over facing") << camera([](LaunchConfig &c) {
+            c.cameraId = QStringLiteral(" 2\t");
+            c.cameraFacing = QStringLiteral("external");
+        }) << QString() << withQuietTail({"--video-source=camera", "--camera-id=2"});
+        QTest::newRow("explicit size suppresses max size and ratio")
+            << camera([](LaunchConfig &c) {
+                   c.cameraSize = QStringLiteral("1920x1080");
+                   c.maxSize = 1280;
+                   c.maxFps = 120;
+                   c.cameraAspectRatio = QStringLiteral("16:9");
+                   c.cameraHighSpeed = true;
+               })
+            << QString()
+            << withQuietTail({"--video-source=camera", "--camera-size=1920x1080", "--camera-fps=120",
+                              "--camera-high-speed"});
+        QTest::newRow("invalid size falls back and drops high speed")
+            << camera([](LaunchConfig &c) {
+                   c.cameraSize = QStringLiteral("1920x0");
+                   c.maxSize = 1280;
+                   c.maxFps = 60;
+                   c.cameraAspectRatio = QStringLiteral("4:3");
+                   c.cameraHighSpeed = true;
+               })
+            << QString()
+            << withQuietTail(
+                   {"--video-source=camera", "--max-size=1280", "--camera-ar=4:3", "--camera-fps=60"});
+        QTest::newRow("size with a star is no size") << camera([](LaunchConfig &c) {
+            c.cameraSize = QStringLiteral("1920*1080");
+            c.cameraAspectRatio = QStringLiteral("sensor");
+        }) << QString() << withQuietTail({"--video-source=camera", "--camera-ar=sensor"});
+        QTest::newRow("automatic ratio sends nothing")
+            << camera([](LaunchConfig &c) { c.cameraAspectRatio = QStringLiteral("auto"); }) << QString()
+            << withQuietTail({"--video-source=camera"});
+        QTest::newRow("zoom and torch") << camera([](LaunchConfig &c) {
+            c.cameraZoom = 1.5;
+            c.cameraTorch = true;
+        }) << QString() << withQuietTail({"--video-source=camera", "--camera-zoom=1.50", "--camera-torch"});
+        QTest::newRow("zoom is rounded to two decimals")
+            << camera([](LaunchConfig &c) { c.cameraZoom = 2.345678; }) << QString()
+            << withQuietTail({"--video-source=camera", "--camera-zoom=2.35"});
+        QTest::newRow("camera never touches the screen")
+            << camera([](LaunchConfig &c) {
+                   c.stayAwake = true;
+                   c.turnScreenOff = true;
+                   c.showTouches = true;
+                   c.fullscreen = true;
+               })
+            << QString()
+            << words({"-s", "ABC", "--video-source=camera", "--video-codec=h264", "--video-bit-rate=8M",
+                      "--fullscreen", "--window-title=Quorvane · ABC"});
+        QTest::newRow("camera keeps audio and tail")
+            << camera([](LaunchConfig &c) {
+                   c.audio = false;
+                   c.clipboardSync = false;
+               })
+            << QString()
+            << words({"-s", "ABC", "--video-source=camera", "--video-codec=h264", "--video-bit-rate=8M",
+                      "--no-audio", "--no-clipboard-autosync", "--window-title=Quorvane · ABC"});
+
+        // Desktop block.
+        QTest::newRow("desktop at full size")
+            << desktop([](LaunchConfig &c) {
+                   c.maxSize = 1920;
+                   c.maxFps = 60;
+               })
+            << QString()
+            << withQuietTail({"--new-display=1920x1080/240", "--display-ime-policy=local", "--max-fps=60"});
+        QTest::newRow("desktop below 1920 picks 1280x720")
+            << desktop([](LaunchConfig &c) { c.maxSize = 1280; }) << QString()
+            << withQuietTail({"--new-display=1280x720/240", "--display-ime-policy=local"});
+        QTest::newRow("wide display gets the 1080 height")
+            << desktop([](LaunchConfig &c) { c.desktopWidth = 2560; }) << QString()
+            << withQuietTail({"--new-display=2560x1080/240", "--display-ime-policy=local"});
+        QTest::newRow("out-of-range sizes take the defaults") << desktop([](LaunchConfig &c) {
+            c.maxSize = 1920;
+            c.desktopWidth = 479;
+            c.desktopHeight = 7681;
+            c.desktopDensity = 100;
+        }) << QString() << withQuietTail({"--new-display=1920x1080/240", "--display-ime-policy=local"});
+        QTest::newRow("range edges are kept") << desktop([](LaunchConfig &c) {
+            c.desktopWidth = 7680;
+            c.desktopHeight = 480;
+            c.desktopDensity = 640;
+        }) << QString() << withQuietTail({"--new-display=7680x480/640", "--display-ime-policy=local"});
+        QTest::newRow("every virtual display option")
+            << desktop([](LaunchConfig &c) {
+                   c.desktopWidth = 1600;
+                   c.desktopHeight = 900;
+                   c.desktopDensity = 120;
+                   c.desktopFlex = true;
+                   c.desktopNoDecorations = true;
+                   c.desktopKeepContent = true;
+                   c.desktopStartApp = QStringLiteral(" com.example.launcher ");
+                   c.maxSize = 2560;
+               })
+            << QString()
+            << withQuietTail({"--new-display=1600x900/120", "--flex-display", "--no-vd-system-decorations",
+                              "--no-vd-destroy-content", "--start-app=com.example.launcher",
+                              "--display-ime-policy=local"});
+        QTest::newRow("blank start app is not sent")
+            << desktop([](LaunchConfig &c) { c.desktopStartApp = QStringLiteral("   "); }) << QString()
+            << withQuietTail({"--new-display=1280x720/240", "--display-ime-policy=local"});
+        QTest::newRow("desktop keeps active after the audio option")
+            << desktop([](LaunchConfig &c) {
+                   c.maxSize = 1920;
+                   c.audioSource = QStringLiteral("output");
+                   c.stayAwake = true;
+                   c.clipboardSync = false;
+               })
+            << QString()
+            << words({"-s", "ABC", "--new-display=1920x1080/240", "--display-ime-policy=local",
+                      "--video-codec=h264", "--video-bit-rate=8M", "--audio-source=output", "--keep-active",
+                      "--no-clipboard-autosync", "--window-title=Quorvane · ABC"});
+        QTest::newRow("dex captures its display") << desktop([](LaunchConfig &c) {
+            c.desktopEnvironment = QStringLiteral("samsung_dex");
+            c.desktopDisplayId = 3;
+            c.desktopFlex = true;
+            c.maxSize = 1920;
+            c.maxFps = 60;
+        }) << QString() << withQuietTail({"--display-id=3", "--max-fps=60"});
+        QTest::newRow("dex without a display id") << desktop([](LaunchConfig &c) {
+            c.desktopEnvironment = QStringLiteral("samsung_dex");
+            c.maxFps = 30;
+        }) << QString() << withQuietTail({"--max-fps=30"});
+        QTest::newRow("another environment still creates a display") << desktop([](LaunchConfig &c) {
+            c.desktopEnvironment = QStringLiteral("virtual_display");
+            c.desktopDisplayId = 3;
+        }) << QString() << withQuietTail({"--new-display=1280x720/240", "--display-ime-policy=local"});
+    }
+
+    void buildArguments()
+    {
+        QFETCH(LaunchConfig, config);
+        QFETCH(QString, recording);
+        QFETCH(QStringList, expected);
+        const auto location = recording.isEmpty() ? std::nullopt : std::optional<QString>(recording);
+        QCOMPARE(LaunchArgumentBuilder::buildArguments(config, location), expected);
+    }
+
+    void valuesScrcpyWouldRefuseAreReplaced_data()
+    {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<quint32>("bitRate");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("upper-case codec")
+            << "H264" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
+        QTest::newRow("hevc") << "hevc" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
+        QTest::newRow("h265") << "h265" << 8u << words({"--video-codec=h265", "--video-bit-rate=8M"});
+        QTest::newRow("empty codec") << "" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
+        QTest::newRow("bit rate 0") << "h264" << 0u << words({"--video-codec=h264", "--video-bit-rate=8M"});
+        QTest::newRow("bit rate 1") << "h264" << 1u << words({"--video-codec=h264", "--video-bit-rate=1M"});
+        QTest::newRow("bit rate 200")
+            << "h264" << 200u << words({"--video-codec=h264", "--video-bit-rate=200M"});
+        QTest::newRow("bit rate 201")
+            << "h264" << 201u << words({"--video-codec=h264", "--video-bit-rate=8M"});
+    }
+
+    void valuesScrcpyWouldRefuseAreReplaced()
+    {
+        QFETCH(QString, codec);
+        QFETCH(quint32, bitRate);
+        QFETCH(QStringList, expected);
+        const QStringList arguments = LaunchArgumentBuilder::buildArguments(mirror([&](LaunchConfig &c) {
+                                                                                c.codec = codec;
+                                                                                c.videoBitRate = bitRate;
+                                                                            }),
+                                                                            std::nullopt);
+        QCOMPARE(arguments.mid(2, 2), expected);
+    }
+
+    void audioRule_data()
+    {
+        QTest::addColumn<bool>("audio");
+        QTest::addColumn<std::optional<QString>>("source");
+        QTest::addColumn<QStringList>("expected");
+
+        const std::optional<QString> none;
+        QTest::newRow("audio off") << false << none << words({"--no-audio"});
+        QTest::newRow("audio off wins over a source")
+            << false << std::optional(QStringLiteral("mic")) << words({"--no-audio"});
+        QTest::newRow("default source") << true << none << QStringList();
+        QTest::newRow("source off") << true << std::optional(QStringLiteral("off")) << words({"--no-audio"});
+        QTest::newRow("output") << true << std::optional(QStringLiteral("output"))
+                                << words({"--audio-source=output"});
+        QTest::newRow("mic") << true << std::optional(QStringLiteral("mic")) << words({"--audio-source=mic"});
+        QTest::newRow("unknown source") << true << std::optional(QStringLiteral("playback")) << QStringList();
+        QTest::newRow("source is case-sensitive")
+            << true << std::optional(QStringLiteral("Mic")) << QStringList();
+    }
+
+    void audioRule()
+    {
+        QFETCH(bool, audio);
+        QFETCH(std::optional<QString>, source);
+        QFETCH(QStringList, expected);
+        const QStringList arguments = LaunchArgumentBuilder::buildArguments(mirror([&](LaunchConfig &c) {
+                                                                                c.audio = audio;
+                                                                                c.audioSource = source;
+                                                                            }),
+                                                                            std::nullopt);
+        QCOMPARE(arguments.mid(4, arguments.size() - 5), expected);
+    }
+
+    void safeVideoEncoder_data()
+    {
+        QTest::addColumn<std::optional<QString>>("input");
+        QTest::addColumn<std::optional<QString>>("expected");
+
+        const std::optional<QString> none;
+        QTest::newRow("absent") << none << none;
+        QTest::newRow("hardware name") << std::optional(QStringLiteral("c2.qti.avc.encoder"))
+                                       << std::optional(QStringLiteral("c2.qti.avc.encoder"));
+        QTest::newRow("trimmed") << std::optional(QStringLiteral("\t OMX.google.h264_encoder-2 \u00a0"))
+                                 << std::optional(QStringLiteral("OMX.google.h264_encoder-2"));
+        QTest::newRow("letters of any script")
+            << std::optional(QStringLiteral("编码器.é1")) << std::optional(QStringLiteral("编码器.é1"));
+        QTest::newRow("blank") << std::optional(QStringLiteral("   ")) << none;
+        QTest::newRow("space inside") << std::optional(QStringLiteral("c2.qti avc")) << none;
+        QTest::newRow("slash") << std::optional(QStringLiteral("c2/qti")) << none;
+        QTest::newRow("option injection") << std::optional(QStringLiteral("x --no-control")) << none;
+        QTest::newRow("quote") << std::optional(QStringLiteral("c2.'qti'")) << none;
+        QTest::newRow("line break is not trimmed") << std::optional(QStringLiteral("c2.qti\n")) << none;
+        QTest::newRow("160 characters")
+            << std::optional(QString(160, QLatin1Char('a'))) << std::optional(QString(160, QLatin1Char('a')));
+        QTest::newRow("161 characters") << std::optional(QString(161, QLatin1Char('a'))) << none;
+        QTest::newRow("160 after trimming")
+            << std::optional(QStringLiteral("  ") + QString(160, QLatin1Char('b')))
+            << std::optional(QString(160, QLatin1Char('b')));
+    }
+
+    void safeVideoEncoder()
+    {
+        QFETCH(std::optional<QString>, input);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(LaunchArgumentBuilder::safeVideoEncoder(input), expected);
+        const QStringList arguments = LaunchArgumentBuilder::buildArguments(
+            mirror([&](LaunchConfig &c) { c.videoEncoder = input; }), std::nullopt);
+        QCOMPARE(arguments.contains(QStringLiteral("--video-encoder=") + expected.value_or(QString())),
+                 expected.has_value());
+    }
+
+    void safeCameraSize_data()
+    {
+        QTest::addColumn<std::optional<QString>>("input");
+        QTest::addColumn<std::optional<QString>>("expected");
+
+        const std::optional<QString> none;
+        QTest::newRow("absent") << none << none;
+        QTest::newRow("plain") << std::optional(QStringLiteral("1920x1080"))
+                               << std::optional(QStringLiteral("1920x1080"));
+        QTest::newRow("trimmed, not re-formatted")
+            << std::optional(QStringLiteral(" 0640x480 ")) << std::optional(QStringLiteral("0640x480"));
+        QTest::newRow("largest") << std::optional(QStringLiteral("7680x7680"))
+                                 << std::optional(QStringLiteral("7680x7680"));
+        QTest::newRow("too large") << std::optional(QStringLiteral("7681x1080")) << none;
+        QTest::newRow("zero side") << std::optional(QStringLiteral("1920x0")) << none;
+        QTest::newRow("star") << std::optional(QStringLiteral("1920*1080")) << none;
+        QTest::newRow("capital X") << std::optional(QStringLiteral("1920X1080")) << none;
+        QTest::newRow("three sides") << std::optional(QStringLiteral("1x2x3")) << none;
+        QTest::newRow("blank") << std::optional(QStringLiteral(" ")) << none;
+        QTest::newRow("space inside") << std::optional(QStringLiteral("1920 x1080")) << none;
+        QTest::newRow("negative") << std::optional(QStringLiteral("-1920x1080")) << none;
+    }
+
+    void safeCameraSize()
+    {
+        QFETCH(std::optional<QString>, input);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(LaunchArgumentBuilder::safeCameraSize(input), expected);
+    }
+
+    void safeCrop_data()
+    {
+        QTest::addColumn<std::optional<QString>>("input");
+        QTest::addColumn<std::optional<QString>>("expected");
+
+        const std::optional<QString> none;
+        QTest::newRow("absent") << none << none;
+        QTest::newRow("full crop") << std::optional(QStringLiteral("1080:1920:0:0"))
+                                   << std::optional(QStringLiteral("1080:1920:0:0"));
+        QTest::newRow("trimmed") << std::optional(QStringLiteral("\t100:200:10:20 "))
+                                 << std::optional(QStringLiteral("100:200:10:20"));
+        QTest::newRow("zero width") << std::optional(QStringLiteral("0:1920:0:0")) << none;
+        QTest::newRow("zero height") << std::optional(QStringLiteral("1080:0:0:0")) << none;
+        QTest::newRow("three parts") << std::optional(QStringLiteral("1080:1920:0")) << none;
+        QTest::newRow("five parts") << std::optional(QStringLiteral("1:2:3:4:5")) << none;
+        QTest::newRow("letters") << std::optional(QStringLiteral("a:b:c:d")) << none;
+        QTest::newRow("blank") << std::optional(QStringLiteral("")) << none;
+        QTest::newRow("beyond 32 bits") << std::optional(QStringLiteral("4294967296:1:0:0")) << none;
+    }
+
+    void safeCrop()
+    {
+        QFETCH(std::optional<QString>, input);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(LaunchArgumentBuilder::safeCrop(input), expected);
+    }
+
+    void captureOrientationArg_data()
+    {
+        QTest::addColumn<std::optional<QString>>("input");
+        QTest::addColumn<std::optional<QString>>("expected");
+
+        const std::optional<QString> none;
+        QTest::newRow("absent") << none << none;
+        QTest::newRow("initial") << std::optional(QStringLiteral("initial"))
+                                 << std::optional(QStringLiteral("--capture-orientation=@"));
+        for (const char *angle : {"0", "90", "180", "270"})
+            QTest::addRow("%s", angle)
+                << std::optional(QString::fromUtf8(angle))
+                << std::optional(QStringLiteral("--capture-orientation=@") + QString::fromUtf8(angle));
+        QTest::newRow("leading space") << std::optional(QStringLiteral(" 90")) << none;
+        QTest::newRow("45") << std::optional(QStringLiteral("45")) << none;
+        QTest::newRow("flip") << std::optional(QStringLiteral("flip90")) << none;
+        QTest::newRow("Initial") << std::optional(QStringLiteral("Initial")) << none;
+    }
+
+    void captureOrientationArg()
+    {
+        QFETCH(std::optional<QString>, input);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(LaunchArgumentBuilder::captureOrientationArg(input), expected);
+    }
+
+    void zoomIsSentOnlyWhenFiniteAndPositive_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("zero") << 0.0;
+        QTest::newRow("negative") << -1.5;
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+        QTest::newRow("nan") << std::nan("");
+    }
+
+    void zoomIsSentOnlyWhenFiniteAndPositive()
+    {
+        QFETCH(double, zoom);
+        const QStringList arguments = LaunchArgumentBuilder::buildArguments(
+            camera([&](LaunchConfig &c) { c.cameraZoom = zoom; }), std::nullopt);
+        QCOMPARE(arguments, withQuietTail({"--video-source=camera"}));
+    }
+
+    void shellPreview_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("plain") << "scrcpy" << words({"-s", "ABC", "--max-fps=60"})
+                               << "scrcpy -s ABC --max-fps=60";
+        QTest::newRow("space is quoted") << "scrcpy" << words({"--window-title=Quorvane · My Phone"})
+                                         << "scrcpy \"--window-title=Quorvane · My Phone\"";
+        QTest::newRow("quote without space is left alone")
+            << "scrcpy" << words({"--crop=a\"b"}) << "scrcpy --crop=a\"b";
+        QTest::newRow("quote and space") << "scrcpy" << words({"say \"hi\""}) << "scrcpy \"say \\\"hi\\\"\"";
+        QTest::newRow("tab does not quote") << "scrcpy" << words({"a\tb"}) << "scrcpy a\tb";
+        QTest::newRow("program is never quoted") << "/Applications/My Tools/scrcpy" << words({"-s", "A B"})
+                                                 << "/Applications/My Tools/scrcpy -s \"A B\"";
+        QTest::newRow("no arguments") << "scrcpy" << QStringList() << "scrcpy";
+    }
+
+    void shellPreview()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        QCOMPARE(LaunchArgumentBuilder::shellPreview(program, arguments), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArgumentBuilder)
+#include "tst_argumentbuilder.moc"

@@ -1,0 +1,323 @@
+#include "AppPaths.h"
+#include "Errors.h"
+#include "ProfileStore.h"
+#include "SavedProfileStore.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace quorvane;
+
+namespace {
+
+LaunchConfig working(const char *serial, const char *mode, quint32 maxSize, quint32 maxFps, const char *codec,
+                     bool audio)
+{
+    LaunchConfig config = LaunchConfig::defaultRecord();
+    config.serial = QString::fromUtf8(serial);
+    config.mode = QString::fromUtf8(mode);
+    config.maxSize = maxSize;
+    config.maxFps = maxFps;
+    config.codec = QString::fromUtf8(codec);
+    config.audio = audio;
+    return config;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Every file written while it lives fails past a few bytes (even for root, unlike permissions), which makes
+// the atomic replacement fail half-way through writing.
+class FileSizeLimit
+{
+public:
+    FileSizeLimit()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{16, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+// A file where the application folder should be: no folder can be made there, for root either.
+void blockApplicationFolder(const test::TestHome &home)
+{
+    const QString folder = home.path() + QStringLiteral("/.qttest/share/Quorvane");
+    writeFile(folder, "not a folder");
+}
+
+SavedProfile preset(const char *id, const char *name, const char *bitrate)
+{
+    return SavedProfile{QUuid::fromString(QString::fromUtf8(id)),
+                        QString::fromUtf8(name),
+                        QStringLiteral("mirror"),
+                        1920,
+                        60,
+                        QStringLiteral("h265"),
+                        QString::fromUtf8(bitrate),
+                        true};
+}
+
+} // namespace
+
+class TestProfileStores final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+
+private slots:
+    void init() { m_home = std::make_unique<test::TestHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void learnedFirstUseCreatesTheFile()
+    {
+        const ProfileStore store;
+        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        QVERIFY(!QFile::exists(AppPaths::learnedProfilesFile()));
+
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", true));
+        QCOMPARE(contents(AppPaths::learnedProfilesFile()), QByteArray("{\n"
+                                                                       "    \"profiles\": {\n"
+                                                                       "        \"ABC\\u001fmirror\": {\n"
+                                                                       "            \"audio\": true,\n"
+                                                                       "            \"codec\": \"h264\",\n"
+                                                                       "            \"maxFps\": 30,\n"
+                                                                       "            \"maxSize\": 1280\n"
+                                                                       "        }\n"
+                                                                       "    }\n"
+                                                                       "}\n"));
+        QCOMPARE(store.load(QStringLiteral("ABC"), QStringLiteral("mirror")),
+                 std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true}));
+    }
+
+    void learnedEntriesAreReplacedAndKeptApart()
+    {
+        const ProfileStore store;
+        store.remember(working("ABC", "mirror", 1920, 60, "h265", true));
+        store.remember(working("ABC", "creator", 1920, 60, "H265", false));
+        store.remember(working("192.168.1.20:5555", "camera", 1280, 30, "h264", false));
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", false));
+
+        QCOMPARE(store.load(QStringLiteral("ABC"), QStringLiteral("mirror")),
+                 std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
+        QCOMPARE(store.load(QStringLiteral("ABC"), QStringLiteral("creator")),
+                 std::optional(LearnedProfile{1920, 60, QStringLiteral("H265"), false}));
+        QCOMPARE(store.load(QStringLiteral("192.168.1.20:5555"), QStringLiteral("camera")),
+                 std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
+        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("camera")));
+
+        const QByteArray file = contents(AppPaths::learnedProfilesFile());
+        const qsizetype wireless = file.indexOf("\"192.168.1.20:5555\\u001fcamera\"");
+        const qsizetype creator = file.indexOf("\"ABC\\u001fcreator\"");
+        const qsizetype mirror = file.indexOf("\"ABC\\u001fmirror\"");
+        QVERIFY(wireless > 0 && wireless < creator && creator < mirror);
+        QVERIFY(!file.contains('\x1f'));
+    }
+
+    void keyJoinsWithTheUnitSeparator()
+    {
+        QCOMPARE(ProfileStore::key(QStringLiteral("ABC"), QStringLiteral("camera")),
+                 QStringLiteral("ABC") + QChar(0x1F) + QStringLiteral("camera"));
+    }
+
+    void unreadableLearnedStore_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("a profile without audio") << QByteArray(
+            "{\"profiles\": {\"ABC\\u001fmirror\": {\"maxSize\": 1280, \"maxFps\": 30, \"codec\": "
+            "\"h264\", \"audio\": true}, \"OLD\\u001fmirror\": {\"maxSize\": 1, \"maxFps\": 1, "
+            "\"codec\": \"h264\"}}}");
+        QTest::newRow("not JSON") << QByteArray("{\"profiles\": {");
+        QTest::newRow("an array") << QByteArray("[]");
+        QTest::newRow("no profiles member") << QByteArray("{}");
+        QTest::newRow("mistyped size") << QByteArray(
+            "{\"profiles\": {\"ABC\\u001fmirror\": {\"maxSize\": \"1280\", \"maxFps\": 30, \"codec\": "
+            "\"h264\", \"audio\": true}}}");
+    }
+
+    void unreadableLearnedStore()
+    {
+        QFETCH(QByteArray, content);
+        writeFile(AppPaths::learnedProfilesFile(), content);
+        const ProfileStore store;
+        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        QCOMPARE(
+            QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
+            QJsonObject({{QStringLiteral("profiles"),
+                          QJsonObject{{ProfileStore::key(QStringLiteral("NEW"), QStringLiteral("desktop")),
+                                       LearnedProfile{1920, 60, QStringLiteral("h264"), false}.toJson()}}}}));
+    }
+
+    void unknownMembersAreIgnored()
+    {
+        writeFile(AppPaths::learnedProfilesFile(),
+                  "{\"version\": 2, \"profiles\": {\"ABC\\u001fmirror\": {\"maxSize\": 1280, \"maxFps\": 30, "
+                  "\"codec\": \"h264\", \"audio\": true, \"note\": \"x\"}}}");
+        QCOMPARE(ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")),
+                 std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true}));
+    }
+
+    void failedLearnedWriteKeepsTheOldFile()
+    {
+        const ProfileStore store;
+        store.remember(working("ABC", "mirror", 1920, 60, "h264", true));
+        const QByteArray before = contents(AppPaths::learnedProfilesFile());
+        {
+            FileSizeLimit limit;
+            QVERIFY_THROWS_EXCEPTION(FileSystemError,
+                                     store.remember(working("ABC", "mirror", 1280, 30, "h264", true)));
+        }
+        QCOMPARE(contents(AppPaths::learnedProfilesFile()), before);
+        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("learned-profiles.json")});
+    }
+
+    void learnedStoreWithoutAFolder()
+    {
+        blockApplicationFolder(*m_home);
+        const ProfileStore store;
+        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        QVERIFY_THROWS_EXCEPTION(FileSystemError,
+                                 store.remember(working("ABC", "mirror", 1920, 60, "h264", true)));
+    }
+
+    void presetsFirstUse()
+    {
+        QVERIFY(SavedProfileStore().load().isEmpty());
+        QVERIFY(!QFile::exists(AppPaths::savedProfilesFile()));
+        QDir(AppPaths::appSupportFolder()).removeRecursively();
+
+        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Profile 1", "8.0")});
+        QCOMPARE(contents(SavedProfileStore::url()),
+                 QByteArray("{\n"
+                            "    \"profiles\": [\n"
+                            "        {\n"
+                            "            \"audio\": true,\n"
+                            "            \"bitrate\": \"8.0\",\n"
+                            "            \"codec\": \"h265\",\n"
+                            "            \"id\": \"0F8FAD5B-D9CB-469F-A165-70867728950E\",\n"
+                            "            \"maxFps\": 60,\n"
+                            "            \"maxSize\": 1920,\n"
+                            "            \"mode\": \"mirror\",\n"
+                            "            \"name\": \"Profile 1\"\n"
+                            "        }\n"
+                            "    ]\n"
+                            "}\n"));
+    }
+
+    void presetsKeepTheirOrderAndIdentity()
+    {
+        const QList<SavedProfile> presets{preset("{b3f1c2d4-0000-4000-8000-000000000002}", "Same", "12.5"),
+                                          preset("{a3f1c2d4-0000-4000-8000-000000000001}", "Same", "8.0")};
+        SavedProfileStore().save(presets);
+        QCOMPARE(SavedProfileStore().load(), presets);
+        SavedProfileStore().save({});
+        QVERIFY(SavedProfileStore().load().isEmpty());
+        QCOMPARE(QJsonDocument::fromJson(contents(SavedProfileStore::url())).object(),
+                 QJsonObject({{QStringLiteral("profiles"), QJsonArray()}}));
+    }
+
+    void presetIdsAreReadInEitherCase()
+    {
+        writeFile(
+            AppPaths::savedProfilesFile(),
+            "{\"profiles\": [{\"id\": \"0f8fad5b-d9cb-469f-a165-70867728950e\", \"name\": \"n\", \"mode\": "
+            "\"camera\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"bitrate\": \"8.0\", "
+            "\"audio\": false}]}");
+        const QList<SavedProfile> presets = SavedProfileStore().load();
+        QCOMPARE(presets.size(), 1);
+        QCOMPARE(presets[0].id, QUuid::fromString(QStringLiteral("0F8FAD5B-D9CB-469F-A165-70867728950E")));
+        QCOMPARE(presets[0].mode, QStringLiteral("camera"));
+    }
+
+    void unreadablePresets_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray good =
+            "{\"id\": \"0F8FAD5B-D9CB-469F-A165-70867728950E\", \"name\": \"n\", \"mode\": "
+            "\"mirror\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"bitrate\": "
+            "\"8.0\", \"audio\": false}";
+        QTest::newRow("one preset without bitrate") << QByteArray(
+            "{\"profiles\": [" + good +
+            ", {\"id\": \"1F8FAD5B-D9CB-469F-A165-70867728950E\", \"name\": \"n\", \"mode\": "
+            "\"mirror\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"audio\": false}]}");
+        QTest::newRow("bitrate as a number")
+            << QByteArray(good).replace("\"8.0\"", "8.0").prepend("{\"profiles\": [").append("]}");
+        QTest::newRow("id in braces") << QByteArray(good)
+                                             .replace("\"0F8F", "\"{0F8F")
+                                             .replace("950E\"", "950E}\"")
+                                             .prepend("{\"profiles\": [")
+                                             .append("]}");
+        QTest::newRow("id not a uuid")
+            << QByteArray(good).replace("0F8FAD5B-", "").prepend("{\"profiles\": [").append("]}");
+        QTest::newRow("not JSON") << QByteArray("{\"profiles\": [");
+        QTest::newRow("profiles as an object") << QByteArray("{\"profiles\": {}}");
+    }
+
+    void unreadablePresets()
+    {
+        QFETCH(QByteArray, content);
+        writeFile(AppPaths::savedProfilesFile(), content);
+        QVERIFY(SavedProfileStore().load().isEmpty());
+        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Fresh", "4.0")});
+        QCOMPARE(SavedProfileStore().load().value(0).name, QStringLiteral("Fresh"));
+    }
+
+    void failedPresetWriteKeepsTheOldFile()
+    {
+        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")});
+        const QByteArray before = contents(SavedProfileStore::url());
+        {
+            FileSizeLimit limit;
+            QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
+        }
+        QCOMPARE(contents(SavedProfileStore::url()), before);
+    }
+
+    void presetsWithoutAFolder()
+    {
+        blockApplicationFolder(*m_home);
+        QVERIFY(SavedProfileStore().load().isEmpty());
+        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
+        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfileStores)
+#include "tst_profilestores.moc"
