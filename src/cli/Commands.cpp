@@ -6,6 +6,9 @@ QList<Command> allCommands()
 {
     QList<Command> commands;
     commands += toolCommands();
+    commands += wirelessCommands();
+    commands += desktopCommands();
+    commands += probeCommands();
     return commands;
 }
 

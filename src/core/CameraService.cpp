@@ -1,9 +1,9 @@
 #include "CameraService.h"
 
 #include "ADBService.h"
-#include "DecimalText.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "TextParsing.h"
 
 #include <QRegularExpression>
 
@@ -28,8 +28,8 @@ quint64 area(const QString &size)
 // and text do not order consistently.
 bool cameraIdLess(const QString &a, const QString &b)
 {
-    const auto left = DecimalText::toUInt32(a);
-    const auto right = DecimalText::toUInt32(b);
+    const auto left = TextParsing::parseUInt32(a);
+    const auto right = TextParsing::parseUInt32(b);
     if (left && right)
         return *left < *right;
     return a < b;
@@ -225,7 +225,7 @@ QList<quint32> CameraService::parseFPS(const QString &text)
         values = listValues(text, QStringLiteral("fps={"));
     QList<quint32> rates;
     for (const QString &value : values) {
-        if (const auto rate = DecimalText::toUInt32(value))
+        if (const auto rate = TextParsing::parseUInt32(value))
             rates.append(*rate);
     }
     std::sort(rates.begin(), rates.end());
@@ -256,8 +256,8 @@ std::optional<CameraService::Dimensions> CameraService::dimensions(const QString
     const QStringList pieces = kept.split(QLatin1Char('x'), Qt::SkipEmptyParts);
     if (pieces.size() != 2)
         return std::nullopt;
-    const auto width = DecimalText::toUInt32(pieces.at(0));
-    const auto height = DecimalText::toUInt32(pieces.at(1));
+    const auto width = TextParsing::parseUInt32(pieces.at(0));
+    const auto height = TextParsing::parseUInt32(pieces.at(1));
     if (!width || !height)
         return std::nullopt;
     return Dimensions{*width, *height};

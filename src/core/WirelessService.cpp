@@ -1,9 +1,9 @@
 #include "WirelessService.h"
 
 #include "Async.h"
-#include "DecimalText.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "TextParsing.h"
 
 #include <QDateTime>
 #include <QTextBoundaryFinder>
@@ -66,8 +66,11 @@ bool IPv4::isValid(const QString &token)
     if (pieces.size() != 4)
         return false;
     return std::all_of(pieces.cbegin(), pieces.cend(), [](const QString &piece) {
-        const auto value = DecimalText::toUInt32(piece);
-        return value && *value <= 255;
+        // Only digits: the number reader alone would let a sign through.
+        const bool digitsOnly =
+            std::all_of(piece.cbegin(), piece.cend(), [](QChar c) { return c.isDigit(); });
+        const auto value = TextParsing::parseUInt32(piece);
+        return digitsOnly && value && *value <= 255;
     });
 }
 

@@ -1,0 +1,81 @@
+#include "DesktopBackupStore.h"
+
+#include "AppPaths.h"
+#include "JsonFile.h"
+
+namespace quorvane {
+
+namespace {
+
+std::optional<DesktopSettingsBackup> backupFromJson(const QJsonValue &value)
+{
+    const QJsonValue settings = value.toObject().value(QStringLiteral("settings"));
+    if (!value.isObject() || !settings.isObject())
+        return std::nullopt;
+    DesktopSettingsBackup backup;
+    const QJsonObject object = settings.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isString())
+            backup.settings.insert(it.key(), it.value().toString());
+        else if (it.value().isNull())
+            backup.settings.insert(it.key(), std::nullopt);
+        else
+            return std::nullopt;
+    }
+    return backup;
+}
+
+QJsonObject backupToJson(const DesktopSettingsBackup &backup)
+{
+    QJsonObject settings;
+    for (auto it = backup.settings.cbegin(); it != backup.settings.cend(); ++it)
+        settings.insert(it.key(), it.value() ? QJsonValue(*it.value()) : QJsonValue(QJsonValue::Null));
+    return {{QStringLiteral("settings"), settings}};
+}
+
+} // namespace
+
+std::optional<DesktopBackupStore> DesktopBackupStore::fromJson(const QJsonObject &object)
+{
+    const QJsonValue devices = object.value(QStringLiteral("devices"));
+    if (!devices.isObject())
+        return std::nullopt;
+    DesktopBackupStore store;
+    const QJsonObject entries = devices.toObject();
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const auto backup = backupFromJson(it.value());
+        if (!backup)
+            return std::nullopt;
+        store.devices.insert(it.key(), *backup);
+    }
+    return store;
+}
+
+QJsonObject DesktopBackupStore::toJson() const
+{
+    QJsonObject entries;
+    for (auto it = devices.cbegin(); it != devices.cend(); ++it)
+        entries.insert(it.key(), backupToJson(it.value()));
+    return {{QStringLiteral("devices"), entries}};
+}
+
+DesktopBackupStore DesktopBackupStore::read()
+{
+    try {
+        const auto document = JsonFile::read(AppPaths::desktopBackupFile());
+        if (document && document->isObject())
+            return fromJson(document->object()).value_or(DesktopBackupStore{});
+    } catch (const std::exception &) {
+    }
+    return {};
+}
+
+void DesktopBackupStore::write() const
+{
+    try {
+        JsonFile::write(AppPaths::desktopBackupFile(), QJsonDocument(toJson()));
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+namespace quorvane {
+
+// The phone's windowing settings as they were before the first enable; an absent value was unset.
+struct DesktopSettingsBackup
+{
+    QMap<QString, std::optional<QString>> settings;
+
+    bool operator==(const DesktopSettingsBackup &) const = default;
+};
+
+// "desktop-settings-backup.json": at most one backup per phone, filed under its stable device key.
+struct DesktopBackupStore
+{
+    QMap<QString, DesktopSettingsBackup> devices;
+
+    // Never fails: a missing, unreadable or malformed file is an empty store.
+    static DesktopBackupStore read();
+    // Never fails: a store that cannot be written keeps its old file.
+    void write() const;
+
+    // Strict: "devices" and every "settings" are required, values are strings or null.
+    static std::optional<DesktopBackupStore> fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
+
+    bool operator==(const DesktopBackupStore &) const = default;
+};
+
+} // namespace quorvane

@@ -1,0 +1,94 @@
+#include "ADBService.h"
+#include "DoctorService.h"
+
+#include <QTest>
+
+using namespace quorvane;
+
+namespace {
+
+using Level = DoctorFinding::Level;
+
+QString describe(const QList<DoctorFinding> &findings)
+{
+    QStringList lines;
+    for (const DoctorFinding &finding : findings)
+        lines << DoctorFinding::toString(finding.level) + QLatin1Char('|') + finding.title +
+                     QLatin1Char('|') + finding.detail + QLatin1Char('|') +
+                     finding.action.value_or(QStringLiteral("-"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+// What the doctor says about each row of the device list.
+class TestDoctorFindings final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deviceFindings_data()
+    {
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<QString>("findings");
+        QTest::newRow("no phone")
+            << QString()
+            << QStringLiteral(
+                   "warning|No phone detected|ADB is working, but no Android device is visible.|Use a "
+                   "data-capable USB cable, enable USB debugging, then reconnect.");
+        QTest::newRow("one phone over usb and wi-fi")
+            << QStringLiteral("R5CW20ABCDE device usb:1-1 product:dm1q model:SM_S911B device:dm1q\n"
+                              "192.168.1.20:5555 device product:dm1q model:SM_S911B device:dm1q\n")
+            << QStringLiteral("ok|Device authorized|SM_S911B is ready for control.|-");
+        QTest::newRow("two phones, one title")
+            << QStringLiteral(
+                   "A device product:a model:One device:a\nB device product:b model:Two device:b\n")
+            << QStringLiteral("ok|Device authorized|One is ready for control.|-\n"
+                              "ok|Device authorized|Two is ready for control.|-");
+        QTest::newRow("no model") << QStringLiteral("emulator-5554 device\n")
+                                  << QStringLiteral(
+                                         "ok|Device authorized|emulator-5554 is ready for control.|-");
+        QTest::newRow("unauthorized without product")
+            << QStringLiteral("0A1B2C3D4E5F unauthorized usb:1-2\n")
+            << QStringLiteral("warning|USB debugging approval needed|0A1B2C3D4E5F is connected but not "
+                              "authorized.|Unlock the phone and tap Allow on the USB debugging prompt.");
+        QTest::newRow("offline") << QStringLiteral("emulator-5554 offline\n")
+                                 << QStringLiteral(
+                                        "warning|Device offline|emulator-5554 is visible to ADB but not "
+                                        "responding.|Reconnect USB or restart Wireless debugging, then "
+                                        "refresh.");
+        QTest::newRow("recovery") << QStringLiteral("R5 recovery\n")
+                                  << QStringLiteral(
+                                         "info|Device needs attention|R5 reports state 'recovery'.|"
+                                         "Reconnect the device and refresh.");
+        QTest::newRow("same serial twice without identity")
+            << QStringLiteral("R5 offline\nR5 device model:X\n")
+            << QStringLiteral(
+                   "warning|Device offline|R5 is visible to ADB but not responding.|Reconnect USB or "
+                   "restart Wireless debugging, then refresh.");
+        QTest::newRow("partial identity does not merge")
+            << QStringLiteral("A device model:X product:p\nB device model:X product:p\n")
+            << QStringLiteral("ok|Device authorized|X is ready for control.|-\n"
+                              "ok|Device authorized|X is ready for control.|-");
+    }
+
+    void deviceFindings()
+    {
+        QFETCH(QString, listing);
+        QFETCH(QString, findings);
+        const auto devices = ADBService::parseDevices(QStringLiteral("List of devices attached\n") + listing);
+        QCOMPARE(describe(DoctorService::deviceFindings(devices)), findings);
+    }
+
+    void levelNames()
+    {
+        for (const Level level : {Level::Ok, Level::Warning, Level::Error, Level::Info})
+            QCOMPARE(DoctorFinding::levelFromString(DoctorFinding::toString(level)), level);
+        QCOMPARE(DoctorFinding::toString(Level::Warning), QStringLiteral("warning"));
+        QCOMPARE(DoctorFinding::levelFromString(QStringLiteral("OK")), std::nullopt);
+        QCOMPARE(DoctorFinding::levelFromString(QString()), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDoctorFindings)
+#include "tst_doctorfindings.moc"

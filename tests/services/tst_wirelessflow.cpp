@@ -1,0 +1,411 @@
+#include "AppPaths.h"
+#include "DevSim.h"
+#include "ServiceTesting.h"
+#include "TestHome.h"
+#include "WirelessService.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QTest>
+
+#include <memory>
+
+using namespace quorvane;
+using test::await;
+using test::DevSim;
+using test::failureOf;
+
+namespace {
+
+const QString usbSerial = QStringLiteral("R5CW20ABCDE");
+const QString wifiSerial = QStringLiteral("192.168.1.20:5555");
+
+QStringList words(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *word : list)
+        result << QString::fromUtf8(word);
+    return result;
+}
+
+QDateTime callTime(const QJsonObject &call)
+{
+    return QDateTime::fromString(call.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+}
+
+} // namespace
+
+// Pairing, connecting and moving a phone between USB and Wi-Fi, against the simulated adb.
+class TestWirelessFlow final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+    std::unique_ptr<DevSim> m_sim;
+    const Timing m_timing = Timing{}.scaled(0.2);
+
+    WirelessService service() const { return WirelessService{m_sim->toolPaths(), m_timing}; }
+    QList<QStringList> adbCalls() const { return m_sim->callArguments(QStringLiteral("adb")); }
+    QStringList transportSerials() const
+    {
+        QStringList serials;
+        for (const QJsonValue &transport : m_sim->readWorld().value(QStringLiteral("transports")).toArray())
+            serials << transport.toObject().value(QStringLiteral("serial")).toString();
+        serials.sort();
+        return serials;
+    }
+    QList<RememberedWirelessDevice> remembered() const { return await(service().listRemembered()); }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_sim = std::make_unique<DevSim>(*m_home);
+    }
+
+    void cleanup()
+    {
+        m_sim.reset();
+        m_home.reset();
+    }
+
+    void usbToWifiEndToEnd()
+    {
+        m_sim->addPhone(usbSerial);
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        const TransportSwitchResult result = await(service().enableUSBWireless(usbSerial));
+        QCOMPARE(result, (TransportSwitchResult{
+                             wifiSerial, QStringLiteral("wireless"),
+                             QStringLiteral("Wireless connection established at "
+                                            "192.168.1.20:5555. You can unplug the USB cable now."),
+                             true}));
+
+        QCOMPARE(adbCalls(),
+                 (QList<QStringList>{
+                     words({"devices", "-l"}), words({"-s", "R5CW20ABCDE", "shell", "ip", "route"}),
+                     words({"-s", "R5CW20ABCDE", "tcpip", "5555"}), words({"connect", "192.168.1.20:5555"}),
+                     words({"-s", "192.168.1.20:5555", "shell", "getprop", "ro.product.model"})}));
+        const QList<QJsonObject> calls = m_sim->calls();
+        QVERIFY(callTime(calls.at(2)).msecsTo(callTime(calls.at(3))) >= m_timing.tcpipToConnect.count());
+        QCOMPARE(transportSerials(), (QStringList{wifiSerial, usbSerial}));
+
+        const QList<RememberedWirelessDevice> devices = remembered();
+        QCOMPARE(devices.size(), 1);
+        QCOMPARE(devices[0].address, wifiSerial);
+        QCOMPARE(devices[0].label, QStringLiteral("Pixel 8"));
+        QVERIFY(devices[0].connected);
+        QVERIFY(devices[0].lastUsed >= quint64(before) && devices[0].lastUsed <= quint64(before + 5));
+    }
+
+    void wifiAddressFromTheInterfaceWhenRoutesHaveNone()
+    {
+        m_sim->addPhone(usbSerial);
+        m_sim->addFault(words({"shell", "ip", "route"}), 0, QString(), QStringLiteral("\n"));
+        const TransportSwitchResult result = await(service().enableUSBWireless(usbSerial));
+        QCOMPARE(result.activeSerial, wifiSerial);
+        QCOMPARE(adbCalls().at(2),
+                 words({"-s", "R5CW20ABCDE", "shell", "ip", "-f", "inet", "addr", "show", "wlan0"}));
+    }
+
+    void enableRefusals_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("wifi");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("commands");
+        QTest::newRow("gone") << QStringLiteral("NOSUCH") << QStringLiteral("device") << true
+                              << QStringLiteral(
+                                     "deviceState: The selected USB device is no longer connected.")
+                              << 1;
+        QTest::newRow("unauthorized")
+            << usbSerial << QStringLiteral("unauthorized") << true
+            << QStringLiteral("invalidInput: The selected device is not authorized for ADB.") << 1;
+        QTest::newRow("already wireless") << wifiSerial << QStringLiteral("device") << true
+                                          << QStringLiteral("invalidInput: This device is already connected "
+                                                            "wirelessly.")
+                                          << 1;
+        QTest::newRow("no wi-fi") << usbSerial << QStringLiteral("device") << false
+                                  << QStringLiteral(
+                                         "invalidInput: Could not detect the phone's Wi-Fi IP address. "
+                                         "Make sure the phone is connected to Wi-Fi.")
+                                  << 3;
+    }
+
+    void enableRefusals()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, state);
+        QFETCH(bool, wifi);
+        QFETCH(QString, failure);
+        QFETCH(int, commands);
+        auto phone = m_sim->addPhone(usbSerial);
+        phone.alsoWireless();
+        if (!wifi)
+            phone.noWifi();
+        phone.state(state);
+        QCOMPARE(failureOf(service().enableUSBWireless(serial)), failure);
+        QCOMPARE(adbCalls().size(), commands);
+    }
+
+    void tcpipFailurePhraseIsReported()
+    {
+        m_sim->addPhone(usbSerial);
+        m_sim->addFault(words({"tcpip", "5555"}), 0, QString(),
+                        QStringLiteral("error: unable to connect for tcpip\n"));
+        QCOMPARE(failureOf(service().enableUSBWireless(usbSerial)),
+                 QStringLiteral("unchecked: error: unable to connect for tcpip"));
+        QCOMPARE(adbCalls().size(), 3);
+    }
+
+    void switchBackToUsb()
+    {
+        m_sim->addPhone(usbSerial).alsoWireless();
+        WirelessStoreFile{{{wifiSerial, QStringLiteral("Pixel 8"), 100}}}.write();
+        const TransportSwitchResult result = await(service().switchToUSB(wifiSerial));
+        QCOMPARE(result,
+                 (TransportSwitchResult{usbSerial, QStringLiteral("usb"),
+                                        QStringLiteral("USB connection is active. Wireless ADB has been "
+                                                       "disconnected."),
+                                        false}));
+        QCOMPARE(adbCalls().last(), words({"disconnect", "192.168.1.20:5555"}));
+        QCOMPARE(transportSerials(), QStringList{usbSerial});
+        // The address stays remembered, now shown as not connected.
+        QCOMPARE(remembered(),
+                 (QList<RememberedWirelessDevice>{{wifiSerial, QStringLiteral("Pixel 8"), false, 100}}));
+    }
+
+    void switchToUsbWhenAlreadyUsb()
+    {
+        m_sim->addPhone(usbSerial);
+        QCOMPARE(await(service().switchToUSB(usbSerial)),
+                 (TransportSwitchResult{usbSerial, QStringLiteral("usb"),
+                                        QStringLiteral("USB is already the active connection."), false}));
+        QCOMPARE(adbCalls(), QList<QStringList>{words({"devices", "-l"})});
+    }
+
+    void switchToUsbRefusals_data()
+    {
+        QTest::addColumn<bool>("secondUsbTwin");
+        QTest::addColumn<bool>("usbPhone");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("failure");
+        const QString cable =
+            QStringLiteral("invalidInput: Connect this phone with a USB data cable and approve USB "
+                           "debugging, then try Use USB Instead again.");
+        QTest::newRow("wireless only") << false << false << QStringLiteral("192.168.1.30:5555") << cable;
+        QTest::newRow("two usb phones look the same") << true << true << wifiSerial << cable;
+        QTest::newRow("gone") << false << true << QStringLiteral("10.0.0.9:5555")
+                              << QStringLiteral(
+                                     "deviceState: The selected phone is no longer visible to ADB.");
+    }
+
+    void switchToUsbRefusals()
+    {
+        QFETCH(bool, secondUsbTwin);
+        QFETCH(bool, usbPhone);
+        QFETCH(QString, serial);
+        QFETCH(QString, failure);
+        if (usbPhone)
+            m_sim->addPhone(usbSerial).alsoWireless();
+        else
+            m_sim->addPhone(serial, DevSim::Connection::Wireless);
+        if (secondUsbTwin)
+            m_sim->addPhone(QStringLiteral("TWIN0001"))
+                .property(QStringLiteral("ro.boot.serialno"), usbSerial);
+        QCOMPARE(failureOf(service().switchToUSB(serial)), failure);
+        for (const QStringList &call : adbCalls())
+            QVERIFY2(call.first() != QLatin1String("disconnect"), qPrintable(call.join(QLatin1Char(' '))));
+    }
+
+    void forgetWithUsbSibling()
+    {
+        m_sim->addPhone(usbSerial).alsoWireless();
+        WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 200},
+                           {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}
+            .write();
+        const TransportSwitchResult result =
+            await(service().forgetDevice(QStringLiteral(" 192.168.1.20:5555\n")));
+        QCOMPARE(result,
+                 (TransportSwitchResult{usbSerial, QStringLiteral("usb"),
+                                        QStringLiteral("Wireless connection disconnected and forgotten. USB "
+                                                       "is now selected."),
+                                        false}));
+        QCOMPARE(WirelessStoreFile::read(),
+                 (WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
+                                     {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}));
+        QCOMPARE(adbCalls().last(), words({"disconnect", "192.168.1.20:5555"}));
+        QCOMPARE(transportSerials(), QStringList{usbSerial});
+    }
+
+    void forgetWithoutSibling()
+    {
+        const TransportSwitchResult result = await(service().forgetDevice(wifiSerial));
+        QCOMPARE(result, (TransportSwitchResult{
+                             QString(), QStringLiteral("none"),
+                             QStringLiteral("Wireless connection disconnected and forgotten."), false}));
+        // The store is written even though nothing was removed.
+        QVERIFY(QFile::exists(AppPaths::wirelessDevicesFile()));
+        QCOMPARE(WirelessStoreFile::read(), WirelessStoreFile{});
+        QCOMPARE(adbCalls(),
+                 (QList<QStringList>{words({"devices", "-l"}), words({"disconnect", "192.168.1.20:5555"})}));
+    }
+
+    void connectRemembersAndRefreshes()
+    {
+        auto phone = m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless);
+        m_sim->addPhone(QStringLiteral("10.0.0.7:5555"), DevSim::Connection::Wireless);
+        WirelessStoreFile{{{QStringLiteral("10.0.0.7:5555"), QStringLiteral("Other"), 4000000000},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 100}}}
+            .write();
+        phone.model(QStringLiteral("unknown"));
+        QCOMPARE(await(service().connectDevice(QStringLiteral("192.168.1.20:5555"))),
+                 QStringLiteral("already connected to 192.168.1.20:5555"));
+        const QList<RememberedWirelessDevice> devices = remembered();
+        QCOMPARE(devices.size(), 2);
+        QCOMPARE(devices[0].address, QStringLiteral("10.0.0.7:5555"));
+        QCOMPARE(devices[1].address, wifiSerial);
+        QCOMPARE(devices[1].label, wifiSerial);
+        QVERIFY(devices[1].lastUsed > 100);
+    }
+
+    void connectFailureRemembersNothing()
+    {
+        m_sim->setConnectOutcome(wifiSerial, QStringLiteral("refused"));
+        QCOMPARE(failureOf(service().connectDevice(wifiSerial)),
+                 QStringLiteral("unchecked: failed to connect to '192.168.1.20:5555': Connection refused"));
+        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
+    }
+
+    void connectOverAnUnreadableStore()
+    {
+        m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless).set(QStringLiteral("tcpipPort"), 5555);
+        m_sim->updateWorld(
+            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
+        QFile file(AppPaths::wirelessDevicesFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not json");
+        file.close();
+        QCOMPARE(await(service().connectDevice(wifiSerial)),
+                 QStringLiteral("connected to 192.168.1.20:5555"));
+        const auto devices = WirelessStoreFile::read().devices;
+        QCOMPARE(devices.size(), 1);
+        QCOMPARE(devices[0].label, QStringLiteral("Pixel 8"));
+    }
+
+    void listingShowsOfflineAsNotConnected()
+    {
+        m_sim->addTransport(QStringLiteral("10.0.0.5:5555"), QStringLiteral("offline"));
+        WirelessStoreFile{{{QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), 5}}}.write();
+        QCOMPARE(remembered(), (QList<RememberedWirelessDevice>{
+                                   {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5}}));
+    }
+
+    void pairing()
+    {
+        m_sim->setAdbVersion(QStringLiteral("34.0.5-10900879"));
+        m_sim->addPairing(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"),
+                          QStringLiteral("adb-X-1"));
+        QCOMPARE(
+            await(service().pairDevice(QStringLiteral("192.168.1.20:37000"), QStringLiteral(" 123456 "))),
+            QStringLiteral("Successfully paired to 192.168.1.20:37000 [guid=adb-X-1]"));
+        QCOMPARE(adbCalls(), QList<QStringList>{words({"pair", "192.168.1.20:37000", "123456"})});
+        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
+    }
+
+    void pairingWithAnAdbThatCannotPair()
+    {
+        m_sim->setAdbVersion(QStringLiteral("29.0.6-debian"));
+        m_sim->setServerRunning(true);
+        QCOMPARE(
+            failureOf(service().pairDevice(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"))),
+            QStringLiteral("process: adb: unknown command pair (exit code 1)"));
+    }
+
+    void inputChecksRunNothing_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("failure");
+        const QString address =
+            QStringLiteral("invalidInput: Enter a valid host:port address, for example 192.168.1.20:37123.");
+        const QString code =
+            QStringLiteral("invalidInput: Enter the numeric pairing code shown on the phone.");
+        QTest::newRow("pair, bad address") << QStringLiteral("pair") << QStringLiteral("192.168.1.20")
+                                           << QStringLiteral("123456") << address;
+        QTest::newRow("pair, both bad: address first")
+            << QStringLiteral("pair") << QString() << QStringLiteral("1") << address;
+        QTest::newRow("pair, bad code") << QStringLiteral("pair") << QStringLiteral("192.168.1.20:37000")
+                                        << QStringLiteral("123 456") << code;
+        QTest::newRow("connect, inner blank")
+            << QStringLiteral("connect") << QStringLiteral("a :1") << QString() << address;
+        QTest::newRow("connect, option-like")
+            << QStringLiteral("connect") << QStringLiteral("-s x") << QString() << address;
+        QTest::newRow("forget, empty")
+            << QStringLiteral("forget") << QStringLiteral("  ") << QString() << address;
+    }
+
+    void inputChecksRunNothing()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, address);
+        QFETCH(QString, code);
+        QFETCH(QString, failure);
+        const WirelessService wireless = service();
+        if (operation == QLatin1String("pair"))
+            QCOMPARE(failureOf(wireless.pairDevice(address, code)), failure);
+        else if (operation == QLatin1String("connect"))
+            QCOMPARE(failureOf(wireless.connectDevice(address)), failure);
+        else
+            QCOMPARE(failureOf(wireless.forgetDevice(address)), failure);
+        QCOMPARE(m_sim->calls().size(), 0);
+        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
+    }
+
+    void hardwareSerialRules_data()
+    {
+        QTest::addColumn<QString>("boot");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("serial"); // "" for none
+        QTest::newRow("boot wins") << QStringLiteral("B1") << QStringLiteral("P1") << QStringLiteral("B1");
+        QTest::newRow("boot unknown hides the other")
+            << QStringLiteral("unknown") << QStringLiteral("P1") << QString();
+        QTest::newRow("boot empty") << QString() << QStringLiteral("P1") << QStringLiteral("P1");
+        QTest::newRow("both unusable") << QString() << QStringLiteral("unknown") << QString();
+    }
+
+    void hardwareSerialRules()
+    {
+        QFETCH(QString, boot);
+        QFETCH(QString, plain);
+        QFETCH(QString, serial);
+        m_sim->addPhone(usbSerial)
+            .property(QStringLiteral("ro.boot.serialno"), boot)
+            .property(QStringLiteral("ro.serialno"), plain);
+        // Every real flow lists devices first, which starts the server; this one asks directly.
+        m_sim->setServerRunning(true);
+        const ADBService adb{m_sim->toolPaths()};
+        QCOMPARE(await(WirelessService::hardwareSerial(adb, usbSerial)).value_or(QString()), serial);
+    }
+
+    void samePhoneByIdentityWhenSerialsDiffer()
+    {
+        m_sim->addPhone(usbSerial);
+        m_sim->addPhone(QStringLiteral("OTHER0001"));
+        const ADBService adb{m_sim->toolPaths()};
+        const QList<DeviceInfo> devices = await(adb.listDevices());
+        QCOMPARE(devices.size(), 2);
+        // Both simulated phones are Pixel 8 "shiba": equal names make them one phone in the fallback.
+        QVERIFY(await(WirelessService::samePhysicalPhone(adb, devices[0], devices[1])));
+        DeviceInfo stripped = devices[1];
+        stripped.product.reset();
+        QVERIFY(!await(WirelessService::samePhysicalPhone(adb, devices[0], stripped)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWirelessFlow)
+#include "tst_wirelessflow.moc"
