@@ -15,19 +15,28 @@ namespace quorvane {
 
 namespace {
 
-class ProcessEndAwaiter
+// Waits for a process to leave a state: Starting (it runs, or it failed to start) or any running state
+// (it ended, or it never started).
+class ProcessStateAwaiter
 {
 public:
-    explicit ProcessEndAwaiter(QProcess *process)
+    enum class Until { Started, Ended };
+
+    ProcessStateAwaiter(QProcess *process, Until until)
         : m_process(process)
+        , m_until(until)
     {
     }
 
-    bool await_ready() const noexcept { return m_process->state() == QProcess::NotRunning; }
+    bool await_ready() const noexcept
+    {
+        const QProcess::ProcessState state = m_process->state();
+        return m_until == Until::Started ? state != QProcess::Starting : state == QProcess::NotRunning;
+    }
 
     void await_suspend(std::coroutine_handle<> handle)
     {
-        auto connections = std::make_shared<std::array<QMetaObject::Connection, 2>>();
+        auto connections = std::make_shared<std::array<QMetaObject::Connection, 3>>();
         QProcess *process = m_process;
         // Resuming from a queued call keeps the coroutine from deleting the process inside its own signal.
         auto resume = [connections, handle, process] {
@@ -43,28 +52,38 @@ public:
                                                  if (error == QProcess::FailedToStart)
                                                      resume();
                                              });
+        if (m_until == Until::Started)
+            (*connections)[2] = QObject::connect(process, &QProcess::started, process, resume);
     }
 
     void await_resume() const noexcept {}
 
 private:
     QProcess *m_process;
+    Until m_until;
 };
 
 } // namespace
 
 QCoro::Task<void> processEnded(QProcess *process)
 {
-    co_await ProcessEndAwaiter(process);
+    co_await ProcessStateAwaiter(process, ProcessStateAwaiter::Until::Ended);
 }
 
-QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration)
+QCoro::Task<bool> processStarted(QProcess *process)
 {
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    timer.start(duration);
-    co_await qCoro(&timer, &QTimer::timeout);
+    co_await ProcessStateAwaiter(process, ProcessStateAwaiter::Until::Started);
+    co_return process->state() == QProcess::Running;
+}
+
+QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration, QObject *context)
+{
+    QPointer<QTimer> timer = new QTimer(context);
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setSingleShot(true);
+    timer->start(duration);
+    co_await qCoro(timer.data(), &QTimer::timeout);
+    delete timer.data();
 }
 
 QObject *childProcessOwner()

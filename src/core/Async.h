@@ -13,8 +13,12 @@ namespace quorvane {
 // and its waitForFinished adds a 30 s limit). Never times out.
 QCoro::Task<void> processEnded(QProcess *process);
 
+// Resumes once a just-started process is running (true) or has failed to start (false).
+QCoro::Task<bool> processStarted(QProcess *process);
+
 // A sleep on a precise timer: QCoro::sleepFor may fire a little early, which matters for the watch checks.
-QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration);
+// With a context, the sleeper is never resumed once the context is destroyed.
+QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration, QObject *context = nullptr);
 
 // The owner of every short-lived child process: destroying it at quit ends any child still running,
 // so a dropped task never leaves an orphan behind.

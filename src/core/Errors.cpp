@@ -22,6 +22,33 @@ ProcessError::ProcessError(Kind kind, QString message, int exitCode, QString tex
 {
 }
 
+SessionError::SessionError(Kind kind, QString message)
+    : Error(std::move(message))
+    , m_kind(kind)
+{
+}
+
+SessionError SessionError::noActiveSession()
+{
+    return {Kind::NoActiveSession, QStringLiteral("No active scrcpy session is running.")};
+}
+
+SessionError SessionError::otherDevice()
+{
+    return {Kind::OtherDevice, QStringLiteral("The active scrcpy window belongs to another device or mode.")};
+}
+
+SessionError SessionError::windowClosed()
+{
+    return {Kind::WindowClosed, QStringLiteral("The active scrcpy window has already closed.")};
+}
+
+SessionError SessionError::unsupportedSetting()
+{
+    return {Kind::UnsupportedSetting,
+            QStringLiteral("This setting requires restarting the current scrcpy session.")};
+}
+
 ProcessError ProcessError::spawnFailed(const QString &message)
 {
     return ProcessError(Kind::SpawnFailed, message, 0, QStringLiteral("Process spawn failed: ") + message);

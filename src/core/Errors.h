@@ -57,11 +57,24 @@ private:
     int m_exitCode;
 };
 
-// Failures of a running mirroring session.
+// Failures of starting or adjusting a mirroring session.
 class SessionError final : public Error
 {
 public:
-    using Error::Error;
+    enum class Kind { NotRunning, NoActiveSession, OtherDevice, WindowClosed, UnsupportedSetting };
+
+    Kind kind() const noexcept { return m_kind; }
+
+    static SessionError notRunning(QString message) { return {Kind::NotRunning, std::move(message)}; }
+    static SessionError noActiveSession();
+    static SessionError otherDevice();
+    static SessionError windowClosed();
+    static SessionError unsupportedSetting();
+
+private:
+    SessionError(Kind kind, QString message);
+
+    Kind m_kind;
 };
 
 // The operating system's own failures (starting a process, creating a folder), carried with its text.

@@ -1,0 +1,417 @@
+#include "SessionManager.h"
+
+#include "ADBService.h"
+#include "Async.h"
+#include "Errors.h"
+#include "FallbackProfiles.h"
+#include "LaunchArgumentBuilder.h"
+#include "RuntimeLocator.h"
+
+#include <QProcessEnvironment>
+#include <QStringDecoder>
+
+namespace quorvane {
+
+namespace {
+
+const QString shortcutModifiers = QStringLiteral("--shortcut-mod=lctrl,lalt");
+
+QString successMessage(qsizetype index, qsizetype count, bool remembered, bool camera)
+{
+    if (index == 0)
+        return camera ? QStringLiteral("Camera opened with the selected smart camera profile.")
+                      : QStringLiteral("Session started with the selected smart profile.");
+    const QString attempt = QString::number(index + 1);
+    const QString total = QString::number(count);
+    if (camera)
+        return QStringLiteral(
+                   "Camera opened after Quorvane automatically found a safer working combination on "
+                   "attempt %1 of %2.")
+            .arg(attempt, total);
+    if (remembered)
+        return QStringLiteral(
+                   "Session recovered on attempt %1 of %2. This working profile is now remembered for "
+                   "this device.")
+            .arg(attempt, total);
+    return QStringLiteral("Session started after Quorvane automatically recovered on attempt %1 of %2.")
+        .arg(attempt, total);
+}
+
+QString shortcutKey(const QString &setting)
+{
+    if (setting == QLatin1String("fullscreen"))
+        return QStringLiteral("f");
+    if (setting == QLatin1String("turnScreenOff"))
+        return QStringLiteral("o");
+    if (setting == QLatin1String("cameraTorch"))
+        return QStringLiteral("t");
+    return {};
+}
+
+QProcessEnvironment sessionEnvironment(const std::optional<QString> &adbPath)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (const auto bundle = RuntimeLocator::bundledDirectory()) {
+        environment.insert(QStringLiteral("PATH"),
+                           *bundle + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+        environment.insert(QStringLiteral("ADB"), *bundle + QStringLiteral("/adb"));
+        if (const auto server = RuntimeLocator::bundledServerPath())
+            environment.insert(QStringLiteral("SCRCPY_SERVER_PATH"), *server);
+    } else if (adbPath && adbPath->startsWith(QLatin1Char('/'))) {
+        environment.insert(QStringLiteral("ADB"), *adbPath);
+    }
+    return environment;
+}
+
+// Puts one setting back as it was before the session's first live change; failures are ignored.
+QCoro::Task<void> restoreSetting(ADBService adb, QString serial, QString settingNamespace, QString key,
+                                 std::optional<SettingBackup> backup)
+{
+    if (!backup)
+        co_return;
+    QStringList arguments{QStringLiteral("settings")};
+    if (backup->value)
+        arguments << QStringLiteral("put") << settingNamespace << key << *backup->value;
+    else
+        arguments << QStringLiteral("delete") << settingNamespace << key;
+    try {
+        co_await adb.shell(serial, arguments);
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+SessionManager::SessionManager(ToolPaths paths, Log log, Timing timing, QObject *parent)
+    : QObject(parent)
+    , m_paths(std::move(paths))
+    , m_log(std::move(log))
+    , m_timing(std::move(timing))
+{
+}
+
+// The last resort at quit: the application stops sessions politely (restoring phone settings) first, but
+// whatever still runs here must not outlive us.
+SessionManager::~SessionManager()
+{
+    for (const ManagedSession &session : std::as_const(m_sessions)) {
+        if (session.isRunning())
+            session.process->kill();
+    }
+}
+
+void SessionManager::setOnProcessSpawned(ProcessSpawned callback)
+{
+    m_onProcessSpawned = std::move(callback);
+}
+
+void SessionManager::log(const QString &line) const
+{
+    if (m_log)
+        m_log(line);
+}
+
+QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaService media)
+{
+    if (!LaunchConfig::supportedModes().contains(config.mode))
+        throw ScrcpyError::invalidInput(QStringLiteral("Unknown session mode."));
+    const QString scrcpy = m_paths.scrcpy();
+    const QString adb = m_paths.adb();
+    const std::optional<QString> adbPath =
+        adb.startsWith(QLatin1Char('/')) ? std::optional(adb) : std::nullopt;
+
+    const ADBService adbService{m_paths};
+    const QList<DeviceInfo> devices = co_await adbService.listDevices();
+    const auto device = std::find_if(devices.cbegin(), devices.cend(), [&config](const DeviceInfo &info) {
+        return info.serial == config.serial;
+    });
+    if (device == devices.cend())
+        throw ScrcpyError::deviceState(QStringLiteral("Selected device is no longer connected."));
+    if (device->state != QLatin1String("device"))
+        throw ScrcpyError::deviceState(
+            QStringLiteral("Device is '%1', not ready. Run Connection Doctor for the next step.")
+                .arg(device->state));
+
+    if (m_sessions.contains(config.serial))
+        co_await stop(config.serial);
+    const std::optional<QString> recording =
+        config.record ? std::optional(media.recordingDestination(config.serial)) : std::nullopt;
+
+    const QList<LaunchConfig> ladder = FallbackProfiles::variants(config);
+    const qsizetype count = ladder.size();
+    for (qsizetype index = 0; index < count; ++index) {
+        const LaunchConfig &variant = ladder.at(index);
+        QStringList arguments = LaunchArgumentBuilder::buildArguments(variant, recording);
+        arguments << shortcutModifiers;
+        m_pendingConfig = variant;
+        const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
+        log(QStringLiteral("Attempt %1/%2: %3")
+                .arg(QString::number(index + 1), QString::number(count), preview));
+        if (!co_await launchAndWatch(scrcpy, arguments, adbPath)) {
+            log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
+            continue;
+        }
+        bool remembered = true;
+        try {
+            m_profiles.remember(variant);
+        } catch (const std::exception &error) {
+            remembered = false;
+            log(QStringLiteral("Could not remember this profile: ") + QString::fromUtf8(error.what()));
+        }
+        LaunchResult result;
+        result.fallbackUsed = index > 0;
+        result.attempts = static_cast<int>(index + 1);
+        result.commandPreview = preview;
+        result.recordingPath = recording;
+        result.message = successMessage(index, count, remembered, config.mode == QLatin1String("camera"));
+        co_return result;
+    }
+    throw SessionError::notRunning(QStringLiteral("scrcpy exited immediately after %1 smart attempts. Open "
+                                                  "Connection Doctor and verify the device/runtime.")
+                                       .arg(count));
+}
+
+QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments,
+                                const std::optional<QString> &adbPath)
+{
+    auto *process = new QProcess(this);
+    process->setProgram(executable);
+    process->setArguments(arguments);
+    process->setProcessEnvironment(sessionEnvironment(adbPath));
+    process->setStandardInputFile(QProcess::nullDevice());
+    pumpLines(process, QProcess::StandardOutput, QString());
+    pumpLines(process, QProcess::StandardError, QStringLiteral("scrcpy:"));
+    process->start();
+    return process;
+}
+
+void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label)
+{
+    const auto signal = channel == QProcess::StandardOutput ? &QProcess::readyReadStandardOutput
+                                                            : &QProcess::readyReadStandardError;
+    connect(process, signal, this, [this, process, channel, label] {
+        const QByteArray chunk = channel == QProcess::StandardOutput ? process->readAllStandardOutput()
+                                                                     : process->readAllStandardError();
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder.decode(chunk);
+        if (decoder.hasError())
+            return;
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines)
+            log(label.isEmpty() ? line : label + QLatin1Char(' ') + line);
+    });
+}
+
+QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments,
+                                                 std::optional<QString> adbPath)
+{
+    QPointer<QProcess> process = spawn(executable, arguments, adbPath);
+    if (!co_await processStarted(process)) {
+        if (process->error() == QProcess::FailedToStart)
+            log(QStringLiteral("Could not start scrcpy: ") + process->errorString());
+        process->deleteLater();
+        co_return false;
+    }
+    if (m_onProcessSpawned)
+        m_onProcessSpawned(process->processId());
+    for (int check = 0; check < m_timing.launchWatchChecks; ++check) {
+        co_await sleepPrecisely(m_timing.launchWatchInterval, process);
+        if (process->state() == QProcess::NotRunning) {
+            process->deleteLater();
+            co_return false;
+        }
+    }
+    registerSession(process);
+    co_return true;
+}
+
+void SessionManager::registerSession(QProcess *process)
+{
+    ManagedSession session;
+    session.config = m_pendingConfig.value_or(LaunchConfig::defaultRecord());
+    session.startedAt = QDateTime::currentDateTime();
+    session.process = process;
+    if (m_pendingConfig) {
+        session.scrcpyManagesShowTouches = m_pendingConfig->showTouches;
+        session.scrcpyManagesStayAwake = m_pendingConfig->stayAwake && !m_pendingConfig->turnScreenOff &&
+                                         m_pendingConfig->mode != QLatin1String("camera");
+        m_pendingConfig.reset();
+    }
+    m_sessions.insert(session.config.serial, session);
+}
+
+QCoro::Task<void> SessionManager::stop(QString serial)
+{
+    const auto it = m_sessions.find(serial);
+    if (it == m_sessions.end())
+        co_return;
+    const ManagedSession session = it.value();
+    m_sessions.erase(it);
+    co_await endProcess(session.process);
+    co_await restoreLiveSettings(session);
+    log(QStringLiteral("Session stopped for %1; Android settings restored.").arg(serial));
+}
+
+QCoro::Task<void> SessionManager::endProcess(QPointer<QProcess> process)
+{
+    if (process && process->state() != QProcess::NotRunning) {
+        process->terminate();
+        for (int check = 0; check < m_timing.stopChecks && process->state() != QProcess::NotRunning; ++check)
+            co_await sleepPrecisely(m_timing.stopCheckInterval, process);
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            co_await processEnded(process);
+        }
+    }
+    if (process)
+        process->deleteLater();
+}
+
+QCoro::Task<void> SessionManager::stopAll()
+{
+    const QStringList serials = m_sessions.keys();
+    for (const QString &serial : serials)
+        co_await stop(serial);
+}
+
+SessionStatus SessionManager::status()
+{
+    for (const ManagedSession &session : std::as_const(m_sessions)) {
+        if (session.isRunning())
+            return SessionStatus{true, session.config.serial, session.config.mode, session.config};
+    }
+    const QList<ManagedSession> ended = m_sessions.values();
+    m_sessions.clear();
+    for (const ManagedSession &session : ended) {
+        if (session.process)
+            session.process->deleteLater();
+        restoreLiveSettings(session); // in the background: the answer does not wait for the phone
+    }
+    return SessionStatus{};
+}
+
+QSet<QString> SessionManager::runningSerials() const
+{
+    QSet<QString> serials;
+    for (auto it = m_sessions.cbegin(); it != m_sessions.cend(); ++it) {
+        if (it->isRunning())
+            serials.insert(it.key());
+    }
+    return serials;
+}
+
+bool SessionManager::isRunning() const
+{
+    return std::any_of(m_sessions.cbegin(), m_sessions.cend(),
+                       [](const ManagedSession &session) { return session.isRunning(); });
+}
+
+QCoro::Task<SettingBackup> SessionManager::readSetting(QString serial, QString settingNamespace,
+                                                       QString key) const
+{
+    const ADBService adb{m_paths};
+    const QStringList arguments{QStringLiteral("settings"), QStringLiteral("get"), settingNamespace, key};
+    try {
+        const QString value = (co_await adb.shell(serial, arguments)).trimmed();
+        if (!value.isEmpty() && value != QLatin1String("null"))
+            co_return SettingBackup{value};
+    } catch (const std::exception &) {
+    }
+    co_return SettingBackup::missing();
+}
+
+// Uses only its own copies, so it may outlive the manager (status() starts it without waiting).
+QCoro::Task<void> SessionManager::restoreLiveSettings(ManagedSession session) const
+{
+    const ADBService adb{m_paths};
+    co_await restoreSetting(adb, session.config.serial, QStringLiteral("system"),
+                            QStringLiteral("show_touches"), session.showTouchesBackup);
+    co_await restoreSetting(adb, session.config.serial, QStringLiteral("global"),
+                            QStringLiteral("stay_on_while_plugged_in"), session.stayAwakeBackup);
+}
+
+QCoro::Task<void> SessionManager::applyLiveSetting(QString setting, LaunchConfig config, KeySender keySender)
+{
+    if (m_sessions.isEmpty())
+        throw SessionError::noActiveSession();
+    const ManagedSession &first = m_sessions.first();
+    if (first.config.serial != config.serial || first.config.mode != config.mode)
+        throw SessionError::otherDevice();
+    if (!first.isRunning())
+        throw SessionError::windowClosed();
+    if (!shortcutKey(setting).isEmpty())
+        co_await applyShortcut(setting, config, std::move(keySender));
+    else
+        co_await applyPhoneSetting(setting, config);
+    log(QStringLiteral("Applied live setting: ") + setting);
+}
+
+QCoro::Task<void> SessionManager::applyShortcut(QString setting, LaunchConfig config, KeySender keySender)
+{
+    if (!keySender)
+        throw ScrcpyError::unchecked(
+            QStringLiteral("Keyboard shortcuts are unavailable. Grant Accessibility "
+                           "permission in System Settings › Privacy & Security if asked."));
+    activateWindow();
+    QCoro::Task<void> sent = keySender(shortcutKey(setting));
+    co_await std::move(sent);
+    // The session may have been stopped while the key travelled; a stopped one is not brought back.
+    const auto it = m_sessions.find(config.serial);
+    if (it == m_sessions.end())
+        co_return;
+    if (setting == QLatin1String("fullscreen"))
+        it->config.fullscreen = config.fullscreen;
+    else if (setting == QLatin1String("turnScreenOff"))
+        it->config.turnScreenOff = config.turnScreenOff;
+    else
+        it->config.cameraTorch = config.cameraTorch;
+}
+
+QCoro::Task<void> SessionManager::applyPhoneSetting(QString setting, LaunchConfig config)
+{
+    const bool showTouches = setting == QLatin1String("showTouches");
+    const bool stayAwake = setting == QLatin1String("stayAwake");
+    const QString &mode = config.mode;
+    const bool supported = (showTouches && mode != QLatin1String("camera")) ||
+                           (stayAwake && mode != QLatin1String("camera") && mode != QLatin1String("desktop"));
+    if (!supported)
+        throw SessionError::unsupportedSetting();
+
+    const QString settingNamespace = showTouches ? QStringLiteral("system") : QStringLiteral("global");
+    const QString key =
+        showTouches ? QStringLiteral("show_touches") : QStringLiteral("stay_on_while_plugged_in");
+    const bool on = showTouches ? config.showTouches : config.stayAwake;
+    const QString value =
+        on ? (showTouches ? QStringLiteral("1") : QStringLiteral("7")) : QStringLiteral("0");
+    auto backupOf = [showTouches](ManagedSession &session) -> std::optional<SettingBackup> & {
+        return showTouches ? session.showTouchesBackup : session.stayAwakeBackup;
+    };
+
+    const ManagedSession &session = m_sessions.first();
+    const bool managed = showTouches ? session.scrcpyManagesShowTouches : session.scrcpyManagesStayAwake;
+    if (!backupOf(m_sessions.first()) && !managed) {
+        const SettingBackup backup = co_await readSetting(config.serial, settingNamespace, key);
+        const auto it = m_sessions.find(config.serial);
+        if (it != m_sessions.end() && !backupOf(*it))
+            backupOf(*it) = backup;
+    }
+    const ADBService adb{m_paths};
+    const QStringList arguments{QStringLiteral("settings"), QStringLiteral("put"), settingNamespace, key,
+                                value};
+    co_await adb.shell(config.serial, arguments);
+    const auto it = m_sessions.find(config.serial);
+    if (it == m_sessions.end())
+        co_return;
+    if (showTouches)
+        it->config.showTouches = config.showTouches;
+    else
+        it->config.stayAwake = config.stayAwake;
+}
+
+void SessionManager::activateWindow() const
+{
+    if (!m_sessions.isEmpty() && m_onProcessSpawned && m_sessions.first().process)
+        m_onProcessSpawned(m_sessions.first().process->processId());
+}
+
+} // namespace quorvane

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "LaunchConfig.h"
+#include "MediaService.h"
+#include "ProfileStore.h"
+#include "SessionRecords.h"
+#include "Timing.h"
+#include "ToolPaths.h"
+
+#include <QMap>
+#include <QObject>
+#include <QSet>
+
+#include <QCoroTask>
+
+#include <functional>
+
+namespace quorvane {
+
+// Owns the running scrcpy processes, at most one per serial. Everything runs on the thread that owns it;
+// operations interleave only where they wait. Destroying it ends every child it still holds.
+class SessionManager final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SessionManager)
+
+public:
+    using Log = std::function<void(const QString &)>;
+    using ProcessSpawned = std::function<void(qint64 pid)>;
+    // Sends one key, with the session's shortcut modifiers, to the mirror window; may throw.
+    using KeySender = std::function<QCoro::Task<void>(QString key)>;
+
+    explicit SessionManager(ToolPaths paths, Log log = {}, Timing timing = {}, QObject *parent = nullptr);
+    ~SessionManager() override;
+
+    void setOnProcessSpawned(ProcessSpawned callback);
+
+    QCoro::Task<LaunchResult> launch(LaunchConfig config, MediaService media);
+    QCoro::Task<void> stop(QString serial);
+    QCoro::Task<void> stopAll();
+
+    // Ended sessions are pruned (and their phone settings restored in the background) only once none runs.
+    SessionStatus status();
+    QSet<QString> runningSerials() const;
+    bool isRunning() const;
+
+    QCoro::Task<SettingBackup> readSetting(QString serial, QString settingNamespace, QString key) const;
+    QCoro::Task<void> restoreLiveSettings(ManagedSession session) const;
+    QCoro::Task<void> applyLiveSetting(QString setting, LaunchConfig config, KeySender keySender);
+    void activateWindow() const;
+
+private:
+    QCoro::Task<bool> launchAndWatch(QString executable, QStringList arguments,
+                                     std::optional<QString> adbPath);
+    QProcess *spawn(const QString &executable, const QStringList &arguments,
+                    const std::optional<QString> &adbPath);
+    void pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label);
+    void registerSession(QProcess *process);
+    QCoro::Task<void> endProcess(QPointer<QProcess> process);
+    QCoro::Task<void> applyShortcut(QString setting, LaunchConfig config, KeySender keySender);
+    QCoro::Task<void> applyPhoneSetting(QString setting, LaunchConfig config);
+    void log(const QString &line) const;
+
+    QMap<QString, ManagedSession> m_sessions;
+    ToolPaths m_paths;
+    ProfileStore m_profiles;
+    Log m_log;
+    ProcessSpawned m_onProcessSpawned;
+    std::optional<LaunchConfig> m_pendingConfig;
+    Timing m_timing;
+};
+
+} // namespace quorvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "LaunchConfig.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QProcess>
+#include <QString>
+
+#include <optional>
+
+namespace quorvane {
+
+// A phone setting's value before we first changed it: absent (std::nullopt inside) means it was unset.
+struct SettingBackup
+{
+    std::optional<QString> value;
+
+    static SettingBackup missing() { return {}; }
+    bool operator==(const SettingBackup &) const = default;
+};
+
+// One running scrcpy, with what must be put back on the phone when it ends.
+struct ManagedSession
+{
+    LaunchConfig config;
+    std::optional<SettingBackup> showTouchesBackup;
+    std::optional<SettingBackup> stayAwakeBackup;
+    bool scrcpyManagesShowTouches = false;
+    bool scrcpyManagesStayAwake = false;
+    QDateTime startedAt;
+    QPointer<QProcess> process;
+
+    bool isRunning() const { return process && process->state() != QProcess::NotRunning; }
+};
+
+struct LaunchResult
+{
+    bool started = true;
+    bool fallbackUsed = false;
+    int attempts = 1;
+    QString commandPreview;
+    std::optional<QString> recordingPath;
+    QString message;
+
+    bool operator==(const LaunchResult &) const = default;
+};
+
+struct SessionStatus
+{
+    bool active = false;
+    std::optional<QString> serial;
+    std::optional<QString> mode;
+    std::optional<LaunchConfig> appliedConfig;
+
+    bool operator==(const SessionStatus &) const = default;
+};
+
+// When the floating session terminal is offered.
+namespace SessionConsolePolicy {
+inline bool showsFloatingTerminal(bool startsSession, bool sessionActive, bool launching, bool hasLogs)
+{
+    return startsSession && (sessionActive || launching || hasLogs);
+}
+} // namespace SessionConsolePolicy
+
+} // namespace quorvane

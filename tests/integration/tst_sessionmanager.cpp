@@ -1,0 +1,445 @@
+#include "Await.h"
+#include "DevSim.h"
+#include "Errors.h"
+#include "ProfileStore.h"
+#include "RuntimeLocator.h"
+#include "SessionManager.h"
+#include "TestHome.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quorvane;
+
+namespace {
+
+const QString serial = QStringLiteral("PIXEL8");
+
+LaunchConfig mirrorConfig()
+{
+    LaunchConfig config = LaunchConfig::defaultRecord();
+    config.serial = serial;
+    config.maxSize = 1920;
+    config.maxFps = 60;
+    return config;
+}
+
+// Five rungs: the encoder goes first, then the codec, then size and rate.
+LaunchConfig demandingConfig(const QString &mode)
+{
+    LaunchConfig config = mirrorConfig();
+    config.mode = mode;
+    config.videoEncoder = QStringLiteral("c2.qti.hevc.encoder");
+    config.codec = QStringLiteral("h265");
+    return config;
+}
+
+QString settingOf(const test::DevSim &sim, const QString &space, const QString &key)
+{
+    const QJsonObject phone = sim.readWorld().value(QStringLiteral("phones")).toObject().begin()->toObject();
+    const QJsonValue value =
+        phone.value(QStringLiteral("settings")).toObject().value(space).toObject().value(key);
+    return value.isUndefined() ? QStringLiteral("<unset>") : value.toString();
+}
+
+int settingCalls(const test::DevSim &sim, const QString &verb, const QString &key)
+{
+    int count = 0;
+    for (const QStringList &arguments : sim.callArguments(QStringLiteral("adb")))
+        count += arguments.contains(verb) && arguments.contains(key) &&
+                 arguments.contains(QStringLiteral("settings"));
+    return count;
+}
+
+} // namespace
+
+class TestSessionManager final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+    std::unique_ptr<test::DevSim> m_sim;
+    std::unique_ptr<SessionManager> m_manager;
+    QStringList m_log;
+
+    SessionManager &manager() { return *m_manager; }
+
+    LaunchResult launch(const LaunchConfig &config)
+    {
+        return test::await(manager().launch(config, MediaService{m_sim->toolPaths()}));
+    }
+
+    template<typename Error>
+    QString failureOf(QCoro::Task<LaunchResult> task)
+    {
+        try {
+            test::await(std::move(task));
+        } catch (const Error &error) {
+            return error.text();
+        }
+        return QStringLiteral("<no failure>");
+    }
+
+    QString liveFailure(const QString &setting, const LaunchConfig &config,
+                        SessionManager::KeySender sender = {})
+    {
+        try {
+            test::await(manager().applyLiveSetting(setting, config, std::move(sender)));
+        } catch (const Error &error) {
+            return error.text();
+        }
+        return QStringLiteral("<no failure>");
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_sim = std::make_unique<test::DevSim>(*m_home);
+        m_sim->addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
+                                        QStringLiteral("0"));
+        m_log.clear();
+        m_manager = std::make_unique<SessionManager>(
+            m_sim->toolPaths(), [this](const QString &line) { m_log << line; }, Timing{}.scaled(0.5));
+    }
+
+    void cleanup()
+    {
+        test::await(m_manager->stopAll());
+        m_manager.reset();
+        m_sim.reset();
+        m_home.reset();
+    }
+
+    void firstRungStaysUp()
+    {
+        const LaunchResult result = launch(mirrorConfig());
+        QCOMPARE(result.message, QStringLiteral("Session started with the selected smart profile."));
+        QCOMPARE(result.attempts, 1);
+        QVERIFY(!result.fallbackUsed);
+        QVERIFY(result.commandPreview.startsWith(m_sim->scrcpyPath() + QStringLiteral(" -s PIXEL8 ")));
+        QVERIFY(result.commandPreview.endsWith(QStringLiteral(" --shortcut-mod=lctrl,lalt")));
+        QVERIFY(result.commandPreview.contains(QStringLiteral("\"--window-title=Quorvane · PIXEL8\"")));
+        QCOMPARE(m_log.first(), QStringLiteral("Attempt 1/3: ") + result.commandPreview);
+        QCOMPARE(manager().runningSerials(), QSet<QString>{serial});
+        const SessionStatus status = manager().status();
+        QVERIFY(status.active);
+        QCOMPARE(status.mode, QStringLiteral("mirror"));
+        QCOMPARE(status.appliedConfig, mirrorConfig());
+    }
+
+    void ladderRecoversAndRemembers_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("mirror")
+            << "mirror"
+            << "Session recovered on attempt 3 of 5. This working profile is now remembered for "
+               "this device.";
+        QTest::newRow("camera")
+            << "camera"
+            << "Camera opened after Quorvane automatically found a safer working combination "
+               "on attempt 3 of 5.";
+    }
+
+    void ladderRecoversAndRemembers()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, message);
+        m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
+        const LaunchResult result = launch(demandingConfig(mode));
+        QCOMPARE(result.message, message);
+        QCOMPARE(result.attempts, 3);
+        QVERIFY(result.fallbackUsed);
+        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")),
+                 (QStringList{QStringLiteral("Attempt 1 exited immediately."),
+                              QStringLiteral("Attempt 2 exited immediately.")}));
+        // scrcpy's error stream reaches the log with its label.
+        QVERIFY(m_log.contains(QStringLiteral(
+            "scrcpy: [server] ERROR: Video encoder 'c2.qti.hevc.encoder' for h265 not found")));
+        const auto learned = ProfileStore().load(serial, mode);
+        QVERIFY(learned.has_value());
+        QCOMPARE(learned->codec, QStringLiteral("h264"));
+        QCOMPARE(learned->maxSize, 1920u);
+    }
+
+    void everyRungFailing()
+    {
+        m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
+        QCOMPARE(
+            failureOf<SessionError>(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
+            QStringLiteral("scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
+                           "verify the device/runtime."));
+        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
+    }
+
+    void childDyingInsideTheWatchWindowFails()
+    {
+        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
+                         {QStringLiteral("afterMs"), 200},
+                         {QStringLiteral("exitCode"), 2}};
+        m_sim->addLaunchRule(rule);
+        const LaunchResult result = launch(mirrorConfig());
+        QCOMPARE(result.attempts, 2);
+    }
+
+    void childDyingAfterTheWatchWindowIsFoundByPolling()
+    {
+        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
+                         {QStringLiteral("afterMs"), 700},
+                         {QStringLiteral("exitCode"), 2}};
+        m_sim->addLaunchRule(rule);
+        QCOMPARE(launch(mirrorConfig()).attempts, 1);
+        QTRY_VERIFY(!manager().isRunning());
+        QVERIFY(!manager().status().active);
+        QVERIFY(manager().runningSerials().isEmpty());
+    }
+
+    void refusesBeforeStartingAnything_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("configSerial");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown mode") << "device" << serial << "theatre"
+                                      << "Unknown session mode.";
+        QTest::newRow("not connected") << "device"
+                                       << "GONE"
+                                       << "mirror"
+                                       << "Selected device is no longer connected.";
+        QTest::newRow("unauthorized")
+            << "unauthorized" << serial << "mirror"
+            << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
+    }
+
+    void refusesBeforeStartingAnything()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, configSerial);
+        QFETCH(QString, mode);
+        QFETCH(QString, message);
+        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+            .state(state);
+        LaunchConfig config = mirrorConfig();
+        config.serial = configSerial;
+        config.mode = mode;
+        QCOMPARE(failureOf<ScrcpyError>(manager().launch(config, MediaService{m_sim->toolPaths()})), message);
+        QVERIFY(m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty());
+    }
+
+    void sessionEnvironment_data()
+    {
+        QTest::addColumn<bool>("bundled");
+        QTest::newRow("user overrides") << false;
+        QTest::newRow("in-bundle runtime wins over the override") << true;
+    }
+
+    void sessionEnvironment()
+    {
+        QFETCH(bool, bundled);
+        if (bundled)
+            m_sim->installAsBundle();
+        launch(mirrorConfig());
+        const QList<QJsonObject> calls = m_sim->calls();
+        const auto session = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
+            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy");
+        });
+        QVERIFY(session != calls.cend());
+        QCOMPARE(session->value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
+        if (bundled)
+            QCOMPARE(session->value(QStringLiteral("pathHead")).toString(), m_sim->binDir());
+        else
+            QVERIFY(session->value(QStringLiteral("pathHead")).toString() != m_sim->binDir());
+    }
+
+    void stopTerminatesAndLogs()
+    {
+        launch(mirrorConfig());
+        test::await(manager().stop(serial));
+        QVERIFY(!manager().isRunning());
+        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
+        const qsizetype lines = m_log.size();
+        test::await(manager().stop(serial));
+        QCOMPARE(m_log.size(), lines);
+    }
+
+    void stopKillsAChildThatIgnoresTermination()
+    {
+        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        launch(mirrorConfig());
+        QElapsedTimer timer;
+        timer.start();
+        test::await(manager().stop(serial));
+        QVERIFY(!manager().isRunning());
+        QVERIFY2(timer.elapsed() >= 20 * 25, "the child was killed before the polite checks ran out");
+    }
+
+    void showTouchesBackedUpOnceAndRestored_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("earlier value written back") << "0"
+                                                    << "0";
+        QTest::newRow("missing value deleted") << ""
+                                               << "<unset>";
+    }
+
+    void showTouchesBackedUpOnceAndRestored()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        if (before.isEmpty())
+            m_sim->updateWorld([](QJsonObject &world) {
+                QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
+                QJsonObject phone = phones.begin()->toObject();
+                QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
+                QJsonObject system = settings.value(QStringLiteral("system")).toObject();
+                system.remove(QStringLiteral("show_touches"));
+                settings.insert(QStringLiteral("system"), system);
+                phone.insert(QStringLiteral("settings"), settings);
+                phones.insert(phones.begin().key(), phone);
+                world.insert(QStringLiteral("phones"), phones);
+            });
+        LaunchConfig config = mirrorConfig();
+        launch(config);
+        config.showTouches = true;
+        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("1"));
+        config.showTouches = false;
+        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        config.showTouches = true;
+        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 1);
+        QCOMPARE(m_log.last(), QStringLiteral("Applied live setting: showTouches"));
+        QVERIFY(manager().status().appliedConfig->showTouches);
+        test::await(manager().stop(serial));
+        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")), after);
+    }
+
+    void showTouchesManagedByScrcpyIsNotBackedUp()
+    {
+        LaunchConfig config = mirrorConfig();
+        config.showTouches = true;
+        launch(config);
+        config.showTouches = false;
+        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 0);
+        const int puts = settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches"));
+        test::await(manager().stop(serial));
+        QCOMPARE(settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches")), puts);
+        QCOMPARE(settingCalls(*m_sim, QStringLiteral("delete"), QStringLiteral("show_touches")), 0);
+    }
+
+    void liveSettingRefusals()
+    {
+        LaunchConfig config = mirrorConfig();
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
+                 QStringLiteral("No active scrcpy session is running."));
+        launch(config);
+        LaunchConfig other = config;
+        other.serial = QStringLiteral("OTHER");
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
+                 QStringLiteral("The active scrcpy window belongs to another device or mode."));
+        other = config;
+        other.mode = QStringLiteral("creator");
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
+                 QStringLiteral("The active scrcpy window belongs to another device or mode."));
+        QCOMPARE(
+            liveFailure(QStringLiteral("fullscreen"), config),
+            QStringLiteral("Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
+                           "Settings › Privacy & Security if asked."));
+        QCOMPARE(liveFailure(QStringLiteral("videoBitRate"), config),
+                 QStringLiteral("This setting requires restarting the current scrcpy session."));
+    }
+
+    void unsupportedInMode_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("setting");
+        QTest::newRow("stay awake in desktop") << "desktop"
+                                               << "stayAwake";
+        QTest::newRow("stay awake in camera") << "camera"
+                                              << "stayAwake";
+        QTest::newRow("show touches in camera") << "camera"
+                                                << "showTouches";
+    }
+
+    void unsupportedInMode()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, setting);
+        LaunchConfig config = mirrorConfig();
+        config.mode = mode;
+        launch(config);
+        QCOMPARE(liveFailure(setting, config),
+                 QStringLiteral("This setting requires restarting the current scrcpy session."));
+    }
+
+    void closedWindowIsReported()
+    {
+        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
+                         {QStringLiteral("afterMs"), 600}};
+        m_sim->addLaunchRule(rule);
+        const LaunchConfig config = mirrorConfig();
+        launch(config);
+        QTRY_VERIFY(!manager().isRunning());
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
+                 QStringLiteral("The active scrcpy window has already closed."));
+    }
+
+    void shortcutGoesThroughTheKeySender()
+    {
+        LaunchConfig config = mirrorConfig();
+        launch(config);
+        QStringList keys;
+        QList<qint64> activated;
+        manager().setOnProcessSpawned([&activated](qint64 pid) { activated << pid; });
+        config.fullscreen = true;
+        test::await(manager().applyLiveSetting(QStringLiteral("fullscreen"), config,
+                                               [&keys](QString key) -> QCoro::Task<void> {
+                                                   keys << key;
+                                                   co_return;
+                                               }));
+        QCOMPARE(keys, QStringList{QStringLiteral("f")});
+        QCOMPARE(activated.size(), 1);
+        QVERIFY(manager().status().appliedConfig->fullscreen);
+    }
+
+    void failingKeySenderRecordsNothing()
+    {
+        LaunchConfig config = mirrorConfig();
+        launch(config);
+        config.turnScreenOff = true;
+        QCOMPARE(liveFailure(QStringLiteral("turnScreenOff"), config,
+                             [](QString) -> QCoro::Task<void> {
+                                 throw ScrcpyError::unchecked(QStringLiteral("no window"));
+                                 co_return;
+                             }),
+                 QStringLiteral("no window"));
+        QVERIFY(!manager().status().appliedConfig->turnScreenOff);
+    }
+
+    void statusPrunesEndedSessionsAndRestoresInTheBackground()
+    {
+        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
+                         {QStringLiteral("afterMs"), 1200}};
+        m_sim->addLaunchRule(rule);
+        LaunchConfig config = mirrorConfig();
+        launch(config);
+        config.showTouches = true;
+        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        QTRY_VERIFY(!manager().isRunning());
+        QVERIFY(!manager().status().active);
+        QTRY_COMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
+                     QStringLiteral("0"));
+        QVERIFY(m_sim->callArguments(QStringLiteral("adb")).last().contains(QStringLiteral("show_touches")));
+        QCOMPARE(manager().runningSerials(), QSet<QString>{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionManager)
+#include "tst_sessionmanager.moc"
