@@ -1,24 +1,38 @@
 #include "AdbTool.h"
 #include "CallLog.h"
+#include "ScrcpyTool.h"
 #include "World.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 
 using namespace devsim;
 
 namespace {
 
 // The tool is chosen by the name it was started under; "devsim adb ..." works too, for debugging.
-int dispatch(QString tool, const QString &program, QStringList arguments)
+int dispatch(int &argc, char **argv, QString tool, const QString &program, QStringList arguments)
 {
     if (tool == QLatin1String("devsim") && !arguments.isEmpty())
         tool = arguments.takeFirst();
     CallLog::record(tool, program, arguments);
-    if (tool == QLatin1String("adb"))
+    if (tool == QLatin1String("adb")) {
+        QCoreApplication application(argc, argv);
         return AdbTool(program, arguments).run();
+    }
+    if (tool == QLatin1String("scrcpy")) {
+        // Only a session with the test window pays for a GUI application.
+        std::unique_ptr<QCoreApplication> application;
+        if (ScrcpyTool::wantsWindow(arguments))
+            application = std::make_unique<QApplication>(argc, argv);
+        else
+            application = std::make_unique<QCoreApplication>(argc, argv);
+        return ScrcpyTool(program, arguments).run();
+    }
     std::fprintf(stderr, "usage: devsim adb|scrcpy ARGS... (or start it under the name adb or scrcpy)\n");
     return 2;
 }
@@ -31,9 +45,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    QCoreApplication application(argc, argv);
     try {
-        return dispatch(QFileInfo(program).fileName(), program, arguments);
+        return dispatch(argc, argv, QFileInfo(program).fileName(), program, arguments);
     } catch (const WorldError &error) {
         std::fprintf(stderr, "devsim: the world file is unusable: %s\n", error.what());
         return 70;

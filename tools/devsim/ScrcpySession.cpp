@@ -1,0 +1,362 @@
+#include "ScrcpySession.h"
+
+#include "TestWindow.h"
+#include "World.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace devsim {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+QJsonObject scrcpyConfig(const QJsonObject &world)
+{
+    return world.value(QStringLiteral("scrcpy")).toObject();
+}
+
+int sdkOf(const QJsonObject &phone)
+{
+    return phone.value(QStringLiteral("properties"))
+        .toObject()
+        .value(QStringLiteral("ro.build.version.sdk"))
+        .toString()
+        .toInt();
+}
+
+// Lines given bare get the client's error prefix; lines that carry their own prefix are kept.
+QString messageLine(const QString &message)
+{
+    if (message.startsWith(QLatin1String("ERROR:")) || message.startsWith(QLatin1String("WARN:")) ||
+        message.startsWith(QLatin1String("INFO:")) || message.startsWith(QLatin1String("[server]")))
+        return message;
+    return QStringLiteral("ERROR: ") + message;
+}
+
+bool hasEncoder(const QJsonObject &phone, const QString &codec, const std::optional<QString> &name)
+{
+    for (const QJsonValue &value :
+         phone.value(QStringLiteral("encoders")).toObject().value(QStringLiteral("video")).toArray()) {
+        const QJsonObject encoder = value.toObject();
+        if (encoder.value(QStringLiteral("codec")).toString() == codec &&
+            (!name || encoder.value(QStringLiteral("name")).toString() == *name))
+            return true;
+    }
+    return false;
+}
+
+// scrcpy keeps the aspect ratio and rounds both sides down to a multiple of 8.
+QString scaled(const QString &size, int maxSize)
+{
+    int width = size.section(QLatin1Char('x'), 0, 0).toInt();
+    int height = size.section(QLatin1Char('x'), 1, 1).section(QLatin1Char('/'), 0, 0).toInt();
+    const int longest = std::max(width, height);
+    if (maxSize > 0 && longest > maxSize) {
+        width = width * maxSize / longest;
+        height = height * maxSize / longest;
+    }
+    return QStringLiteral("%1x%2").arg(width & ~7).arg(height & ~7);
+}
+
+} // namespace
+
+ScrcpySession::ScrcpySession(ScrcpyOptions options, QStringList arguments, QString serial, QString phoneId,
+                             ScrcpyOutput &output)
+    : m_options(std::move(options))
+    , m_arguments(std::move(arguments))
+    , m_serial(std::move(serial))
+    , m_phoneId(std::move(phoneId))
+    , m_worldPath(World::pathFromEnvironment())
+    , m_world(World::read(m_worldPath))
+    , m_phone(World::phone(m_world, m_phoneId))
+    , m_output(output)
+{
+}
+
+int ScrcpySession::run()
+{
+    if (const auto refusal = phoneRefusal()) {
+        m_output.error(*refusal);
+        return finish(1);
+    }
+    const auto rule = matchingRule();
+    const int afterMs = rule ? rule->value(QStringLiteral("afterMs")).toInt() : 0;
+    if (rule && afterMs <= 0) {
+        m_output.error(messageLine(
+            rule->value(QStringLiteral("message")).toString(QStringLiteral("Server connection failed"))));
+        return finish(rule->value(QStringLiteral("exitCode")).toInt(1));
+    }
+    if (!startRecording())
+        return finish(1);
+    applyPhoneChanges();
+    printStartLines();
+    const int exitCode = waitForEnd(rule);
+    restorePhoneChanges();
+    if (m_options.has(QStringLiteral("record")))
+        m_output.own(QStringLiteral("INFO: Recording complete to mp4 file: %1")
+                         .arg(m_options.value(QStringLiteral("record"))));
+    return finish(exitCode);
+}
+
+std::optional<QString> ScrcpySession::phoneRefusal() const
+{
+    const int sdk = sdkOf(m_phone);
+    const bool camera = m_options.value(QStringLiteral("video-source")) == QLatin1String("camera");
+    if (camera && sdk < 31)
+        return QStringLiteral("[server] ERROR: Camera mirroring is not supported before Android 12");
+    if (camera && m_options.has(QStringLiteral("camera-id"))) {
+        const QString id = m_options.value(QStringLiteral("camera-id"));
+        const QJsonArray cameras = m_phone.value(QStringLiteral("cameras")).toArray();
+        const bool known = std::any_of(cameras.begin(), cameras.end(), [&id](const QJsonValue &c) {
+            return c.toObject().value(QStringLiteral("id")).toString() == id;
+        });
+        if (!known)
+            return QStringLiteral("[server] ERROR: Camera id %1 not found").arg(id);
+    }
+    if (m_options.has(QStringLiteral("new-display")) && sdk < 30)
+        return QStringLiteral("[server] ERROR: New virtual display is not supported before Android 11");
+    // A phone whose world lists no encoders takes any; a listed set is binding.
+    const QString codec = m_options.values.value(QStringLiteral("video-codec"), QStringLiteral("h264"));
+    if (!m_phone.value(QStringLiteral("encoders")).toObject().value(QStringLiteral("video")).isArray())
+        return std::nullopt;
+    if (m_options.has(QStringLiteral("video-encoder"))) {
+        const QString name = m_options.value(QStringLiteral("video-encoder"));
+        if (!hasEncoder(m_phone, codec, name))
+            return QStringLiteral("[server] ERROR: Video encoder '%1' for %2 not found").arg(name, codec);
+    } else if (!camera && !hasEncoder(m_phone, codec, std::nullopt)) {
+        return QStringLiteral("[server] ERROR: Could not find any %1 encoder").arg(codec);
+    }
+    return std::nullopt;
+}
+
+bool ScrcpySession::ruleMatches(const QJsonObject &rule) const
+{
+    if (rule.contains(QStringLiteral("serial")) &&
+        rule.value(QStringLiteral("serial")).toString() != m_serial)
+        return false;
+    for (const QJsonValue &value : rule.value(QStringLiteral("whenArgs")).toArray()) {
+        const QString wanted = value.toString();
+        const bool present =
+            std::any_of(m_arguments.begin(), m_arguments.end(), [&wanted](const QString &word) {
+                return word == wanted ||
+                       (!wanted.contains(QLatin1Char('=')) && word.startsWith(wanted + QLatin1Char('=')));
+            });
+        if (!present)
+            return false;
+    }
+    return true;
+}
+
+std::optional<QJsonObject> ScrcpySession::matchingRule() const
+{
+    for (const QJsonValue &value : scrcpyConfig(m_world).value(QStringLiteral("launchRules")).toArray()) {
+        if (ruleMatches(value.toObject()))
+            return value.toObject();
+    }
+    return std::nullopt;
+}
+
+QString ScrcpySession::sourceSize() const
+{
+    if (m_options.value(QStringLiteral("video-source")) == QLatin1String("camera")) {
+        if (m_options.has(QStringLiteral("camera-size")))
+            return m_options.value(QStringLiteral("camera-size"));
+        const QJsonArray cameras = m_phone.value(QStringLiteral("cameras")).toArray();
+        return cameras.first()
+            .toObject()
+            .value(QStringLiteral("sizes"))
+            .toArray()
+            .first()
+            .toString(QStringLiteral("1920x1080"));
+    }
+    if (m_options.has(QStringLiteral("new-display")) &&
+        !m_options.value(QStringLiteral("new-display")).isEmpty())
+        return m_options.value(QStringLiteral("new-display"));
+    const QJsonObject screen = m_phone.value(QStringLiteral("screen")).toObject();
+    return QStringLiteral("%1x%2")
+        .arg(screen.value(QStringLiteral("width")).toInt(1080))
+        .arg(screen.value(QStringLiteral("height")).toInt(2400));
+}
+
+// scrcpy opens the recording file before the first frame; a folder that does not exist ends it.
+bool ScrcpySession::startRecording()
+{
+    if (!m_options.has(QStringLiteral("record")))
+        return true;
+    const QString path = m_options.value(QStringLiteral("record"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_output.error(QStringLiteral("ERROR: Failed to open output file: %1").arg(path));
+        return false;
+    }
+    file.write(QByteArray("\x00\x00\x00\x18"
+                          "ftypisom\x00\x00\x02\x00"
+                          "isomiso2",
+                          24));
+    return true;
+}
+
+void ScrcpySession::printStartLines()
+{
+    if (sdkOf(m_phone) < 30 && !m_options.has(QStringLiteral("no-audio")))
+        m_output.error(
+            QStringLiteral("[server] WARN: Audio disabled: it is not supported before Android 11"));
+    if (m_virtualDisplayId) {
+        m_output.passthrough(QStringLiteral("[server] INFO: New display: %1 (id=%2)")
+                                 .arg(m_options.value(QStringLiteral("new-display")).isEmpty()
+                                          ? sourceSize()
+                                          : m_options.value(QStringLiteral("new-display")))
+                                 .arg(*m_virtualDisplayId));
+    }
+    const bool playback =
+        !m_options.has(QStringLiteral("no-window")) && !m_options.has(QStringLiteral("no-video")) &&
+        !m_options.has(QStringLiteral("no-playback")) && !m_options.has(QStringLiteral("no-video-playback"));
+    if (playback) {
+        m_output.own(QStringLiteral("INFO: Renderer: opengl"));
+        m_output.own(QStringLiteral("INFO: OpenGL version: 4.6 (Compatibility Profile) Mesa 22.3.6"));
+        m_output.own(QStringLiteral("INFO: Trilinear filtering enabled"));
+        m_output.own(QStringLiteral("INFO: Texture: %1")
+                         .arg(scaled(sourceSize(), m_options.value(QStringLiteral("max-size")).toInt())));
+    }
+    if (m_options.has(QStringLiteral("record")))
+        m_output.own(QStringLiteral("INFO: Recording started to mp4 file: %1")
+                         .arg(m_options.value(QStringLiteral("record"))));
+}
+
+// What the server changes on the phone for the session's lifetime.
+void ScrcpySession::applyPhoneChanges()
+{
+    const bool showTouches = m_options.has(QStringLiteral("show-touches"));
+    const bool stayAwake = m_options.has(QStringLiteral("stay-awake"));
+    const bool newDisplay = m_options.has(QStringLiteral("new-display"));
+    if (m_phoneId.isEmpty() || (!showTouches && !stayAwake && !newDisplay))
+        return;
+    World::update(m_worldPath, [&](QJsonObject &world) {
+        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
+        QJsonObject phone = phones.value(m_phoneId).toObject();
+        QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
+        QJsonObject system = settings.value(QStringLiteral("system")).toObject();
+        QJsonObject global = settings.value(QStringLiteral("global")).toObject();
+        if (showTouches) {
+            m_showTouchesBefore = system.value(QStringLiteral("show_touches")).toString();
+            system.insert(QStringLiteral("show_touches"), QStringLiteral("1"));
+        }
+        if (stayAwake) {
+            m_stayOnBefore = global.value(QStringLiteral("stay_on_while_plugged_in")).toString();
+            global.insert(QStringLiteral("stay_on_while_plugged_in"), QStringLiteral("7"));
+        }
+        if (newDisplay) {
+            QJsonArray displays = phone.value(QStringLiteral("displays")).toArray();
+            if (displays.isEmpty())
+                displays.append(QJsonObject{{QStringLiteral("id"), 0}});
+            int id = 0;
+            for (const QJsonValue &display : displays)
+                id = std::max(id, display.toObject().value(QStringLiteral("id")).toInt() + 1);
+            const QString size = sourceSize();
+            m_virtualDisplayId = id;
+            displays.append(QJsonObject{
+                {QStringLiteral("id"), id},
+                {QStringLiteral("name"), QStringLiteral("scrcpy")},
+                {QStringLiteral("type"), QStringLiteral("virtual")},
+                {QStringLiteral("uniqueId"), QStringLiteral("virtual:com.android.shell,2000,scrcpy,0")},
+                {QStringLiteral("captureId"), QString::number(id)},
+                {QStringLiteral("width"), size.section(QLatin1Char('x'), 0, 0).toInt()},
+                {QStringLiteral("height"),
+                 size.section(QLatin1Char('x'), 1, 1).section(QLatin1Char('/'), 0, 0).toInt()},
+                {QStringLiteral("density"),
+                 size.contains(QLatin1Char('/')) ? size.section(QLatin1Char('/'), 1, 1).toInt() : 160}});
+            phone.insert(QStringLiteral("displays"), displays);
+        }
+        settings.insert(QStringLiteral("system"), system);
+        settings.insert(QStringLiteral("global"), global);
+        phone.insert(QStringLiteral("settings"), settings);
+        phones.insert(m_phoneId, phone);
+        world.insert(QStringLiteral("phones"), phones);
+    });
+}
+
+// As the server's clean-up does: show_touches goes back to "0" unless it was already on; the stay-on
+// value is put back only when it was a number other than 7; --no-cleanup leaves both.
+void ScrcpySession::restorePhoneChanges()
+{
+    if (m_phoneId.isEmpty() || (!m_showTouchesBefore && !m_stayOnBefore && !m_virtualDisplayId))
+        return;
+    const bool cleanup = !m_options.has(QStringLiteral("no-cleanup"));
+    World::update(m_worldPath, [&](QJsonObject &world) {
+        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
+        QJsonObject phone = phones.value(m_phoneId).toObject();
+        QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
+        QJsonObject system = settings.value(QStringLiteral("system")).toObject();
+        QJsonObject global = settings.value(QStringLiteral("global")).toObject();
+        if (cleanup && m_showTouchesBefore && *m_showTouchesBefore != QLatin1String("1"))
+            system.insert(QStringLiteral("show_touches"), QStringLiteral("0"));
+        bool isNumber = false;
+        if (cleanup && m_stayOnBefore && m_stayOnBefore->toInt(&isNumber) != 7 && isNumber)
+            global.insert(QStringLiteral("stay_on_while_plugged_in"), *m_stayOnBefore);
+        if (m_virtualDisplayId) {
+            QJsonArray kept;
+            for (const QJsonValue &display : phone.value(QStringLiteral("displays")).toArray()) {
+                if (display.toObject().value(QStringLiteral("id")).toInt() != *m_virtualDisplayId)
+                    kept.append(display);
+            }
+            phone.insert(QStringLiteral("displays"), kept);
+        }
+        settings.insert(QStringLiteral("system"), system);
+        settings.insert(QStringLiteral("global"), global);
+        phone.insert(QStringLiteral("settings"), settings);
+        phones.insert(m_phoneId, phone);
+        world.insert(QStringLiteral("phones"), phones);
+    });
+}
+
+int ScrcpySession::waitForEnd(const std::optional<QJsonObject> &timedRule)
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return 1;
+    std::signal(SIGINT, onTerminationSignal);
+    std::signal(SIGTERM, scrcpyConfig(m_world).value(QStringLiteral("ignoreSigterm")).toBool()
+                             ? SIG_IGN
+                             : onTerminationSignal);
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, QCoreApplication::instance(),
+                     [] { QCoreApplication::exit(0); });
+
+    QTimer timer;
+    timer.setSingleShot(true);
+    if (timedRule) {
+        const int code = timedRule->value(QStringLiteral("exitCode")).toInt(2);
+        const QString message = timedRule->value(QStringLiteral("message"))
+                                    .toString(code == 2 ? QStringLiteral("WARN: Device disconnected")
+                                                        : QStringLiteral("Server connection failed"));
+        QObject::connect(&timer, &QTimer::timeout, QCoreApplication::instance(), [this, code, message] {
+            m_output.error(messageLine(message));
+            QCoreApplication::exit(code);
+        });
+        timer.start(timedRule->value(QStringLiteral("afterMs")).toInt());
+    }
+    const std::unique_ptr<TestWindow> window = TestWindow::openIfWanted(m_options, m_phone, m_worldPath);
+    return QCoreApplication::exec();
+}
+
+int ScrcpySession::finish(int exitCode)
+{
+    m_output.flush();
+    return exitCode;
+}
+
+} // namespace devsim
