@@ -6,6 +6,7 @@ QList<Command> allCommands()
 {
     QList<Command> commands;
     commands += toolCommands();
+    commands += launchCommands();
     commands += wirelessCommands();
     commands += desktopCommands();
     commands += probeCommands();

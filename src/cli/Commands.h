@@ -19,6 +19,7 @@ struct Command
 
 // Each group of subcommands lives in its own file and contributes its entries here.
 QList<Command> toolCommands();
+QList<Command> launchCommands();
 QList<Command> wirelessCommands();
 QList<Command> desktopCommands();
 QList<Command> probeCommands();

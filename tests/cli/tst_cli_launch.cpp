@@ -1,0 +1,264 @@
+#include "Await.h"
+#include "DevSim.h"
+#include "LaunchConfig.h"
+#include "Quorvanectl.h"
+#include "TestHome.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace quorvane;
+
+// The launch-planning subcommands of quorvanectl, run as the built program.
+class TestCliLaunch final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+
+    QString writeJson(const QString &name, const QJsonObject &object)
+    {
+        QFile file(m_home->file(name));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        file.write(QJsonDocument(object).toJson());
+        return file.fileName();
+    }
+
+    static LaunchConfig mirrorRecord()
+    {
+        LaunchConfig config = LaunchConfig::defaultRecord();
+        config.serial = QStringLiteral("R5CW20ABCDE");
+        config.maxSize = 1920;
+        config.maxFps = 60;
+        config.codec = QStringLiteral("h265");
+        config.audio = true;
+        config.audioSource = QStringLiteral("output");
+        return config;
+    }
+
+    static QJsonObject usbPhoneProfile(bool h265)
+    {
+        return QJsonObject{{QStringLiteral("serial"), QStringLiteral("R5CW20ABCDE")},
+                           {QStringLiteral("model"), QStringLiteral("Pixel 8")},
+                           {QStringLiteral("brand"), QStringLiteral("google")},
+                           {QStringLiteral("androidVersion"), QStringLiteral("14")},
+                           {QStringLiteral("sdk"), 34},
+                           {QStringLiteral("connectionKind"), QStringLiteral("usb")},
+                           {QStringLiteral("supportsAudio"), true},
+                           {QStringLiteral("supportsCamera"), true},
+                           {QStringLiteral("canAttemptVirtualDisplay"), true},
+                           {QStringLiteral("h265Available"), h265},
+                           {QStringLiteral("av1Available"), false},
+                           {QStringLiteral("videoEncoders"), QJsonArray()}};
+    }
+
+private slots:
+    void init() { m_home = std::make_unique<test::TestHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void argsOnePerLine()
+    {
+        const QString file = writeJson(QStringLiteral("mirror.json"), mirrorRecord().toJson());
+        const auto result = test::runQuorvanectl({QStringLiteral("args"), file});
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(result.stdout_,
+                 QStringLiteral("-s\nR5CW20ABCDE\n--max-size=1920\n--max-fps=60\n--video-codec=h265\n"
+                                "--video-bit-rate=8M\n--audio-source=output\n--stay-awake\n"
+                                "--no-clipboard-autosync\n--window-title=Quorvane · R5CW20ABCDE\n"));
+    }
+
+    void argsAsJsonWithARecording()
+    {
+        const QString file = writeJson(QStringLiteral("mirror.json"), mirrorRecord().toJson());
+        const auto result =
+            test::runQuorvanectl({QStringLiteral("--json"), QStringLiteral("args"), file,
+                                  QStringLiteral("--recording"), QStringLiteral("/tmp/rec 1.mp4")});
+        QCOMPARE(result.statusCode, 0);
+        const QJsonArray arguments = test::jsonOutput(result).array();
+        QCOMPARE(arguments.size(), 11);
+        QCOMPARE(arguments.at(8).toString(), QStringLiteral("--record=/tmp/rec 1.mp4"));
+    }
+
+    void argsPreviewFromStandardInput()
+    {
+        const QString file = writeJson(QStringLiteral("mirror.json"), mirrorRecord().toJson());
+        const QString binDir = qEnvironmentVariable("QUORVANE_BIN_DIR");
+        const QStringList shell{QStringLiteral("-c"), QStringLiteral("\"$0\" args - --preview < \"$1\""),
+                                binDir + QStringLiteral("/quorvanectl"), file};
+        const auto result = test::runQuorvanectl({QStringLiteral("args"), file, QStringLiteral("--preview")});
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(result.stdout_,
+                 QStringLiteral("scrcpy -s R5CW20ABCDE --max-size=1920 --max-fps=60 --video-codec=h265 "
+                                "--video-bit-rate=8M --audio-source=output --stay-awake "
+                                "--no-clipboard-autosync \"--window-title=Quorvane · R5CW20ABCDE\"\n"));
+        const auto piped = test::await(ProcessRunner::runCollect(QStringLiteral("/bin/sh"), shell));
+        QCOMPARE(piped.statusCode, 0);
+        QCOMPARE(piped.stdout_, result.stdout_);
+    }
+
+    void undecodableRecordsNameTheKey_data()
+    {
+        QTest::addColumn<QString>("remove");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("missing") << "clipboardSync" << QString() << QJsonValue()
+                                 << "The key “clipboardSync” is missing.";
+        QTest::newRow("mistyped") << QString() << "maxFps" << QJsonValue(QStringLiteral("60"))
+                                  << "The key “maxFps” must be a whole number from 0 to 4294967295.";
+    }
+
+    void undecodableRecordsNameTheKey()
+    {
+        QFETCH(QString, remove);
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        QFETCH(QString, message);
+        QJsonObject record = mirrorRecord().toJson();
+        record.remove(remove);
+        if (!key.isEmpty())
+            record.insert(key, value);
+        const QString file = writeJson(QStringLiteral("bad.json"), record);
+        for (const char *command : {"args", "ladder"}) {
+            const auto result = test::runQuorvanectl({QString::fromUtf8(command), file});
+            QCOMPARE(result.statusCode, 1);
+            QCOMPARE(result.stdout_, QString());
+            QCOMPARE(result.stderr_, file + QStringLiteral(": ") + message + QLatin1Char('\n'));
+        }
+    }
+
+    void unreadableRecordFiles()
+    {
+        const QString missing = m_home->path() + QStringLiteral("/none.json");
+        auto result = test::runQuorvanectl({QStringLiteral("args"), missing});
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stderr_, missing + QStringLiteral(": No such file or directory.\n"));
+
+        QFile broken(m_home->file(QStringLiteral("broken.json")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("{\"serial\": ");
+        broken.close();
+        result = test::runQuorvanectl({QStringLiteral("ladder"), broken.fileName()});
+        QCOMPARE(result.statusCode, 1);
+        QVERIFY2(result.stderr_.startsWith(broken.fileName() + QStringLiteral(": not valid JSON (")),
+                 qPrintable(result.stderr_));
+    }
+
+    void ladderAsJson()
+    {
+        LaunchConfig config = mirrorRecord();
+        config.videoEncoder = QStringLiteral("c2.qti.hevc.encoder");
+        const QString file = writeJson(QStringLiteral("mirror.json"), config.toJson());
+        const auto result = test::runQuorvanectl({QStringLiteral("ladder"), file});
+        QCOMPARE(result.statusCode, 0);
+        const QJsonArray rungs = test::jsonOutput(result).array();
+        QCOMPARE(rungs.size(), 5);
+        QCOMPARE(rungs.first().toObject(), config.toJson());
+        QVERIFY(!rungs.at(1).toObject().contains(QStringLiteral("videoEncoder")));
+        QCOMPARE(rungs.last().toObject().value(QStringLiteral("codec")).toString(), QStringLiteral("h264"));
+        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxSize")).toInt(), 1280);
+        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxFps")).toInt(), 30);
+    }
+
+    void recommendFromAProfileFile()
+    {
+        const QString profile = writeJson(QStringLiteral("profile.json"), usbPhoneProfile(true));
+        const auto result =
+            test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("--profile"), profile,
+                                  QStringLiteral("--mode"), QStringLiteral("creator")});
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(
+            test::jsonOutput(result).object(),
+            QJsonObject(
+                {{QStringLiteral("mode"), QStringLiteral("creator")},
+                 {QStringLiteral("maxSize"), 1920},
+                 {QStringLiteral("maxFps"), 60},
+                 {QStringLiteral("codec"), QStringLiteral("h265")},
+                 {QStringLiteral("audio"), true},
+                 {QStringLiteral("stayAwake"), true},
+                 {QStringLiteral("turnScreenOff"), false},
+                 {QStringLiteral("showTouches"), true},
+                 {QStringLiteral("qualityLabel"), QStringLiteral("Creator-ready profile")},
+                 {QStringLiteral("rationale"),
+                  QJsonArray{QStringLiteral("USB connection allows a higher-quality low-latency profile."),
+                             QStringLiteral("Creator Mode enables visible touches and prioritizes clean "
+                                            "tutorial capture."),
+                             QStringLiteral("H.265 is available, so Creator Mode starts with the more "
+                                            "bandwidth-efficient encoder.")}}}));
+    }
+
+    void recommendWithALearnedFile()
+    {
+        const QString profile = writeJson(QStringLiteral("profile.json"), usbPhoneProfile(false));
+        const QString learned = writeJson(QStringLiteral("learned.json"),
+                                          QJsonObject{{QStringLiteral("maxSize"), 1280},
+                                                      {QStringLiteral("maxFps"), 30},
+                                                      {QStringLiteral("codec"), QStringLiteral("h264")},
+                                                      {QStringLiteral("audio"), false}});
+        const auto result = test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("--profile"),
+                                                  profile, QStringLiteral("--learned"), learned,
+                                                  QStringLiteral("--mode"), QStringLiteral("mirror")});
+        QCOMPARE(result.statusCode, 0);
+        const QJsonObject recommendation = test::jsonOutput(result).object();
+        QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
+                 QStringLiteral("Tested device profile"));
+        QCOMPARE(recommendation.value(QStringLiteral("maxSize")).toInt(), 1280);
+        QCOMPARE(recommendation.value(QStringLiteral("audio")).toBool(), false);
+    }
+
+    void recommendNeedsAMode()
+    {
+        const auto result = test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("ABC")});
+        QCOMPARE(result.statusCode, 2);
+        QVERIFY(result.stderr_.startsWith(QStringLiteral("--mode is required.\n")));
+    }
+
+    void inspectAndRecommendAPhone()
+    {
+        test::DevSim sim(*m_home);
+        sim.putOnPath();
+        sim.addPhone(QStringLiteral("R5CW20ABCDE"));
+        const QStringList tools{QStringLiteral("--adb"), sim.adbPath(), QStringLiteral("--scrcpy"),
+                                sim.scrcpyPath()};
+
+        auto result = test::runQuorvanectl(
+            QStringList{QStringLiteral("inspect"), QStringLiteral("R5CW20ABCDE")} + tools);
+        QCOMPARE(result.statusCode, 0);
+        const QJsonObject profile = test::jsonOutput(result).object();
+        QCOMPARE(profile.value(QStringLiteral("model")).toString(), QStringLiteral("Pixel 8"));
+        QCOMPARE(profile.value(QStringLiteral("width")).toInt(), 1080);
+        QCOMPARE(profile.value(QStringLiteral("videoEncoders")).toArray().first().toObject(),
+                 QJsonObject({{QStringLiteral("codec"), QStringLiteral("av1")},
+                              {QStringLiteral("name"), QStringLiteral("c2.android.av1.encoder")}}));
+
+        // Without --learned the phone's learned profile comes from the store, as in the app.
+        QFile store(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
+        QVERIFY(store.open(QIODevice::WriteOnly));
+        store.write("{\"profiles\": {\"R5CW20ABCDE\\u001fdesktop\": {\"audio\": true, \"codec\": \"h264\", "
+                    "\"maxFps\": 24, \"maxSize\": 1600}}}");
+        store.close();
+        result = test::runQuorvanectl(QStringList{QStringLiteral("recommend"), QStringLiteral("R5CW20ABCDE"),
+                                                  QStringLiteral("--mode"), QStringLiteral("desktop")} +
+                                      tools);
+        QCOMPARE(result.statusCode, 0);
+        const QJsonObject recommendation = test::jsonOutput(result).object();
+        QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
+                 QStringLiteral("Tested device profile"));
+        QCOMPARE(recommendation.value(QStringLiteral("maxFps")).toInt(), 24);
+
+        sim.phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        result = test::runQuorvanectl(QStringList{QStringLiteral("inspect"), QStringLiteral("R5CW20ABCDE")} +
+                                      tools);
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stderr_,
+                 QStringLiteral("Device state is 'unauthorized'. Authorize or reconnect the phone first.\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliLaunch)
+#include "tst_cli_launch.moc"
