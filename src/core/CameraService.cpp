@@ -104,7 +104,9 @@ QString CameraService::note()
 
 QCoro::Task<CameraCapabilities> CameraService::listCapabilities(QString serial) const
 {
-    const QList<DeviceInfo> devices = co_await ADBService{paths}.listDevices();
+    const CameraService self = *this;
+    const ADBService adb{self.paths};
+    const QList<DeviceInfo> devices = co_await adb.listDevices();
     const auto device = std::find_if(devices.cbegin(), devices.cend(),
                                      [&serial](const DeviceInfo &d) { return d.serial == serial; });
     if (device == devices.cend())
@@ -114,7 +116,7 @@ QCoro::Task<CameraCapabilities> CameraService::listCapabilities(QString serial) 
 
     const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("--list-cameras"),
                                 QStringLiteral("--list-camera-sizes")};
-    const QString output = co_await ProcessRunner::output(paths.scrcpy(), arguments);
+    const QString output = co_await ProcessRunner::output(self.paths.scrcpy(), arguments);
 
     CameraCapabilities capabilities;
     capabilities.cameras = parseCameraOutput(output);

@@ -110,7 +110,8 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
                                   accessibilityFinding(accessibilityTrusted && accessibilityTrusted())};
     if (adb) {
         try {
-            const QList<DeviceInfo> devices = co_await ADBService{paths}.listDevices();
+            const ADBService bridge{paths};
+            const QList<DeviceInfo> devices = co_await bridge.listDevices();
             findings += deviceFindings(devices);
         } catch (const std::exception &error) {
             findings.append({Level::Error, QStringLiteral("ADB check failed"),

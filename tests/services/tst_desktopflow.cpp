@@ -1,0 +1,303 @@
+#include "AppPaths.h"
+#include "DesktopService.h"
+#include "DevSim.h"
+#include "ServiceTesting.h"
+#include "TestHome.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTest>
+
+#include <memory>
+
+using namespace quorvane;
+using test::await;
+using test::DevSim;
+using test::failureOf;
+
+namespace {
+
+const QString serial = QStringLiteral("R5CW20ABCDE");
+const QString enableMessage =
+    QStringLiteral("Desktop settings enabled from a fresh backup, and the phone is rebooting. "
+                   "Reconnect after the reboot; a restore remains available.");
+const QString restoreMessage =
+    QStringLiteral("Android desktop settings restored to their previous values, and the phone is rebooting.");
+const QString savedLine = QStringLiteral("Saved a backup of 6 Android desktop settings for this device.");
+const QString enableRebootLine = QStringLiteral("Rebooting the phone so the new windowing settings apply…");
+const QString restoreRebootLine =
+    QStringLiteral("Restored the backed-up Android desktop settings. Rebooting the phone…");
+
+QStringList words(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *word : list)
+        result << QString::fromUtf8(word);
+    return result;
+}
+
+} // namespace
+
+// Enabling and restoring the phone's desktop windowing settings, and the probe, against the simulator.
+class TestDesktopFlow final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+    std::unique_ptr<DevSim> m_sim;
+    std::shared_ptr<QStringList> m_log;
+
+    DesktopService service() const
+    {
+        const auto log = m_log;
+        return DesktopService{m_sim->toolPaths(), [log](const QString &line) { log->append(line); }};
+    }
+    QJsonObject globalSettings() const
+    {
+        return m_sim->phone(QStringLiteral("phone1"))
+            .read()
+            .value(QStringLiteral("settings"))
+            .toObject()
+            .value(QStringLiteral("global"))
+            .toObject();
+    }
+    int boots() const
+    {
+        return m_sim->phone(QStringLiteral("phone1")).read().value(QStringLiteral("bootCount")).toInt();
+    }
+    QList<QStringList> callsContaining(const QString &word) const
+    {
+        QList<QStringList> found;
+        for (const QStringList &call : m_sim->callArguments(QStringLiteral("adb"))) {
+            if (call.contains(word))
+                found << call;
+        }
+        return found;
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_sim = std::make_unique<DevSim>(*m_home);
+        m_log = std::make_shared<QStringList>();
+        m_sim->addPhone(serial)
+            .setting(QStringLiteral("global"), QStringLiteral("force_desktop_mode_on_external_displays"),
+                     QStringLiteral("0"))
+            .setting(QStringLiteral("global"), QStringLiteral("force_resizable_activities"),
+                     QStringLiteral("1"))
+            .setting(QStringLiteral("global"), QStringLiteral("override_desktop_mode_features"),
+                     QStringLiteral("on for 'tests'"));
+    }
+
+    void cleanup()
+    {
+        m_sim.reset();
+        m_home.reset();
+    }
+
+    void enableThenRestoreLeavesThePhoneAsBefore()
+    {
+        const QJsonObject before = globalSettings();
+
+        QCOMPARE(await(service().enableDesktopExperience(serial)),
+                 (DesktopExperienceResult{true, true, true, enableMessage}));
+        for (const QString &key : DesktopService::settingKeys())
+            QCOMPARE(globalSettings().value(key).toString(), QStringLiteral("1"));
+        const DesktopSettingsBackup backup = DesktopBackupStore::read().devices.value(serial);
+        QCOMPARE(backup.settings.size(), 6);
+        QCOMPARE(backup.settings.value(QStringLiteral("enable_freeform_support")), std::nullopt);
+        QCOMPARE(backup.settings.value(QStringLiteral("force_desktop_mode_on_external_displays")),
+                 QStringLiteral("0"));
+        QCOMPARE(*m_log, (QStringList{savedLine, enableRebootLine}));
+        QCOMPARE(boots(), 1);
+
+        QCOMPARE(await(service().restoreDesktopExperience(serial)),
+                 (DesktopExperienceResult{false, false, true, restoreMessage}));
+        QCOMPARE(globalSettings(), before);
+        QVERIFY(!DesktopBackupStore::read().devices.contains(serial));
+        QVERIFY(QFile::exists(AppPaths::desktopBackupFile()));
+        QCOMPARE(m_log->last(), restoreRebootLine);
+        QCOMPARE(boots(), 2);
+        QCOMPARE(callsContaining(QStringLiteral("reboot")),
+                 (QList<QStringList>{words({"-s", "R5CW20ABCDE", "reboot"}),
+                                     words({"-s", "R5CW20ABCDE", "reboot"})}));
+        QVERIFY(callsContaining(QStringLiteral("delete"))
+                    .contains(words({"-s", "R5CW20ABCDE", "shell", "settings", "delete", "global",
+                                     "enable_freeform_support"})));
+    }
+
+    void secondEnableKeepsTheFirstBackup()
+    {
+        await(service().enableDesktopExperience(serial));
+        const DesktopBackupStore first = DesktopBackupStore::read();
+        m_log->clear();
+        QCOMPARE(await(service().enableDesktopExperience(serial)).message, enableMessage);
+        QCOMPARE(DesktopBackupStore::read(), first);
+        QCOMPARE(*m_log, QStringList{enableRebootLine});
+    }
+
+    void enableOnAnUnauthorizedPhone()
+    {
+        m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
+                 QStringLiteral("deviceState: Authorize the device before changing desktop settings."));
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QVERIFY(!QFile::exists(AppPaths::desktopBackupFile()));
+    }
+
+    void aFailedWriteStopsBeforeTheReboot()
+    {
+        m_sim->addFault(words({"shell", "settings", "put", "global", "enable_freeform_support"}), 255,
+                        QStringLiteral("java.lang.SecurityException: Permission denial\n"));
+        QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
+                 QStringLiteral("process: java.lang.SecurityException: Permission denial (exit code 255)"));
+        QCOMPARE(globalSettings().value(QStringLiteral("force_desktop_mode_on_external_displays")).toString(),
+                 QStringLiteral("1"));
+        QVERIFY(DesktopBackupStore::read().devices.contains(serial));
+        QCOMPARE(boots(), 0);
+        QVERIFY(callsContaining(QStringLiteral("reboot")).isEmpty());
+    }
+
+    void anUnreadableSettingChangesNothing()
+    {
+        // Recording it as unset would make a later restore delete a value the user had.
+        m_sim->addFault(words({"shell", "settings", "get", "global", "force_resizable_activities"}), 1,
+                        QStringLiteral("error: closed\n"));
+        const QJsonObject before = globalSettings();
+        QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
+                 QStringLiteral("process: error: closed (exit code 1)"));
+        QCOMPARE(globalSettings(), before);
+        QVERIFY(!DesktopBackupStore::read().devices.contains(serial));
+        QVERIFY(callsContaining(QStringLiteral("put")).isEmpty());
+    }
+
+    void restoreWithoutBackup()
+    {
+        QCOMPARE(failureOf(service().restoreDesktopExperience(serial)),
+                 QStringLiteral("invalidInput: There is no settings backup for this device yet."));
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
+                 QList<QStringList>{words({"-s", "R5CW20ABCDE", "shell", "getprop", "ro.serialno"})});
+    }
+
+    void aFailedRestoreCommandKeepsTheBackup()
+    {
+        await(service().enableDesktopExperience(serial));
+        const DesktopBackupStore backup = DesktopBackupStore::read();
+        m_sim->addFault(words({"shell", "settings", "delete", "global", "enable_freeform_support"}), 1,
+                        QStringLiteral("error: closed\n"));
+        const DesktopExperienceResult result = await(service().restoreDesktopExperience(serial));
+        QCOMPARE(result, (DesktopExperienceResult{
+                             false, true, true,
+                             QStringLiteral("Some Android desktop settings could not be restored, "
+                                            "and the phone is rebooting. The backup is kept, so "
+                                            "you can restore again.")}));
+        QCOMPARE(DesktopBackupStore::read(), backup);
+        QCOMPARE(globalSettings().value(QStringLiteral("force_desktop_mode_on_external_displays")).toString(),
+                 QStringLiteral("0"));
+        QCOMPARE(boots(), 2);
+    }
+
+    void probe_data()
+    {
+        QTest::addColumn<int>("sdk");
+        QTest::addColumn<bool>("key5Set");
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("prepared");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("sdk 34, four keys on")
+            << 34 << false << false << true
+            << QStringLiteral("Android is already using this device's desktop windowing settings.");
+        QTest::newRow("sdk 36, key 5 unset")
+            << 36 << false << false << false
+            << QStringLiteral(
+                   "Enabling changes up to five developer settings on the phone, with a full backup "
+                   "first.");
+        QTest::newRow("sdk 36, key 5 unset, with a backup")
+            << 36 << false << true << false
+            << QStringLiteral("A settings backup for this device is available.");
+        QTest::newRow("sdk 36, all six on")
+            << 36 << true << false << true
+            << QStringLiteral("Android is already using this device's desktop "
+                              "windowing settings.");
+    }
+
+    void probe()
+    {
+        QFETCH(int, sdk);
+        QFETCH(bool, key5Set);
+        QFETCH(bool, backup);
+        QFETCH(bool, prepared);
+        QFETCH(QString, summary);
+        auto phone = m_sim->phone(QStringLiteral("phone1"));
+        phone.android(sdk == 36 ? QStringLiteral("16") : QStringLiteral("14"), sdk);
+        const QStringList keys = DesktopService::settingKeys();
+        for (int i = 0; i < 6; ++i)
+            phone.setting(QStringLiteral("global"), keys[i],
+                          i == 4 && !key5Set ? QStringLiteral("null") : QStringLiteral("1"));
+        if (backup)
+            DesktopBackupStore{{{serial, {}}}}.write();
+
+        const DesktopCapabilities caps = await(service().probeCapabilities(serial));
+        QCOMPARE(caps.prepared, prepared);
+        QCOMPARE(caps.summary, summary);
+        QCOMPARE(caps.backupAvailable, backup);
+        QVERIFY(caps.androidDesktopWindowingAvailable);
+        QVERIFY(caps.supported);
+        QCOMPARE(caps.launcherPackage, QStringLiteral("com.google.android.apps.nexuslauncher"));
+        QCOMPARE(caps.message, QStringLiteral("Android %1 supports scrcpy virtual displays.")
+                                   .arg(sdk == 36 ? QStringLiteral("16") : QStringLiteral("14")));
+        QCOMPARE(QStringLiteral("%1x%2@%3")
+                     .arg(caps.recommendedWidth)
+                     .arg(caps.recommendedHeight)
+                     .arg(caps.recommendedDensity),
+                 QStringLiteral("1920x1080@240"));
+        // Reading only: no key beyond the SDK's list is asked for, nothing is written, no file appears.
+        QCOMPARE(callsContaining(QStringLiteral("get")).size(), sdk == 36 ? 6 : 4);
+        QVERIFY(callsContaining(QStringLiteral("put")).isEmpty());
+        QCOMPARE(QFile::exists(AppPaths::desktopBackupFile()), backup);
+    }
+
+    void oneBackupForUsbAndWifi()
+    {
+        auto phone = m_sim->phone(QStringLiteral("phone1"));
+        phone.manufacturer(QStringLiteral("samsung"), QStringLiteral("samsung")).alsoWireless();
+        const ADBService adb{m_sim->toolPaths()};
+        await(service().saveBackupIfMissing(adb, serial, 34));
+        QCOMPARE(DesktopBackupStore::read().devices.value(serial).settings.size(), 4);
+
+        const DesktopCapabilities caps =
+            await(service().probeCapabilities(QStringLiteral("192.168.1.20:5555")));
+        QVERIFY(caps.backupAvailable);
+        QVERIFY(caps.samsungDexAvailable);
+        QCOMPARE(QStringLiteral("%1x%2@%3")
+                     .arg(caps.recommendedWidth)
+                     .arg(caps.recommendedHeight)
+                     .arg(caps.recommendedDensity),
+                 QStringLiteral("1280x720@180"));
+    }
+
+    void stableKeySkipsUnknownSerials()
+    {
+        m_sim->phone(QStringLiteral("phone1"))
+            .property(QStringLiteral("ro.serialno"), QStringLiteral("Unknown"))
+            .property(QStringLiteral("ro.boot.serialno"), QStringLiteral("R58N12345"));
+        const ADBService adb{m_sim->toolPaths()};
+        QCOMPARE(await(DesktopService::stableDeviceKey(adb, serial)), QStringLiteral("R58N12345"));
+        m_sim->phone(QStringLiteral("phone1"))
+            .property(QStringLiteral("ro.boot.serialno"), QStringLiteral("unknown"));
+        QCOMPARE(await(DesktopService::stableDeviceKey(adb, serial)), serial);
+    }
+
+    void probeOfAnUnauthorizedPhone()
+    {
+        m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        QCOMPARE(failureOf(service().probeCapabilities(serial)),
+                 QStringLiteral(
+                     "deviceState: Device state is 'unauthorized'. Authorize or reconnect the phone first."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopFlow)
+#include "tst_desktopflow.moc"
