@@ -1,6 +1,6 @@
 #include "ScrcpySession.h"
 
-#include "TestWindow.h"
+#include "WindowPlugin.h"
 #include "World.h"
 
 #include <QCoreApplication>
@@ -349,7 +349,14 @@ int ScrcpySession::waitForEnd(const std::optional<QJsonObject> &timedRule)
         });
         timer.start(timedRule->value(QStringLiteral("afterMs")).toInt());
     }
-    const std::unique_ptr<TestWindow> window = TestWindow::openIfWanted(m_options, m_phone, m_worldPath);
+    // scrcpy names its window after the phone's model unless told otherwise.
+    QString title = m_options.value(QStringLiteral("window-title"));
+    if (title.isEmpty())
+        title = m_phone.value(QStringLiteral("properties"))
+                    .toObject()
+                    .value(QStringLiteral("ro.product.model"))
+                    .toString();
+    const std::unique_ptr<QObject> window = WindowPlugin::openWindow(title, m_worldPath);
     return QCoreApplication::exec();
 }
 

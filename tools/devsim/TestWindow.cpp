@@ -39,23 +39,6 @@ TestWindow::TestWindow(const QString &title, QString worldPath)
     resize(360, 720);
 }
 
-std::unique_ptr<TestWindow> TestWindow::openIfWanted(const ScrcpyOptions &options, const QJsonObject &phone,
-                                                     const QString &worldPath)
-{
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return nullptr;
-    // scrcpy names its window after the phone's model unless told otherwise.
-    QString title = options.value(QStringLiteral("window-title"));
-    if (title.isEmpty())
-        title = phone.value(QStringLiteral("properties"))
-                    .toObject()
-                    .value(QStringLiteral("ro.product.model"))
-                    .toString();
-    auto window = std::make_unique<TestWindow>(title, worldPath);
-    window->show();
-    return window;
-}
-
 void TestWindow::keyPressEvent(QKeyEvent *event)
 {
     const QJsonObject key{{QStringLiteral("key"), QKeySequence(event->key()).toString()},
@@ -76,3 +59,16 @@ void TestWindow::closeEvent(QCloseEvent *event)
 }
 
 } // namespace devsim
+
+// The plugin's two entry points, looked up by name from the executable (WindowPlugin).
+extern "C" Q_DECL_EXPORT QCoreApplication *devsimCreateApplication(int &argc, char **argv)
+{
+    return new QApplication(argc, argv);
+}
+
+extern "C" Q_DECL_EXPORT QObject *devsimOpenWindow(const QString &title, const QString &worldPath)
+{
+    auto *window = new devsim::TestWindow(title, worldPath);
+    window->show();
+    return window;
+}

@@ -1,9 +1,9 @@
 #include "AdbTool.h"
 #include "CallLog.h"
 #include "ScrcpyTool.h"
+#include "WindowPlugin.h"
 #include "World.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -25,12 +25,8 @@ int dispatch(int &argc, char **argv, QString tool, const QString &program, QStri
         return AdbTool(program, arguments).run();
     }
     if (tool == QLatin1String("scrcpy")) {
-        // Only a session with the test window pays for a GUI application.
-        std::unique_ptr<QCoreApplication> application;
-        if (ScrcpyTool::wantsWindow(arguments))
-            application = std::make_unique<QApplication>(argc, argv);
-        else
-            application = std::make_unique<QCoreApplication>(argc, argv);
+        const auto application =
+            WindowPlugin::createApplication(ScrcpyTool::wantsWindow(arguments), argc, argv);
         return ScrcpyTool(program, arguments).run();
     }
     std::fprintf(stderr, "usage: devsim adb|scrcpy ARGS... (or start it under the name adb or scrcpy)\n");
