@@ -324,14 +324,17 @@ void ScrcpySession::restorePhoneChanges()
     });
 }
 
-int ScrcpySession::waitForEnd(const std::optional<QJsonObject> &timedRule)
+void ScrcpySession::installSignalHandlers(const QJsonObject &world)
 {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return 1;
+        qFatal("devsim: cannot create the signal pipe");
     std::signal(SIGINT, onTerminationSignal);
-    std::signal(SIGTERM, scrcpyConfig(m_world).value(QStringLiteral("ignoreSigterm")).toBool()
-                             ? SIG_IGN
-                             : onTerminationSignal);
+    const bool ignore = scrcpyConfig(world).value(QStringLiteral("ignoreSigterm")).toBool();
+    std::signal(SIGTERM, ignore ? SIG_IGN : onTerminationSignal);
+}
+
+int ScrcpySession::waitForEnd(const std::optional<QJsonObject> &timedRule)
+{
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, QCoreApplication::instance(),
                      [] { QCoreApplication::exit(0); });

@@ -21,6 +21,10 @@ public:
                   ScrcpyOutput &output);
     int run();
 
+    // Installed before scrcpy does anything else, so a signal that arrives early is not lost: SIGTERM
+    // and SIGINT end a session cleanly, or SIGTERM is ignored when the world says so.
+    static void installSignalHandlers(const QJsonObject &world);
+
 private:
     // The server's refusals (unknown encoder or camera, features the Android release lacks).
     std::optional<QString> phoneRefusal() const;

@@ -87,6 +87,7 @@ bool ScrcpyTool::wantsWindow(const QStringList &arguments)
 
 int ScrcpyTool::run()
 {
+    ScrcpySession::installSignalHandlers(m_world);
     const QString version = scrcpyConfig(m_world).value(QStringLiteral("version")).toString(defaultVersion);
     m_output.own(QStringLiteral("scrcpy %1 <https://github.com/Genymobile/scrcpy>").arg(version));
     const ScrcpyOptions options = ScrcpyOptions::parse(m_program, m_arguments);
