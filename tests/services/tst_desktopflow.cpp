@@ -160,6 +160,14 @@ private slots:
         QVERIFY(callsContaining(QStringLiteral("reboot")).isEmpty());
     }
 
+    void aFailedRebootStillReportsTheRestart()
+    {
+        m_sim->addFault(words({"reboot"}), 1, QStringLiteral("error: closed\n"));
+        QCOMPARE(await(service().enableDesktopExperience(serial)),
+                 (DesktopExperienceResult{true, true, true, enableMessage}));
+        QCOMPARE(boots(), 0);
+    }
+
     void anUnreadableSettingChangesNothing()
     {
         // Recording it as unset would make a later restore delete a value the user had.
