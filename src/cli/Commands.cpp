@@ -10,6 +10,7 @@ QList<Command> allCommands()
     commands += wirelessCommands();
     commands += desktopCommands();
     commands += probeCommands();
+    commands += sessionCommands();
     return commands;
 }
 

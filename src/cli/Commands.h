@@ -23,6 +23,7 @@ QList<Command> launchCommands();
 QList<Command> wirelessCommands();
 QList<Command> desktopCommands();
 QList<Command> probeCommands();
+QList<Command> sessionCommands();
 
 QList<Command> allCommands();
 

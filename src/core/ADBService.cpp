@@ -135,10 +135,14 @@ QCoro::Task<QString> ADBService::shell(QString serial, QStringList arguments) co
 
 QCoro::Task<QString> ADBService::getprop(QString serial, QString key) const
 {
-    const QStringList arguments{QStringLiteral("getprop"), key};
+    const QString adb = paths.adb();
+    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("shell"), QStringLiteral("getprop"), key};
     try {
-        const QString value = co_await shell(serial, arguments);
-        co_return value.trimmed();
+        // Only standard output holds the value: an empty property must not read as adb's own notices
+        // ("* daemon not running; starting now"), which go to standard error.
+        const ProcessResult result = co_await ProcessRunner::runCollect(adb, arguments);
+        if (result.exitedCleanly)
+            co_return result.stdout_.trimmed();
     } catch (const std::exception &) {
     }
     co_return QString();

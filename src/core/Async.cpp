@@ -5,8 +5,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <QCoroSignal>
-
 #include <array>
 #include <coroutine>
 #include <memory>
@@ -63,6 +61,28 @@ private:
     Until m_until;
 };
 
+// A precise single-shot timer that resumes the sleeper; it dies with its context, and so does the wait.
+class SleepAwaiter
+{
+public:
+    SleepAwaiter(std::chrono::milliseconds duration, QObject *context)
+        : m_duration(duration)
+        , m_context(context)
+    {
+    }
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        QTimer::singleShot(m_duration, Qt::PreciseTimer, m_context, [handle] { handle.resume(); });
+    }
+    void await_resume() const noexcept {}
+
+private:
+    std::chrono::milliseconds m_duration;
+    QObject *m_context;
+};
+
 } // namespace
 
 QCoro::Task<void> processEnded(QProcess *process)
@@ -78,12 +98,7 @@ QCoro::Task<bool> processStarted(QProcess *process)
 
 QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration, QObject *context)
 {
-    QPointer<QTimer> timer = new QTimer(context);
-    timer->setTimerType(Qt::PreciseTimer);
-    timer->setSingleShot(true);
-    timer->start(duration);
-    co_await qCoro(timer.data(), &QTimer::timeout);
-    delete timer.data();
+    co_await SleepAwaiter(duration, context ? context : childProcessOwner());
 }
 
 QObject *childProcessOwner()

@@ -137,12 +137,13 @@ QString PhoneDumpsys::surfaceFlinger(bool identificationOnly) const
     QString devices;
     int port = 0;
     for (const QJsonObject &display : displays()) {
-        devices += QStringLiteral("+ DisplayDevice{%1, %2, primary=%3, \"%4\"}\n")
-                       .arg(text(display, "captureId"),
-                            isVirtual(display) ? QStringLiteral("virtual") : QStringLiteral("physical"),
+        // Android 14 prints each display as an indented block of key=value lines.
+        devices += QStringLiteral("Display %1\n    name=\"%2\"\n    powerMode=On\n    isPrimary=%3\n"
+                                  "    virtual=%4\n")
+                       .arg(text(display, "captureId"), text(display, "name"),
                             text(display, "id") == QLatin1String("0") ? QStringLiteral("true")
                                                                       : QStringLiteral("false"),
-                            text(display, "name"));
+                            isVirtual(display) ? QStringLiteral("true") : QStringLiteral("false"));
         if (isVirtual(display))
             continue;
         identification +=

@@ -1,0 +1,109 @@
+#include "ADBService.h"
+#include "Async.h"
+#include "Commands.h"
+#include "Errors.h"
+#include "MediaService.h"
+#include "ProfileStore.h"
+#include "RecordFile.h"
+#include "SessionManager.h"
+#include "TerminationSignals.h"
+#include "TextParsing.h"
+
+namespace quorvane::cli {
+
+namespace {
+
+// How often a running mirror checks for Ctrl+C and for the session ending on its own.
+constexpr std::chrono::milliseconds pollInterval{200};
+
+// The launch record the application would start with: the default record with the smart
+// recommendation's choices, the learned profile included.
+QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QString mode, bool record)
+{
+    const ADBService adb{paths};
+    const DeviceProfile profile = co_await adb.inspectDevice(serial);
+    const Recommendation recommendation =
+        ADBService::recommendation(profile, mode, ProfileStore().load(serial, mode));
+    LaunchConfig config = LaunchConfig::defaultRecord();
+    config.serial = serial;
+    config.mode = mode;
+    config.maxSize = recommendation.maxSize;
+    config.maxFps = recommendation.maxFps;
+    config.codec = recommendation.codec;
+    config.audio = recommendation.audio;
+    config.stayAwake = recommendation.stayAwake;
+    config.turnScreenOff = recommendation.turnScreenOff;
+    config.showTouches = recommendation.showTouches;
+    config.record = record;
+    co_return config;
+}
+
+QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
+{
+    const QString serial = arguments.takePositional(QStringLiteral("serial"));
+    const auto mode = arguments.takeOption(QStringLiteral("--mode"));
+    const auto configFile = arguments.takeOption(QStringLiteral("--config"));
+    const bool record = arguments.takeFlag(QStringLiteral("--record"));
+    arguments.expectEnd();
+
+    LaunchConfig config;
+    if (configFile) {
+        config = readRecord<LaunchConfig>(*configFile);
+        config.serial = serial;
+        config.mode = mode.value_or(config.mode);
+        config.record = config.record || record;
+    } else {
+        config = co_await recommendedConfig(context.paths, serial, mode.value_or(QStringLiteral("mirror")),
+                                            record);
+    }
+
+    const TerminationSignals termination;
+    SessionManager manager(context.paths, [context](const QString &line) { context.print(line); });
+    const MediaService media{context.paths};
+    const LaunchResult result = co_await manager.launch(config, media);
+    context.print(result.message);
+    context.print(result.commandPreview);
+    if (result.recordingPath)
+        context.print(QStringLiteral("Recording to %1").arg(*result.recordingPath));
+
+    while (!termination.requested() && manager.runningSerials().contains(serial))
+        co_await sleepPrecisely(pollInterval);
+    const bool endedByItself = !termination.requested();
+    if (endedByItself)
+        context.print(QStringLiteral("The session ended on its own."));
+    co_await manager.stop(serial);
+    co_return endedByItself ? 1 : 0;
+}
+
+QCoro::Task<int> screenshot(CliContext context, ArgumentList arguments)
+{
+    const QString serial = arguments.takePositional(QStringLiteral("serial"));
+    const auto displayId = arguments.takeOption(QStringLiteral("--display-id"));
+    arguments.expectEnd();
+    std::optional<quint32> display;
+    if (displayId) {
+        display = TextParsing::parseUInt32(*displayId);
+        if (!display)
+            throw UsageError(QStringLiteral("--display-id needs a display number."));
+    }
+    const MediaService media{context.paths};
+    const QString path = co_await media.captureScreenshot(serial, display);
+    context.print(path);
+    co_return 0;
+}
+
+} // namespace
+
+QList<Command> sessionCommands()
+{
+    return {
+        {QStringLiteral("mirror"),
+         QStringLiteral(
+             "mirror SERIAL [--mode MODE] [--config FILE] [--record]   start a session; Ctrl+C stops it"),
+         mirror},
+        {QStringLiteral("screenshot"),
+         QStringLiteral("screenshot SERIAL [--display-id N]   save a screenshot of the phone"), screenshot},
+    };
+}
+
+} // namespace quorvane::cli

@@ -1,0 +1,160 @@
+#include "DevSim.h"
+#include "LaunchConfig.h"
+#include "Quorvanectl.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace quorvane;
+
+namespace {
+
+const QString serial = QStringLiteral("PIXEL8");
+
+// Processes whose environment names this test's world: every simulator child of the test.
+int simulatorProcesses(const QString &worldPath)
+{
+    const QByteArray needle = "DEVSIM_WORLD=" + worldPath.toUtf8();
+    int count = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (!environ.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray program = cmdline.readAll().split('\0').value(0);
+        if (environ.readAll().split('\0').contains(needle) && program.endsWith("/scrcpy"))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// quorvanectl mirror runs a real session against the simulator, like the application does.
+class TestCliSession final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TestHome> m_home;
+    std::unique_ptr<test::DevSim> m_sim;
+    std::unique_ptr<QProcess> m_ctl;
+    QString m_output;
+
+    QString writeConfig(const QString &codec)
+    {
+        LaunchConfig config = LaunchConfig::defaultRecord();
+        config.serial = serial;
+        config.codec = codec;
+        config.maxSize = 1920;
+        const QString path = m_home->file(QStringLiteral("config.json"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(QJsonDocument(config.toJson()).toJson());
+        return path;
+    }
+
+    void startMirror(const QStringList &extra)
+    {
+        m_ctl = std::make_unique<QProcess>();
+        m_ctl->setProcessChannelMode(QProcess::MergedChannels);
+        connect(m_ctl.get(), &QProcess::readyRead, this,
+                [this] { m_output += QString::fromUtf8(m_ctl->readAll()); });
+        QStringList arguments{QStringLiteral("mirror"),   serial,
+                              QStringLiteral("--adb"),    m_sim->adbPath(),
+                              QStringLiteral("--scrcpy"), m_sim->scrcpyPath()};
+        m_ctl->start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvanectl"),
+                     arguments + extra);
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_sim = std::make_unique<test::DevSim>(*m_home);
+        m_sim->addPhone(serial);
+        m_output.clear();
+    }
+
+    void cleanup()
+    {
+        if (m_ctl && m_ctl->state() != QProcess::NotRunning) {
+            m_ctl->kill();
+            m_ctl->waitForFinished();
+        }
+        m_ctl.reset();
+        m_sim.reset();
+        m_home.reset();
+    }
+
+    void recoversThenStopsCleanlyOnTermination()
+    {
+        m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265"))});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
+                                             "profile is now remembered for this device.\n")),
+            15000);
+        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 1);
+
+        ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
+        QVERIFY(m_ctl->waitForFinished(10000));
+        QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_ctl->exitCode(), 0);
+        QVERIFY(m_output.contains(QStringLiteral("Session stopped for PIXEL8; Android settings restored.")));
+        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 0);
+
+        QFile learned(m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json"));
+        QVERIFY(learned.open(QIODevice::ReadOnly));
+        QVERIFY(learned.readAll().contains("\"codec\": \"h264\""));
+    }
+
+    void sessionEndingOnItsOwnExitsOne()
+    {
+        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
+                         {QStringLiteral("afterMs"), 1500}};
+        m_sim->addLaunchRule(rule);
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))});
+        QVERIFY(m_ctl->waitForFinished(15000));
+        QCOMPARE(m_ctl->exitCode(), 1);
+        QVERIFY2(m_output.contains(QStringLiteral("Session started with the selected smart profile.\n")),
+                 qPrintable(m_output));
+        QVERIFY(m_output.contains(QStringLiteral("The session ended on its own.\n")));
+    }
+
+    void failureTextAndExitOne()
+    {
+        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+            .state(QStringLiteral("unauthorized"));
+        const auto result =
+            test::runQuorvanectl({QStringLiteral("mirror"), serial, QStringLiteral("--config"),
+                                  writeConfig(QStringLiteral("h264")), QStringLiteral("--adb"),
+                                  m_sim->adbPath(), QStringLiteral("--scrcpy"), m_sim->scrcpyPath()});
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stderr_,
+                 QStringLiteral(
+                     "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.\n"));
+    }
+
+    void screenshotPrintsThePath()
+    {
+        const auto result = test::runQuorvanectl(
+            {QStringLiteral("screenshot"), serial, QStringLiteral("--adb"), m_sim->adbPath()});
+        QCOMPARE(result.statusCode, 0);
+        const QString path = result.stdout_.trimmed();
+        QVERIFY2(path.endsWith(QStringLiteral(".png")), qPrintable(result.stderr_));
+        QFile png(path);
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        QVERIFY(png.readAll().startsWith("\x89PNG\r\n\x1a\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSession)
+#include "tst_cli_session.moc"
