@@ -1,6 +1,7 @@
 #include "Await.h"
 #include "DevSim.h"
 #include "Errors.h"
+#include "FailureText.h"
 #include "MediaService.h"
 #include "ProcessRunner.h"
 #include "RuntimeLocator.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace quorvane;
+using test::failureOf;
 
 namespace {
 
@@ -59,16 +61,6 @@ private:
         return {};
     }
 
-    QString failureOf(QCoro::Task<QString> task)
-    {
-        try {
-            test::await(std::move(task));
-        } catch (const Error &error) {
-            return error.text();
-        }
-        return QStringLiteral("<no failure>");
-    }
-
 private slots:
     void init()
     {
@@ -81,7 +73,8 @@ private slots:
                     QStringLiteral("4619827259835644673"), QStringLiteral("external")),
             display(3, QStringLiteral("Wireless Display"), QStringLiteral("wifi:AA:BB"),
                     QStringLiteral("4619827259835644674"), QStringLiteral("external")),
-            display(5, QStringLiteral("Overlay"), QString(), QStringLiteral("5"), QStringLiteral("virtual"), true)});
+            display(5, QStringLiteral("Overlay"), QString(), QStringLiteral("5"), QStringLiteral("virtual"),
+                    true)});
     }
 
     void cleanup()
@@ -127,10 +120,11 @@ private slots:
         QTest::addColumn<QJsonObject>("fault");
         QTest::addColumn<int>("displayId");
         QTest::addColumn<QString>("message");
-        QTest::newRow("display gone") << QJsonObject() << 9 << "Android display 9 is no longer active.";
+        QTest::newRow("display gone")
+            << QJsonObject() << 9 << "deviceState: Android display 9 is no longer active.";
         QTest::newRow("virtual display blocks capture")
             << QJsonObject() << 5
-            << "This phone returned no image for display 5. Some Android builds block "
+            << "unchecked: This phone returned no image for display 5. Some Android builds block "
                "still "
                "capture of a virtual display; use scrcpy's screenshot shortcut (Ctrl+Alt+S) in the Desktop "
                "Mode "
@@ -140,17 +134,17 @@ private slots:
                             QJsonArray{QStringLiteral("exec-out"), QStringLiteral("screencap")}},
                            {QStringLiteral("exitCode"), 1},
                            {QStringLiteral("stderr"), QStringLiteral("  error: closed\n")}}
-            << -1 << "error: closed";
+            << -1 << "unchecked: error: closed";
         QTest::newRow("screencap fails silently")
             << QJsonObject{{QStringLiteral("args"),
                             QJsonArray{QStringLiteral("exec-out"), QStringLiteral("screencap")}},
                            {QStringLiteral("exitCode"), 1}}
-            << -1 << "Android screenshot capture failed.";
+            << -1 << "unchecked: Android screenshot capture failed.";
         QTest::newRow("empty image") << QJsonObject{{QStringLiteral("args"),
                                                      QJsonArray{QStringLiteral("exec-out"),
                                                                 QStringLiteral("screencap")}},
                                                     {QStringLiteral("exitCode"), 0}}
-                                     << -1 << "Android returned an empty screenshot.";
+                                     << -1 << "unchecked: Android returned an empty screenshot.";
         QTest::newRow("unmapped display")
             << QJsonObject{{QStringLiteral("args"),
                             QJsonArray{QStringLiteral("shell"), QStringLiteral("dumpsys"),
@@ -159,7 +153,8 @@ private slots:
                            {QStringLiteral("stdout"),
                             QStringLiteral("Display x displayName=\"Wireless Display\"\n")}}
             << 3
-            << "Android display 3 (Wireless Display) could not be mapped for screenshot capture. Relaunch "
+            << "deviceState: Android display 3 (Wireless Display) could not be mapped for screenshot "
+               "capture. Relaunch "
                "Desktop "
                "Mode and try again.";
     }
@@ -184,8 +179,8 @@ private slots:
             .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
                                          QStringLiteral("1"), QStringLiteral("internal"))});
         QCOMPARE(failureOf(media().captureDesktopScreenshot(serial)),
-                 QStringLiteral(
-                     "The Desktop Mode display was not found. Launch Desktop Mode first, then try again."));
+                 QStringLiteral("unchecked: The Desktop Mode display was not found. Launch Desktop Mode "
+                                "first, then try again."));
     }
 
     void desktopScreenshotCapturesTheScrcpyDisplay()
@@ -211,7 +206,8 @@ private slots:
         const QString message = failureOf(service.captureScreenshot(serial, std::nullopt));
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         qputenv("PATH", path);
-        QCOMPARE(message, QStringLiteral("The built-in device bridge is missing. Reinstall the app."));
+        QCOMPARE(message,
+                 QStringLiteral("runtimeMissing: The built-in device bridge is missing. Reinstall the app."));
     }
 
     void unwritableFolderLeavesNoFile()
@@ -221,7 +217,8 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         service.screenshotsOverride = blocker.fileName();
-        QVERIFY(failureOf(service.captureScreenshot(serial, std::nullopt)) != QStringLiteral("<no failure>"));
+        QVERIFY(
+            failureOf(service.captureScreenshot(serial, std::nullopt)).startsWith(QStringLiteral("error: ")));
         QCOMPARE(QFileInfo(blocker.fileName()).size(), 0);
     }
 };

@@ -1,6 +1,7 @@
 #include "Await.h"
 #include "DevSim.h"
 #include "Errors.h"
+#include "FailureText.h"
 #include "ProfileStore.h"
 #include "RuntimeLocator.h"
 #include "SessionManager.h"
@@ -11,6 +12,7 @@
 #include <QTest>
 
 using namespace quorvane;
+using test::failureOf;
 
 namespace {
 
@@ -71,26 +73,10 @@ private:
         return test::await(manager().launch(config, MediaService{m_sim->toolPaths()}));
     }
 
-    template<typename Error>
-    QString failureOf(QCoro::Task<LaunchResult> task)
-    {
-        try {
-            test::await(std::move(task));
-        } catch (const Error &error) {
-            return error.text();
-        }
-        return QStringLiteral("<no failure>");
-    }
-
     QString liveFailure(const QString &setting, const LaunchConfig &config,
                         SessionManager::KeySender sender = {})
     {
-        try {
-            test::await(manager().applyLiveSetting(setting, config, std::move(sender)));
-        } catch (const Error &error) {
-            return error.text();
-        }
-        return QStringLiteral("<no failure>");
+        return failureOf(manager().applyLiveSetting(setting, config, std::move(sender)));
     }
 
 private slots:
@@ -168,10 +154,10 @@ private slots:
     void everyRungFailing()
     {
         m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
-        QCOMPARE(
-            failureOf<SessionError>(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
-            QStringLiteral("scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
-                           "verify the device/runtime."));
+        QCOMPARE(failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
+                 QStringLiteral(
+                     "session: scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
+                     "verify the device/runtime."));
         QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
         QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
     }
@@ -205,14 +191,14 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("message");
         QTest::newRow("unknown mode") << "device" << serial << "theatre"
-                                      << "Unknown session mode.";
+                                      << "invalidInput: Unknown session mode.";
         QTest::newRow("not connected") << "device"
                                        << "GONE"
                                        << "mirror"
-                                       << "Selected device is no longer connected.";
+                                       << "deviceState: Selected device is no longer connected.";
         QTest::newRow("unauthorized")
             << "unauthorized" << serial << "mirror"
-            << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
+            << "deviceState: Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
     }
 
     void refusesBeforeStartingAnything()
@@ -226,7 +212,7 @@ private slots:
         LaunchConfig config = mirrorConfig();
         config.serial = configSerial;
         config.mode = mode;
-        QCOMPARE(failureOf<ScrcpyError>(manager().launch(config, MediaService{m_sim->toolPaths()})), message);
+        QCOMPARE(failureOf(manager().launch(config, MediaService{m_sim->toolPaths()})), message);
         QVERIFY(m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty());
     }
 
@@ -338,22 +324,23 @@ private slots:
     {
         LaunchConfig config = mirrorConfig();
         QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("No active scrcpy session is running."));
+                 QStringLiteral("session: No active scrcpy session is running."));
         launch(config);
         LaunchConfig other = config;
         other.serial = QStringLiteral("OTHER");
         QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("The active scrcpy window belongs to another device or mode."));
+                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
         other = config;
         other.mode = QStringLiteral("creator");
         QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("The active scrcpy window belongs to another device or mode."));
+                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
         QCOMPARE(
             liveFailure(QStringLiteral("fullscreen"), config),
-            QStringLiteral("Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
-                           "Settings › Privacy & Security if asked."));
+            QStringLiteral(
+                "unchecked: Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
+                "Settings › Privacy & Security if asked."));
         QCOMPARE(liveFailure(QStringLiteral("videoBitRate"), config),
-                 QStringLiteral("This setting requires restarting the current scrcpy session."));
+                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
     }
 
     void unsupportedInMode_data()
@@ -376,7 +363,7 @@ private slots:
         config.mode = mode;
         launch(config);
         QCOMPARE(liveFailure(setting, config),
-                 QStringLiteral("This setting requires restarting the current scrcpy session."));
+                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
     }
 
     void closedWindowIsReported()
@@ -388,7 +375,7 @@ private slots:
         launch(config);
         QTRY_VERIFY(!manager().isRunning());
         QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("The active scrcpy window has already closed."));
+                 QStringLiteral("session: The active scrcpy window has already closed."));
     }
 
     void shortcutGoesThroughTheKeySender()
@@ -419,7 +406,7 @@ private slots:
                                  throw ScrcpyError::unchecked(QStringLiteral("no window"));
                                  co_return;
                              }),
-                 QStringLiteral("no window"));
+                 QStringLiteral("unchecked: no window"));
         QVERIFY(!manager().status().appliedConfig->turnScreenOff);
     }
 

@@ -1,7 +1,7 @@
 #include "CameraService.h"
 #include "DevSim.h"
 #include "DoctorService.h"
-#include "ServiceTesting.h"
+#include "FailureText.h"
 #include "TestHome.h"
 
 #include <QJsonArray>

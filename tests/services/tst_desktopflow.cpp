@@ -1,7 +1,7 @@
 #include "AppPaths.h"
 #include "DesktopService.h"
 #include "DevSim.h"
-#include "ServiceTesting.h"
+#include "FailureText.h"
 #include "TestHome.h"
 
 #include <QFile>

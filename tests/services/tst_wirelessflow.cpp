@@ -1,6 +1,6 @@
 #include "AppPaths.h"
 #include "DevSim.h"
-#include "ServiceTesting.h"
+#include "FailureText.h"
 #include "TestHome.h"
 #include "WirelessService.h"
 

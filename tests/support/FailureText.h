@@ -9,7 +9,7 @@
 
 namespace quorvane::test {
 
-// The text of the error a service call ends with, prefixed by its kind; "" when it succeeds.
+// The text of the error a call ends with, prefixed by its family or kind; "" when it succeeds.
 template<typename T>
 QString failureOf(QCoro::Task<T> task)
 {
@@ -19,6 +19,8 @@ QString failureOf(QCoro::Task<T> task)
         static const char *const kinds[] = {"runtimeMissing", "deviceState", "invalidInput", "unchecked"};
         return QString::fromLatin1(kinds[static_cast<int>(error.kind())]) + QStringLiteral(": ") +
                error.text();
+    } catch (const SessionError &error) {
+        return QStringLiteral("session: ") + error.text();
     } catch (const ProcessError &error) {
         return QStringLiteral("process: ") + error.text();
     } catch (const Error &error) {
