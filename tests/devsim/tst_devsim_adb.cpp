@@ -2,8 +2,10 @@
 #include "ADBService.h"
 #include "Await.h"
 #include "DevSim.h"
+#include "MediaService.h"
 #include "TestHome.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTest>
@@ -286,6 +288,27 @@ private slots:
         QCOMPARE(run.err, err);
         QCOMPARE(run.out, out);
         QCOMPARE(run.exitCode, exitCode);
+    }
+
+    // The display dump maps logical display 0 to the capture id screencap wants, and the image lands
+    // as a file through the media service.
+    void screenshotThroughTheMediaService()
+    {
+        const QString serial = m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).serial();
+        MediaService media{m_sim->toolPaths()};
+        media.mediaRootOverride = m_home->file(QStringLiteral("Media"));
+
+        QCOMPARE(await(MediaService::screenshotDisplayID(ADBService{m_sim->toolPaths()}, serial, 0)),
+                 QStringLiteral("4619827259835644672"));
+        const QString path = await(media.captureScreenshot(serial, 0u));
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+        QVERIFY(m_sim->callArguments(QStringLiteral("adb"))
+                    .contains(QStringList{QStringLiteral("-s"), serial, QStringLiteral("exec-out"),
+                                          QStringLiteral("screencap"), QStringLiteral("-d"),
+                                          QStringLiteral("4619827259835644672"), QStringLiteral("-p")}));
     }
 
     void screencapIsAValidPng()

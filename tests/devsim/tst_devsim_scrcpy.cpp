@@ -3,6 +3,7 @@
 #include "Await.h"
 #include "CameraService.h"
 #include "DevSim.h"
+#include "MediaService.h"
 #include "TestHome.h"
 
 #include <QElapsedTimer>
@@ -136,20 +137,22 @@ private slots:
     {
         auto process = startSession({QStringLiteral("--show-touches"), QStringLiteral("--stay-awake")});
         QVERIFY(waitUntilUp(*process));
+        auto setting = [this](const char *space, const char *key) {
+            return m_sim->phone(QStringLiteral("phone1"))
+                .read()[QStringLiteral("settings")][QLatin1String(space)][QLatin1String(key)]
+                .toString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(setting("system", "show_touches"), QStringLiteral("1"), 5000);
+        QCOMPARE(setting("global", "stay_on_while_plugged_in"), QStringLiteral("7"));
         QVERIFY(!process->waitForFinished(300));
-        const QJsonObject settings =
-            m_sim->phone(QStringLiteral("phone1")).read()[QStringLiteral("settings")].toObject();
-        QCOMPARE(settings[QStringLiteral("system")][QStringLiteral("show_touches")].toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(settings[QStringLiteral("global")][QStringLiteral("stay_on_while_plugged_in")].toString(),
-                 QStringLiteral("7"));
+        // scrcpy's own lines wait in its stdio buffer while it runs: a pipe reader sees them at the end.
+        QVERIFY(!process->readAllStandardOutput().contains("INFO: Texture"));
 
         process->terminate();
 
         QVERIFY(process->waitForFinished(5000));
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
         QCOMPARE(process->exitCode(), 0);
-        // scrcpy's own lines were held in the pipe buffer until the end.
         QVERIFY(process->readAllStandardOutput().contains("INFO: Texture: 1080x2400"));
         const QJsonObject after =
             m_sim->phone(QStringLiteral("phone1")).read()[QStringLiteral("settings")].toObject();
@@ -171,6 +174,51 @@ private slots:
         process->kill();
         QVERIFY(process->waitForFinished(5000));
         QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+    }
+
+    // The phone's clean-up undoes the session's changes even when the client is killed outright.
+    void killedSessionStillRestoresThePhone()
+    {
+        auto process = startSession({QStringLiteral("--show-touches")});
+        QVERIFY(waitUntilUp(*process));
+        auto showTouches = [this] {
+            return m_sim->phone(QStringLiteral("phone1"))
+                .read()[QStringLiteral("settings")][QStringLiteral("system")][QStringLiteral("show_touches")]
+                .toString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(showTouches(), QStringLiteral("1"), 5000);
+
+        process->kill();
+
+        QVERIFY(process->waitForFinished(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(showTouches(), QStringLiteral("0"), 5000);
+    }
+
+    void newDisplayExistsForTheSessionsLife()
+    {
+        auto process = startSession({QStringLiteral("--new-display=1920x1080/240")});
+        QVERIFY(waitUntilUp(*process));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_sim->phone(QStringLiteral("phone1")).read()[QStringLiteral("displays")].toArray().size(), 2,
+            5000);
+        QProcess dumpsys;
+        dumpsys.start(m_sim->adbPath(), {QStringLiteral("-s"), serial, QStringLiteral("shell"),
+                                         QStringLiteral("dumpsys"), QStringLiteral("display")});
+        QVERIFY(dumpsys.waitForFinished(5000));
+        const QString dump = QString::fromUtf8(dumpsys.readAllStandardOutput());
+
+        const auto device = MediaService::logicalDisplayDevice(dump, 1);
+        QVERIFY(device.has_value());
+        QCOMPARE(device->name, QStringLiteral("scrcpy"));
+        QVERIFY(device->uniqueId.startsWith(QLatin1String("virtual:")));
+        QVERIFY(MediaService::logicalDisplayDevice(dump, 0).has_value());
+
+        process->terminate();
+        QVERIFY(process->waitForFinished(5000));
+        QVERIFY(process->readAllStandardOutput().contains("INFO: Texture: 1920x1080"));
+        const QJsonArray displays =
+            m_sim->phone(QStringLiteral("phone1")).read()[QStringLiteral("displays")].toArray();
+        QCOMPARE(displays.size(), 1);
     }
 
     void launchRules_data()

@@ -1,5 +1,6 @@
 #include "ScrcpySession.h"
 
+#include "SessionChanges.h"
 #include "WindowPlugin.h"
 #include "World.h"
 
@@ -238,90 +239,27 @@ void ScrcpySession::printStartLines()
                          .arg(m_options.value(QStringLiteral("record"))));
 }
 
-// What the server changes on the phone for the session's lifetime.
+// What the server changes on the phone for the session's lifetime, with a watcher that undoes it
+// should the session be killed.
 void ScrcpySession::applyPhoneChanges()
 {
-    const bool showTouches = m_options.has(QStringLiteral("show-touches"));
-    const bool stayAwake = m_options.has(QStringLiteral("stay-awake"));
-    const bool newDisplay = m_options.has(QStringLiteral("new-display"));
-    if (m_phoneId.isEmpty() || (!showTouches && !stayAwake && !newDisplay))
+    SessionChanges::Request request;
+    request.showTouches = m_options.has(QStringLiteral("show-touches"));
+    request.stayAwake = m_options.has(QStringLiteral("stay-awake"));
+    request.cleanup = !m_options.has(QStringLiteral("no-cleanup"));
+    if (m_options.has(QStringLiteral("new-display")))
+        request.newDisplay = sourceSize();
+    if (m_phoneId.isEmpty() || (!request.showTouches && !request.stayAwake && !request.newDisplay))
         return;
-    World::update(m_worldPath, [&](QJsonObject &world) {
-        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
-        QJsonObject phone = phones.value(m_phoneId).toObject();
-        QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
-        QJsonObject system = settings.value(QStringLiteral("system")).toObject();
-        QJsonObject global = settings.value(QStringLiteral("global")).toObject();
-        if (showTouches) {
-            m_showTouchesBefore = system.value(QStringLiteral("show_touches")).toString();
-            system.insert(QStringLiteral("show_touches"), QStringLiteral("1"));
-        }
-        if (stayAwake) {
-            m_stayOnBefore = global.value(QStringLiteral("stay_on_while_plugged_in")).toString();
-            global.insert(QStringLiteral("stay_on_while_plugged_in"), QStringLiteral("7"));
-        }
-        if (newDisplay) {
-            QJsonArray displays = phone.value(QStringLiteral("displays")).toArray();
-            if (displays.isEmpty())
-                displays.append(QJsonObject{{QStringLiteral("id"), 0}});
-            int id = 0;
-            for (const QJsonValue &display : displays)
-                id = std::max(id, display.toObject().value(QStringLiteral("id")).toInt() + 1);
-            const QString size = sourceSize();
-            m_virtualDisplayId = id;
-            displays.append(QJsonObject{
-                {QStringLiteral("id"), id},
-                {QStringLiteral("name"), QStringLiteral("scrcpy")},
-                {QStringLiteral("type"), QStringLiteral("virtual")},
-                {QStringLiteral("uniqueId"), QStringLiteral("virtual:com.android.shell,2000,scrcpy,0")},
-                {QStringLiteral("captureId"), QString::number(id)},
-                {QStringLiteral("width"), size.section(QLatin1Char('x'), 0, 0).toInt()},
-                {QStringLiteral("height"),
-                 size.section(QLatin1Char('x'), 1, 1).section(QLatin1Char('/'), 0, 0).toInt()},
-                {QStringLiteral("density"),
-                 size.contains(QLatin1Char('/')) ? size.section(QLatin1Char('/'), 1, 1).toInt() : 160}});
-            phone.insert(QStringLiteral("displays"), displays);
-        }
-        settings.insert(QStringLiteral("system"), system);
-        settings.insert(QStringLiteral("global"), global);
-        phone.insert(QStringLiteral("settings"), settings);
-        phones.insert(m_phoneId, phone);
-        world.insert(QStringLiteral("phones"), phones);
-    });
+    m_undo = SessionChanges::apply(m_worldPath, m_phoneId, request);
+    m_virtualDisplayId = SessionChanges::virtualDisplayId(m_undo);
+    m_watcher.start(m_undo);
 }
 
-// As the server's clean-up does: show_touches goes back to "0" unless it was already on; the stay-on
-// value is put back only when it was a number other than 7; --no-cleanup leaves both.
 void ScrcpySession::restorePhoneChanges()
 {
-    if (m_phoneId.isEmpty() || (!m_showTouchesBefore && !m_stayOnBefore && !m_virtualDisplayId))
-        return;
-    const bool cleanup = !m_options.has(QStringLiteral("no-cleanup"));
-    World::update(m_worldPath, [&](QJsonObject &world) {
-        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
-        QJsonObject phone = phones.value(m_phoneId).toObject();
-        QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
-        QJsonObject system = settings.value(QStringLiteral("system")).toObject();
-        QJsonObject global = settings.value(QStringLiteral("global")).toObject();
-        if (cleanup && m_showTouchesBefore && *m_showTouchesBefore != QLatin1String("1"))
-            system.insert(QStringLiteral("show_touches"), QStringLiteral("0"));
-        bool isNumber = false;
-        if (cleanup && m_stayOnBefore && m_stayOnBefore->toInt(&isNumber) != 7 && isNumber)
-            global.insert(QStringLiteral("stay_on_while_plugged_in"), *m_stayOnBefore);
-        if (m_virtualDisplayId) {
-            QJsonArray kept;
-            for (const QJsonValue &display : phone.value(QStringLiteral("displays")).toArray()) {
-                if (display.toObject().value(QStringLiteral("id")).toInt() != *m_virtualDisplayId)
-                    kept.append(display);
-            }
-            phone.insert(QStringLiteral("displays"), kept);
-        }
-        settings.insert(QStringLiteral("system"), system);
-        settings.insert(QStringLiteral("global"), global);
-        phone.insert(QStringLiteral("settings"), settings);
-        phones.insert(m_phoneId, phone);
-        world.insert(QStringLiteral("phones"), phones);
-    });
+    SessionChanges::restore(m_worldPath, m_undo);
+    m_watcher.dismiss();
 }
 
 void ScrcpySession::installSignalHandlers(const QJsonObject &world)

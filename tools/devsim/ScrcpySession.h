@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CleanupWatcher.h"
 #include "ScrcpyOptions.h"
 #include "ScrcpyOutput.h"
 
@@ -46,8 +47,8 @@ private:
     QJsonObject m_world;
     QJsonObject m_phone;
     ScrcpyOutput &m_output;
-    std::optional<QString> m_showTouchesBefore;
-    std::optional<QString> m_stayOnBefore;
+    QJsonObject m_undo;
+    CleanupWatcher m_watcher;
     std::optional<int> m_virtualDisplayId;
 };
 

@@ -1,5 +1,6 @@
 #include "AdbTool.h"
 #include "CallLog.h"
+#include "CleanupWatcher.h"
 #include "ScrcpyTool.h"
 #include "WindowPlugin.h"
 #include "World.h"
@@ -19,6 +20,11 @@ int dispatch(int &argc, char **argv, QString tool, const QString &program, QStri
 {
     if (tool == QLatin1String("devsim") && !arguments.isEmpty())
         tool = arguments.takeFirst();
+    // The session's clean-up watcher is the simulator's own helper, not a call anybody made.
+    if (tool == QLatin1String("cleanup-watch")) {
+        QCoreApplication application(argc, argv);
+        return CleanupWatcher::watch(arguments.value(0));
+    }
     CallLog::record(tool, program, arguments);
     if (tool == QLatin1String("adb")) {
         QCoreApplication application(argc, argv);
