@@ -14,15 +14,9 @@ namespace quorvane {
 
 namespace {
 
-QString trimSpacesAndTabs(QString line)
-{
-    static const QRegularExpression edges(QStringLiteral("^[ \\t]+|[ \\t]+$"));
-    return line.remove(edges);
-}
-
 std::optional<DeviceInfo> parseDeviceLine(const QString &rawLine)
 {
-    const QString line = trimSpacesAndTabs(rawLine);
+    const QString line = TextParsing::trimSpacesAndTabs(rawLine);
     if (line.isEmpty() || line.startsWith(QLatin1Char('*')))
         return std::nullopt;
     static const QRegularExpression whitespace(QStringLiteral("\\s+"));
@@ -80,7 +74,7 @@ std::optional<QString> lastField(const QString &line)
     const QStringList pieces = line.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     if (pieces.isEmpty())
         return std::nullopt;
-    return trimSpacesAndTabs(pieces.last());
+    return TextParsing::trimSpacesAndTabs(pieces.last());
 }
 
 const QString *firstLineContaining(const QStringList &lines, QLatin1String needle, bool lowerCased)
@@ -136,7 +130,8 @@ QCoro::Task<QString> ADBService::shell(QString serial, QStringList arguments) co
 QCoro::Task<QString> ADBService::getprop(QString serial, QString key) const
 {
     const QString adb = paths.adb();
-    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("shell"), QStringLiteral("getprop"), key};
+    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("shell"),
+                                QStringLiteral("getprop"), key};
     try {
         // Only standard output holds the value: an empty property must not read as adb's own notices
         // ("* daemon not running; starting now"), which go to standard error.
@@ -211,8 +206,8 @@ std::pair<std::optional<quint32>, std::optional<quint32>> ADBService::parsePhysi
     const QStringList sides = size->split(QLatin1Char('x'), Qt::SkipEmptyParts);
     if (sides.size() != 2)
         return {};
-    const auto width = TextParsing::parseUInt32(trimSpacesAndTabs(sides[0]));
-    const auto height = TextParsing::parseUInt32(trimSpacesAndTabs(sides[1]));
+    const auto width = TextParsing::parseUInt32(TextParsing::trimSpacesAndTabs(sides[0]));
+    const auto height = TextParsing::parseUInt32(TextParsing::trimSpacesAndTabs(sides[1]));
     if (!width || !height)
         return {};
     return {width, height};

@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "TextParsing.h"
 
 #include <QDir>
 #include <QProcess>
@@ -44,12 +45,6 @@ bool isAllDigits(const QString &text)
     if (text.isEmpty())
         return false;
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
-}
-
-QString trimSpacesAndTabs(const QString &text)
-{
-    static const QRegularExpression edges(QStringLiteral("^[ \\t]+|[ \\t]+$"));
-    return QString(text).remove(edges);
 }
 
 } // namespace
@@ -215,10 +210,10 @@ std::optional<DisplayDevice> MediaService::logicalDisplayDevice(const QString &d
     const QString displayLine = QStringLiteral("mDisplayId=%1").arg(displayId);
     static const QString devicePrefix = QStringLiteral("mPrimaryDisplayDevice=");
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (trimSpacesAndTabs(lines[i]) != displayLine)
+        if (TextParsing::trimSpacesAndTabs(lines[i]) != displayLine)
             continue;
         for (qsizetype j = i + 1; j < lines.size() && j <= i + 8; ++j) {
-            const QString line = trimSpacesAndTabs(lines[j]);
+            const QString line = TextParsing::trimSpacesAndTabs(lines[j]);
             if (!line.startsWith(devicePrefix))
                 continue;
             const QString value = line.mid(devicePrefix.size());

@@ -1,6 +1,7 @@
 #include "RuntimeLocator.h"
 
 #include "ProcessRunner.h"
+#include "TextParsing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,18 +26,6 @@ std::optional<QStringList> &wellKnownDirectoriesOverride()
 bool isUsable(const QString &path)
 {
     return ProcessRunner::isUsableExecutable(path);
-}
-
-QString trimSpacesAndTabs(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (start < end && blank(text.at(start)))
-        ++start;
-    while (end > start && blank(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
 }
 
 std::optional<QString> firstUsable(const QStringList &directories, const QString &base)
@@ -87,7 +76,7 @@ QString toString(RuntimeSource source)
 ToolResolution RuntimeLocator::resolveWithSource(const QString &base, const std::optional<QString> &override)
 {
     if (override) {
-        const QString trimmed = trimSpacesAndTabs(*override);
+        const QString trimmed = TextParsing::trimSpacesAndTabs(*override);
         if (!trimmed.isEmpty() && isUsable(trimmed))
             return {trimmed, RuntimeSource::Override};
     }

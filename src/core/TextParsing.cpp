@@ -30,6 +30,18 @@ std::optional<quint32> parseUInt32(QStringView text)
     return quint32(value);
 }
 
+QString trimSpacesAndTabs(const QString &text)
+{
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text.at(begin)))
+        ++begin;
+    while (end > begin && blank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 QString trimHorizontalWhitespace(const QString &text)
 {
     const QList<uint> codePoints = text.toUcs4();
