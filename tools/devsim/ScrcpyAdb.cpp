@@ -1,6 +1,7 @@
 #include "ScrcpyAdb.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -39,10 +40,18 @@ std::optional<QString> ScrcpyAdb::locate() const
     return found.isEmpty() ? std::nullopt : std::optional<QString>(found);
 }
 
+// A link to this executable, or a copy of it (a bundle may hold copies rather than links).
 bool ScrcpyAdb::isSimulator(const QString &path) const
 {
-    return QFileInfo(path).canonicalFilePath() ==
-           QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QFileInfo candidate(path);
+    const QFileInfo self(QCoreApplication::applicationFilePath());
+    if (candidate.canonicalFilePath() == self.canonicalFilePath())
+        return true;
+    if (candidate.size() != self.size())
+        return false;
+    QFile a(candidate.canonicalFilePath());
+    QFile b(self.canonicalFilePath());
+    return a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
 }
 
 std::optional<QByteArray> ScrcpyAdb::run(const QString &adb, const QStringList &words)
