@@ -1,0 +1,485 @@
+#include "AppModel.h"
+
+#include "UserDefaults.h"
+
+#include "Errors.h"
+#include "RuntimeLocator.h"
+#include "SavedProfileStore.h"
+
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace quorvane::app {
+
+namespace {
+
+// Only the empty text means "no override"; anything else is handed on as typed.
+std::optional<QString> unlessEmpty(const QString &text)
+{
+    return text.isEmpty() ? std::nullopt : std::optional(text);
+}
+
+std::optional<QString> expandedFolder(const QString &setting)
+{
+    if (setting.isEmpty())
+        return std::nullopt;
+    if (setting.startsWith(QLatin1Char('~')))
+        return QDir::homePath() + setting.mid(1);
+    return setting;
+}
+
+bool anyInState(const QList<DeviceInfo> &devices, const QString &state)
+{
+    return std::any_of(devices.cbegin(), devices.cend(),
+                       [&state](const DeviceInfo &device) { return device.state == state; });
+}
+
+} // namespace
+
+AppModel::AppModel(PlatformServices *platform, Timing timing, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_timing(std::move(timing))
+    , m_mirrorState(new MirrorPhoneSettings(this))
+    , m_cameraState(new CameraSettings(this))
+    , m_desktopState(new DesktopSettings(this))
+{
+    for (ModeSettings *settings :
+         std::initializer_list<ModeSettings *>{m_mirrorState, m_cameraState, m_desktopState})
+        connect(settings, &ModeSettings::changed, this, &AppModel::updateDerived);
+    updateDerived();
+}
+
+// Waits still pending end now, and the coroutines behind them see that the model is gone.
+AppModel::~AppModel()
+{
+    *m_alive = false;
+    m_sleeper.wakeAll();
+}
+
+void AppModel::start()
+{
+    emit started();
+    refreshRuntimeStatus();
+    publish(m_profiles, SavedProfileStore{}.load(), &AppModel::profilesChanged);
+    showOnboardingAfterDelay();
+    monitor();
+    reloadRememberedWireless();
+}
+
+void AppModel::refreshRuntimeStatus()
+{
+    probeRuntime();
+}
+
+QCoro::Task<void> AppModel::probeRuntime()
+{
+    const auto alive = m_alive;
+    const RuntimeLocator locator{unlessEmpty(customADBPath()), unlessEmpty(customScrcpyPath())};
+    QCoro::Task<RuntimeStatus> probe = locator.probeStatus();
+    RuntimeStatus status = co_await std::move(probe);
+    if (!*alive)
+        co_return;
+    publish(m_runtime, std::move(status), &AppModel::runtimeChanged);
+}
+
+QCoro::Task<void> AppModel::showOnboardingAfterDelay()
+{
+    const auto alive = m_alive;
+    QCoro::Task<void> delay = m_sleeper.sleep(m_timing.onboardingDelay);
+    co_await std::move(delay);
+    if (!*alive || onboardingCompleted())
+        co_return;
+    setShowOnboarding(true);
+    setOnboardingStep(1);
+}
+
+// The main loop: each pass starts a fixed pause after the previous one finished, for the model's life.
+QCoro::Task<void> AppModel::monitor()
+{
+    const auto alive = m_alive;
+    while (*alive) {
+        QCoro::Task<void> refresh = refreshDevices();
+        co_await std::move(refresh);
+        if (!*alive)
+            co_return;
+        QCoro::Task<void> pause = m_sleeper.sleep(m_timing.monitorPause);
+        co_await std::move(pause);
+    }
+}
+
+QCoro::Task<void> AppModel::refreshDevices()
+{
+    const auto alive = m_alive;
+    publish(m_refreshingDevices, true, &AppModel::refreshingDevicesChanged);
+    std::optional<QList<DeviceInfo>> list;
+    QString failure;
+    try {
+        const ADBService service = adb();
+        QCoro::Task<QList<DeviceInfo>> listing = service.listDevices();
+        list = co_await std::move(listing);
+    } catch (const std::exception &error) {
+        failure = errorText(error);
+    }
+    if (!*alive)
+        co_return;
+    if (list) {
+        if (*list != m_devices) {
+            publish(m_devices, *list, &AppModel::devicesChanged);
+            applySelectionRules(*list);
+        }
+        refreshSessionPulse();
+    } else {
+        appendLog(QStringLiteral("Device list failed: ") + failure);
+    }
+    updateOnboarding();
+    publish(m_refreshingDevices, false, &AppModel::refreshingDevicesChanged);
+}
+
+void AppModel::applySelectionRules(const QList<DeviceInfo> &list)
+{
+    const auto withSerial = [&list](const QString &serial) {
+        return std::any_of(list.cbegin(), list.cend(),
+                           [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    };
+    if (m_selectedSerial) {
+        if (!withSerial(*m_selectedSerial))
+            setSelectedSerial(list.isEmpty() ? std::nullopt : std::optional(list.first().serial));
+        return;
+    }
+    const auto ready = std::find_if(list.cbegin(), list.cend(), [](const DeviceInfo &device) {
+        return device.state == QLatin1String("device");
+    });
+    if (ready != list.cend())
+        setSelectedSerial(ready->serial);
+    else if (!list.isEmpty())
+        setSelectedSerial(list.first().serial);
+}
+
+void AppModel::setSelectedSerial(std::optional<QString> value)
+{
+    if (value == m_selectedSerial)
+        return;
+    publish(m_selectedSerial, std::move(value), &AppModel::selectedSerialChanged);
+    refreshInspection();
+}
+
+void AppModel::refreshInspection()
+{
+    if (!m_selectedSerial) {
+        publish(m_deviceProfile, std::optional<DeviceProfile>(), &AppModel::deviceProfileChanged);
+        return;
+    }
+    inspect(*m_selectedSerial);
+}
+
+// Not tracked: when the selection changes twice quickly, the inspection that finishes last wins.
+QCoro::Task<void> AppModel::inspect(QString serial)
+{
+    const auto alive = m_alive;
+    std::optional<DeviceProfile> profile;
+    try {
+        const ADBService service = adb();
+        QCoro::Task<DeviceProfile> inspection = service.inspectDevice(serial);
+        profile = co_await std::move(inspection);
+    } catch (const std::exception &) {
+    }
+    if (!*alive)
+        co_return;
+    publish(m_deviceProfile, std::move(profile), &AppModel::deviceProfileChanged);
+    // Probe results of the previous device must never be shown for this one.
+    publish(m_mirrorRecommendation, std::optional<Recommendation>(), &AppModel::mirrorRecommendationChanged);
+    publish(m_cameraCapabilities, std::optional<CameraCapabilities>(), &AppModel::cameraCapabilitiesChanged);
+    publish(m_desktopCapabilities, std::optional<DesktopCapabilities>(),
+            &AppModel::desktopCapabilitiesChanged);
+}
+
+void AppModel::refreshSessionPulse()
+{
+    SessionManager &manager = sessionManager();
+    const bool wasActive = m_sessionActive;
+    const SessionStatus status = manager.status();
+    if (status.active != m_sessionActive) {
+        publish(m_sessionActive, status.active, &AppModel::sessionActiveChanged);
+        // A session that vanishes while a launch is under way is being replaced by that launch.
+        if (!status.active && wasActive && !m_userStoppedSession && m_lastLaunchConfig && !m_launchInProgress)
+            attemptReconnect(*m_lastLaunchConfig);
+    }
+    publish(m_sessionDevice, status.serial, &AppModel::sessionDeviceChanged);
+    publish(m_appliedConfig, status.appliedConfig, &AppModel::appliedConfigChanged);
+    publish(m_activeSessionSerials, manager.runningSerials(), &AppModel::activeSessionSerialsChanged);
+}
+
+void AppModel::appendLog(const QString &text)
+{
+    m_logLines.append(text);
+    if (m_logLines.size() > logsKeepAtLeast)
+        m_logLines.remove(0, m_logLines.size() - logsKeepAtLeast);
+    emit logLinesChanged();
+}
+
+QString AppModel::errorText(const std::exception &error)
+{
+    if (const auto *known = dynamic_cast<const Error *>(&error))
+        return known->text();
+    return QString::fromUtf8(error.what());
+}
+
+ToolPaths AppModel::paths() const
+{
+    return ToolPaths{unlessEmpty(customADBPath()), unlessEmpty(customScrcpyPath())};
+}
+
+// Built from the paths of the moment it is first needed and kept for the model's life.
+SessionManager &AppModel::sessionManager()
+{
+    if (m_sessionManager)
+        return *m_sessionManager;
+    const QPointer<AppModel> self(this);
+    auto log = [self](const QString &line) {
+        if (self)
+            QMetaObject::invokeMethod(self, [self, line] { self->appendLog(line); });
+    };
+    m_sessionManager = std::make_unique<SessionManager>(paths(), std::move(log), m_timing);
+    PlatformServices *platform = m_platform;
+    m_sessionManager->setOnProcessSpawned([platform](qint64 pid) {
+        if (platform)
+            platform->activate(pid);
+    });
+    return *m_sessionManager;
+}
+
+const ADBService &AppModel::adb()
+{
+    if (!m_adb)
+        m_adb = ADBService{paths()};
+    return *m_adb;
+}
+
+std::optional<QString> AppModel::mediaRootOverrideURL() const
+{
+    return expandedFolder(mediaRootOverride());
+}
+
+std::optional<QString> AppModel::recordingsRootOverrideURL() const
+{
+    return expandedFolder(recordingsRootOverride());
+}
+
+MediaService AppModel::mediaService() const
+{
+    return MediaService{paths(), mediaRootOverrideURL(), recordingsRootOverrideURL(), std::nullopt};
+}
+
+void AppModel::reportLaunch(std::optional<QString> message, bool failed)
+{
+    publish(m_launchMessage, std::move(message), &AppModel::launchMessageChanged);
+    publish(m_launchFailed, failed, &AppModel::launchFailedChanged);
+}
+
+void AppModel::updateDerived()
+{
+    std::optional<DeviceInfo> selected;
+    if (m_selectedSerial) {
+        const auto it = std::find_if(m_devices.cbegin(), m_devices.cend(), [this](const DeviceInfo &device) {
+            return device.serial == *m_selectedSerial;
+        });
+        if (it != m_devices.cend())
+            selected = *it;
+    }
+    const bool ready = selected && selected->state == QLatin1String("device");
+    publishDerived(m_selectedDevice, selected, &AppModel::selectedDeviceChanged);
+    publishDerived(m_runtimeHealthy, m_runtime.adbFound && m_runtime.scrcpyFound,
+                   &AppModel::runtimeHealthyChanged);
+    publishDerived(m_desktopReady,
+                   m_selectedMode != SidebarMode::Desktop ||
+                       (m_desktopCapabilities && m_desktopCapabilities->supported),
+                   &AppModel::desktopReadyChanged);
+    publishDerived(m_canLaunch,
+                   !m_selectedSerial.value_or(QString()).isEmpty() && ready && m_runtimeHealthy &&
+                       m_desktopReady,
+                   &AppModel::canLaunchChanged);
+
+    QString modeKey = QStringLiteral("mirror");
+    if (m_selectedMode == SidebarMode::Camera)
+        modeKey = QStringLiteral("camera");
+    else if (m_selectedMode == SidebarMode::Desktop)
+        modeKey = QStringLiteral("desktop");
+    else if (m_selectedMode == SidebarMode::Mirror && m_mirrorState->isCreatorMode())
+        modeKey = QStringLiteral("creator");
+    publishDerived(m_currentModeKey, modeKey, &AppModel::currentModeKeyChanged);
+    publishDerived(m_currentConfig,
+                   m_selectedSerial.value_or(QString()).isEmpty() ? std::nullopt
+                                                                  : std::optional(liveConfig(modeKey)),
+                   &AppModel::currentConfigChanged);
+    publishDerived(m_pendingRestart,
+                   m_sessionActive && m_appliedConfig && m_currentConfig &&
+                       requiresRestart(*m_currentConfig, *m_appliedConfig),
+                   &AppModel::pendingRestartChanged);
+    publishDerived(m_desktopLaunchLabel, computeDesktopLaunchLabel(), &AppModel::desktopLaunchLabelChanged);
+    publishDerived(m_launchButtonTitle, computeLaunchButtonTitle(), &AppModel::launchButtonTitleChanged);
+}
+
+QString AppModel::modeWord() const
+{
+    if (m_selectedMode == SidebarMode::Camera)
+        return QStringLiteral("Camera");
+    if (m_selectedMode == SidebarMode::Desktop)
+        return QStringLiteral("Desktop");
+    return QStringLiteral("Mirror");
+}
+
+QString AppModel::computeLaunchButtonTitle() const
+{
+    if (m_launching)
+        return m_pendingRestart ? QStringLiteral("Restarting…") : QStringLiteral("Starting…");
+    if (m_pendingRestart)
+        return QStringLiteral("Restart ") + modeWord() + QStringLiteral(" to Apply");
+    switch (m_selectedMode) {
+    case SidebarMode::Desktop:
+        return m_desktopLaunchLabel;
+    case SidebarMode::Camera:
+        return QStringLiteral("Open Camera");
+    case SidebarMode::Wireless:
+    case SidebarMode::Doctor:
+        return QStringLiteral("Start Session");
+    case SidebarMode::Mirror:
+        break;
+    }
+    return m_mirrorState->record() ? QStringLiteral("Start & Record") : QStringLiteral("Mirror Phone");
+}
+
+QString AppModel::computeDesktopLaunchLabel() const
+{
+    if (m_selectedMode != SidebarMode::Desktop)
+        return QStringLiteral("Launch Desktop");
+    if (m_desktopCapabilities)
+        return m_desktopCapabilities->launchLabel;
+    return m_desktopBusy ? QStringLiteral("Checking Display Support…") : QStringLiteral("Launch Desktop");
+}
+
+void AppModel::setSelectedMode(SidebarMode value)
+{
+    publish(m_selectedMode, value, &AppModel::selectedModeChanged);
+}
+
+void AppModel::setSelectedProfileId(std::optional<QUuid> value)
+{
+    publish(m_selectedProfileId, std::move(value), &AppModel::selectedProfileIdChanged);
+}
+
+void AppModel::setShowOnboarding(bool value)
+{
+    publish(m_showOnboarding, value, &AppModel::showOnboardingChanged);
+}
+
+void AppModel::setOnboardingStep(int value)
+{
+    publish(m_onboardingStep, value, &AppModel::onboardingStepChanged);
+}
+
+void AppModel::setOnboardingVendor(QString value)
+{
+    publish(m_onboardingVendor, std::move(value), &AppModel::onboardingVendorChanged);
+}
+
+QString AppModel::customADBPath() const
+{
+    return UserDefaults::text(UserDefaults::customADBPathKey);
+}
+
+QString AppModel::customScrcpyPath() const
+{
+    return UserDefaults::text(UserDefaults::customScrcpyPathKey);
+}
+
+bool AppModel::onboardingCompleted() const
+{
+    return UserDefaults::flag(UserDefaults::onboardingCompletedKey);
+}
+
+QString AppModel::mediaRootOverride() const
+{
+    return UserDefaults::text(UserDefaults::mediaRootOverrideKey);
+}
+
+QString AppModel::recordingsRootOverride() const
+{
+    return UserDefaults::text(UserDefaults::recordingsRootOverrideKey);
+}
+
+void AppModel::setCustomADBPath(const QString &value)
+{
+    if (UserDefaults::writeText(UserDefaults::customADBPathKey, value))
+        emit customADBPathChanged();
+}
+
+void AppModel::setCustomScrcpyPath(const QString &value)
+{
+    if (UserDefaults::writeText(UserDefaults::customScrcpyPathKey, value))
+        emit customScrcpyPathChanged();
+}
+
+void AppModel::setOnboardingCompleted(bool value)
+{
+    if (UserDefaults::writeFlag(UserDefaults::onboardingCompletedKey, value))
+        emit onboardingCompletedChanged();
+}
+
+void AppModel::setMediaRootOverride(const QString &value)
+{
+    if (UserDefaults::writeText(UserDefaults::mediaRootOverrideKey, value))
+        emit mediaRootOverrideChanged();
+}
+
+void AppModel::setRecordingsRootOverride(const QString &value)
+{
+    if (UserDefaults::writeText(UserDefaults::recordingsRootOverrideKey, value))
+        emit recordingsRootOverrideChanged();
+}
+
+// The sheet follows the device list on its own and never steps back; from step 1 it moves one step per
+// refresh, so the user sees that the phone was noticed before the sheet closes.
+void AppModel::updateOnboarding()
+{
+    if (!m_showOnboarding)
+        return;
+    if (m_onboardingStep == 1) {
+        if (!m_devices.isEmpty())
+            setOnboardingStep(2);
+        return;
+    }
+    if (m_onboardingStep < 2)
+        return;
+    if (anyInState(m_devices, QStringLiteral("device"))) {
+        setOnboardingStep(4);
+        setOnboardingCompleted(true);
+        setShowOnboarding(false);
+    } else if (anyInState(m_devices, QStringLiteral("unauthorized"))) {
+        setOnboardingStep(3);
+    }
+}
+
+void AppModel::skipOnboarding()
+{
+    setShowOnboarding(false);
+    setOnboardingCompleted(true);
+}
+
+// Setup is not marked completed, so it is offered again at the next start.
+void AppModel::openDoctorFromOnboarding()
+{
+    setSelectedMode(SidebarMode::Doctor);
+    setShowOnboarding(false);
+}
+
+void AppModel::showOnboardingAgain()
+{
+    setOnboardingCompleted(false);
+    setShowOnboarding(true);
+    setOnboardingStep(1);
+}
+
+} // namespace quorvane::app

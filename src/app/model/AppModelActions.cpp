@@ -1,0 +1,391 @@
+// AppModel: the wireless, desktop, camera, media and doctor actions.
+#include "AppModel.h"
+
+#include "AppPaths.h"
+#include "CameraService.h"
+#include "DesktopService.h"
+#include "DoctorService.h"
+#include "Errors.h"
+#include "ProcessRunner.h"
+#include "RuntimeLocator.h"
+#include "WirelessService.h"
+
+#include <QFileInfo>
+#include <QPointer>
+
+namespace quorvane::app {
+
+QCoro::Task<void> AppModel::connectWireless(QString address)
+{
+    const auto alive = m_alive;
+    publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
+    const WirelessService wireless{paths(), m_timing};
+    try {
+        QCoro::Task<QString> connecting = wireless.connectDevice(address);
+        const QString message = co_await std::move(connecting);
+        if (!*alive)
+            co_return;
+        publish(m_wirelessMessage, std::optional(message), &AppModel::wirelessMessageChanged);
+        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
+        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
+        if (!*alive)
+            co_return;
+        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+    } catch (const std::exception &error) {
+        if (*alive)
+            reportWireless(errorText(error));
+        co_return;
+    }
+    QCoro::Task<void> refresh = refreshDevices();
+    co_await std::move(refresh);
+    if (*alive)
+        publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+}
+
+// Pairing does not connect, so nothing needs refreshing.
+QCoro::Task<void> AppModel::pairWireless(QString address, QString code)
+{
+    const auto alive = m_alive;
+    publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
+    const WirelessService wireless{paths(), m_timing};
+    std::optional<QString> message;
+    try {
+        QCoro::Task<QString> pairing = wireless.pairDevice(address, code);
+        message = co_await std::move(pairing);
+    } catch (const std::exception &error) {
+        message = errorText(error);
+    }
+    if (*alive)
+        reportWireless(message);
+}
+
+QCoro::Task<void> AppModel::forgetWireless(QString address)
+{
+    const auto alive = m_alive;
+    const WirelessService wireless{paths(), m_timing};
+    try {
+        QCoro::Task<TransportSwitchResult> forgetting = wireless.forgetDevice(address);
+        const TransportSwitchResult result = co_await std::move(forgetting);
+        if (!*alive)
+            co_return;
+        publish(m_wirelessMessage, std::optional(result.message), &AppModel::wirelessMessageChanged);
+        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
+        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
+        if (!*alive)
+            co_return;
+        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+    } catch (const std::exception &error) {
+        if (*alive)
+            publish(m_wirelessMessage, std::optional(errorText(error)), &AppModel::wirelessMessageChanged);
+        co_return;
+    }
+    QCoro::Task<void> refresh = refreshDevices();
+    co_await std::move(refresh);
+}
+
+QCoro::Task<void> AppModel::enableWirelessFromUSB(QString serial)
+{
+    const auto alive = m_alive;
+    publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
+    const WirelessService wireless{paths(), m_timing};
+    std::optional<TransportSwitchResult> result;
+    try {
+        QCoro::Task<TransportSwitchResult> switching = wireless.enableUSBWireless(serial);
+        result = co_await std::move(switching);
+        if (!*alive)
+            co_return;
+        publish(m_wirelessMessage, std::optional(result->message), &AppModel::wirelessMessageChanged);
+        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
+        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
+        if (!*alive)
+            co_return;
+        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+    } catch (const std::exception &error) {
+        if (*alive)
+            reportWireless(errorText(error));
+        co_return;
+    }
+    QCoro::Task<void> refresh = refreshDevices();
+    co_await std::move(refresh);
+    if (!*alive)
+        co_return;
+    // The refresh may have kept the USB serial selected; the user now works with the wireless one.
+    setSelectedSerial(result->activeSerial);
+    publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+}
+
+QCoro::Task<void> AppModel::switchToUSB(QString serial)
+{
+    const auto alive = m_alive;
+    publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
+    const WirelessService wireless{paths(), m_timing};
+    std::optional<TransportSwitchResult> result;
+    try {
+        QCoro::Task<TransportSwitchResult> switching = wireless.switchToUSB(serial);
+        result = co_await std::move(switching);
+    } catch (const std::exception &error) {
+        if (*alive)
+            reportWireless(errorText(error));
+        co_return;
+    }
+    if (!*alive)
+        co_return;
+    publish(m_wirelessMessage, std::optional(result->message), &AppModel::wirelessMessageChanged);
+    QCoro::Task<void> refresh = refreshDevices();
+    co_await std::move(refresh);
+    if (!*alive)
+        co_return;
+    if (result->activeConnection == QLatin1String("usb"))
+        setSelectedSerial(result->activeSerial);
+    publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+}
+
+QCoro::Task<void> AppModel::reloadRememberedWireless()
+{
+    const auto alive = m_alive;
+    const WirelessService wireless{paths(), m_timing};
+    QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
+    QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
+    if (*alive)
+        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+}
+
+void AppModel::reportWireless(std::optional<QString> message)
+{
+    publish(m_wirelessMessage, std::move(message), &AppModel::wirelessMessageChanged);
+    publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+}
+
+DesktopService AppModel::desktopService()
+{
+    const QPointer<AppModel> self(this);
+    return DesktopService{paths(), [self](const QString &line) {
+                              if (self)
+                                  QMetaObject::invokeMethod(self, [self, line] { self->appendLog(line); });
+                          }};
+}
+
+QCoro::Task<void> AppModel::probeDesktop(QString serial)
+{
+    const auto alive = m_alive;
+    publish(m_desktopBusy, true, &AppModel::desktopBusyChanged);
+    const DesktopService desktop = desktopService();
+    std::optional<DesktopCapabilities> capabilities;
+    QString failure;
+    try {
+        QCoro::Task<DesktopCapabilities> probing = desktop.probeCapabilities(serial);
+        capabilities = co_await std::move(probing);
+    } catch (const std::exception &error) {
+        failure = errorText(error);
+    }
+    if (!*alive)
+        co_return;
+    if (capabilities)
+        publish(m_desktopCapabilities, std::move(capabilities), &AppModel::desktopCapabilitiesChanged);
+    else
+        appendLog(QStringLiteral("Desktop probe failed: ") + failure);
+    publish(m_desktopBusy, false, &AppModel::desktopBusyChanged);
+}
+
+QCoro::Task<void> AppModel::enableDesktop(QString serial, bool confirmed)
+{
+    if (!confirmed)
+        co_return;
+    QCoro::Task<void> changing = changeDesktop(std::move(serial), true);
+    co_await std::move(changing);
+}
+
+QCoro::Task<void> AppModel::restoreDesktop(QString serial)
+{
+    QCoro::Task<void> changing = changeDesktop(std::move(serial), false);
+    co_await std::move(changing);
+}
+
+QCoro::Task<void> AppModel::changeDesktop(QString serial, bool enable)
+{
+    const auto alive = m_alive;
+    const DesktopService desktop = desktopService();
+    std::optional<DesktopExperienceResult> result;
+    std::optional<QString> failure;
+    try {
+        QCoro::Task<DesktopExperienceResult> changing =
+            enable ? desktop.enableDesktopExperience(serial) : desktop.restoreDesktopExperience(serial);
+        result = co_await std::move(changing);
+    } catch (const ScrcpyError &error) {
+        failure = error.text();
+    } catch (const std::exception &) {
+    }
+    if (!*alive)
+        co_return;
+    if (!result) {
+        reportLaunch(failure, true);
+        co_return;
+    }
+    reportLaunch(result->message, false);
+    QCoro::Task<void> probing = probeDesktop(serial);
+    co_await std::move(probing);
+}
+
+void AppModel::openDesktopDiagnostics()
+{
+    QString folder;
+    try {
+        folder = AppPaths::desktopDiagnosticsFolder();
+    } catch (const std::exception &error) {
+        reportLaunch(errorText(error), true);
+        return;
+    }
+    try {
+        MediaService::openFolder(folder);
+    } catch (const std::exception &) {
+        reportLaunch(QStringLiteral("Could not open Desktop Diagnostics."), true);
+        return;
+    }
+    reportLaunch(QStringLiteral("Opened Desktop Diagnostics — ") + folder, false);
+}
+
+QCoro::Task<void> AppModel::probeCameras(QString serial)
+{
+    const auto alive = m_alive;
+    publish(m_probingCameras, true, &AppModel::probingCamerasChanged);
+    const CameraService cameras{paths()};
+    std::optional<CameraCapabilities> capabilities;
+    QString failure;
+    try {
+        QCoro::Task<CameraCapabilities> probing = cameras.listCapabilities(serial);
+        capabilities = co_await std::move(probing);
+    } catch (const std::exception &error) {
+        failure = errorText(error);
+    }
+    if (!*alive)
+        co_return;
+    if (capabilities)
+        publish(m_cameraCapabilities, std::move(capabilities), &AppModel::cameraCapabilitiesChanged);
+    else
+        appendLog(QStringLiteral("Camera probe failed: ") + failure);
+    publish(m_probingCameras, false, &AppModel::probingCamerasChanged);
+}
+
+QCoro::Task<void> AppModel::captureScreenshot(std::optional<quint32> displayId)
+{
+    QCoro::Task<void> capturing = takeScreenshot(displayId, false);
+    co_await std::move(capturing);
+}
+
+QCoro::Task<void> AppModel::captureDesktopScreenshot()
+{
+    QCoro::Task<void> capturing = takeScreenshot(std::nullopt, true);
+    co_await std::move(capturing);
+}
+
+QCoro::Task<void> AppModel::takeScreenshot(std::optional<quint32> displayId, bool desktop)
+{
+    const auto alive = m_alive;
+    publish(m_capturingScreenshot, true, &AppModel::capturingScreenshotChanged);
+    if (!m_selectedSerial) {
+        publish(m_capturingScreenshot, false, &AppModel::capturingScreenshotChanged);
+        co_return;
+    }
+    const QString serial = *m_selectedSerial;
+    const MediaService media = mediaService();
+    std::optional<QString> path;
+    QString failure;
+    try {
+        QCoro::Task<QString> capturing =
+            desktop ? media.captureDesktopScreenshot(serial) : media.captureScreenshot(serial, displayId);
+        path = co_await std::move(capturing);
+    } catch (const std::exception &error) {
+        failure = errorText(error);
+    }
+    if (!*alive)
+        co_return;
+    if (path) {
+        reportLaunch(QStringLiteral("Screenshot saved to ") + *path, false);
+        appendLog((desktop ? QStringLiteral("Desktop screenshot captured: ")
+                           : QStringLiteral("Screenshot captured: ")) +
+                  *path);
+    } else {
+        reportLaunch(failure, true);
+    }
+    publish(m_capturingScreenshot, false, &AppModel::capturingScreenshotChanged);
+}
+
+void AppModel::openMediaFolder()
+{
+    openFolder(false);
+}
+
+void AppModel::openRecordingsFolder()
+{
+    openFolder(true);
+}
+
+void AppModel::openFolder(bool recordings)
+{
+    try {
+        const MediaService media = mediaService();
+        const QString path = recordings ? media.openRecordingsFolder() : media.openMediaFolder();
+        reportLaunch((recordings ? QStringLiteral("Opened recordings folder — ")
+                                 : QStringLiteral("Opened media folder — ")) +
+                         path,
+                     false);
+    } catch (const std::exception &error) {
+        reportLaunch(errorText(error), true);
+    }
+}
+
+QCoro::Task<void> AppModel::pushFile(QString localPath)
+{
+    const auto alive = m_alive;
+    const auto status = [this](const QString &text) {
+        publish(m_fileTransferStatus, std::optional(text), &AppModel::fileTransferStatusChanged);
+    };
+    if (!m_selectedSerial) {
+        status(QStringLiteral("No device selected."));
+        co_return;
+    }
+    const QString adb = paths().adb();
+    if (!ProcessRunner::isUsableExecutable(adb)) {
+        status(QStringLiteral("Device bridge missing."));
+        co_return;
+    }
+    const QFileInfo file(localPath);
+    // A size that cannot be read is no reason to refuse: adb will say what is wrong.
+    if (file.exists() && !MediaService::isFileSizeAllowed(file.size())) {
+        status(QStringLiteral("File too large (>500 MB)."));
+        co_return;
+    }
+    const QString name = file.fileName();
+    status(QStringLiteral("Pushing ") + name + QStringLiteral("…"));
+    const QStringList arguments{QStringLiteral("-s"), *m_selectedSerial, QStringLiteral("push"), localPath,
+                                MediaService::pushTargetDirectory()};
+    std::optional<QString> failure;
+    try {
+        QCoro::Task<QString> pushing = ProcessRunner::output(adb, arguments);
+        co_await std::move(pushing);
+    } catch (const std::exception &error) {
+        failure = errorText(error);
+    }
+    if (!*alive)
+        co_return;
+    status(failure ? QStringLiteral("Failed: ") + *failure
+                   : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download."));
+}
+
+QCoro::Task<void> AppModel::runDoctor()
+{
+    const auto alive = m_alive;
+    publish(m_doctorRunning, true, &AppModel::doctorRunningChanged);
+    PlatformServices *platform = m_platform;
+    const ToolPaths toolPaths = paths();
+    const DoctorService doctor{RuntimeLocator{toolPaths.adbOverride, toolPaths.scrcpyOverride},
+                               [platform] { return platform && platform->hasAccessibility(); }};
+    QCoro::Task<QList<DoctorFinding>> diagnosing = doctor.runDoctor(toolPaths);
+    QList<DoctorFinding> findings = co_await std::move(diagnosing);
+    if (!*alive)
+        co_return;
+    publish(m_doctorFindings, std::move(findings), &AppModel::doctorFindingsChanged);
+    publish(m_doctorRunning, false, &AppModel::doctorRunningChanged);
+}
+
+} // namespace quorvane::app
