@@ -1,0 +1,40 @@
+#include "ShortcutError.h"
+
+#include "PlatformServices.h"
+
+namespace quorvane::app {
+
+ShortcutError::ShortcutError(Kind kind, QString message)
+    : Error(std::move(message))
+    , m_kind(kind)
+{
+}
+
+ShortcutError ShortcutError::notFound()
+{
+    return {Kind::NotFound, QStringLiteral("The active scrcpy window was not found.")};
+}
+
+ShortcutError ShortcutError::accessibilityMissing()
+{
+    return {Kind::AccessibilityMissing,
+            QStringLiteral("Keyboard shortcuts need the optional Accessibility permission. Quorvane prompted "
+                           "you to allow it — enable Quorvane in System Settings › Privacy & Security › "
+                           "Accessibility, then retry. Mirroring works without it.")};
+}
+
+ShortcutError ShortcutError::sendFailed(QString reason)
+{
+    return {Kind::SendFailed, std::move(reason)};
+}
+
+void ShortcutError::requireAccessibility(PlatformServices &platform)
+{
+    if (platform.hasAccessibility())
+        return;
+    platform.promptForAccessibility();
+    if (!platform.hasAccessibility())
+        throw accessibilityMissing();
+}
+
+} // namespace quorvane::app

@@ -1,0 +1,342 @@
+// The X11 platform against a real X server and the device simulator's mirror window: the trust check,
+// activation of a process's window with and without a window manager, and shortcut keys that arrive with
+// Control+Alt after being held for the key gap without blocking the event loop.
+#include "Await.h"
+#include "DevSim.h"
+#include "PlatformFactory.h"
+#include "TestHome.h"
+#include "TestXServer.h"
+#include "X11Platform.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+namespace {
+
+Window findByTitle(Display *display, Window parent, const QByteArray &title)
+{
+    Window root = 0;
+    Window grandParent = 0;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &grandParent, &children, &count))
+        return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        char *name = nullptr;
+        if (XFetchName(display, children[i], &name) && name) {
+            if (title == name)
+                found = children[i];
+            XFree(name);
+        }
+        if (!found)
+            found = findByTitle(display, children[i], title);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+bool isViewable(Display *display, Window window)
+{
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+Window focusedWindow(Display *display)
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
+bool keyDown(Display *display, const char *keysymName)
+{
+    char keys[32];
+    XQueryKeymap(display, keys);
+    const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysymName));
+    return keys[code / 8] & (1 << (code % 8));
+}
+
+bool anyShortcutKeyDown(Display *display)
+{
+    for (const char *name : {"Control_L", "Alt_L", "f", "o", "t", "a"}) {
+        if (keyDown(display, name))
+            return true;
+    }
+    return false;
+}
+
+// The EWMH properties a window manager leaves on the root window, for as long as the object lives.
+// "running": its check window exists and names itself; "gone": the check window was destroyed.
+class WindowManagerTraces
+{
+public:
+    WindowManagerTraces(Display *display, bool running)
+        : m_display(display)
+        , m_root(DefaultRootWindow(display))
+    {
+        Window check = XCreateSimpleWindow(display, m_root, 0, 0, 1, 1, 0, 0, 0);
+        setWindowProperty(check, check);
+        setWindowProperty(m_root, check);
+        const Atom supported[] = {atom("_NET_WM_NAME"), atom("_NET_ACTIVE_WINDOW")};
+        XChangeProperty(display, m_root, atom("_NET_SUPPORTED"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(supported), 2);
+        if (running)
+            m_check = check;
+        else
+            XDestroyWindow(display, check);
+        XSelectInput(display, m_root, SubstructureNotifyMask);
+        XSync(display, False);
+    }
+
+    ~WindowManagerTraces()
+    {
+        XSelectInput(m_display, m_root, NoEventMask);
+        XDeleteProperty(m_display, m_root, atom("_NET_SUPPORTING_WM_CHECK"));
+        XDeleteProperty(m_display, m_root, atom("_NET_SUPPORTED"));
+        if (m_check)
+            XDestroyWindow(m_display, m_check);
+        XSync(m_display, False);
+    }
+
+    // The _NET_ACTIVE_WINDOW request sent to the root window, if one came.
+    std::optional<XClientMessageEvent> activationRequest()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        XEvent event;
+        while (clock.elapsed() < 2000) {
+            XSync(m_display, False);
+            while (XCheckTypedEvent(m_display, ClientMessage, &event)) {
+                if (event.xclient.message_type == atom("_NET_ACTIVE_WINDOW"))
+                    return event.xclient;
+            }
+            QThread::msleep(20);
+        }
+        return std::nullopt;
+    }
+
+private:
+    Atom atom(const char *name) const { return XInternAtom(m_display, name, False); }
+
+    void setWindowProperty(Window on, Window value)
+    {
+        XChangeProperty(m_display, on, atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&value), 1);
+    }
+
+    Display *m_display;
+    Window m_root;
+    Window m_check = 0;
+};
+
+} // namespace
+
+class TestPlatformX11 final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_server = std::make_unique<TestXServer>();
+        if (!m_server->available())
+            QSKIP(qPrintable(m_server->problem()));
+        m_display = XOpenDisplay(nullptr);
+        QVERIFY(m_display);
+        m_home = std::make_unique<TestHome>();
+        m_sim = std::make_unique<DevSim>(*m_home);
+        const QString serial = m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).serial();
+        m_sim->setScrcpy(QStringLiteral("window"), true);
+        m_title = "platform window " + QByteArray::number(QCoreApplication::applicationPid());
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ADB"), m_sim->adbPath());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_session.setProcessEnvironment(environment);
+        m_session.start(
+            m_sim->scrcpyPath(),
+            {QStringLiteral("-s"), serial, QStringLiteral("--window-title=") + QString::fromUtf8(m_title)});
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000 && !(m_window && isViewable(m_display, m_window))) {
+            QThread::msleep(50);
+            m_window = findByTitle(m_display, DefaultRootWindow(m_display), m_title);
+        }
+        QVERIFY2(m_window && isViewable(m_display, m_window), "the session's window never appeared");
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_session.state() != QProcess::NotRunning) {
+            m_session.terminate();
+            QVERIFY(m_session.waitForFinished(5000));
+        }
+        if (m_display)
+            XCloseDisplay(m_display);
+        m_sim.reset();
+        m_home.reset();
+        m_server.reset();
+    }
+
+    // Every case starts with the keyboard focused nowhere, so a focus change is the platform's doing.
+    void init()
+    {
+        XSetInputFocus(m_display, None, RevertToNone, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void trustedWhereTheDisplayOffersXTest()
+    {
+        const std::unique_ptr<X11Platform> platform = X11Platform::open();
+        QVERIFY(platform);
+        QVERIFY(platform->hasAccessibility());
+        const std::unique_ptr<PlatformServices> chosen = PlatformFactory::create();
+        QVERIFY(dynamic_cast<X11Platform *>(chosen.get()));
+        QVERIFY(chosen->hasAccessibility());
+        QVERIFY(!X11Platform::open({}, QByteArrayLiteral(":987")));
+    }
+
+    void activatesTheWindowOfTheProcess_data()
+    {
+        QTest::addColumn<QString>("windowManager");
+        QTest::newRow("bare X server: focus set directly") << QStringLiteral("none");
+        QTest::newRow("window manager running: asked to activate") << QStringLiteral("running");
+        QTest::newRow("window manager gone: focus set directly") << QStringLiteral("gone");
+    }
+
+    void activatesTheWindowOfTheProcess()
+    {
+        QFETCH(QString, windowManager);
+        std::optional<WindowManagerTraces> traces;
+        if (windowManager != QLatin1String("none"))
+            traces.emplace(m_display, windowManager == QLatin1String("running"));
+        const std::unique_ptr<X11Platform> platform = X11Platform::open();
+
+        QVERIFY(platform->activate(m_session.processId()));
+
+        if (windowManager == QLatin1String("running")) {
+            const std::optional<XClientMessageEvent> request = traces->activationRequest();
+            QVERIFY2(request, "no _NET_ACTIVE_WINDOW request reached the window manager");
+            QCOMPARE(request->window, m_window);
+            QCOMPARE(request->format, 32);
+            QCOMPARE(request->data.l[0], 2L);
+            // Focus is the window manager's to give.
+            QCOMPARE(focusedWindow(m_display), Window(None));
+        } else {
+            QCOMPARE(focusedWindow(m_display), m_window);
+        }
+    }
+
+    void processesWithoutAWindowAreNotActivated_data()
+    {
+        QTest::addColumn<qint64>("pid");
+        QTest::newRow("this test, which has no window") << QCoreApplication::applicationPid();
+        QTest::newRow("zero") << qint64(0);
+        QTest::newRow("negative") << qint64(-1);
+    }
+
+    void processesWithoutAWindowAreNotActivated()
+    {
+        QFETCH(qint64, pid);
+        const std::unique_ptr<X11Platform> platform = X11Platform::open();
+        QVERIFY(!platform->activate(pid));
+        QCOMPARE(focusedWindow(m_display), Window(None));
+    }
+
+    void shortcutsArriveWithControlAndAlt_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("received");
+        QTest::newRow("fullscreen") << QStringLiteral("f") << QStringLiteral("F");
+        QTest::newRow("upper case") << QStringLiteral("F") << QStringLiteral("F");
+        QTest::newRow("screen off") << QStringLiteral("o") << QStringLiteral("O");
+        QTest::newRow("torch") << QStringLiteral("t") << QStringLiteral("T");
+        QTest::newRow("outside the table: the a key") << QStringLiteral("x") << QStringLiteral("A");
+    }
+
+    void shortcutsArriveWithControlAndAlt()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, received);
+        const std::unique_ptr<X11Platform> platform = X11Platform::open();
+        const qsizetype before = recordedKeys().size();
+
+        QVERIFY(platform->activate(m_session.processId()));
+        test::await(platform->sendShortcut(key));
+
+        QJsonArray keys;
+        QTRY_VERIFY_WITH_TIMEOUT((keys = shortcutKeysSince(before)).size() >= 1, 5000);
+        QCOMPARE(keys.size(), 1);
+        QCOMPARE(keys.at(0)[QStringLiteral("key")].toString(), received);
+        QCOMPARE(keys.at(0)[QStringLiteral("modifiers")].toArray(),
+                 (QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt")}));
+        QCOMPARE(keys.at(0)[QStringLiteral("title")].toString(), QString::fromUtf8(m_title));
+        QVERIFY2(!anyShortcutKeyDown(m_display), "a key of the shortcut was left pressed");
+    }
+
+    void keysAreHeldForTheGapWithoutBlockingTheEventLoop()
+    {
+        Timing timing;
+        timing.keyGap = std::chrono::milliseconds(300);
+        const std::unique_ptr<X11Platform> platform = X11Platform::open(timing);
+        bool heldDuringGap = false;
+        QTimer::singleShot(100, this, [this, &heldDuringGap] {
+            heldDuringGap =
+                keyDown(m_display, "Control_L") && keyDown(m_display, "Alt_L") && keyDown(m_display, "f");
+        });
+        QElapsedTimer clock;
+        clock.start();
+
+        test::await(platform->sendShortcut(QStringLiteral("f")));
+
+        QVERIFY2(heldDuringGap, "Control, Alt and F were not all down while the event loop ran in the gap");
+        QVERIFY(clock.elapsed() >= 300);
+        QVERIFY2(!anyShortcutKeyDown(m_display), "a key of the shortcut was left pressed");
+    }
+
+private:
+    QJsonArray recordedKeys() const { return m_sim->readWorld()[QStringLiteral("windowKeys")].toArray(); }
+
+    // The keys recorded after the first `from`, without the presses of Control and Alt themselves.
+    QJsonArray shortcutKeysSince(qsizetype from) const
+    {
+        const QJsonArray all = recordedKeys();
+        QJsonArray keys;
+        for (qsizetype i = from; i < all.size(); ++i) {
+            const QString name = all.at(i)[QStringLiteral("key")].toString();
+            if (!modifierKeyNames().contains(name))
+                keys.append(all.at(i));
+        }
+        return keys;
+    }
+
+    static QStringList modifierKeyNames()
+    {
+        return {QStringLiteral("Ctrl"), QStringLiteral("Control"), QStringLiteral("Alt")};
+    }
+
+    std::unique_ptr<TestXServer> m_server;
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<DevSim> m_sim;
+    Display *m_display = nullptr;
+    QProcess m_session;
+    QByteArray m_title;
+    Window m_window = 0;
+};
+
+QTEST_GUILESS_MAIN(TestPlatformX11)
+#include "tst_platform_x11.moc"
