@@ -109,28 +109,25 @@ private slots:
         QVERIFY(profile.h265Available);
     }
 
+    // The camera service runs scrcpy without ADB, so scrcpy finds adb on PATH like on a real machine.
     void cameraListingReadsBackSizesAndHighSpeed()
     {
         m_sim->putOnPath();
-        QProcess process;
-        process.start(m_sim->scrcpyPath(), {QStringLiteral("-s"), serial, QStringLiteral("--list-cameras"),
-                                            QStringLiteral("--list-camera-sizes")});
-        QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitCode(), 0);
+        const CameraService cameras{m_sim->toolPaths()};
 
-        const QList<CameraInfo> cameras =
-            CameraService::parseCameraOutput(QString::fromUtf8(process.readAllStandardOutput()));
+        const CameraCapabilities capabilities = await(cameras.listCapabilities(serial));
 
-        QCOMPARE(cameras.size(), 2);
-        const CameraInfo back = cameras.first();
+        QCOMPARE(capabilities.cameras.size(), 2);
+        const CameraInfo back = capabilities.cameras.first();
         QCOMPARE(back.facing, QStringLiteral("back"));
         QCOMPARE(back.maxWidth, std::optional<quint32>(4080));
         QCOMPARE(back.fps, (QList<quint32>{15, 24, 30, 60}));
         QCOMPARE(back.zoomMax, std::optional<double>(8));
         QCOMPARE(back.sizes.size(), 6);
         QCOMPARE(back.highSpeedModes.size(), 2);
-        QCOMPARE(cameras.last().facing, QStringLiteral("front"));
-        QVERIFY(cameras.last().highSpeedModes.isEmpty());
+        QCOMPARE(capabilities.cameras.last().facing, QStringLiteral("front"));
+        QVERIFY(capabilities.cameras.last().highSpeedModes.isEmpty());
+        QCOMPARE(capabilities.recommendedCameraId, std::optional<QString>(QStringLiteral("0")));
     }
 
     void sessionRunsUntilTerminated()
