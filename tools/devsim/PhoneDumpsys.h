@@ -25,9 +25,10 @@ public:
     // The display screencap captures: by capture id, or the first one when no id is given.
     std::optional<QJsonObject> captureTarget(const std::optional<QString> &captureId) const;
     int physicalDisplayCount() const;
+    // Every display with its missing fields filled from the built-in screen.
+    QList<QJsonObject> displays() const;
 
 private:
-    QList<QJsonObject> displays() const;
     QString displayService() const;
     QString surfaceFlinger(bool identificationOnly) const;
 

@@ -1,5 +1,6 @@
 #include "ScrcpyTool.h"
 
+#include "PhoneDumpsys.h"
 #include "ScrcpySession.h"
 #include "World.h"
 
@@ -121,6 +122,13 @@ int ScrcpyTool::run()
         return listEncoders(phone);
     if (options.has(QStringLiteral("list-cameras")))
         return listCameras(phone, options.has(QStringLiteral("list-camera-sizes")));
+    if (options.has(QStringLiteral("list-displays")))
+        return listDisplays(phone);
+    if (options.has(QStringLiteral("list-apps"))) {
+        m_output.passthrough(QStringLiteral("[server] INFO: List of apps:"));
+        m_output.flush();
+        return 0;
+    }
     return ScrcpySession(options, m_arguments, *serial, phoneId, m_output).run();
 }
 
@@ -225,6 +233,19 @@ int ScrcpyTool::listEncoders(const QJsonObject &phone)
         m_output.passthrough(QStringLiteral("[server] INFO: List of %1 encoders:").arg(kind));
         for (const QJsonValue &encoder : encoders.value(kind).toArray())
             m_output.passthrough(encoderLine(kind, encoder.toObject()));
+    }
+    m_output.flush();
+    return 0;
+}
+
+int ScrcpyTool::listDisplays(const QJsonObject &phone)
+{
+    m_output.passthrough(QStringLiteral("[server] INFO: List of displays:"));
+    for (const QJsonObject &display : PhoneDumpsys(phone).displays()) {
+        m_output.passthrough(QStringLiteral("    --display-id=%1    (%2x%3)")
+                                 .arg(display.value(QStringLiteral("id")).toInt())
+                                 .arg(display.value(QStringLiteral("width")).toInt())
+                                 .arg(display.value(QStringLiteral("height")).toInt()));
     }
     m_output.flush();
     return 0;

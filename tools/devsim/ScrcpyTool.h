@@ -12,7 +12,8 @@
 namespace devsim {
 
 // The simulator started as "scrcpy": option parsing, the device search through adb, the listings
-// (--version, --list-encoders, --list-cameras) and, for any other argument list, a mirroring session.
+// (--version, --list-encoders, --list-cameras, --list-displays, --list-apps) and, for any other argument
+// list, a mirroring session.
 class ScrcpyTool
 {
 public:
@@ -29,6 +30,7 @@ private:
     QString deviceLine(const QJsonObject &phone) const;
     int listEncoders(const QJsonObject &phone);
     int listCameras(const QJsonObject &phone, bool withSizes);
+    int listDisplays(const QJsonObject &phone);
     void logDevices(const QList<ScrcpyAdb::Device> &devices, const QString &selected, bool error);
 
     QString m_program;
