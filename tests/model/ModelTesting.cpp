@@ -1,0 +1,142 @@
+#include "ModelTesting.h"
+
+#include "Async.h"
+#include "Errors.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <signal.h>
+
+namespace quorvane::test {
+
+bool FakePlatform::activate(qint64 pid)
+{
+    activated.append(pid);
+    return true;
+}
+
+QCoro::Task<void> FakePlatform::sendShortcut(QString key)
+{
+    sentKeys.append(key);
+    if (sendFailure)
+        throw ScrcpyError::unchecked(*sendFailure);
+    co_return;
+}
+
+Timing modelTiming()
+{
+    Timing timing = Timing{}.scaled(0.05);
+    timing.launchWatchInterval = milliseconds{75};
+    timing.stopCheckInterval = milliseconds{25};
+    return timing;
+}
+
+ModelWorld::ModelWorld()
+{
+    // User defaults live in this home only: no test sees another's (or the developer's) settings.
+    const QString settings = home.path() + QStringLiteral("/settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
+    // scrcpy's own listings find adb on PATH, as with an installed scrcpy.
+    sim.putOnPath();
+}
+
+ModelWorld::~ModelWorld()
+{
+    dropModel();
+}
+
+app::AppModel &ModelWorld::model()
+{
+    return m_model ? *m_model : makeModel();
+}
+
+app::AppModel &ModelWorld::makeModel(Timing timing)
+{
+    m_model = std::make_unique<app::AppModel>(&platform, timing);
+    m_model->setCustomADBPath(sim.adbPath());
+    m_model->setCustomScrcpyPath(sim.scrcpyPath());
+    return *m_model;
+}
+
+void ModelWorld::dropModel()
+{
+    if (m_model) {
+        await(m_model->sessionManager().stopAll());
+        m_model.reset();
+    }
+    // Coroutines of the model still waiting for adb end once it answers; let them.
+    QTRY_VERIFY(childProcessOwner()->findChildren<QProcess *>().isEmpty());
+}
+
+int ModelWorld::deviceListings() const
+{
+    int count = 0;
+    for (const QStringList &arguments : sim.callArguments(QStringLiteral("adb")))
+        count += arguments == QStringList{QStringLiteral("devices"), QStringLiteral("-l")};
+    return count;
+}
+
+QList<QStringList> ModelWorld::scrcpySessions() const
+{
+    QList<QStringList> sessions;
+    for (const QStringList &arguments : sim.callArguments(QStringLiteral("scrcpy"))) {
+        if (arguments.contains(QStringLiteral("--shortcut-mod=lctrl,lalt")))
+            sessions.append(arguments);
+    }
+    return sessions;
+}
+
+int ModelWorld::launchAttempts() const
+{
+    const QStringList lines = m_model ? m_model->logLines() : QStringList();
+    return static_cast<int>(std::count_if(lines.cbegin(), lines.cend(), [](const QString &line) {
+        return line.startsWith(QStringLiteral("Attempt ")) && line.contains(QStringLiteral(": "));
+    }));
+}
+
+QString ModelWorld::phoneSetting(const QString &space, const QString &key) const
+{
+    const QJsonObject phone = sim.readWorld().value(QStringLiteral("phones")).toObject().begin()->toObject();
+    const QJsonValue value =
+        phone.value(QStringLiteral("settings")).toObject().value(space).toObject().value(key);
+    return value.isUndefined() ? QStringLiteral("<unset>") : value.toString();
+}
+
+void ModelWorld::unplug(const QString &serial)
+{
+    sim.updateWorld([&serial](QJsonObject &world) {
+        QJsonArray kept;
+        for (const QJsonValue &transport : world.value(QStringLiteral("transports")).toArray()) {
+            if (transport.toObject().value(QStringLiteral("serial")).toString() != serial)
+                kept.append(transport);
+        }
+        world.insert(QStringLiteral("transports"), kept);
+    });
+}
+
+void ModelWorld::setTransportState(const QString &serial, const QString &state)
+{
+    sim.updateWorld([&](QJsonObject &world) {
+        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
+        for (qsizetype index = 0; index < transports.size(); ++index) {
+            QJsonObject transport = transports.at(index).toObject();
+            if (transport.value(QStringLiteral("serial")).toString() == serial)
+                transport.insert(QStringLiteral("state"), state);
+            transports.replace(index, transport);
+        }
+        world.insert(QStringLiteral("transports"), transports);
+    });
+}
+
+void ModelWorld::endNewestSession()
+{
+    QVERIFY(!platform.activated.isEmpty());
+    QCOMPARE(::kill(static_cast<pid_t>(platform.activated.last()), SIGTERM), 0);
+}
+
+} // namespace quorvane::test

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "AppModel.h"
+#include "PlatformServices.h"
+
+#include "Await.h"
+#include "DevSim.h"
+#include "TestHome.h"
+
+#include <QList>
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace quorvane::test {
+
+// Stands in for the desktop: records what the model asks of it and fails on request.
+class FakePlatform final : public app::PlatformServices
+{
+public:
+    bool trusted = true;
+    int prompts = 0;
+    QList<qint64> activated;
+    QStringList sentKeys;
+    std::optional<QString> sendFailure;
+
+    bool hasAccessibility() const override { return trusted; }
+    void promptForAccessibility() override { ++prompts; }
+    bool activate(qint64 pid) override;
+    QCoro::Task<void> sendShortcut(QString key) override;
+};
+
+// Waits a tenth of the system's; the launch watch and the stop checks stay long enough for the simulated
+// scrcpy to start (or fail) and to answer a termination request.
+Timing modelTiming();
+
+// One test's world: a temporary home with its own user defaults, the simulator, a fake platform and a
+// model whose tool paths point at the simulator. The model is built on demand so a test can prepare the
+// defaults first.
+class ModelWorld
+{
+public:
+    ModelWorld();
+    ~ModelWorld();
+    ModelWorld(const ModelWorld &) = delete;
+    ModelWorld &operator=(const ModelWorld &) = delete;
+
+    TestHome home;
+    DevSim sim{home};
+    FakePlatform platform;
+
+    app::AppModel &model();
+    app::AppModel &makeModel(Timing timing = modelTiming());
+    // Ends the model and waits until the children it left running have finished.
+    void dropModel();
+
+    // Argument vectors of adb calls that list the devices; the monitor makes one per pass.
+    int deviceListings() const;
+    // Argument vectors of scrcpy sessions started (version queries and listings left out).
+    QList<QStringList> scrcpySessions() const;
+    // The manager's log lines that start an attempt: one per rung tried.
+    int launchAttempts() const;
+    QString phoneSetting(const QString &space, const QString &key) const;
+    void unplug(const QString &serial);
+    void setTransportState(const QString &serial, const QString &state);
+    // Sends SIGTERM to the newest scrcpy session, as if its window had been closed or the phone dropped.
+    void endNewestSession();
+
+private:
+    std::unique_ptr<app::AppModel> m_model;
+};
+
+// Values an observable field takes, in order, as its change signal reports them.
+template<typename Value>
+class Recorder
+{
+public:
+    template<typename Signal>
+    Recorder(const app::AppModel *model, Signal signal, std::function<Value()> read)
+        : m_read(std::move(read))
+    {
+        QObject::connect(model, signal, model, [this] { values.append(m_read()); });
+    }
+
+    QList<Value> values;
+
+private:
+    std::function<Value()> m_read;
+};
+
+} // namespace quorvane::test

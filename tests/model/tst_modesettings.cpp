@@ -1,0 +1,297 @@
+#include "AppModel.h"
+#include "CameraSettings.h"
+#include "DesktopSettings.h"
+#include "MirrorPhoneSettings.h"
+#include "OnboardingGuide.h"
+#include "SidebarMode.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <limits>
+
+using namespace quorvane;
+using namespace quorvane::app;
+
+namespace {
+
+const QString serial = QStringLiteral("PIXEL8");
+
+LaunchConfig defaultMirrorRecord()
+{
+    MirrorPhoneSettings settings;
+    return settings.launchConfig(serial, QStringLiteral("mirror"));
+}
+
+} // namespace
+
+// The per-mode settings objects, the restart rule and the sidebar's modes: pure rules, no devices.
+class TestModeSettings final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mirrorDefaultsMakeThePlainRecord()
+    {
+        LaunchConfig expected;
+        expected.serial = serial;
+        expected.mode = QStringLiteral("mirror");
+        expected.maxSize = 1920;
+        expected.maxFps = 60;
+        expected.codec = QStringLiteral("h264");
+        expected.videoBitRate = 8;
+        expected.audio = true;
+        expected.audioSource = QStringLiteral("output");
+        expected.stayAwake = true;
+        QCOMPARE(defaultMirrorRecord(), expected);
+    }
+
+    void mirrorRecord_data()
+    {
+        QTest::addColumn<std::function<void(MirrorPhoneSettings &)>>("edit");
+        QTest::addColumn<std::function<bool(const LaunchConfig &)>>("holds");
+        using Edit = std::function<void(MirrorPhoneSettings &)>;
+        using Check = std::function<bool(const LaunchConfig &)>;
+        QTest::newRow("creator shows touches")
+            << Edit([](auto &s) { s.setIsCreatorMode(true); }) << Check([](const LaunchConfig &c) {
+                   return c.mode == QLatin1String("creator") && c.showTouches;
+               });
+        QTest::newRow("8.5 rounds up") << Edit([](auto &s) { s.setVideoBitRate(8.5); })
+                                       << Check([](const LaunchConfig &c) { return c.videoBitRate == 9; });
+        QTest::newRow("8.4 rounds down") << Edit([](auto &s) { s.setVideoBitRate(8.4); })
+                                         << Check([](const LaunchConfig &c) { return c.videoBitRate == 8; });
+        QTest::newRow("audio off") << Edit([](auto &s) {
+            s.setAudio(false);
+        }) << Check([](const LaunchConfig &c) { return c.audioSource == QStringLiteral("off"); });
+        QTest::newRow("encoder and crop") << Edit([](auto &s) {
+            s.setVideoEncoder(QStringLiteral("c2.exynos.h264.encoder"));
+            s.setCrop(QStringLiteral("1080:1920:0:0"));
+        }) << Check([](const LaunchConfig &c) {
+            return c.videoEncoder == QStringLiteral("c2.exynos.h264.encoder") &&
+                   c.crop == QStringLiteral("1080:1920:0:0");
+        });
+        QTest::newRow("empty encoder and crop are absent") << Edit([](auto &s) {
+            s.setVideoEncoder(QString());
+            s.setCrop(QString());
+        }) << Check([](const LaunchConfig &c) { return !c.videoEncoder && !c.crop; });
+    }
+
+    void mirrorRecord()
+    {
+        QFETCH(std::function<void(MirrorPhoneSettings &)>, edit);
+        QFETCH(std::function<bool(const LaunchConfig &)>, holds);
+        MirrorPhoneSettings settings;
+        edit(settings);
+        QVERIFY(holds(settings.launchConfig(serial, QStringLiteral("mirror"))));
+    }
+
+    void bitRateRange_data()
+    {
+        QTest::addColumn<double>("megabits");
+        QTest::addColumn<quint32>("rounded");
+        QTest::newRow("half away from zero") << 2.5 << 3u;
+        QTest::newRow("negative") << -3.0 << 0u;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0u;
+        QTest::newRow("too large") << 1e12 << std::numeric_limits<quint32>::max();
+    }
+
+    void bitRateRange()
+    {
+        QFETCH(double, megabits);
+        QFETCH(quint32, rounded);
+        QCOMPARE(ModeSettings::roundedBitRate(megabits), rounded);
+    }
+
+    void cameraRecord()
+    {
+        CameraSettings settings;
+        LaunchConfig config = settings.launchConfig(serial);
+        QCOMPARE(config.mode, QStringLiteral("camera"));
+        QCOMPARE(config.cameraFacing, QStringLiteral("back"));
+        QCOMPARE(config.cameraAspectRatio, QStringLiteral("auto"));
+        QCOMPARE(config.audioSource, QStringLiteral("mic"));
+        QVERIFY(!config.stayAwake && !config.cameraZoom && !config.cameraId);
+
+        settings.setUseExplicitCameraID(true);
+        config = settings.launchConfig(serial);
+        QVERIFY(!config.cameraId && !config.cameraFacing);
+
+        settings.setCameraId(QStringLiteral("2"));
+        settings.setCameraSize(QStringLiteral("1920x1080"));
+        settings.setUseZoom(true);
+        settings.setZoom(2.5);
+        settings.setAudio(false);
+        config = settings.launchConfig(serial);
+        QCOMPARE(config.cameraId, QStringLiteral("2"));
+        QVERIFY(!config.cameraFacing);
+        QCOMPARE(config.cameraSize, QStringLiteral("1920x1080"));
+        QVERIFY(!config.cameraAspectRatio);
+        QCOMPARE(config.cameraZoom, 2.5);
+        QCOMPARE(config.audioSource, QStringLiteral("off"));
+    }
+
+    void desktopRecord()
+    {
+        DesktopSettings settings;
+        settings.setAudio(true);
+        settings.setStartApp(QStringLiteral("com.example.launcher"));
+        DesktopCapabilities capabilities;
+        capabilities.environmentKind = QStringLiteral("samsungDex");
+        capabilities.existingDisplayId = 2;
+        const LaunchConfig config = settings.launchConfig(serial, capabilities);
+        QCOMPARE(config.mode, QStringLiteral("desktop"));
+        QCOMPARE(config.audioSource, QStringLiteral("output"));
+        QVERIFY(config.stayAwake);
+        QCOMPARE(config.desktopWidth, 1920u);
+        QCOMPARE(config.desktopStartApp, QStringLiteral("com.example.launcher"));
+        QCOMPARE(config.desktopEnvironment, QStringLiteral("samsungDex"));
+        QCOMPARE(config.desktopDisplayId, 2u);
+        const LaunchConfig bare = settings.launchConfig(serial, std::nullopt);
+        QVERIFY(!bare.desktopEnvironment && !bare.desktopDisplayId);
+        settings.setAudio(false);
+        QCOMPARE(settings.launchConfig(serial, std::nullopt).audioSource, QStringLiteral("off"));
+    }
+
+    void capabilitiesFillOnlyAnUneditedGeometry()
+    {
+        DesktopCapabilities capabilities;
+        capabilities.recommendedWidth = 2560;
+        capabilities.recommendedHeight = 1440;
+        capabilities.recommendedDensity = 320;
+        DesktopSettings settings;
+        settings.applyCapabilitiesIfEmpty(std::nullopt);
+        QCOMPARE(settings.width(), 1920u);
+        settings.applyCapabilitiesIfEmpty(capabilities);
+        QCOMPARE((QList<quint32>{settings.width(), settings.height(), settings.density()}),
+                 (QList<quint32>{2560, 1440, 320}));
+
+        DesktopSettings edited;
+        edited.setDensity(280);
+        edited.applyCapabilitiesIfEmpty(capabilities);
+        QCOMPARE((QList<quint32>{edited.width(), edited.height(), edited.density()}),
+                 (QList<quint32>{1920, 1080, 280}));
+    }
+
+    void notifiesOnlyRealChanges()
+    {
+        MirrorPhoneSettings settings;
+        QSignalSpy fps(&settings, &MirrorPhoneSettings::maxFpsChanged);
+        QSignalSpy orientation(&settings, &MirrorPhoneSettings::captureOrientationChanged);
+        QSignalSpy any(&settings, &ModeSettings::changed);
+        settings.setMaxFps(60);
+        settings.setCaptureOrientation(std::nullopt);
+        QCOMPARE(any.count(), 0);
+        settings.setMaxFps(30);
+        settings.setMaxFps(30);
+        settings.setCaptureOrientation(QStringLiteral("90"));
+        QCOMPARE(fps.count(), 1);
+        QCOMPARE(orientation.count(), 1);
+        QCOMPARE(any.count(), 2);
+        QCOMPARE(settings.property("maxFps").toUInt(), 30u);
+        QVERIFY(settings.setProperty("codec", QStringLiteral("h265")));
+        QCOMPARE(settings.codec(), QStringLiteral("h265"));
+    }
+
+    void recommendationsTouchOnlyTheirFields()
+    {
+        Recommendation recommendation;
+        recommendation.mode = QStringLiteral("creator");
+        recommendation.maxSize = 1600;
+        recommendation.maxFps = 30;
+        recommendation.codec = QStringLiteral("h265");
+        recommendation.stayAwake = false;
+        recommendation.showTouches = true;
+        MirrorPhoneSettings mirror;
+        mirror.setVideoBitRate(20);
+        mirror.setTurnScreenOff(true);
+        mirror.apply(recommendation);
+        QCOMPARE(mirror.maxSize(), 1600u);
+        QCOMPARE(mirror.codec(), QStringLiteral("h265"));
+        QVERIFY(mirror.isCreatorMode() && mirror.showTouches() && !mirror.stayAwake() && !mirror.audio());
+        QCOMPARE(mirror.videoBitRate(), 20.0);
+        QVERIFY(mirror.turnScreenOff());
+
+        CameraSettings camera;
+        camera.apply(recommendation);
+        QCOMPARE(camera.maxFps(), 30u);
+        QCOMPARE(camera.cameraFacing(), QStringLiteral("back"));
+        QCOMPARE(camera.videoBitRate(), 8.0);
+    }
+
+    void restartRule_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("restart");
+        const QStringList fields{QStringLiteral("fullscreen"),    QStringLiteral("stayAwake"),
+                                 QStringLiteral("turnScreenOff"), QStringLiteral("showTouches"),
+                                 QStringLiteral("cameraTorch"),   QStringLiteral("maxFps")};
+        const QList<std::pair<QString, QList<bool>>> table{
+            {QStringLiteral("mirror"), {false, false, false, false, true, true}},
+            {QStringLiteral("creator"), {false, false, false, false, true, true}},
+            {QStringLiteral("camera"), {false, true, true, true, false, true}},
+            {QStringLiteral("desktop"), {false, true, true, true, true, true}},
+        };
+        for (const auto &[mode, restarts] : table) {
+            for (qsizetype index = 0; index < fields.size(); ++index)
+                QTest::addRow("%s %s", qPrintable(mode), qPrintable(fields[index]))
+                    << mode << fields[index] << restarts[index];
+        }
+    }
+
+    void restartRule()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, field);
+        QFETCH(bool, restart);
+        LaunchConfig applied = defaultMirrorRecord();
+        applied.mode = mode;
+        LaunchConfig pending = applied;
+        if (field == QLatin1String("maxFps"))
+            pending.maxFps = 30;
+        else if (field == QLatin1String("fullscreen"))
+            pending.fullscreen = !pending.fullscreen;
+        else if (field == QLatin1String("stayAwake"))
+            pending.stayAwake = !pending.stayAwake;
+        else if (field == QLatin1String("turnScreenOff"))
+            pending.turnScreenOff = !pending.turnScreenOff;
+        else if (field == QLatin1String("showTouches"))
+            pending.showTouches = !pending.showTouches;
+        else
+            pending.cameraTorch = !pending.cameraTorch;
+        QCOMPARE(AppModel::requiresRestart(pending, applied), restart);
+        QVERIFY(!AppModel::requiresRestart(applied, applied));
+    }
+
+    void sidebarModes()
+    {
+        QStringList titles;
+        for (const SidebarMode mode : allSidebarModes())
+            titles << title(mode);
+        QCOMPARE(titles, (QStringList{QStringLiteral("Mirror Phone"), QStringLiteral("Camera Mode"),
+                                      QStringLiteral("Desktop Mode"), QStringLiteral("Wireless"),
+                                      QStringLiteral("Connection Doctor")}));
+        QCOMPARE(appearance(SidebarMode::Wireless),
+                 (ModeAppearance{QStringLiteral("Wireless"), QStringLiteral("Pair and manage Wi-Fi devices"),
+                                 QStringLiteral("antenna.radiowaves.left.and.right")}));
+        QCOMPARE(appearance(SidebarMode::Doctor).symbol, QStringLiteral("stethoscope"));
+        for (const SidebarMode mode : allSidebarModes())
+            QCOMPARE(sidebarModeFromTitle(title(mode)), mode);
+        QCOMPARE(sidebarModeFromTitle(QStringLiteral("mirror phone")), std::nullopt);
+        QCOMPARE(sidebarModeFromTitle(QString()), std::nullopt);
+    }
+
+    void vendorPaths()
+    {
+        QCOMPARE(OnboardingGuide::vendors().size(), 7);
+        QCOMPARE(OnboardingGuide::vendors().at(3), QStringLiteral("Pixel"));
+        QCOMPARE(OnboardingGuide::vendorPath(QStringLiteral("Xiaomi")),
+                 QStringLiteral("Settings → About phone → tap 'MIUI version' 7 times → back → Additional "
+                                "settings → Developer options → USB debugging"));
+        QCOMPARE(OnboardingGuide::vendorPath(QStringLiteral("Nokia")),
+                 OnboardingGuide::vendorPath(QStringLiteral("Other")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModeSettings)
+#include "tst_modesettings.moc"
