@@ -1,0 +1,155 @@
+#include "PrimaryActionButton.h"
+
+#include "BusyIndicator.h"
+#include "Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorvane::app {
+
+namespace {
+
+QString buttonStyle(const QColor &tint)
+{
+    return QStringLiteral("QPushButton#primaryActionButton { background: %1; color: white; border: none;"
+                          " border-radius: 8px; padding: 7px 18px; font-weight: 600; }"
+                          "QPushButton#primaryActionButton:hover { background: %2; }"
+                          "QPushButton#primaryActionButton:pressed { background: %3; }"
+                          "QPushButton#primaryActionButton:disabled { background: %4; color: %5; }")
+        .arg(tint.name(), tint.lighter(112).name(), tint.darker(115).name(),
+             Theme::wash(Theme::secondaryText()).name(QColor::HexArgb), Theme::secondaryText().name());
+}
+
+QLabel *smallLabel(const QString &objectName, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setFont(Theme::captionFont());
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+PrimaryActionButton::PrimaryActionButton(QWidget *parent)
+    : QWidget(parent)
+    , m_button(new QPushButton(this))
+    , m_busyIndicator(new BusyIndicator(16, this))
+    , m_caption(smallLabel(QStringLiteral("primaryActionCaption"), this))
+    , m_hint(smallLabel(QStringLiteral("primaryActionHint"), this))
+    , m_tint(Theme::color(Tone::Accent))
+{
+    m_button->setObjectName(QStringLiteral("primaryActionButton"));
+    m_button->setCursor(Qt::PointingHandCursor);
+    m_button->setMinimumWidth(180);
+    m_busyIndicator->setObjectName(QStringLiteral("primaryActionBusy"));
+    m_busyIndicator->setRunning(false);
+    QPalette hintPalette = m_hint->palette();
+    hintPalette.setColor(QPalette::WindowText, Theme::color(Tone::Warning));
+    m_hint->setPalette(hintPalette);
+    QPalette captionPalette = m_caption->palette();
+    captionPalette.setColor(QPalette::WindowText, Theme::secondaryText());
+    m_caption->setPalette(captionPalette);
+
+    auto *row = new QHBoxLayout;
+    row->setSpacing(Theme::spacingS);
+    row->addWidget(m_button);
+    row->addWidget(m_busyIndicator);
+    row->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Theme::spacingXS);
+    layout->addLayout(row);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_hint);
+    connect(m_button, &QPushButton::clicked, this, [this] {
+        if (canTrigger())
+            emit triggered();
+    });
+    refresh();
+}
+
+void PrimaryActionButton::setTitle(const QString &title)
+{
+    m_button->setText(title);
+}
+
+void PrimaryActionButton::setSecondaryLabel(const QString &label)
+{
+    m_button->setAccessibleName(label);
+}
+
+void PrimaryActionButton::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+    refresh();
+}
+
+void PrimaryActionButton::setSymbol(const QString &symbol)
+{
+    m_symbol = symbol;
+    refresh();
+}
+
+void PrimaryActionButton::setTint(const QColor &tint)
+{
+    m_tint = tint;
+    refresh();
+}
+
+void PrimaryActionButton::setBusy(bool busy)
+{
+    m_busy = busy;
+    refresh();
+}
+
+void PrimaryActionButton::setActionEnabled(bool enabled)
+{
+    m_actionEnabled = enabled;
+    refresh();
+}
+
+void PrimaryActionButton::setDisabledHint(const QString &hint)
+{
+    m_hint->setText(hint);
+    refresh();
+}
+
+QString PrimaryActionButton::title() const
+{
+    return m_button->text();
+}
+
+QString PrimaryActionButton::secondaryLabel() const
+{
+    return m_button->accessibleName();
+}
+
+QString PrimaryActionButton::caption() const
+{
+    return m_caption->text();
+}
+
+QString PrimaryActionButton::disabledHint() const
+{
+    return m_hint->text();
+}
+
+// While the action cannot run its hint takes the caption's place: the reason matters more than the
+// description then. Busy is not "cannot run", so the caption stays.
+void PrimaryActionButton::refresh()
+{
+    m_button->setEnabled(canTrigger());
+    m_button->setStyleSheet(buttonStyle(m_tint));
+    m_button->setIcon(m_symbol.isEmpty() ? QIcon() : Theme::icon(m_symbol, Qt::white));
+    m_busyIndicator->setColor(m_tint);
+    m_busyIndicator->setRunning(m_busy);
+    const bool showHint = !m_actionEnabled && !m_hint->text().isEmpty();
+    m_hint->setVisible(showHint);
+    m_caption->setVisible(!showHint && !m_caption->text().isEmpty());
+}
+
+} // namespace quorvane::app

@@ -1,0 +1,161 @@
+#include "Theme.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QHash>
+#include <QPainter>
+#include <QPalette>
+#include <QSvgRenderer>
+
+// Resources of a static library stay out of the link unless something names them.
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace quorvane::app {
+
+namespace {
+
+QString resourcePath(const QString &name)
+{
+    static const bool initialised = (initIconResources(), true);
+    Q_UNUSED(initialised)
+    return QStringLiteral(":/quorvane/icons/") + name;
+}
+
+QByteArray symbolSource(const QString &symbol)
+{
+    static QHash<QString, QByteArray> sources;
+    const auto cached = sources.constFind(symbol);
+    if (cached != sources.constEnd())
+        return *cached;
+    QFile file(resourcePath(symbol + QStringLiteral(".svg")));
+    const QByteArray source = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    sources.insert(symbol, source);
+    return source;
+}
+
+bool isDark()
+{
+    return QApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
+QFont scaled(qreal factor, QFont::Weight weight)
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setWeight(weight);
+    return font;
+}
+
+} // namespace
+
+QColor Theme::color(Tone tone)
+{
+    const bool dark = isDark();
+    switch (tone) {
+    case Tone::Accent:
+        return dark ? QColor(0x40, 0x9c, 0xff) : QColor(0x00, 0x6e, 0xdb);
+    case Tone::Success:
+        return dark ? QColor(0x30, 0xd1, 0x58) : QColor(0x1f, 0x8a, 0x3d);
+    case Tone::Warning:
+        return dark ? QColor(0xff, 0xb3, 0x40) : QColor(0xb2, 0x5c, 0x00);
+    case Tone::Danger:
+        return dark ? QColor(0xff, 0x6b, 0x61) : QColor(0xc8, 0x1e, 0x1e);
+    case Tone::Neutral:
+        break;
+    }
+    return secondaryText();
+}
+
+QColor Theme::wash(const QColor &tint)
+{
+    QColor faint = tint;
+    faint.setAlphaF(isDark() ? 0.22f : 0.12f);
+    return faint;
+}
+
+QColor Theme::secondaryText()
+{
+    return isDark() ? QColor(0xa1, 0xa1, 0xa6) : QColor(0x6e, 0x6e, 0x73);
+}
+
+QColor Theme::cardBackground()
+{
+    const QColor window = QApplication::palette().color(QPalette::Window);
+    return isDark() ? window.lighter(125) : window.lighter(104);
+}
+
+QColor Theme::separator()
+{
+    return isDark() ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+}
+
+QFont Theme::titleFont()
+{
+    return scaled(1.45, QFont::Bold);
+}
+
+QFont Theme::headlineFont()
+{
+    return scaled(1.08, QFont::DemiBold);
+}
+
+QFont Theme::captionFont()
+{
+    return scaled(0.88, QFont::Normal);
+}
+
+QFont Theme::monospaceFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(QApplication::font().pointSizeF() * 0.92);
+    return font;
+}
+
+bool Theme::hasSymbol(const QString &symbol)
+{
+    return !symbol.isEmpty() && QSvgRenderer(symbolSource(symbol)).isValid();
+}
+
+QString Theme::symbolLicense()
+{
+    QFile file(resourcePath(QStringLiteral("LICENSE")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QPixmap Theme::pixmap(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio)
+{
+    QByteArray source = symbolSource(symbol);
+    if (source.isEmpty())
+        return {};
+    // Every bundled symbol is drawn in currentColor, so the tint is one substitution.
+    source.replace("currentColor", tint.name(QColor::HexRgb).toLatin1());
+    QSvgRenderer renderer(source);
+    QPixmap image(QSize(size, size) * devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setOpacity(tint.alphaF());
+    renderer.render(&painter);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
+QIcon Theme::icon(const QString &symbol, const QColor &tint)
+{
+    QIcon icon;
+    for (const int size : {14, 16, 18, 24, 32}) {
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QPixmap image = pixmap(symbol, tint, size, ratio);
+            if (image.isNull())
+                return {};
+            icon.addPixmap(image);
+        }
+    }
+    return icon;
+}
+
+} // namespace quorvane::app

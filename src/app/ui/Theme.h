@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace quorvane::app {
+
+// What a status means, which decides its colour everywhere it is shown.
+enum class Tone { Neutral, Accent, Success, Warning, Danger };
+
+// The look shared by every screen: tone colours, spacing, type sizes and the bundled symbols.
+class Theme
+{
+public:
+    static constexpr int spacingXS = 4;
+    static constexpr int spacingS = 8;
+    static constexpr int spacingM = 12;
+    static constexpr int spacingL = 16;
+    static constexpr int spacingXL = 24;
+    static constexpr int cornerRadius = 10;
+    static constexpr int smallIconSize = 14;
+    static constexpr int iconSize = 18;
+    static constexpr int badgeSize = 30;
+
+    static QColor color(Tone tone);
+    // The same colour, faint enough to sit behind text of that colour.
+    static QColor wash(const QColor &tint);
+    static QColor secondaryText();
+    static QColor cardBackground();
+    static QColor separator();
+
+    static QFont titleFont();
+    static QFont headlineFont();
+    static QFont captionFont();
+    static QFont monospaceFont();
+
+    // A bundled symbol ("checkmark.circle.fill") drawn in one colour; a null icon for an unknown name.
+    static QIcon icon(const QString &symbol, const QColor &tint);
+    static QPixmap pixmap(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio = 1.0);
+    static bool hasSymbol(const QString &symbol);
+    // The licence of the bundled symbols, for the open-source notices.
+    static QString symbolLicense();
+};
+
+} // namespace quorvane::app
