@@ -1,0 +1,466 @@
+#include "ModelTesting.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using test::await;
+using test::ModelWorld;
+using test::Recorder;
+
+namespace {
+
+const QString serial = QStringLiteral("PIXEL8");
+const QString started = QStringLiteral("Session started with the selected smart profile.");
+const QString stopped = QStringLiteral("Session stopped; Android settings restored.");
+const QString reconnectFailed = QStringLiteral("Reconnect failed after 5 attempts.");
+
+std::optional<QString> text(const char *value)
+{
+    return QString::fromUtf8(value);
+}
+
+// Waits long enough that a test can act during a chosen one; a cancellation cuts any of them short.
+Timing slowReconnect(std::vector<milliseconds> waits)
+{
+    Timing timing = test::modelTiming();
+    timing.reconnectWaits = std::move(waits);
+    return timing;
+}
+
+} // namespace
+
+// Launching, the session pulse, reconnecting, stopping, live settings and the restart rule, with real
+// simulated scrcpy sessions.
+class TestModelSessions final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ModelWorld> m_world;
+
+    AppModel &model() { return m_world->model(); }
+
+    // A phone with known settings, listed and selected.
+    void connectPhone()
+    {
+        m_world->sim.addPhone(serial)
+            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
+            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
+                     QStringLiteral("0"));
+        await(model().refreshDevices());
+        QCOMPARE(model().selectedSerial(), serial);
+    }
+
+    // The monitor running, as in the application, with onboarding out of the way.
+    void startMonitoredSession()
+    {
+        connectPhone();
+        model().setOnboardingCompleted(true);
+        model().start();
+        await(model().launchCurrentMode());
+        QCOMPARE(model().launchMessage(), started);
+        QVERIFY(model().sessionActive());
+    }
+
+    int sessionLaunches() const { return static_cast<int>(m_world->scrcpySessions().size()); }
+
+private slots:
+    void init() { m_world = std::make_unique<ModelWorld>(); }
+    void cleanup() { m_world.reset(); }
+
+    void launchPublishesItsResult()
+    {
+        connectPhone();
+        Recorder<std::optional<QString>> messages(&model(), &AppModel::launchMessageChanged,
+                                                  [this] { return model().launchMessage(); });
+        Recorder<bool> launching(&model(), &AppModel::launchingChanged,
+                                 [this] { return model().launching(); });
+        await(model().launchCurrentMode());
+        QCOMPARE(messages.values,
+                 (QList<std::optional<QString>>{text("Starting a smart session…"), started}));
+        QCOMPARE(launching.values, (QList<bool>{true, false}));
+        QVERIFY(!model().launchFailed());
+        QVERIFY(model().sessionActive());
+        QCOMPARE(model().sessionDevice(), serial);
+        QCOMPARE(model().activeSessionSerials(), QSet<QString>{serial});
+        QCOMPARE(model().appliedConfig(), model().currentConfig());
+        QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(
+            QStringLiteral("--shortcut-mod=lctrl,lalt")));
+        QCOMPARE(m_world->platform.activated.size(), 1);
+    }
+
+    void saferProfileIsReported()
+    {
+        connectPhone();
+        m_world->sim.addLaunchRule({QStringLiteral("--max-size=1920")}, 1);
+        await(model().launchCurrentMode());
+        QVERIFY(model().logLines().contains(QStringLiteral("Recovered with a safer profile on attempt 2.")));
+        QCOMPARE(model().launchMessage(), text("Session recovered on attempt 2 of 3. This working profile is "
+                                               "now remembered for this device."));
+        QCOMPARE(model().appliedConfig().value_or(LaunchConfig{}).maxSize, 1280u);
+    }
+
+    void launchRefusals_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing selected") << QString() << "Select an authorized device first.";
+        QTest::newRow("phone not authorized")
+            << "unauthorized"
+            << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
+    }
+
+    void launchRefusals()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, message);
+        if (!state.isEmpty()) {
+            m_world->sim.addPhone(serial).state(state);
+            await(model().refreshDevices());
+        }
+        await(model().launchCurrentMode());
+        QCOMPARE(model().launchMessage(), message);
+        QVERIFY(model().launchFailed());
+        QVERIFY(!model().launching());
+        QVERIFY(!model().sessionActive());
+        QCOMPARE(sessionLaunches(), 0);
+    }
+
+    void oneLaunchAtATime()
+    {
+        connectPhone();
+        QCoro::Task<void> first = model().launchCurrentMode();
+        QVERIFY(model().launching());
+        await(model().launchCurrentMode());
+        QVERIFY(!await(model().launch(*model().currentConfig())));
+        QVERIFY(model().launching());
+        QCOMPARE(model().logLines().count(
+                     QStringLiteral("A launch is already in progress; this request was ignored.")),
+                 2);
+        await(std::move(first));
+        QVERIFY(!model().launching());
+        QCOMPARE(model().launchMessage(), started);
+        QCOMPARE(sessionLaunches(), 1);
+    }
+
+    void stopWhileStartingEndsTheSession()
+    {
+        connectPhone();
+        QCoro::Task<void> launching = model().launchCurrentMode();
+        await(model().stopSession());
+        QCOMPARE(model().launchMessage(), stopped);
+        await(std::move(launching));
+        QCOMPARE(sessionLaunches(), 1);
+        QVERIFY(!model().sessionActive());
+        QVERIFY(model().activeSessionSerials().isEmpty());
+        QVERIFY(!model().sessionManager().isRunning());
+        QCOMPARE(model().launchMessage(), stopped);
+        QVERIFY(!model().reconnecting());
+    }
+
+    void sessionEndingByItselfIsRelaunched()
+    {
+        startMonitoredSession();
+        Recorder<int> attempts(&model(), &AppModel::reconnectAttemptChanged,
+                               [this] { return model().reconnectAttempt(); });
+        m_world->endNewestSession();
+        QTRY_VERIFY(model().reconnecting());
+        QTRY_VERIFY(!model().reconnecting());
+        QCOMPARE(attempts.values, (QList<int>{1, 0}));
+        QVERIFY(model().sessionActive());
+        QCOMPARE(model().launchMessage(), started);
+        QVERIFY(!model().launchFailed());
+        QCOMPARE(sessionLaunches(), 2);
+        QCOMPARE(m_world->scrcpySessions().last(), m_world->scrcpySessions().first());
+    }
+
+    void stoppedSessionStaysStopped()
+    {
+        startMonitoredSession();
+        QSignalSpy reconnecting(&model(), &AppModel::reconnectingChanged);
+        await(model().stopSession());
+        QCOMPARE(model().launchMessage(), stopped);
+        const int listings = m_world->deviceListings();
+        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
+        QVERIFY(reconnecting.isEmpty());
+        QVERIFY(!model().sessionActive());
+        QCOMPARE(sessionLaunches(), 1);
+    }
+
+    void reconnectScheduleAndGivingUp()
+    {
+        startMonitoredSession();
+        QElapsedTimer clock;
+        QList<std::pair<int, qint64>> attempts;
+        connect(&model(), &AppModel::reconnectAttemptChanged, this, [&] {
+            attempts.append({model().reconnectAttempt(), clock.elapsed()});
+        });
+        m_world->sim.addLaunchRule(QStringList{}, 1);
+        clock.start();
+        m_world->endNewestSession();
+        QTRY_VERIFY_WITH_TIMEOUT(!model().reconnecting() && model().launchMessage() == reconnectFailed,
+                                 20000);
+        QVERIFY(model().launchFailed());
+        QCOMPARE(attempts.size(), 6);
+        const std::vector<milliseconds> &waits = test::modelTiming().reconnectWaits;
+        for (int index = 0; index < 5; ++index) {
+            QCOMPARE(attempts[index].first, index + 1);
+            // Attempt k is announced, then its wait passes before anything else happens.
+            QVERIFY(attempts[index + 1].second - attempts[index].second >= waits[index].count());
+        }
+        QCOMPARE(attempts.last().first, 0);
+        QCOMPARE(model().logLines().filter(QStringLiteral("Attempt 1/")).size(), 6);
+    }
+
+    void phoneGoneEndsAfterTheFirstWait()
+    {
+        startMonitoredSession();
+        Recorder<int> attempts(&model(), &AppModel::reconnectAttemptChanged,
+                               [this] { return model().reconnectAttempt(); });
+        m_world->unplug(serial);
+        m_world->endNewestSession();
+        QTRY_COMPARE(model().launchMessage(), reconnectFailed);
+        QCOMPARE(attempts.values, (QList<int>{1, 0}));
+        QVERIFY(!model().reconnecting());
+        QCOMPARE(sessionLaunches(), 1);
+    }
+
+    void cancelEndsTheLoop()
+    {
+        m_world->makeModel(slowReconnect({milliseconds{50}, milliseconds{60000}, milliseconds{60000},
+                                          milliseconds{60000}, milliseconds{60000}}));
+        startMonitoredSession();
+        m_world->sim.addLaunchRule(QStringList{}, 1);
+        m_world->endNewestSession();
+        QTRY_COMPARE_WITH_TIMEOUT(model().reconnectAttempt(), 2, 10000);
+        const int launches = sessionLaunches();
+        model().cancelReconnect();
+        QVERIFY(!model().reconnecting());
+        QCOMPARE(model().reconnectAttempt(), 0);
+        QTRY_COMPARE(model().launchMessage(), reconnectFailed);
+        QVERIFY(model().launchFailed());
+        const int listings = m_world->deviceListings();
+        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
+        QCOMPARE(sessionLaunches(), launches);
+        QVERIFY(!model().reconnecting());
+    }
+
+    void stopDuringAReconnectWait()
+    {
+        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
+                                          milliseconds{60000}, milliseconds{60000}}));
+        startMonitoredSession();
+        m_world->endNewestSession();
+        QTRY_COMPARE(model().reconnectAttempt(), 1);
+        await(model().stopSession());
+        QVERIFY(!model().reconnecting());
+        QCOMPARE(model().reconnectAttempt(), 0);
+        const int listings = m_world->deviceListings();
+        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
+        QCOMPARE(model().launchMessage(), stopped);
+        QVERIFY(!model().launchFailed());
+        QCOMPARE(sessionLaunches(), 1);
+    }
+
+    void userLaunchReplacesAWaitingReconnect()
+    {
+        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
+                                          milliseconds{60000}, milliseconds{60000}}));
+        startMonitoredSession();
+        m_world->endNewestSession();
+        QTRY_COMPARE(model().reconnectAttempt(), 1);
+        await(model().launchCurrentMode());
+        QVERIFY(!model().reconnecting());
+        QCOMPARE(model().reconnectAttempt(), 0);
+        QCOMPARE(model().launchMessage(), started);
+        const int listings = m_world->deviceListings();
+        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
+        QCOMPARE(model().launchMessage(), started);
+        QCOMPARE(sessionLaunches(), 2);
+    }
+
+    void buttonTitles_data()
+    {
+        QTest::addColumn<SidebarMode>("mode");
+        QTest::addColumn<bool>("record");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("mirror") << SidebarMode::Mirror << false << "Mirror Phone";
+        QTest::newRow("mirror recording") << SidebarMode::Mirror << true << "Start & Record";
+        QTest::newRow("camera") << SidebarMode::Camera << false << "Open Camera";
+        QTest::newRow("desktop") << SidebarMode::Desktop << false << "Launch Desktop";
+        QTest::newRow("wireless") << SidebarMode::Wireless << false << "Start Session";
+        QTest::newRow("doctor") << SidebarMode::Doctor << true << "Start Session";
+    }
+
+    void buttonTitles()
+    {
+        QFETCH(SidebarMode, mode);
+        QFETCH(bool, record);
+        QFETCH(QString, title);
+        QSignalSpy changed(&model(), &AppModel::launchButtonTitleChanged);
+        model().setSelectedMode(mode);
+        model().mirrorState()->setRecord(record);
+        QCOMPARE(model().launchButtonTitle(), title);
+        QCOMPARE(changed.count(), title == QLatin1String("Mirror Phone") ? 0 : 1);
+    }
+
+    void desktopTitleFollowsTheProbe()
+    {
+        connectPhone();
+        model().setSelectedMode(SidebarMode::Desktop);
+        QVERIFY(!model().desktopReady() && !model().canLaunch());
+        QCoro::Task<void> probing = model().probeDesktop(serial);
+        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Checking Display Support…"));
+        await(std::move(probing));
+        QVERIFY(model().desktopCapabilities().has_value());
+        QCOMPARE(model().launchButtonTitle(), model().desktopCapabilities()->launchLabel);
+        QCOMPARE(model().desktopLaunchLabel(), model().desktopCapabilities()->launchLabel);
+        QCOMPARE(model().desktopReady(), model().desktopCapabilities()->supported);
+    }
+
+    void pendingRestart_data()
+    {
+        QTest::addColumn<SidebarMode>("mode");
+        QTest::addColumn<std::function<void(AppModel &)>>("liveChange");
+        QTest::addColumn<std::function<void(AppModel &)>>("restartChange");
+        QTest::addColumn<QString>("title");
+        using Change = std::function<void(AppModel &)>;
+        QTest::newRow("mirror") << SidebarMode::Mirror << Change([](AppModel &m) {
+            m.mirrorState()->setShowTouches(true);
+            m.mirrorState()->setTurnScreenOff(true);
+            m.mirrorState()->setFullscreen(true);
+        }) << Change([](AppModel &m) { m.mirrorState()->setMaxFps(30); })
+                                << "Restart Mirror to Apply";
+        QTest::newRow("camera") << SidebarMode::Camera
+                                << Change([](AppModel &m) { m.cameraState()->setTorch(true); })
+                                << Change([](AppModel &m) { m.cameraState()->setMaxFps(15); })
+                                << "Restart Camera to Apply";
+    }
+
+    void pendingRestart()
+    {
+        QFETCH(SidebarMode, mode);
+        QFETCH(std::function<void(AppModel &)>, liveChange);
+        QFETCH(std::function<void(AppModel &)>, restartChange);
+        QFETCH(QString, title);
+        connectPhone();
+        model().setSelectedMode(mode);
+        const QString idle = model().launchButtonTitle();
+        await(model().launchCurrentMode());
+        QVERIFY(model().sessionActive());
+        liveChange(model());
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchButtonTitle(), idle);
+        restartChange(model());
+        QVERIFY(model().pendingRestart());
+        QCOMPARE(model().launchButtonTitle(), title);
+
+        QCoro::Task<void> restarting = model().launchCurrentMode();
+        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Restarting…"));
+        await(std::move(restarting));
+        QVERIFY(model().sessionActive());
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchButtonTitle(), idle);
+        QCOMPARE(sessionLaunches(), 2);
+    }
+
+    void liveSettingThroughTheShortcutKey()
+    {
+        connectPhone();
+        await(model().launchCurrentMode());
+        LaunchConfig config = *model().appliedConfig();
+        config.fullscreen = true;
+        QSignalSpy busy(&model(), &AppModel::applyingLiveSettingChanged);
+        await(model().applyLive(QStringLiteral("fullscreen"), config));
+        QCOMPARE(m_world->platform.sentKeys, QStringList{QStringLiteral("f")});
+        QCOMPARE(busy.count(), 2);
+        QVERIFY(!model().applyingLiveSetting());
+        QVERIFY(model().appliedConfig()->fullscreen);
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchMessage(), started);
+    }
+
+    void liveSettingFailures_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no session") << false << "No active scrcpy session is running.";
+        QTest::newRow("window not found") << true << "The active scrcpy window was not found.";
+    }
+
+    void liveSettingFailures()
+    {
+        QFETCH(bool, running);
+        QFETCH(QString, message);
+        connectPhone();
+        if (running)
+            await(model().launchCurrentMode());
+        m_world->platform.sendFailure = QStringLiteral("The active scrcpy window was not found.");
+        LaunchConfig config = model().appliedConfig().value_or(*model().currentConfig());
+        config.turnScreenOff = true;
+        await(model().applyLive(QStringLiteral("turnScreenOff"), config));
+        QCOMPARE(model().launchMessage(), message);
+        QVERIFY(model().launchFailed());
+        QVERIFY(!model().applyingLiveSetting());
+    }
+
+    // The user's whole path: set-up closes by itself, Mirror starts, scrcpy dies and comes back, the
+    // user stops, and the phone is as it was.
+    void userJourney()
+    {
+        m_world->sim.addPhone(serial)
+            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
+            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
+                     QStringLiteral("0"));
+        Recorder<bool> sheet(&model(), &AppModel::showOnboardingChanged,
+                             [this] { return model().showOnboarding(); });
+        model().start();
+        QTRY_COMPARE(sheet.values, (QList<bool>{true, false}));
+        QVERIFY(model().onboardingCompleted());
+        QCOMPARE(model().onboardingStep(), 4);
+        QTRY_VERIFY(model().canLaunch());
+        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Mirror Phone"));
+
+        await(model().launchCurrentMode());
+        QCOMPARE(model().launchMessage(), started);
+        QVERIFY(model().sessionActive());
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
+                 QStringLiteral("7"));
+        LaunchConfig touches = *model().appliedConfig();
+        touches.showTouches = true;
+        await(model().applyLive(QStringLiteral("showTouches"), touches));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("1"));
+
+        m_world->endNewestSession();
+        QTRY_VERIFY(model().reconnecting());
+        QCOMPARE(model().launchMessage(), started);
+        QTRY_VERIFY(!model().reconnecting() && model().sessionActive());
+        QCOMPARE(model().launchMessage(), started);
+        QCOMPARE(sessionLaunches(), 2);
+        // The ended session's live change was put back when it was found gone.
+        QTRY_COMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                     QStringLiteral("0"));
+        await(model().applyLive(QStringLiteral("showTouches"), touches));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("1"));
+
+        await(model().stopSession());
+        QCOMPARE(model().launchMessage(), stopped);
+        QVERIFY(!model().launchFailed());
+        QVERIFY(!model().sessionActive());
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("0"));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
+                 QStringLiteral("0"));
+        const int listings = m_world->deviceListings();
+        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
+        QVERIFY(!model().reconnecting());
+        QCOMPARE(sessionLaunches(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModelSessions)
+#include "tst_modelsessions.moc"
