@@ -107,8 +107,18 @@ public:
         XSelectInput(m_display, m_root, NoEventMask);
         XDeleteProperty(m_display, m_root, atom("_NET_SUPPORTING_WM_CHECK"));
         XDeleteProperty(m_display, m_root, atom("_NET_SUPPORTED"));
+        XDeleteProperty(m_display, m_root, atom("_NET_ACTIVE_WINDOW"));
         if (m_check)
             XDestroyWindow(m_display, m_check);
+        XSync(m_display, False);
+    }
+
+    // What the window manager does for an activation request: focus, then announce.
+    void activate(Window window)
+    {
+        XSetInputFocus(m_display, window, RevertToParent, CurrentTime);
+        XChangeProperty(m_display, m_root, atom("_NET_ACTIVE_WINDOW"), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(&window), 1);
         XSync(m_display, False);
     }
 
@@ -239,6 +249,45 @@ private slots:
         } else {
             QCOMPARE(focusedWindow(m_display), m_window);
         }
+    }
+
+    // The window manager activates in its own time; keys sent before it does would reach the window that
+    // still has the focus.
+    void shortcutsWaitForTheWindowManagerToActivate_data()
+    {
+        QTest::addColumn<int>("answerAfterMs");
+        QTest::newRow("activated after 150 ms") << 150;
+        QTest::newRow("never activated: sent anyway, after a while") << -1;
+    }
+
+    void shortcutsWaitForTheWindowManagerToActivate()
+    {
+        QFETCH(int, answerAfterMs);
+        WindowManagerTraces traces(m_display, true);
+        const std::unique_ptr<X11Platform> platform = X11Platform::open();
+        const qsizetype before = recordedKeys().size();
+        QVERIFY(platform->activate(m_session.processId()));
+        QVERIFY(traces.activationRequest());
+        if (answerAfterMs >= 0)
+            QTimer::singleShot(answerAfterMs, this, [this, &traces] { traces.activate(m_window); });
+        QElapsedTimer clock;
+        clock.start();
+
+        test::await(platform->sendShortcut(QStringLiteral("f")));
+
+        if (answerAfterMs >= 0) {
+            QVERIFY(clock.elapsed() >= answerAfterMs);
+            QTRY_COMPARE_WITH_TIMEOUT(shortcutKeysSince(before).size(), 1, 5000);
+            QCOMPARE(shortcutKeysSince(before).at(0)[QStringLiteral("modifiers")].toArray(),
+                     (QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt")}));
+        } else {
+            QVERIFY(clock.elapsed() >= 400);
+            QVERIFY(clock.elapsed() < 2000);
+            // Nobody gave the window the focus, so the keys went nowhere.
+            QTest::qWait(300);
+            QCOMPARE(shortcutKeysSince(before).size(), 0);
+        }
+        QVERIFY2(!anyShortcutKeyDown(m_display), "a key of the shortcut was left pressed");
     }
 
     void processesWithoutAWindowAreNotActivated_data()

@@ -8,6 +8,7 @@
 #include <QList>
 
 #include <optional>
+#include <utility>
 
 // Xlib last: its macros (None, Bool, Status, True) would collide with names in the Qt headers.
 #include <X11/Xatom.h>
@@ -116,6 +117,21 @@ void requestActivation(Display *display, Window window)
                &event);
 }
 
+// How long a shortcut waits for a window manager to carry out an activation before sending anyway.
+constexpr int activationChecks = 25;
+constexpr std::chrono::milliseconds activationCheckInterval{20};
+
+QCoro::Task<void> waitUntilActive(std::shared_ptr<Display> display, Window window)
+{
+    for (int check = 0; check < activationChecks; ++check) {
+        if (firstItem(display.get(), DefaultRootWindow(display.get()), "_NET_ACTIVE_WINDOW", XA_WINDOW) ==
+            window)
+            co_return;
+        QCoro::Task<void> pause = sleepPrecisely(activationCheckInterval);
+        co_await std::move(pause);
+    }
+}
+
 KeyCode keyCodeOf(Display *display, const QByteArray &keysymName)
 {
     const KeySym keysym = XStringToKeysym(keysymName.constData());
@@ -191,8 +207,10 @@ bool X11Platform::activate(qint64 pid)
     if (!window)
         return false;
     X11ErrorTrap trap(display);
+    m_pendingActivation.reset();
     if (windowManagerActivates(display)) {
         requestActivation(display, window);
+        m_pendingActivation = window;
     } else {
         // A bare X server: nobody else gives focus, and only focus makes keys arrive.
         XRaiseWindow(display, window);
@@ -207,6 +225,10 @@ QCoro::Task<void> X11Platform::sendShortcut(QString key)
     const std::shared_ptr<Display> display = m_display;
     const milliseconds gap = m_timing.keyGap;
     const QList<KeyCode> codes = shortcutKeyCodes(display.get(), ShortcutKey::forText(key).keysymName);
+    if (const std::optional<Window> pending = std::exchange(m_pendingActivation, std::nullopt)) {
+        QCoro::Task<void> activation = waitUntilActive(display, *pending);
+        co_await std::move(activation);
+    }
     if (!fakeKeys(display.get(), codes, true)) {
         fakeKeys(display.get(), codes, false);
         throw refused();

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <memory>
+#include <optional>
 
 struct _XDisplay;
 
@@ -32,6 +33,9 @@ private:
     std::shared_ptr<_XDisplay> m_display;
     Timing m_timing;
     bool m_hasXTest = false;
+    // The window a window manager was asked to activate and may not have activated yet: the next
+    // shortcut waits for it, or its keys would go to the window that still has the focus (ours).
+    std::optional<unsigned long> m_pendingActivation;
 };
 
 } // namespace quorvane::app
