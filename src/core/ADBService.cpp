@@ -188,7 +188,7 @@ QCoro::Task<QList<VideoEncoderInfo>> ADBService::listVideoEncoders(QString seria
     const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("--list-encoders")};
     QString text;
     try {
-        text = co_await ProcessRunner::output(*scrcpy, arguments);
+        text = co_await ProcessRunner::output(*scrcpy, arguments, RuntimeLocator::scrcpyEnvironment(paths));
     } catch (const std::exception &) {
     }
     co_return parseVideoEncoders(text);

@@ -3,6 +3,7 @@
 #include "ADBService.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "RuntimeLocator.h"
 #include "TextParsing.h"
 
 #include <QRegularExpression>
@@ -116,7 +117,9 @@ QCoro::Task<CameraCapabilities> CameraService::listCapabilities(QString serial) 
 
     const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("--list-cameras"),
                                 QStringLiteral("--list-camera-sizes")};
-    const QString output = co_await ProcessRunner::output(self.paths.scrcpy(), arguments);
+    const QString scrcpy = self.paths.scrcpy();
+    const QString output =
+        co_await ProcessRunner::output(scrcpy, arguments, RuntimeLocator::scrcpyEnvironment(self.paths));
 
     CameraCapabilities capabilities;
     capabilities.cameras = parseCameraOutput(output);

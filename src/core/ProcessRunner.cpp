@@ -18,8 +18,6 @@ bool isUsableExecutable(const QString &path)
     return info.isFile() && info.isExecutable();
 }
 
-namespace {
-
 QProcessEnvironment mergedEnvironment(const Environment &environment)
 {
     QProcessEnvironment merged = QProcessEnvironment::systemEnvironment();
@@ -27,8 +25,6 @@ QProcessEnvironment mergedEnvironment(const Environment &environment)
         merged.insert(it.key(), it.value());
     return merged;
 }
-
-} // namespace
 
 QCoro::Task<RawProcessResult> runCollectRaw(QString executable, QStringList arguments,
                                             Environment environment)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +47,9 @@ QCoro::Task<QString> output(QString executable, QStringList arguments, Environme
 
 // What output() makes of a finished run; separate so the rule can be checked without a child.
 QString outputOf(const ProcessResult &result);
+
+// Our own environment with the given entries added or replaced.
+QProcessEnvironment mergedEnvironment(const Environment &environment);
 
 // True when path names an existing file the user may execute. A bare name never counts: nothing
 // here searches PATH.

@@ -148,6 +148,20 @@ QStringList RuntimeLocator::wellKnownDirectories()
             QStringLiteral("/opt/homebrew/opt/android-platform-tools/bin")};
 }
 
+Environment RuntimeLocator::scrcpyEnvironment(const ToolPaths &paths)
+{
+    Environment environment;
+    if (const auto bundle = bundledDirectory()) {
+        environment.insert(QStringLiteral("PATH"), *bundle + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+        environment.insert(QStringLiteral("ADB"), *bundle + QStringLiteral("/adb"));
+        if (const auto server = bundledServerPath())
+            environment.insert(QStringLiteral("SCRCPY_SERVER_PATH"), *server);
+    } else if (const QString adb = paths.adb(); adb.startsWith(QLatin1Char('/'))) {
+        environment.insert(QStringLiteral("ADB"), adb);
+    }
+    return environment;
+}
+
 void RuntimeLocator::setBundledDirectoryOverride(std::optional<QString> directory)
 {
     bundledDirectoryOverride() = std::move(directory);

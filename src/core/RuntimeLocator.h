@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Models.h"
+#include "ProcessRunner.h"
+#include "ToolPaths.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,6 +43,11 @@ struct RuntimeLocator
     static std::optional<QString> bundledRuntimeIn(const QString &directory);
     static std::optional<QString> bundledServerPath();
     static QStringList wellKnownDirectories();
+
+    // What every scrcpy run needs on top of our environment so it uses our adb (two adb servers would
+    // kill each other) and the server file that matches it: the in-bundle runtime when there is one,
+    // else the resolved adb when it is an absolute path.
+    static Environment scrcpyEnvironment(const ToolPaths &paths);
 
     // Process-wide seams: tests stand a temporary folder in for the bundle and for the install folders.
     static void setBundledDirectoryOverride(std::optional<QString> directory);

@@ -5,9 +5,9 @@
 #include "Errors.h"
 #include "FallbackProfiles.h"
 #include "LaunchArgumentBuilder.h"
+#include "ProcessRunner.h"
 #include "RuntimeLocator.h"
 
-#include <QProcessEnvironment>
 #include <QStringDecoder>
 
 namespace quorvane {
@@ -46,21 +46,6 @@ QString shortcutKey(const QString &setting)
     if (setting == QLatin1String("cameraTorch"))
         return QStringLiteral("t");
     return {};
-}
-
-QProcessEnvironment sessionEnvironment(const std::optional<QString> &adbPath)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (const auto bundle = RuntimeLocator::bundledDirectory()) {
-        environment.insert(QStringLiteral("PATH"),
-                           *bundle + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
-        environment.insert(QStringLiteral("ADB"), *bundle + QStringLiteral("/adb"));
-        if (const auto server = RuntimeLocator::bundledServerPath())
-            environment.insert(QStringLiteral("SCRCPY_SERVER_PATH"), *server);
-    } else if (adbPath && adbPath->startsWith(QLatin1Char('/'))) {
-        environment.insert(QStringLiteral("ADB"), *adbPath);
-    }
-    return environment;
 }
 
 // Puts one setting back as it was before the session's first live change; failures are ignored.
@@ -116,9 +101,6 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
     if (!LaunchConfig::supportedModes().contains(config.mode))
         throw ScrcpyError::invalidInput(QStringLiteral("Unknown session mode."));
     const QString scrcpy = m_paths.scrcpy();
-    const QString adb = m_paths.adb();
-    const std::optional<QString> adbPath =
-        adb.startsWith(QLatin1Char('/')) ? std::optional(adb) : std::nullopt;
 
     const ADBService adbService{m_paths};
     const QList<DeviceInfo> devices = co_await adbService.listDevices();
@@ -147,7 +129,7 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
         log(QStringLiteral("Attempt %1/%2: %3")
                 .arg(QString::number(index + 1), QString::number(count), preview));
-        if (!co_await launchAndWatch(scrcpy, arguments, adbPath)) {
+        if (!co_await launchAndWatch(scrcpy, arguments)) {
             log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
             continue;
         }
@@ -171,13 +153,13 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
                                        .arg(count));
 }
 
-QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments,
-                                const std::optional<QString> &adbPath)
+QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments)
 {
     auto *process = new QProcess(this);
     process->setProgram(executable);
     process->setArguments(arguments);
-    process->setProcessEnvironment(sessionEnvironment(adbPath));
+    process->setProcessEnvironment(
+        ProcessRunner::mergedEnvironment(RuntimeLocator::scrcpyEnvironment(m_paths)));
     process->setStandardInputFile(QProcess::nullDevice());
     pumpLines(process, QProcess::StandardOutput, QString());
     pumpLines(process, QProcess::StandardError, QStringLiteral("scrcpy:"));
@@ -202,10 +184,9 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
     });
 }
 
-QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments,
-                                                 std::optional<QString> adbPath)
+QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments)
 {
-    QPointer<QProcess> process = spawn(executable, arguments, adbPath);
+    QPointer<QProcess> process = spawn(executable, arguments);
     if (!co_await processStarted(process)) {
         if (process->error() == QProcess::FailedToStart)
             log(QStringLiteral("Could not start scrcpy: ") + process->errorString());

@@ -50,10 +50,8 @@ public:
     void activateWindow() const;
 
 private:
-    QCoro::Task<bool> launchAndWatch(QString executable, QStringList arguments,
-                                     std::optional<QString> adbPath);
-    QProcess *spawn(const QString &executable, const QStringList &arguments,
-                    const std::optional<QString> &adbPath);
+    QCoro::Task<bool> launchAndWatch(QString executable, QStringList arguments);
+    QProcess *spawn(const QString &executable, const QStringList &arguments);
     void pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label);
     void registerSession(QProcess *process);
     QCoro::Task<void> endProcess(QPointer<QProcess> process);

@@ -52,8 +52,6 @@ private slots:
     {
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
-        // scrcpy reaches the phone through the adb on PATH, as on a machine with both installed.
-        m_sim->putOnPath();
     }
 
     void cleanup()
@@ -87,12 +85,12 @@ private slots:
         QCOMPARE(profile.videoEncoders, expected.videoEncoders);
         QVERIFY(profile == expected);
 
-        // One query after the other, in this order, scrcpy last and without an ADB of ours. (The adb calls
+        // One query after the other, in this order, scrcpy last and told to use our adb. (The adb calls
         // after it are scrcpy's own.)
         const QList<QJsonObject> calls = m_sim->calls();
         QVERIFY(calls.size() >= 8);
         QCOMPARE(calls[7].value(QStringLiteral("tool")).toString(), QStringLiteral("scrcpy"));
-        QVERIFY(calls[7].value(QStringLiteral("ADB")).isNull());
+        QCOMPARE(calls[7].value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
         const QList<QStringList> adb = m_sim->callArguments(QStringLiteral("adb"));
         const QStringList prefix = words({"-s", "R5CW20ABCDE", "shell"});
         QCOMPARE(
@@ -178,6 +176,23 @@ private slots:
         QVERIFY(profile.videoEncoders.isEmpty());
         QVERIFY(!profile.h265Available && !profile.av1Available);
         QCOMPARE(profile.sdk, 34u);
+    }
+
+    // The bundled runtime is not on anyone's PATH: the listing must still reach our adb.
+    void encodersThroughTheBundledRuntimeAlone()
+    {
+        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
+        m_sim->installAsBundle();
+        const ADBService adb{ToolPaths{}};
+        const QList<VideoEncoderInfo> encoders =
+            test::await(adb.listVideoEncoders(QStringLiteral("R5CW20ABCDE")));
+        QVERIFY(!encoders.isEmpty());
+        const QList<QJsonObject> calls = m_sim->calls();
+        const auto listing = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
+            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy");
+        });
+        QVERIFY(listing != calls.cend());
+        QCOMPARE(listing->value(QStringLiteral("ADB")).toString(), m_sim->binDir() + QStringLiteral("/adb"));
     }
 
     void wirelessTransport()

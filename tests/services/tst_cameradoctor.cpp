@@ -80,8 +80,6 @@ private slots:
         m_path = qgetenv("PATH");
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<DevSim>(*m_home);
-        // The listing runs without an ADB variable: scrcpy finds the same adb the way an installed one would.
-        m_sim->putOnPath();
     }
 
     void cleanup()
