@@ -1,40 +1,28 @@
 #include "TestXServer.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <X11/Xlib.h>
 
 namespace quorvane::test {
 
-namespace {
-
-bool answers(const QByteArray &display)
-{
-    Display *connection = XOpenDisplay(display.isEmpty() ? nullptr : display.constData());
-    if (connection)
-        XCloseDisplay(connection);
-    return connection;
-}
-
-bool displayNumberTaken(int number)
-{
-    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
-           QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number));
-}
-
-} // namespace
-
 TestXServer::TestXServer()
     : m_previousDisplay(qgetenv("DISPLAY"))
 {
-    m_available = (!m_previousDisplay.isEmpty() && answers(m_previousDisplay)) || startOwn();
+    if (startOwn())
+        return;
+    if (!m_previousDisplay.isEmpty())
+        m_connection = XOpenDisplay(m_previousDisplay.constData());
+    if (m_connection)
+        m_problem.clear();
+    else if (m_problem.isEmpty())
+        m_problem = QStringLiteral("no X display: DISPLAY is unset and Xvfb is not installed (scripts/deps)");
 }
 
 TestXServer::~TestXServer()
 {
+    if (m_connection)
+        XCloseDisplay(m_connection);
     if (m_xvfb.state() == QProcess::NotRunning)
         return;
     m_xvfb.terminate();
@@ -42,32 +30,32 @@ TestXServer::~TestXServer()
     qputenv("DISPLAY", m_previousDisplay);
 }
 
+// Xvfb picks a free display number itself and writes it to standard output once it accepts clients, so
+// tests starting servers at the same time never race for a number.
 bool TestXServer::startOwn()
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty()) {
-        m_problem = QStringLiteral("no X display and no Xvfb to start one (scripts/deps installs xvfb)");
+    if (xvfb.isEmpty())
         return false;
+    m_xvfb.setProcessChannelMode(QProcess::SeparateChannels);
+    m_xvfb.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x800x24")});
+    while (!m_xvfb.canReadLine() && m_xvfb.waitForReadyRead(10000)) {
     }
-    for (int number = 90; number < 110; ++number) {
-        if (displayNumberTaken(number))
-            continue;
-        const QByteArray display = ':' + QByteArray::number(number);
-        m_xvfb.start(xvfb, {QString::fromLatin1(display), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                            QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24")});
-        const QDeadlineTimer deadline(5000);
-        while (m_xvfb.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            if (answers(display)) {
-                qputenv("DISPLAY", display);
-                return true;
-            }
-            QThread::msleep(50);
-        }
+    const QByteArray number = m_xvfb.readLine().trimmed();
+    if (number.isEmpty()) {
+        m_problem =
+            QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_xvfb.readAllStandardError());
         m_xvfb.kill();
         m_xvfb.waitForFinished(5000);
+        return false;
     }
-    m_problem = QStringLiteral("Xvfb could not be started on any display from :90 to :109");
-    return false;
+    const QByteArray display = ':' + number;
+    m_connection = XOpenDisplay(display.constData());
+    if (m_connection)
+        qputenv("DISPLAY", display);
+    return m_connection;
 }
 
 } // namespace quorvane::test

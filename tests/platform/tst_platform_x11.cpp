@@ -165,8 +165,7 @@ private slots:
         m_server = std::make_unique<TestXServer>();
         if (!m_server->available())
             QSKIP(qPrintable(m_server->problem()));
-        m_display = XOpenDisplay(nullptr);
-        QVERIFY(m_display);
+        m_display = m_server->connection();
         m_home = std::make_unique<TestHome>();
         m_sim = std::make_unique<DevSim>(*m_home);
         const QString serial = m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).serial();
@@ -195,8 +194,7 @@ private slots:
             m_session.terminate();
             QVERIFY(m_session.waitForFinished(5000));
         }
-        if (m_display)
-            XCloseDisplay(m_display);
+        m_display = nullptr;
         m_sim.reset();
         m_home.reset();
         m_server.reset();
