@@ -1,0 +1,487 @@
+#include "ModelTesting.h"
+
+#include "AppPaths.h"
+#include "CameraService.h"
+#include "DesktopService.h"
+#include "Errors.h"
+#include "RuntimeLocator.h"
+#include "SavedProfileStore.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using test::await;
+using test::ModelWorld;
+using test::Recorder;
+
+namespace {
+
+const QString usbSerial = QStringLiteral("R5CW20ABCDE");
+const QString wifiSerial = QStringLiteral("192.168.1.20:5555");
+
+std::optional<QString> text(const char *value)
+{
+    return QString::fromUtf8(value);
+}
+
+// The sentence a call fails with, straight from the service, to compare with what the model shows.
+template<typename T>
+QString failureText(QCoro::Task<T> task)
+{
+    try {
+        await(std::move(task));
+    } catch (const Error &error) {
+        return error.text();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+} // namespace
+
+// Every wireless, desktop, camera, media, file-push and doctor action: its busy flag, its status line and
+// what it refreshes, against the simulated adb and scrcpy.
+class TestModelActions final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ModelWorld> m_world;
+    QStringList m_opened;
+    std::optional<QString> m_openFailure;
+
+    AppModel &model() { return m_world->model(); }
+
+    void connectPhone()
+    {
+        m_world->sim.addPhone(usbSerial);
+        await(model().refreshDevices());
+        QCOMPARE(model().selectedSerial(), usbSerial);
+    }
+
+    template<typename Signal>
+    std::unique_ptr<Recorder<bool>> recordFlag(Signal signal, bool (AppModel::*read)() const)
+    {
+        return std::make_unique<Recorder<bool>>(&model(), signal, [this, read] { return (model().*read)(); });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // No file manager ever opens during the tests.
+        MediaService::setFolderOpener([this](const QString &folder) {
+            if (m_openFailure)
+                throw FileSystemError(*m_openFailure);
+            m_opened << folder;
+        });
+    }
+
+    void init()
+    {
+        m_world = std::make_unique<ModelWorld>();
+        m_opened.clear();
+        m_openFailure.reset();
+    }
+
+    void cleanup()
+    {
+        m_world.reset();
+        RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
+    }
+
+    void connectWireless()
+    {
+        connectPhone();
+        m_world->sim.phone(QStringLiteral("phone1")).set(QStringLiteral("tcpipPort"), 5555);
+        auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
+        await(model().connectWireless(wifiSerial));
+        QCOMPARE(model().wirelessMessage(), text("connected to 192.168.1.20:5555"));
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QCOMPARE(model().rememberedWireless().size(), 1);
+        QCOMPARE(model().rememberedWireless().first().address, wifiSerial);
+        QCOMPARE(model().devices().size(), 2);
+
+        await(model().forgetWireless(wifiSerial));
+        QCOMPARE(model().wirelessMessage(),
+                 text("Wireless connection disconnected and forgotten. USB is now selected."));
+        QVERIFY(model().rememberedWireless().isEmpty());
+        QCOMPARE(model().devices().size(), 1);
+        QCOMPARE(busy->values.size(), 2);
+    }
+
+    void wirelessFailures_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("connect") << "connect"
+                                 << "Enter a valid host:port address, for example 192.168.1.20:37123.";
+        QTest::newRow("pair") << "pair"
+                              << "Enter the numeric pairing code shown on the phone.";
+        QTest::newRow("to wireless") << "enable"
+                                     << "This device is already connected wirelessly.";
+        QTest::newRow("to usb") << "usb"
+                                << "The selected phone is no longer visible to ADB.";
+    }
+
+    void wirelessFailures()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        m_world->sim.addPhone(wifiSerial, test::DevSim::Connection::Wireless);
+        auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
+        QCoro::Task<void> task =
+            action == QLatin1String("connect") ? model().connectWireless(QStringLiteral("phone"))
+            : action == QLatin1String("pair")
+                ? model().pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("12ab"))
+            : action == QLatin1String("enable") ? model().enableWirelessFromUSB(wifiSerial)
+                                                : model().switchToUSB(QStringLiteral("NOSUCH"));
+        await(std::move(task));
+        QCOMPARE(model().wirelessMessage(), message);
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QVERIFY(model().rememberedWireless().isEmpty());
+        QVERIFY(model().devices().isEmpty());
+    }
+
+    void pairing()
+    {
+        m_world->sim.setAdbVersion(QStringLiteral("35.0.2"));
+        m_world->sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
+                                QStringLiteral("adb-R5CW20ABCDE-x"));
+        auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
+        await(model().pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913")));
+        QCOMPARE(model().wirelessMessage(),
+                 text("Successfully paired to 192.168.1.20:37123 [guid=adb-R5CW20ABCDE-x]"));
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QCOMPARE(m_world->deviceListings(), 0);
+    }
+
+    void movingBetweenUsbAndWifi()
+    {
+        connectPhone();
+        auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
+        await(model().enableWirelessFromUSB(usbSerial));
+        QCOMPARE(
+            model().wirelessMessage(),
+            text("Wireless connection established at 192.168.1.20:5555. You can unplug the USB cable now."));
+        // The refresh kept the USB serial; the switch then moved the selection over.
+        QCOMPARE(model().selectedSerial(), wifiSerial);
+        QCOMPARE(model().rememberedWireless().size(), 1);
+
+        await(model().switchToUSB(wifiSerial));
+        QCOMPARE(model().wirelessMessage(),
+                 text("USB connection is active. Wireless ADB has been disconnected."));
+        QCOMPARE(model().selectedSerial(), usbSerial);
+        QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
+    }
+
+    void desktopProbe()
+    {
+        connectPhone();
+        auto busy = recordFlag(&AppModel::desktopBusyChanged, &AppModel::desktopBusy);
+        await(model().probeDesktop(usbSerial));
+        QVERIFY(model().desktopCapabilities().has_value());
+        QSignalSpy republished(&model(), &AppModel::desktopCapabilitiesChanged);
+        await(model().probeDesktop(usbSerial));
+        QCOMPARE(republished.count(), 0);
+        QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
+
+        const QString failure = failureText(
+            DesktopService{m_world->sim.toolPaths(), {}}.probeCapabilities(QStringLiteral("NOSUCH")));
+        await(model().probeDesktop(QStringLiteral("NOSUCH")));
+        QCOMPARE(model().logLines().last(), QStringLiteral("Desktop probe failed: ") + failure);
+        QVERIFY(model().desktopCapabilities().has_value());
+        QCOMPARE(busy->values.size(), 6);
+        QVERIFY(!model().desktopBusy());
+    }
+
+    void desktopSettings()
+    {
+        connectPhone();
+        const qsizetype calls = m_world->sim.calls().size();
+        await(model().enableDesktop(usbSerial, false));
+        QCOMPARE(m_world->sim.calls().size(), calls);
+        QCOMPARE(model().launchMessage(), std::nullopt);
+
+        const QString expected = failureText(
+            DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(QStringLiteral("NOSUCH")));
+        await(model().enableDesktop(QStringLiteral("NOSUCH"), true));
+        QCOMPARE(model().launchMessage(), expected);
+        QVERIFY(model().launchFailed());
+        QVERIFY(!model().desktopCapabilities());
+
+        await(model().enableDesktop(usbSerial, true));
+        QVERIFY(!model().launchFailed());
+        QVERIFY(model().launchMessage().has_value());
+        QVERIFY(model().desktopCapabilities().has_value());
+        QVERIFY(model().desktopCapabilities()->backupAvailable);
+        await(model().restoreDesktop(usbSerial));
+        QVERIFY(!model().launchFailed());
+        QVERIFY(model().launchMessage().has_value());
+    }
+
+    void desktopDiagnostics()
+    {
+        model().openDesktopDiagnostics();
+        const QString folder = AppPaths::desktopDiagnosticsFolder();
+        QCOMPARE(m_opened, QStringList{folder});
+        QCOMPARE(model().launchMessage(), QStringLiteral("Opened Desktop Diagnostics — ") + folder);
+        QVERIFY(!model().launchFailed());
+        m_openFailure = QStringLiteral("No file manager.");
+        model().openDesktopDiagnostics();
+        QCOMPARE(model().launchMessage(), text("Could not open Desktop Diagnostics."));
+        QVERIFY(model().launchFailed());
+    }
+
+    void cameraProbe()
+    {
+        connectPhone();
+        auto busy = recordFlag(&AppModel::probingCamerasChanged, &AppModel::probingCameras);
+        await(model().probeCameras(usbSerial));
+        QVERIFY(model().cameraCapabilities().has_value());
+        QVERIFY(!model().cameraCapabilities()->cameras.isEmpty());
+        const QString failure =
+            failureText(CameraService{m_world->sim.toolPaths()}.listCapabilities(QStringLiteral("NOSUCH")));
+        await(model().probeCameras(QStringLiteral("NOSUCH")));
+        QCOMPARE(model().logLines(), QStringList{QStringLiteral("Camera probe failed: ") + failure});
+        QVERIFY(model().cameraCapabilities().has_value());
+        QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
+    }
+
+    void screenshots()
+    {
+        model().setMediaRootOverride(QStringLiteral("~/Media"));
+        auto busy = recordFlag(&AppModel::capturingScreenshotChanged, &AppModel::capturingScreenshot);
+        await(model().captureScreenshot(std::nullopt));
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QCOMPARE(model().launchMessage(), std::nullopt);
+
+        connectPhone();
+        await(model().captureScreenshot(std::nullopt));
+        const QString path = model().launchMessage().value_or(QString()).section(QStringLiteral(" to "), 1);
+        QCOMPARE(model().launchMessage(), QStringLiteral("Screenshot saved to ") + path);
+        QVERIFY(path.startsWith(m_world->home.path() + QStringLiteral("/Media/Screenshots/")));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(model().logLines().last(), QStringLiteral("Screenshot captured: ") + path);
+
+        await(model().captureDesktopScreenshot());
+        QCOMPARE(model().launchMessage(),
+                 text("The Desktop Mode display was not found. Launch Desktop Mode first, then try again."));
+        QVERIFY(model().launchFailed());
+        QCOMPARE(busy->values, (QList<bool>{true, false, true, false, true, false}));
+    }
+
+    void folders()
+    {
+        model().setMediaRootOverride(m_world->home.path() + QStringLiteral("/Media"));
+        model().openMediaFolder();
+        QCOMPARE(model().launchMessage(),
+                 QStringLiteral("Opened media folder — ") + m_world->home.path() + QStringLiteral("/Media"));
+        model().setRecordingsRootOverride(QStringLiteral("~/Clips"));
+        model().openRecordingsFolder();
+        QCOMPARE(m_opened.last(), m_world->home.path() + QStringLiteral("/Clips"));
+        QCOMPARE(model().launchMessage(), QStringLiteral("Opened recordings folder — ") + m_opened.last());
+        QVERIFY(!model().launchFailed());
+        m_openFailure = QStringLiteral("No file manager.");
+        model().openMediaFolder();
+        QCOMPARE(model().launchMessage(), text("No file manager."));
+        QVERIFY(model().launchFailed());
+    }
+
+    void pushFile()
+    {
+        Recorder<std::optional<QString>> status(&model(), &AppModel::fileTransferStatusChanged,
+                                                [this] { return model().fileTransferStatus(); });
+        const QString notes = m_world->home.file(QStringLiteral("notes.pdf"));
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.7");
+        file.close();
+        await(model().pushFile(notes));
+        QCOMPARE(status.values, (QList<std::optional<QString>>{text("No device selected.")}));
+
+        connectPhone();
+        await(model().pushFile(notes));
+        QCOMPARE(status.values.mid(1),
+                 (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
+                                                text("Sent notes.pdf to /sdcard/Download.")}));
+        QVERIFY(m_world->sim.callArguments(QStringLiteral("adb"))
+                    .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
+                                          QStringLiteral("/sdcard/Download/")}));
+
+        m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
+        await(model().pushFile(notes));
+        QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
+    }
+
+    void pushSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("500 MB") << qint64(524'288'000) << "Sent big.bin to /sdcard/Download.";
+        QTest::newRow("one byte more") << qint64(524'288'001) << "File too large (>500 MB).";
+    }
+
+    void pushSizeLimit()
+    {
+        QFETCH(qint64, size);
+        QFETCH(QString, status);
+        connectPhone();
+        const QString big = m_world->home.file(QStringLiteral("big.bin"));
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(size));
+        file.close();
+        await(model().pushFile(big));
+        QCOMPARE(model().fileTransferStatus(), status);
+    }
+
+    void pushWithoutADeviceBridge()
+    {
+        connectPhone();
+        model().setCustomADBPath(QString());
+        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
+        qputenv("PATH", m_world->home.path().toUtf8());
+        await(model().pushFile(m_world->home.file(QStringLiteral("notes.pdf"))));
+        QCOMPARE(model().fileTransferStatus(), text("Device bridge missing."));
+    }
+
+    void doctor_data()
+    {
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QString>("finding");
+        QTest::newRow("trusted") << true << "Accessibility permission granted";
+        QTest::newRow("not trusted") << false << "Accessibility permission not granted";
+    }
+
+    void doctor()
+    {
+        QFETCH(bool, trusted);
+        QFETCH(QString, finding);
+        m_world->platform.trusted = trusted;
+        auto busy = recordFlag(&AppModel::doctorRunningChanged, &AppModel::doctorRunning);
+        await(model().runDoctor());
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QStringList titles;
+        for (const DoctorFinding &each : model().doctorFindings())
+            titles << each.title;
+        QVERIFY2(titles.contains(finding), qPrintable(titles.join(QLatin1Char('|'))));
+        QVERIFY(titles.contains(QStringLiteral("ADB ready")));
+    }
+
+    void recommendation()
+    {
+        connectPhone();
+        model().mirrorState()->setMaxSize(720);
+        await(model().recommend(QStringLiteral("mirror")));
+        QVERIFY(model().mirrorRecommendation().has_value());
+        QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);
+        QCOMPARE(model().launchMessage(), std::nullopt);
+
+        m_world->sim.phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        const QString failure = failureText(ADBService{m_world->sim.toolPaths()}.inspectDevice(usbSerial));
+        await(model().recommend(QStringLiteral("mirror")));
+        QCOMPARE(model().launchMessage(), failure);
+        QVERIFY(model().launchFailed());
+    }
+
+    void resetToAuto_data()
+    {
+        QTest::addColumn<SidebarMode>("mode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("mirror") << SidebarMode::Mirror
+                                << "Mirror settings restored to the automatic profile.";
+        QTest::newRow("camera") << SidebarMode::Camera
+                                << "Camera settings restored to the automatic profile.";
+        QTest::newRow("desktop") << SidebarMode::Desktop
+                                 << "Desktop settings restored to the automatic profile.";
+    }
+
+    void resetToAuto()
+    {
+        QFETCH(SidebarMode, mode);
+        QFETCH(QString, message);
+        auto busy = recordFlag(&AppModel::resettingToAutoChanged, &AppModel::resettingToAuto);
+        await(model().resetToAuto());
+        QCOMPARE(busy->values, (QList<bool>{true, false}));
+        QCOMPARE(model().launchMessage(), std::nullopt);
+
+        connectPhone();
+        QTRY_VERIFY(model().deviceProfile().has_value());
+        model().setSelectedMode(mode);
+        MirrorPhoneSettings &mirror = *model().mirrorState();
+        mirror.setVideoBitRate(20);
+        mirror.setCrop(QStringLiteral("1080:1920:0:0"));
+        CameraSettings &camera = *model().cameraState();
+        await(model().probeCameras(usbSerial));
+        camera.setUseExplicitCameraID(true);
+        camera.setZoom(3.0);
+        camera.setAspectRatio(QStringLiteral("4:3"));
+        DesktopSettings &desktop = *model().desktopState();
+        desktop.setWidth(1600);
+        desktop.setFlex(true);
+        desktop.setStartApp(QStringLiteral("com.example.launcher"));
+
+        await(model().resetToAuto());
+        QCOMPARE(model().launchMessage(), message);
+        QVERIFY(!model().launchFailed());
+        QCOMPARE(busy->values.size(), 4);
+        QVERIFY(model().mirrorRecommendation().has_value());
+        QCOMPARE(mirror.videoBitRate(), mode == SidebarMode::Mirror ? 8.0 : 20.0);
+        QCOMPARE(mirror.crop().isEmpty(), mode == SidebarMode::Mirror);
+        QCOMPARE(camera.zoom(), mode == SidebarMode::Camera ? 1.0 : 3.0);
+        QCOMPARE(camera.useExplicitCameraID(), mode != SidebarMode::Camera);
+        if (mode == SidebarMode::Camera) {
+            QCOMPARE(camera.cameraId(), model().cameraCapabilities()->recommendedCameraId);
+            QCOMPARE(camera.aspectRatio(), QStringLiteral("auto"));
+        }
+        // Without a desktop probe the geometry stays as the user set it.
+        QCOMPARE(desktop.width(), 1600u);
+        QCOMPARE(desktop.flex(), mode != SidebarMode::Desktop);
+        QCOMPARE(desktop.startApp().isEmpty(), mode == SidebarMode::Desktop);
+    }
+
+    void presets()
+    {
+        SavedProfile fast;
+        fast.id = QUuid::createUuid();
+        fast.name = QStringLiteral("Fast");
+        fast.mode = QStringLiteral("mirror");
+        fast.maxSize = 1280;
+        fast.maxFps = 90;
+        fast.codec = QStringLiteral("h265");
+        fast.bitrate = QStringLiteral("fast");
+        SavedProfileStore{}.save({fast});
+        model().setOnboardingCompleted(true);
+        model().start();
+        QCOMPARE(model().profiles(), QList<SavedProfile>{fast});
+
+        model().mirrorState()->setVideoBitRate(12.5);
+        model().applyProfile(fast.id);
+        QCOMPARE(model().mirrorState()->maxFps(), 90u);
+        QCOMPARE(model().mirrorState()->codec(), QStringLiteral("h265"));
+        QVERIFY(!model().mirrorState()->audio());
+        QCOMPARE(model().mirrorState()->videoBitRate(), 12.5);
+
+        model().mirrorState()->setIsCreatorMode(true);
+        model().mirrorState()->setVideoBitRate(8.0);
+        model().saveProfile(QStringLiteral("Profile 2"));
+        const SavedProfile saved = model().profiles().last();
+        QCOMPARE(saved.mode, QStringLiteral("creator"));
+        QCOMPARE(saved.bitrate, QStringLiteral("8.0"));
+        QCOMPARE(SavedProfileStore{}.load(), model().profiles());
+
+        model().mirrorState()->setVideoBitRate(3.0);
+        model().applyProfile(saved.id);
+        QCOMPARE(model().mirrorState()->videoBitRate(), 8.0);
+        model().applyProfile(QUuid::createUuid());
+        QCOMPARE(model().mirrorState()->maxFps(), 90u);
+
+        model().deleteProfile(fast.id);
+        QCOMPARE(model().profiles(), QList<SavedProfile>{saved});
+        QCOMPARE(SavedProfileStore{}.load(), QList<SavedProfile>{saved});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModelActions)
+#include "tst_modelactions.moc"
