@@ -30,7 +30,12 @@ QCoro::Task<void> FakePlatform::sendShortcut(QString key)
 Timing modelTiming()
 {
     Timing timing = Timing{}.scaled(0.05);
+#ifdef __SANITIZE_ADDRESS__
+    // Instrumented, the simulated scrcpy needs several times longer to start, and to fail.
+    timing.launchWatchInterval = milliseconds{250};
+#else
     timing.launchWatchInterval = milliseconds{75};
+#endif
     timing.stopCheckInterval = milliseconds{25};
     return timing;
 }

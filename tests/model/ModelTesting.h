@@ -82,13 +82,18 @@ public:
     Recorder(const app::AppModel *model, Signal signal, std::function<Value()> read)
         : m_read(std::move(read))
     {
-        QObject::connect(model, signal, model, [this] { values.append(m_read()); });
+        m_connection = QObject::connect(model, signal, model, [this] { values.append(m_read()); });
     }
+    // The model may outlive the test function that recorded it.
+    ~Recorder() { QObject::disconnect(m_connection); }
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
 
     QList<Value> values;
 
 private:
     std::function<Value()> m_read;
+    QMetaObject::Connection m_connection;
 };
 
 } // namespace quorvane::test

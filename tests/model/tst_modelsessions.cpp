@@ -160,6 +160,20 @@ private slots:
         QVERIFY(!model().reconnecting());
     }
 
+    void stopEndsTheShownSessionWhenAnotherPhoneIsPicked()
+    {
+        connectPhone();
+        m_world->sim.addPhone(QStringLiteral("PIXEL7"));
+        await(model().launchCurrentMode());
+        await(model().refreshDevices());
+        model().setSelectedSerial(QStringLiteral("PIXEL7"));
+        await(model().stopSession());
+        QCOMPARE(model().launchMessage(), stopped);
+        QVERIFY(!model().sessionActive());
+        QVERIFY(!model().sessionManager().isRunning());
+        QCOMPARE(model().selectedSerial(), QStringLiteral("PIXEL7"));
+    }
+
     void sessionEndingByItselfIsRelaunched()
     {
         startMonitoredSession();
@@ -194,7 +208,8 @@ private slots:
         startMonitoredSession();
         QElapsedTimer clock;
         QList<std::pair<int, qint64>> attempts;
-        connect(&model(), &AppModel::reconnectAttemptChanged, this, [&] {
+        const QObject scope; // the recording ends with this function
+        connect(&model(), &AppModel::reconnectAttemptChanged, &scope, [&] {
             attempts.append({model().reconnectAttempt(), clock.elapsed()});
         });
         m_world->sim.addLaunchRule(QStringList{}, 1);

@@ -204,8 +204,13 @@ void AppModel::cancelReconnect()
 
 QCoro::Task<void> AppModel::stopSession()
 {
+    // Stop ends the session the bar shows: with another phone picked meanwhile, stopping only the picked
+    // one would report a stop while the mirror kept running.
+    std::optional<QString> serial = m_selectedSerial;
+    if (serial && !sessionManager().runningSerials().contains(*serial) && m_sessionDevice)
+        serial = m_sessionDevice;
     QCoro::Task<void> stopping =
-        stopSessions(m_selectedSerial, QStringLiteral("Session stopped; Android settings restored."));
+        stopSessions(serial, QStringLiteral("Session stopped; Android settings restored."));
     co_await std::move(stopping);
 }
 
