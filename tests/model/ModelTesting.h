@@ -22,13 +22,13 @@ class FakePlatform final : public app::PlatformServices
 {
 public:
     bool trusted = true;
-    int prompts = 0;
     QList<qint64> activated;
     QStringList sentKeys;
     std::optional<QString> sendFailure;
 
     bool hasAccessibility() const override { return trusted; }
-    void promptForAccessibility() override { ++prompts; }
+    // The model never prompts on its own: the key path does, inside the platform.
+    void promptForAccessibility() override {}
     bool activate(qint64 pid) override;
     QCoro::Task<void> sendShortcut(QString key) override;
 };
@@ -65,7 +65,6 @@ public:
     int launchAttempts() const;
     QString phoneSetting(const QString &space, const QString &key) const;
     void unplug(const QString &serial);
-    void setTransportState(const QString &serial, const QString &state);
     // Sends SIGTERM to the newest scrcpy session, as if its window had been closed or the phone dropped.
     void endNewestSession();
 

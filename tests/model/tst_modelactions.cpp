@@ -212,12 +212,22 @@ private slots:
 
         await(model().enableDesktop(usbSerial, true));
         QVERIFY(!model().launchFailed());
-        QVERIFY(model().launchMessage().has_value());
+        QCOMPARE(model().launchMessage(),
+                 text("Desktop settings enabled from a fresh backup, and the phone is "
+                      "rebooting. Reconnect after the reboot; a restore remains available."));
+        QVERIFY(model().logLines().contains(
+            QStringLiteral("Rebooting the phone so the new windowing settings apply…")));
         QVERIFY(model().desktopCapabilities().has_value());
         QVERIFY(model().desktopCapabilities()->backupAvailable);
         await(model().restoreDesktop(usbSerial));
         QVERIFY(!model().launchFailed());
-        QVERIFY(model().launchMessage().has_value());
+        QCOMPARE(
+            model().launchMessage(),
+            text("Android desktop settings restored to their previous values, and the phone is rebooting."));
+        QVERIFY(!model().desktopCapabilities()->backupAvailable);
+        await(model().restoreDesktop(usbSerial));
+        QCOMPARE(model().launchMessage(), text("There is no settings backup for this device yet."));
+        QVERIFY(model().launchFailed());
     }
 
     void desktopDiagnostics()
