@@ -124,6 +124,20 @@ void ModelWorld::unplug(const QString &serial)
     });
 }
 
+void ModelWorld::setTransportState(const QString &serial, const QString &state)
+{
+    sim.updateWorld([&](QJsonObject &world) {
+        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
+        for (qsizetype index = 0; index < transports.size(); ++index) {
+            QJsonObject transport = transports.at(index).toObject();
+            if (transport.value(QStringLiteral("serial")).toString() == serial)
+                transport.insert(QStringLiteral("state"), state);
+            transports.replace(index, transport);
+        }
+        world.insert(QStringLiteral("transports"), transports);
+    });
+}
+
 void ModelWorld::endNewestSession()
 {
     QVERIFY(!platform.activated.isEmpty());

@@ -65,6 +65,7 @@ public:
     int launchAttempts() const;
     QString phoneSetting(const QString &space, const QString &key) const;
     void unplug(const QString &serial);
+    void setTransportState(const QString &serial, const QString &state);
     // Sends SIGTERM to the newest scrcpy session, as if its window had been closed or the phone dropped.
     void endNewestSession();
 
