@@ -1,4 +1,7 @@
+#include "AppLifecycle.h"
+#include "AppModel.h"
 #include "MainWindow.h"
+#include "PlatformFactory.h"
 
 #include <QApplication>
 
@@ -7,7 +10,18 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    quorvane::app::MainWindow window;
+    // Quitting waits for the sessions to stop, so the last window closing must not end the process first.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    using namespace quorvane::app;
+    const std::unique_ptr<PlatformServices> platform = PlatformFactory::create();
+    AppModel model(platform.get());
+    AppLifecycle lifecycle;
+    QObject::connect(&model, &AppModel::started, &lifecycle, [&] { lifecycle.configure(&model); });
+    QObject::connect(&lifecycle, &AppLifecycle::readyToQuit, &application, &QApplication::quit);
+
+    MainWindow window(&model);
+    QObject::connect(&window, &MainWindow::quitRequested, &lifecycle, &AppLifecycle::requestQuit);
     window.show();
     return QApplication::exec();
 }

@@ -1,13 +1,212 @@
 #include "MainWindow.h"
 
+#include "AppModel.h"
+#include "Footer.h"
+#include "OnboardingSheet.h"
+#include "SessionBar.h"
+#include "SessionTerminal.h"
+#include "Sidebar.h"
+#include "Theme.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
 namespace quorvane::app {
 
-MainWindow::MainWindow(QWidget *parent)
+namespace {
+
+QFrame *separatorLine(QFrame::Shape shape, QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(shape);
+    line->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::separator().name()));
+    return line;
+}
+
+// Until a mode has its own screen, the detail area names the mode.
+QWidget *titleScreen(SidebarMode mode, QWidget *parent)
+{
+    const ModeAppearance look = appearance(mode);
+    auto *label = new QLabel(look.title + QStringLiteral("\n") + look.subtitle, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(Theme::titleFont());
+    return label;
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppModel *model, QWidget *parent)
     : QMainWindow(parent)
+    , m_model(model)
+    , m_stack(new QStackedWidget(this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Quorvane"));
     setMinimumSize(980, 640);
+    resize(1100, 720);
+    m_stack->setObjectName(QStringLiteral("detailStack"));
+    for (const SidebarMode mode : allSidebarModes())
+        setScreen(mode, titleScreen(mode, m_stack));
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *body = new QHBoxLayout;
+    body->setSpacing(0);
+    body->addWidget(new Sidebar(model, central));
+    body->addWidget(separatorLine(QFrame::VLine, central));
+    body->addWidget(buildDetail(), 1);
+    layout->addLayout(body, 1);
+    layout->addWidget(separatorLine(QFrame::HLine, central));
+    layout->addWidget(new Footer(model, central));
+    setCentralWidget(central);
+
+    m_onboarding = new OnboardingSheet(model, this);
+    m_onboarding->setWindowModality(Qt::WindowModal);
+    buildMenus();
+    connect(model, &AppModel::selectedModeChanged, this, &MainWindow::showSelectedScreen);
+    connect(model, &AppModel::showOnboardingChanged, this, &MainWindow::showOnboardingIfWanted);
+    // A tool installed while the application was in the background is found when it comes back.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (m_started && state == Qt::ApplicationActive)
+            m_model->refreshRuntimeStatus();
+    });
+    showSelectedScreen();
+}
+
+void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
+{
+    if (QWidget *old = m_screens.value(mode)) {
+        m_stack->removeWidget(old);
+        old->deleteLater();
+    }
+    m_screens.insert(mode, screen);
+    m_stack->addWidget(screen);
+    showSelectedScreen();
+}
+
+void MainWindow::setTerminalShown(bool shown)
+{
+    m_terminal->setVisible(shown);
+    m_terminalButton->setChecked(shown);
+}
+
+QWidget *MainWindow::buildDetail()
+{
+    m_detail = new QWidget(this);
+    auto *layout = new QVBoxLayout(m_detail);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new SessionBar(m_model, m_detail));
+    layout->addWidget(separatorLine(QFrame::HLine, m_detail));
+    auto *content = new QHBoxLayout;
+    content->setSpacing(0);
+    content->addWidget(m_stack, 1);
+    m_terminal = new SessionTerminal(m_model, m_detail);
+    m_terminal->hide();
+    content->addWidget(m_terminal);
+    layout->addLayout(content, 1);
+
+    m_terminalButton = new QToolButton(m_detail);
+    m_terminalButton->setObjectName(QStringLiteral("sessionTerminalButton"));
+    m_terminalButton->setText(QStringLiteral("Session terminal"));
+    m_terminalButton->setToolTip(QStringLiteral("Show the running scrcpy command and output"));
+    m_terminalButton->setIcon(Theme::icon(QStringLiteral("terminal"), Theme::color(Tone::Accent)));
+    m_terminalButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_terminalButton->setCheckable(true);
+    m_terminalButton->setStyleSheet(
+        QStringLiteral(
+            "QToolButton { padding: 6px 12px; border-radius: 14px; background: %1; border: 1px solid %2; }")
+            .arg(Theme::cardBackground().name(), Theme::separator().name()));
+    connect(m_terminalButton, &QToolButton::toggled, m_terminal, &QWidget::setVisible);
+    m_detail->installEventFilter(this);
+    return m_detail;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction *settings = file->addAction(QStringLiteral("Settings…"), this, &MainWindow::settingsRequested);
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    file->addSeparator();
+    QAction *quit = file->addAction(QStringLiteral("Quit"), this, &MainWindow::quitRequested);
+    quit->setShortcut(QKeySequence::Quit);
+
+    QMenu *session = menuBar()->addMenu(QStringLiteral("&Session"));
+    QAction *refresh =
+        session->addAction(QStringLiteral("Refresh Devices"), this, [this] { m_model->refreshDevices(); });
+    refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    session->addSeparator();
+    m_startSession =
+        session->addAction(QStringLiteral("Start Session"), this, [this] { m_model->launchCurrentMode(); });
+    m_startSession->setObjectName(QStringLiteral("startSessionAction"));
+    m_startSession->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    m_startSession->setEnabled(m_model->canLaunch());
+    connect(m_model, &AppModel::canLaunchChanged, this,
+            [this] { m_startSession->setEnabled(m_model->canLaunch()); });
+    QAction *stop =
+        session->addAction(QStringLiteral("Stop Session"), this, [this] { m_model->stopSession(); });
+    stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("About Quorvane"), this, &MainWindow::aboutRequested);
+    QAction *setup =
+        help->addAction(QStringLiteral("Show setup again"), m_model, &AppModel::showOnboardingAgain);
+    setup->setObjectName(QStringLiteral("showSetupAgainAction"));
+}
+
+void MainWindow::showSelectedScreen()
+{
+    if (QWidget *screen = m_screens.value(m_model->selectedMode()))
+        m_stack->setCurrentWidget(screen);
+}
+
+void MainWindow::showOnboardingIfWanted()
+{
+    m_onboarding->setVisible(m_model->showOnboarding());
+}
+
+void MainWindow::placeTerminalButton()
+{
+    const QSize size = m_terminalButton->sizeHint();
+    const int right = m_terminal->isVisible() ? m_terminal->x() : m_detail->width();
+    m_terminalButton->setGeometry(right - size.width() - Theme::spacingL,
+                                  m_detail->height() - size.height() - Theme::spacingL, size.width(),
+                                  size.height());
+    m_terminalButton->raise();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_detail && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        placeTerminalButton();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    placeTerminalButton();
+    if (m_started)
+        return;
+    m_started = true;
+    m_model->start();
+}
+
+// The main window may always close; closing it means quitting the application.
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    emit quitRequested();
 }
 
 } // namespace quorvane::app

@@ -1,0 +1,141 @@
+#include "Footer.h"
+
+#include "AppModel.h"
+#include "BusyIndicator.h"
+#include "StatusPill.h"
+#include "Theme.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace quorvane::app {
+
+namespace {
+
+QString capitalisedWords(const QString &text)
+{
+    QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString &word : words)
+        word[0] = word[0].toUpper();
+    return words.join(QLatin1Char(' '));
+}
+
+Tone statusTone(const AppModel &model)
+{
+    if (!model.runtimeHealthy())
+        return Tone::Danger;
+    const auto &device = model.selectedDevice();
+    if (device && device->state == QLatin1String("device"))
+        return Tone::Success;
+    return model.devices().isEmpty() ? Tone::Neutral : Tone::Warning;
+}
+
+} // namespace
+
+Footer::Footer(AppModel *model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_pill(new StatusPill(this))
+    , m_picker(new QComboBox(this))
+    , m_sessions(new QLabel(this))
+    , m_stopAll(new QPushButton(QStringLiteral("Stop all"), this))
+    , m_refresh(new QToolButton(this))
+    , m_refreshing(new BusyIndicator(14, this))
+{
+    setObjectName(QStringLiteral("footer"));
+    m_pill->setObjectName(QStringLiteral("footerStatusPill"));
+    m_picker->setObjectName(QStringLiteral("devicePicker"));
+    m_picker->setMinimumWidth(220);
+    m_sessions->setObjectName(QStringLiteral("activeSessionsText"));
+    m_stopAll->setObjectName(QStringLiteral("stopAllButton"));
+    m_refresh->setObjectName(QStringLiteral("refreshDevicesButton"));
+    m_refresh->setToolTip(QStringLiteral("Refresh devices (⌘R)"));
+    m_refresh->setAccessibleName(QStringLiteral("Refresh devices"));
+    m_refresh->setIcon(Theme::icon(QStringLiteral("arrow.clockwise"), Theme::secondaryText()));
+    m_refresh->setAutoRaise(true);
+    m_refreshing->setObjectName(QStringLiteral("refreshProgress"));
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(Theme::spacingL, Theme::spacingS, Theme::spacingL, Theme::spacingS);
+    layout->setSpacing(Theme::spacingM);
+    layout->addWidget(m_pill);
+    layout->addWidget(m_picker);
+    layout->addStretch();
+    layout->addWidget(m_sessions);
+    layout->addWidget(m_stopAll);
+    layout->addWidget(m_refreshing);
+    layout->addWidget(m_refresh);
+
+    connect(m_picker, &QComboBox::activated, this, &Footer::pickDevice);
+    connect(m_stopAll, &QPushButton::clicked, this, [this] { m_model->stopAllSessions(); });
+    connect(m_refresh, &QToolButton::clicked, this, [this] { m_model->refreshDevices(); });
+    for (auto signal : {&AppModel::runtimeHealthyChanged, &AppModel::selectedDeviceChanged,
+                        &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
+        connect(model, signal, this, &Footer::refreshStatus);
+    connect(model, &AppModel::devicesChanged, this, &Footer::refreshDevices);
+    connect(model, &AppModel::selectedSerialChanged, this, &Footer::refreshDevices);
+    connect(model, &AppModel::activeSessionSerialsChanged, this, &Footer::refreshSessions);
+    refreshStatus();
+    refreshDevices();
+    refreshSessions();
+}
+
+QString Footer::statusText(const AppModel &model)
+{
+    if (!model.runtimeHealthy())
+        return QStringLiteral("Runtime missing");
+    const auto &device = model.selectedDevice();
+    if (device && device->state == QLatin1String("device"))
+        return QStringLiteral("Ready");
+    if (model.devices().isEmpty())
+        return QStringLiteral("No device");
+    return device ? capitalisedWords(device->state) : QStringLiteral("Unknown");
+}
+
+void Footer::refreshStatus()
+{
+    m_pill->setText(statusText(*m_model));
+    m_pill->setTone(statusTone(*m_model));
+    const bool busy = m_model->refreshingDevices();
+    m_refreshing->setRunning(busy);
+    m_refreshing->setVisible(busy);
+    m_refresh->setEnabled(!busy);
+}
+
+void Footer::refreshDevices()
+{
+    const QSignalBlocker blocker(m_picker);
+    m_picker->clear();
+    const auto &devices = m_model->devices();
+    m_picker->setEnabled(!devices.isEmpty());
+    if (devices.isEmpty()) {
+        m_picker->addItem(QStringLiteral("No devices detected"));
+        return;
+    }
+    for (const DeviceInfo &device : devices) {
+        const QString label = device.displayName() + QStringLiteral(" (") + device.serial + QLatin1Char(')');
+        m_picker->addItem(label, device.serial);
+    }
+    const auto &selected = m_model->selectedSerial();
+    m_picker->setCurrentIndex(selected ? m_picker->findData(*selected) : -1);
+}
+
+void Footer::refreshSessions()
+{
+    const qsizetype count = m_model->activeSessionSerials().size();
+    m_sessions->setText(QString::number(count) + QStringLiteral(" session(s)"));
+    m_stopAll->setEnabled(count > 0);
+}
+
+void Footer::pickDevice(int index)
+{
+    const QString serial = m_picker->itemData(index).toString();
+    if (!serial.isEmpty())
+        m_model->setSelectedSerial(serial);
+}
+
+} // namespace quorvane::app

@@ -1,0 +1,307 @@
+// The main window's session bar, footer, session terminal and onboarding sheet against the model and the
+// device simulator (offscreen).
+#include "Footer.h"
+#include "LaunchMessageBadge.h"
+#include "MainWindow.h"
+#include "ModelTesting.h"
+#include "OnboardingSheet.h"
+#include "PrimaryActionButton.h"
+#include "RuntimeLocator.h"
+#include "SessionBar.h"
+#include "SessionTerminal.h"
+#include "StatusPill.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+namespace {
+
+const QString serial = QStringLiteral("R5CT1234");
+
+} // namespace
+
+class TestAppWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ModelWorld> m_world;
+    std::unique_ptr<MainWindow> m_window;
+
+    AppModel &model() { return m_world->model(); }
+
+    template<typename T>
+    T *find(const QString &name)
+    {
+        T *widget = m_window->findChild<T *>(name);
+        if (!widget)
+            qFatal("no widget %s", qPrintable(name));
+        return widget;
+    }
+
+    QString pill(const QString &name) { return find<StatusPill>(name)->text(); }
+    QString label(const QString &name) { return find<QLabel>(name)->text(); }
+    PrimaryActionButton *primary()
+    {
+        return find<PrimaryActionButton>(QStringLiteral("primaryLaunchButton"));
+    }
+
+    void openWindow()
+    {
+        model().setOnboardingCompleted(true);
+        m_window = std::make_unique<MainWindow>(&model());
+        model().refreshRuntimeStatus();
+        QTRY_VERIFY(model().runtimeHealthy());
+    }
+
+    void connectPhone(const QString &state = QStringLiteral("device"))
+    {
+        m_world->sim.addPhone(serial)
+            .model(QStringLiteral("Pixel 8"))
+            .state(state)
+            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
+            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
+                     QStringLiteral("0"));
+        await(model().refreshDevices());
+    }
+
+    void launch()
+    {
+        connectPhone();
+        QTRY_VERIFY(model().canLaunch());
+        await(model().launchCurrentMode());
+        QVERIFY(model().sessionActive());
+    }
+
+private slots:
+    void init() { m_world = std::make_unique<ModelWorld>(); }
+    void cleanup()
+    {
+        m_window.reset();
+        m_world.reset();
+        RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
+    }
+
+    void withoutADevice()
+    {
+        openWindow();
+        await(model().refreshDevices());
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Idle"));
+        QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("No device"));
+        QVERIFY(!primary()->canTrigger());
+        QCOMPARE(primary()->disabledHint(), QStringLiteral("Choose a device in the sidebar first."));
+        QCOMPARE(primary()->caption(), QStringLiteral("Starts the current session."));
+        QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("No device"));
+        auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
+        QCOMPARE(picker->currentText(), QStringLiteral("No devices detected"));
+        QVERIFY(!picker->isEnabled());
+        QCOMPARE(label(QStringLiteral("activeSessionsText")), QStringLiteral("0 session(s)"));
+        QVERIFY(!find<QPushButton>(QStringLiteral("stopAllButton"))->isEnabled());
+        QVERIFY(!m_window->findChild<QAction *>(QStringLiteral("startSessionAction"))->isEnabled());
+    }
+
+    void withTheToolsMissing()
+    {
+        model().setCustomADBPath(QStringLiteral("/nonexistent/adb"));
+        model().setCustomScrcpyPath(QStringLiteral("/nonexistent/scrcpy"));
+        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
+        qputenv("PATH", m_world->home.path().toUtf8());
+        m_window = std::make_unique<MainWindow>(&model());
+        model().refreshRuntimeStatus();
+        QTRY_COMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("Runtime missing"));
+        QCOMPARE(primary()->disabledHint(),
+                 QStringLiteral(
+                     "scrcpy or ADB was not found. Reinstall the app, or set their paths in Settings (⌘,)."));
+    }
+
+    void deviceNotReady_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("footer");
+        QTest::newRow("unauthorized") << "unauthorized"
+                                      << "Unauthorized";
+        QTest::newRow("offline") << "offline"
+                                 << "Offline";
+    }
+
+    void deviceNotReady()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, footer);
+        openWindow();
+        connectPhone(state);
+        QCOMPARE(model().selectedSerial(), serial);
+        QCOMPARE(pill(QStringLiteral("footerStatusPill")), footer);
+        QCOMPARE(primary()->disabledHint(), QStringLiteral("The selected device is not ready. Accept the USB "
+                                                           "debugging prompt, or run Connection Doctor."));
+    }
+
+    void readyThenRunningThenReconnecting()
+    {
+        openWindow();
+        connectPhone();
+        QTRY_VERIFY(primary()->canTrigger());
+        QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("Ready"));
+        QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("Pixel_8"));
+        QCOMPARE(primary()->title(), QStringLiteral("Mirror Phone"));
+        QCOMPARE(primary()->secondaryLabel(), QStringLiteral("Start session"));
+        QVERIFY(find<QAction>(QStringLiteral("startSessionAction"))->isEnabled());
+        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentData().toString(), serial);
+
+        await(model().launchCurrentMode());
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Session running"));
+        QVERIFY(!find<QPushButton>(QStringLiteral("stopButton"))->isHidden());
+        QVERIFY(!find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"))->message().isEmpty());
+        QCOMPARE(label(QStringLiteral("activeSessionsText")), QStringLiteral("1 session(s)"));
+        QCOMPARE(label(QStringLiteral("terminalSessionLine")),
+                 QStringLiteral("Session running on ") + serial);
+        QVERIFY(label(QStringLiteral("terminalCommand")).contains(QStringLiteral("scrcpy")));
+
+        model().start();
+        m_world->endNewestSession();
+        QTRY_COMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Reconnecting (1/5)"));
+        QVERIFY(!find<QPushButton>(QStringLiteral("cancelReconnectButton"))->isHidden());
+        find<QPushButton>(QStringLiteral("cancelReconnectButton"))->click();
+        QTRY_VERIFY(!model().reconnecting());
+        QTRY_VERIFY(find<QPushButton>(QStringLiteral("cancelReconnectButton"))->isHidden());
+    }
+
+    void desktopModeHints()
+    {
+        openWindow();
+        connectPhone();
+        model().setSelectedMode(SidebarMode::Desktop);
+        if (!model().desktopCapabilities())
+            QCOMPARE(SessionBar::launchHint(model()),
+                     QStringLiteral("Checking this device's display support…"));
+        await(model().probeDesktop(serial));
+        QVERIFY(model().desktopCapabilities().has_value());
+        const QString expected =
+            model().desktopCapabilities()->supported
+                ? QString()
+                : QStringLiteral("This device does not report virtual display support. Run "
+                                 "Connection Doctor for details.");
+        QCOMPARE(SessionBar::launchHint(model()), expected);
+    }
+
+    void liveTogglesInvertTheAppliedField_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("space");
+        QTest::addColumn<QString>("phoneKey");
+        QTest::newRow("fullscreen") << "fullscreen"
+                                    << "f"
+                                    << ""
+                                    << "";
+        QTest::newRow("screen off") << "turnScreenOff"
+                                    << "o"
+                                    << ""
+                                    << "";
+        QTest::newRow("show touches") << "showTouches"
+                                      << ""
+                                      << "system"
+                                      << "show_touches";
+    }
+
+    void liveTogglesInvertTheAppliedField()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, key);
+        QFETCH(QString, space);
+        QFETCH(QString, phoneKey);
+        openWindow();
+        launch();
+        m_window->setTerminalShown(true);
+        auto *button = find<QPushButton>(QStringLiteral("live_") + setting);
+        QVERIFY(button->isVisibleTo(m_window.get()));
+        QVERIFY(!find<QPushButton>(QStringLiteral("live_cameraTorch"))->isVisibleTo(m_window.get()));
+        const LaunchConfig before = *model().appliedConfig();
+        button->click();
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        QCOMPARE(*model().appliedConfig(), SessionTerminal::inverted(before, setting));
+        if (!key.isEmpty())
+            QCOMPARE(m_world->platform.sentKeys, QStringList{key});
+        if (!phoneKey.isEmpty())
+            QCOMPARE(m_world->phoneSetting(space, phoneKey), QStringLiteral("1"));
+    }
+
+    void terminalLogKeepsTheNewestLineInView()
+    {
+        openWindow();
+        QCOMPARE(label(QStringLiteral("terminalSessionLine")), QStringLiteral("No active session"));
+        for (int i = 0; i < 80; ++i)
+            model().appendLog(QStringLiteral("line %1").arg(i));
+        m_window->setTerminalShown(true);
+        m_window->show();
+        auto *log = find<QListWidget>(QStringLiteral("terminalLog"));
+        QCOMPARE(label(QStringLiteral("terminalOutputHeader")),
+                 QStringLiteral("Output (%1 lines)").arg(model().logLines().size()));
+        QCOMPARE(log->item(log->count() - 1)->data(Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Log line %1: line 79").arg(log->count()));
+        QTRY_COMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
+        QVERIFY(log->verticalScrollBar()->maximum() > 0);
+        m_window->close();
+    }
+
+    void onboardingFollowsTheDeviceList()
+    {
+        openWindow();
+        m_world->sim.addPhone(serial).state(QStringLiteral("unauthorized"));
+        model().showOnboardingAgain();
+        OnboardingSheet *sheet = m_window->onboardingSheet();
+        QVERIFY(sheet->isVisible());
+        QVERIFY(!model().onboardingCompleted());
+        QCOMPARE(find<QComboBox>(QStringLiteral("onboardingVendor"))->currentText(), QStringLiteral("Pixel"));
+        QVERIFY(label(QStringLiteral("onboardingVendorPath"))
+                    .startsWith(QStringLiteral("Settings → About phone")));
+        const auto current = [sheet] {
+            for (int step = 1; step <= 3; ++step) {
+                auto *row = sheet->findChild<QWidget *>(QStringLiteral("onboardingStep%1").arg(step));
+                if (row->findChildren<QLabel *>().last()->property("current").toBool())
+                    return step;
+            }
+            return 0;
+        };
+        QCOMPARE(current(), 1);
+        await(model().refreshDevices());
+        QCOMPARE(current(), 2);
+        await(model().refreshDevices());
+        QCOMPARE(current(), 3);
+        QVERIFY(sheet->isVisible());
+        m_world->setTransportState(serial, QStringLiteral("device"));
+        await(model().refreshDevices());
+        QVERIFY(!sheet->isVisible());
+        QVERIFY(model().onboardingCompleted());
+    }
+
+    void onboardingButtons()
+    {
+        openWindow();
+        model().showOnboardingAgain();
+        find<QComboBox>(QStringLiteral("onboardingVendor"))->setCurrentText(QStringLiteral("Samsung"));
+        QCOMPARE(model().onboardingVendor(), QStringLiteral("Samsung"));
+        QCOMPARE(label(QStringLiteral("onboardingVendorPath")),
+                 OnboardingSheet::vendorPath(QStringLiteral("Samsung")));
+        find<QPushButton>(QStringLiteral("onboardingStuckButton"))->click();
+        QCOMPARE(model().selectedMode(), SidebarMode::Doctor);
+        QVERIFY(!m_window->onboardingSheet()->isVisible());
+        QVERIFY(!model().onboardingCompleted());
+
+        model().showOnboardingAgain();
+        find<QPushButton>(QStringLiteral("onboardingSkipButton"))->click();
+        QVERIFY(!m_window->onboardingSheet()->isVisible());
+        QVERIFY(model().onboardingCompleted());
+    }
+};
+
+QTEST_MAIN(TestAppWindow)
+#include "tst_app_window.moc"
