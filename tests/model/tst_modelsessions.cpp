@@ -421,6 +421,26 @@ private slots:
         QVERIFY(!model().applyingLiveSetting());
     }
 
+    void withoutAPlatformKeysAreUnavailable()
+    {
+        m_world->sim.addPhone(serial);
+        AppModel bare(nullptr, test::modelTiming());
+        bare.setCustomADBPath(m_world->sim.adbPath());
+        bare.setCustomScrcpyPath(m_world->sim.scrcpyPath());
+        await(bare.refreshDevices());
+        await(bare.launchCurrentMode());
+        QCOMPARE(bare.launchMessage(), started);
+        LaunchConfig config = *bare.appliedConfig();
+        config.fullscreen = true;
+        await(bare.applyLive(QStringLiteral("fullscreen"), config));
+        QCOMPARE(bare.launchMessage(),
+                 text("Keyboard shortcuts are unavailable. Grant Accessibility permission in "
+                      "System Settings › Privacy & Security if asked."));
+        QVERIFY(bare.launchFailed());
+        await(bare.stopSession());
+        QVERIFY(!bare.sessionActive());
+    }
+
     // The user's whole path: set-up closes by itself, Mirror starts, scrcpy dies and comes back, the
     // user stops, and the phone is as it was.
     void userJourney()
