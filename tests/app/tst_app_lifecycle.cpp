@@ -1,0 +1,107 @@
+// Quitting: sessions stopped with the phone's settings put back, the adb server stopped, one clean-up only,
+// and an end within the quit fallback when stopping hangs. Real simulator processes in a temporary home.
+#include "AppLifecycle.h"
+#include "Async.h"
+#include "ModelTesting.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <signal.h>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+class TestAppLifecycle : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ModelWorld> m_world;
+
+    int killServerCalls() const
+    {
+        return static_cast<int>(m_world->sim.callArguments(QStringLiteral("adb"))
+                                    .count(QStringList{QStringLiteral("kill-server")}));
+    }
+
+private slots:
+    void init()
+    {
+        m_world = std::make_unique<ModelWorld>();
+        m_world->sim.installAsBundle();
+    }
+    void cleanup() { m_world.reset(); }
+
+    void quitWithoutAModelStillStopsTheServer()
+    {
+        AppLifecycle lifecycle(modelTiming());
+        QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
+        lifecycle.requestQuit();
+        QVERIFY(lifecycle.isTerminating());
+        QVERIFY(ready.wait(2000));
+        QCOMPARE(killServerCalls(), 1);
+    }
+
+    void quitStopsSessionsAndRestoresThePhone()
+    {
+        const QString serial = QStringLiteral("R5CT1234");
+        m_world->sim.addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
+                                              QStringLiteral("0"));
+        AppModel &model = m_world->model();
+        AppLifecycle lifecycle(modelTiming());
+        connect(&model, &AppModel::started, &lifecycle, [&] { lifecycle.configure(&model); });
+        model.setOnboardingCompleted(true);
+        model.start();
+        await(model.refreshDevices());
+        await(model.launchCurrentMode());
+        QVERIFY(model.sessionActive());
+        LaunchConfig touches = *model.appliedConfig();
+        touches.showTouches = true;
+        await(model.applyLive(QStringLiteral("showTouches"), touches));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("1"));
+
+        QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
+        lifecycle.requestQuit();
+        lifecycle.requestQuit();
+        QVERIFY(ready.wait(4000));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("0"));
+        QVERIFY(!model.sessionManager().status().active);
+        QVERIFY(!m_world->platform.activated.isEmpty());
+        for (const qint64 pid : std::as_const(m_world->platform.activated))
+            QTRY_VERIFY(::kill(static_cast<pid_t>(pid), 0) != 0);
+        QCOMPARE(killServerCalls(), 1);
+        QTest::qWait(static_cast<int>(modelTiming().quitFallback.count()) + 50);
+        QCOMPARE(ready.size(), 1);
+    }
+
+    void aHangingCleanUpEndsAtTheFallback()
+    {
+        // The adb server answers kill-server only after a long while: the application must not wait for it.
+        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("kill-server")}},
+                                          {QStringLiteral("delayMs"), 20000}});
+        Timing timing = modelTiming();
+        timing.quitFallback = milliseconds{400};
+        AppLifecycle lifecycle(timing);
+        QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
+        QElapsedTimer clock;
+        clock.start();
+        lifecycle.requestQuit();
+        QVERIFY(ready.wait(3000));
+        QVERIFY2(clock.elapsed() >= 380 && clock.elapsed() < 1500,
+                 qPrintable(QString::number(clock.elapsed())));
+        for (QProcess *process : childProcessOwner()->findChildren<QProcess *>())
+            process->kill();
+    }
+};
+
+QTEST_MAIN(TestAppLifecycle)
+#include "tst_app_lifecycle.moc"
