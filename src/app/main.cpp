@@ -1,7 +1,9 @@
+#include "AboutWindow.h"
 #include "AppLifecycle.h"
 #include "AppModel.h"
 #include "MainWindow.h"
 #include "PlatformFactory.h"
+#include "SettingsWindow.h"
 
 #include <QApplication>
 
@@ -22,6 +24,15 @@ int main(int argc, char *argv[])
 
     MainWindow window(&model);
     QObject::connect(&window, &MainWindow::quitRequested, &lifecycle, &AppLifecycle::requestQuit);
+    SettingsWindow settings(&model);
+    AboutWindow about;
+    const auto bringUp = [](QWidget *shown) {
+        shown->show();
+        shown->raise();
+        shown->activateWindow();
+    };
+    QObject::connect(&window, &MainWindow::settingsRequested, &settings, [&] { bringUp(&settings); });
+    QObject::connect(&window, &MainWindow::aboutRequested, &about, [&] { bringUp(&about); });
     window.show();
     return QApplication::exec();
 }

@@ -9,10 +9,13 @@
 #include "RuntimeLocator.h"
 #include "SessionBar.h"
 #include "SessionTerminal.h"
+#include "SettingsWindow.h"
 #include "StatusPill.h"
+#include "UserDefaults.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -300,6 +303,49 @@ private slots:
         find<QPushButton>(QStringLiteral("onboardingSkipButton"))->click();
         QVERIFY(!m_window->onboardingSheet()->isVisible());
         QVERIFY(model().onboardingCompleted());
+    }
+
+    void settingsFieldsWriteTheUserDefaults_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("reset");
+        QTest::newRow("adb") << "adbPathField" << UserDefaults::customADBPathKey << "resetADB";
+        QTest::newRow("scrcpy") << "scrcpyPathField" << UserDefaults::customScrcpyPathKey << "resetscrcpy";
+        QTest::newRow("media root") << "mediaRootField" << UserDefaults::mediaRootOverrideKey << "";
+    }
+
+    void settingsFieldsWriteTheUserDefaults()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, key);
+        QFETCH(QString, reset);
+        SettingsWindow settings(&model());
+        auto *edit = settings.findChild<QLineEdit *>(field);
+        QCOMPARE(edit->text(), UserDefaults::text(key));
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("/opt/tools/x"));
+        QCOMPARE(UserDefaults::text(key), QStringLiteral("/opt/tools/x"));
+        if (reset.isEmpty())
+            return;
+        settings.findChild<QPushButton *>(reset)->click();
+        QCOMPARE(edit->text(), QString());
+        QCOMPARE(UserDefaults::text(key), QString());
+    }
+
+    void settingsShowTheVersions()
+    {
+        SettingsWindow settings(&model());
+        model().refreshRuntimeStatus();
+        QTRY_VERIFY(model().runtimeHealthy());
+        QCOMPARE(settings.findChild<QLabel *>(QStringLiteral("scrcpyVersion"))->text(),
+                 *model().runtime().scrcpyVersion);
+        model().setCustomADBPath(QStringLiteral("/nonexistent/adb"));
+        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
+        qputenv("PATH", m_world->home.path().toUtf8());
+        model().refreshRuntimeStatus();
+        QTRY_COMPARE(settings.findChild<QLabel *>(QStringLiteral("adbVersion"))->text(),
+                     QStringLiteral("not found"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPushButton;
 
@@ -30,7 +31,7 @@ public:
     static LaunchConfig inverted(LaunchConfig config, const QString &setting);
 
 private:
-    void addLiveButtons(class QLayout *layout);
+    void addLiveButtons(QLayout *layout);
     void toggle(const QString &setting);
     void refreshSession();
     void refreshLog();

@@ -1,0 +1,144 @@
+#include "SettingsWindow.h"
+
+#include "AppModel.h"
+#include "Theme.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorvane::app {
+
+namespace {
+
+QLabel *caption(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setFont(Theme::captionFont());
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::secondaryText().name()));
+    return label;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setFixedSize(580, 560);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Theme::spacingXL, Theme::spacingXL, Theme::spacingXL, Theme::spacingXL);
+    layout->setSpacing(Theme::spacingL);
+    layout->addWidget(runtimeGroup());
+    layout->addWidget(mediaGroup());
+    layout->addWidget(versionsGroup());
+    layout->addStretch();
+    for (auto signal : {&AppModel::customADBPathChanged, &AppModel::customScrcpyPathChanged,
+                        &AppModel::mediaRootOverrideChanged, &AppModel::runtimeChanged})
+        connect(model, signal, this, &SettingsWindow::refresh);
+    refresh();
+}
+
+QLineEdit *SettingsWindow::pathRow(QGridLayout *grid, int row, const QString &title,
+                                   const QString &placeholder)
+{
+    auto *field = new QLineEdit(grid->parentWidget());
+    field->setPlaceholderText(placeholder);
+    auto *reset = new QPushButton(QStringLiteral("Reset"), grid->parentWidget());
+    reset->setObjectName(QStringLiteral("reset") + title);
+    reset->setToolTip(QStringLiteral("Use the detected default"));
+    connect(reset, &QPushButton::clicked, field, [field] {
+        field->clear();
+        emit field->textEdited(QString());
+    });
+    grid->addWidget(new QLabel(title, grid->parentWidget()), row, 0);
+    grid->addWidget(field, row, 1);
+    grid->addWidget(reset, row, 2);
+    return field;
+}
+
+QWidget *SettingsWindow::runtimeGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Runtime locations"), this);
+    auto *grid = new QGridLayout(group);
+    m_adb = pathRow(grid, 0, QStringLiteral("ADB"), QStringLiteral("/usr/bin/adb"));
+    m_adb->setObjectName(QStringLiteral("adbPathField"));
+    m_scrcpy = pathRow(grid, 1, QStringLiteral("scrcpy"), QStringLiteral("/usr/bin/scrcpy"));
+    m_scrcpy->setObjectName(QStringLiteral("scrcpyPathField"));
+    grid->addWidget(
+        caption(QStringLiteral("Leave blank to use the built-in runtime. Overrides are used before the "
+                               "default search order."),
+                group),
+        2, 0, 1, 3);
+    connect(m_adb, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_model->setCustomADBPath(text);
+        m_model->refreshRuntimeStatus();
+    });
+    connect(m_scrcpy, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_model->setCustomScrcpyPath(text);
+        m_model->refreshRuntimeStatus();
+    });
+    return group;
+}
+
+QWidget *SettingsWindow::mediaGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Media"), this);
+    auto *grid = new QGridLayout(group);
+    m_mediaRoot = new QLineEdit(group);
+    m_mediaRoot->setObjectName(QStringLiteral("mediaRootField"));
+    m_mediaRoot->setPlaceholderText(QStringLiteral("~/Movies"));
+    grid->addWidget(new QLabel(QStringLiteral("Custom media root"), group), 0, 0);
+    grid->addWidget(m_mediaRoot, 0, 1, 1, 2);
+    grid->addWidget(
+        caption(QStringLiteral("Recordings go to <media root>/Recordings/<date>/ and screenshots to "
+                               "<media root>/Screenshots/. Default: ~/Movies/Quorvane/."),
+                group),
+        1, 0, 1, 3);
+    auto *media = new QPushButton(QStringLiteral("Open Media Folder"), group);
+    auto *recordings = new QPushButton(QStringLiteral("Open Recordings"), group);
+    grid->addWidget(media, 2, 1);
+    grid->addWidget(recordings, 2, 2);
+    connect(m_mediaRoot, &QLineEdit::textEdited, m_model, &AppModel::setMediaRootOverride);
+    connect(media, &QPushButton::clicked, m_model, &AppModel::openMediaFolder);
+    connect(recordings, &QPushButton::clicked, m_model, &AppModel::openRecordingsFolder);
+    return group;
+}
+
+QWidget *SettingsWindow::versionsGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Current versions"), this);
+    auto *grid = new QGridLayout(group);
+    m_adbVersion = new QLabel(group);
+    m_adbVersion->setObjectName(QStringLiteral("adbVersion"));
+    m_scrcpyVersion = new QLabel(group);
+    m_scrcpyVersion->setObjectName(QStringLiteral("scrcpyVersion"));
+    grid->addWidget(new QLabel(QStringLiteral("ADB"), group), 0, 0);
+    grid->addWidget(m_adbVersion, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("scrcpy"), group), 1, 0);
+    grid->addWidget(m_scrcpyVersion, 1, 1);
+    grid->setColumnStretch(1, 1);
+    return group;
+}
+
+void SettingsWindow::refresh()
+{
+    // Only fields that differ are rewritten, so typing keeps its cursor.
+    for (const auto &[field, value] :
+         {std::pair{m_adb, m_model->customADBPath()}, std::pair{m_scrcpy, m_model->customScrcpyPath()},
+          std::pair{m_mediaRoot, m_model->mediaRootOverride()}}) {
+        if (field->text() != value)
+            field->setText(value);
+    }
+    const RuntimeStatus &runtime = m_model->runtime();
+    m_adbVersion->setText(runtime.adbVersion.value_or(QStringLiteral("not found")));
+    m_scrcpyVersion->setText(runtime.scrcpyVersion.value_or(QStringLiteral("not found")));
+}
+
+} // namespace quorvane::app

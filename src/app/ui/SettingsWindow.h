@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QGridLayout;
+class QLineEdit;
+
+namespace quorvane::app {
+
+class AppModel;
+
+// Where the tools and the media live: the user's overrides, written to the user defaults as typed.
+class SettingsWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsWindow)
+
+public:
+    explicit SettingsWindow(AppModel *model, QWidget *parent = nullptr);
+
+private:
+    QWidget *runtimeGroup();
+    QWidget *mediaGroup();
+    QWidget *versionsGroup();
+    QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder);
+    void refresh();
+
+    AppModel *m_model;
+    QLineEdit *m_adb = nullptr;
+    QLineEdit *m_scrcpy = nullptr;
+    QLineEdit *m_mediaRoot = nullptr;
+    QLabel *m_adbVersion = nullptr;
+    QLabel *m_scrcpyVersion = nullptr;
+};
+
+} // namespace quorvane::app
