@@ -1,0 +1,190 @@
+#include "WirelessScreen.h"
+
+#include "AppModel.h"
+#include "BusyIndicator.h"
+#include "ScreenBindings.h"
+#include "ScreenPage.h"
+#include "SectionCard.h"
+#include "StatusMessageRow.h"
+#include "Theme.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quorvane::app {
+
+WirelessScreen::WirelessScreen(AppModel *model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("wirelessScreen"));
+    QVBoxLayout *column = scrollingColumn(this);
+    column->addWidget(switchCard());
+    column->addWidget(rememberedCard());
+    column->addWidget(manualCard());
+    column->addStretch(1);
+    connect(m_model, &AppModel::rememberedWirelessChanged, this, &WirelessScreen::rebuildRemembered);
+    connect(m_model, &AppModel::wirelessBusyChanged, this, &WirelessScreen::refresh);
+    connect(m_model, &AppModel::selectedDeviceChanged, this, &WirelessScreen::refresh);
+    connect(m_model, &AppModel::wirelessMessageChanged, this, &WirelessScreen::refresh);
+    rebuildRemembered();
+}
+
+void WirelessScreen::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_model->reloadRememberedWireless();
+}
+
+QWidget *WirelessScreen::switchCard()
+{
+    auto *card = new SectionCard(QStringLiteral("Switch to wireless"), QStringLiteral("wifi"), this);
+    card->addWidget(bind::note(
+        QStringLiteral(
+            "Connect a USB-authorized phone once, then move it to wireless ADB and unplug the cable."),
+        QStringLiteral("wirelessSwitchNote"), card));
+    m_toWifi = bind::button(QStringLiteral("Use current USB device over Wi-Fi"),
+                            QStringLiteral("wirelessToWifi"), card);
+    m_toUsb = bind::button(QStringLiteral("Use USB Instead"), QStringLiteral("wirelessToUsb"), card);
+    m_busy = new BusyIndicator(16, card);
+    m_busy->setObjectName(QStringLiteral("wirelessBusy"));
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_toWifi);
+    row->addWidget(m_toUsb);
+    row->addWidget(m_busy);
+    row->addStretch(1);
+    card->contentLayout()->addLayout(row);
+    m_status = new StatusMessageRow(card);
+    m_status->setObjectName(QStringLiteral("wirelessStatus"));
+    card->addWidget(m_status);
+    connect(m_toWifi, &QPushButton::clicked, this, [this] {
+        if (const std::optional<DeviceInfo> device = m_model->selectedDevice())
+            m_model->enableWirelessFromUSB(device->serial);
+    });
+    connect(m_toUsb, &QPushButton::clicked, this, [this] {
+        if (const std::optional<DeviceInfo> device = m_model->selectedDevice())
+            m_model->switchToUSB(device->serial);
+    });
+    return card;
+}
+
+QWidget *WirelessScreen::rememberedCard()
+{
+    auto *card = new SectionCard(QStringLiteral("Remembered devices"),
+                                 QStringLiteral("antenna.radiowaves.left.and.right"), this);
+    m_empty = bind::note(QStringLiteral("No remembered wireless devices yet."),
+                         QStringLiteral("wirelessEmpty"), card);
+    card->addWidget(m_empty);
+    m_remembered = new QVBoxLayout;
+    card->contentLayout()->addLayout(m_remembered);
+    return card;
+}
+
+QWidget *WirelessScreen::manualCard()
+{
+    auto *card = new SectionCard(QStringLiteral("Manual setup"), QStringLiteral("link"), this);
+    m_manualToggle = new QToolButton(card);
+    m_manualToggle->setObjectName(QStringLiteral("wirelessManualToggle"));
+    m_manualToggle->setText(QStringLiteral("Pair a new device / recover a connection"));
+    m_manualToggle->setCheckable(true);
+    m_manualToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_manualToggle->setArrowType(Qt::RightArrow);
+    card->addWidget(m_manualToggle);
+    m_manual = new QWidget(card);
+    m_manual->setObjectName(QStringLiteral("wirelessManual"));
+    m_manual->setVisible(false);
+    card->addWidget(m_manual);
+    connect(m_manualToggle, &QToolButton::toggled, this, [this](bool expanded) {
+        m_manual->setVisible(expanded);
+        m_manualToggle->setArrowType(expanded ? Qt::DownArrow : Qt::RightArrow);
+    });
+
+    m_pairingAddress = new QLineEdit(m_manual);
+    m_pairingAddress->setObjectName(QStringLiteral("wirelessPairingAddress"));
+    m_pairingCode = new QLineEdit(m_manual);
+    m_pairingCode->setObjectName(QStringLiteral("wirelessPairingCode"));
+    m_manualAddress = new QLineEdit(m_manual);
+    m_manualAddress->setObjectName(QStringLiteral("wirelessManualAddress"));
+    QPushButton *pair = bind::button(QStringLiteral("Pair"), QStringLiteral("wirelessPair"), m_manual);
+    QPushButton *connectButton =
+        bind::button(QStringLiteral("Connect"), QStringLiteral("wirelessConnect"), m_manual);
+    auto *form = new QFormLayout(m_manual);
+    form->addRow(QStringLiteral("Pairing IP:port"), m_pairingAddress);
+    form->addRow(QStringLiteral("6-digit code"), m_pairingCode);
+    form->addRow(QString(), pair);
+    form->addRow(QStringLiteral("Connect IP:port"), m_manualAddress);
+    form->addRow(QString(), connectButton);
+    form->addRow(
+        bind::note(QStringLiteral("Find the pairing address under Phone → Wireless debugging → Pair device."),
+                   QStringLiteral("wirelessPairingHint"), m_manual));
+    form->addRow(bind::note(QStringLiteral("Addresses are passed directly to adb pair / adb connect as "
+                                           "arguments — never through a shell."),
+                            QStringLiteral("wirelessShellHint"), m_manual));
+    m_manualActions = {pair, connectButton};
+    connect(pair, &QPushButton::clicked, this, [this] {
+        const QString address = m_pairingAddress->text();
+        const QString code = m_pairingCode->text();
+        m_model->pairWireless(address, code);
+    });
+    connect(connectButton, &QPushButton::clicked, this, [this] {
+        const QString address = m_manualAddress->text();
+        m_model->connectWireless(address);
+    });
+    return card;
+}
+
+void WirelessScreen::rebuildRemembered()
+{
+    while (QLayoutItem *item = m_remembered->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    m_rowActions.clear();
+    for (const RememberedWirelessDevice &device : m_model->rememberedWireless()) {
+        auto *row = new QWidget(this);
+        row->setObjectName(QStringLiteral("wirelessRemembered"));
+        row->setAccessibleName(device.address);
+        auto *layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(bind::label(device.label, QStringLiteral("wirelessRememberedLabel"), row), 1);
+        layout->addWidget(bind::note(device.address, QStringLiteral("wirelessRememberedAddress"), row));
+        layout->addWidget(
+            bind::note(device.connected ? QStringLiteral("Connected") : QStringLiteral("Offline"),
+                       QStringLiteral("wirelessRememberedState"), row));
+        QPushButton *connectButton =
+            bind::button(QStringLiteral("Connect"), QStringLiteral("wirelessRememberedConnect"), row);
+        QPushButton *forget =
+            bind::button(QStringLiteral("Forget"), QStringLiteral("wirelessRememberedForget"), row);
+        for (QPushButton *button : {connectButton, forget}) {
+            layout->addWidget(button);
+            m_rowActions.append(button);
+        }
+        const QString address = device.address;
+        connect(connectButton, &QPushButton::clicked, this,
+                [this, address] { m_model->connectWireless(address); });
+        connect(forget, &QPushButton::clicked, this, [this, address] { m_model->forgetWireless(address); });
+        m_remembered->addWidget(row);
+    }
+    m_empty->setVisible(m_model->rememberedWireless().isEmpty());
+    refresh();
+}
+
+void WirelessScreen::refresh()
+{
+    const bool busy = m_model->wirelessBusy();
+    const std::optional<DeviceInfo> &device = m_model->selectedDevice();
+    m_toWifi->setEnabled(!busy && device && !device->isWireless());
+    m_toUsb->setEnabled(!busy && device && device->isWireless());
+    for (QWidget *action : m_manualActions + m_rowActions)
+        action->setEnabled(!busy);
+    m_busy->setRunning(busy);
+    m_busy->setVisible(busy);
+    m_status->setMessage(m_model->wirelessMessage(), false);
+}
+
+} // namespace quorvane::app

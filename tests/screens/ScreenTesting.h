@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ModelTesting.h"
+
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+namespace quorvane::test {
+
+inline const QString usbSerial = QStringLiteral("R5CW20ABCDE");
+inline const QString wifiSerial = QStringLiteral("192.168.1.20:5555");
+// Inspecting a phone takes a dozen adb and scrcpy runs: on a loaded machine that outlasts QTRY's default.
+constexpr int inspectionTimeout = 20000;
+
+// One screen test's world: the model against the simulator, folders that never open a file manager,
+// and the helpers every screen test needs.
+class ScreenWorld
+{
+public:
+    ScreenWorld();
+    ~ScreenWorld();
+    ScreenWorld(const ScreenWorld &) = delete;
+    ScreenWorld &operator=(const ScreenWorld &) = delete;
+
+    ModelWorld world;
+    // Folders the model asked the file manager to open.
+    QStringList opened;
+
+    app::AppModel &model() { return world.model(); }
+    // Adds the simulator's Pixel over USB and waits until the model has it selected.
+    void connectPhone();
+    // Shows the screen (running its on-show work) and waits until it is exposed.
+    static void show(QWidget &screen);
+};
+
+// The child of that name, failing the test when it is missing.
+template<typename T>
+T *child(const QWidget &parent, const QString &name)
+{
+    T *found = parent.findChild<T *>(name);
+    if (!found)
+        qWarning("No child named %s", qPrintable(name));
+    return found;
+}
+
+} // namespace quorvane::test

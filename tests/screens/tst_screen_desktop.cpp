@@ -1,0 +1,223 @@
+// The Desktop Mode screen against the simulator: the probe when shown and the geometry it brings, the
+// capability rows, the settings bound both ways, and enabling (only after confirmation) then restoring.
+#include "ConfirmationPrompt.h"
+#include "DesktopModeScreen.h"
+#include "ScreenTesting.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+class TestScreenDesktop final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenWorld> m_world;
+
+    AppModel &model() { return m_world->model(); }
+    DesktopSettings &settings() { return *model().desktopState(); }
+
+    static QString text(const QWidget &screen, const QString &name)
+    {
+        const QLabel *label = child<QLabel>(screen, name);
+        return label ? label->text() : QStringLiteral("<missing>");
+    }
+
+private slots:
+    void init()
+    {
+        m_world = std::make_unique<ScreenWorld>();
+        ConfirmationPrompt::reset();
+    }
+    void cleanup() { m_world.reset(); }
+
+    void withoutADevice()
+    {
+        DesktopModeScreen screen(&model());
+        ScreenWorld::show(screen);
+        QCOMPARE(text(screen, QStringLiteral("desktopStatus")),
+                 QStringLiteral("Select a device to check desktop display support."));
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopProbe"))->isEnabled());
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopEnable"))->isEnabled());
+        QTRY_VERIFY(!model().desktopBusy());
+    }
+
+    // Shown without capabilities it probes; the geometry then takes the phone's recommended size.
+    void probesWhenShown()
+    {
+        m_world->connectPhone();
+        DesktopModeScreen screen(&model());
+        QVERIFY(!model().desktopCapabilities());
+        ScreenWorld::show(screen);
+        QVERIFY(model().desktopBusy());
+        QCOMPARE(text(screen, QStringLiteral("desktopStatus")),
+                 QStringLiteral("Probing device capabilities…"));
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopProbe"))->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
+                                 inspectionTimeout);
+        const DesktopCapabilities capabilities = *model().desktopCapabilities();
+        QTRY_COMPARE(settings().width(), capabilities.recommendedWidth);
+        QCOMPARE(settings().height(), capabilities.recommendedHeight);
+        QCOMPARE(child<QSpinBox>(screen, QStringLiteral("desktopWidth"))->value(),
+                 static_cast<int>(capabilities.recommendedWidth));
+        QVERIFY(!child<QLabel>(screen, QStringLiteral("desktopStatus"))->isVisible());
+        QCOMPARE(text(screen, QStringLiteral("desktopCapability_virtualDisplay")),
+                 capabilities.virtualDisplaySupported ? QStringLiteral("available")
+                                                      : QStringLiteral("unavailable"));
+        QCOMPARE(text(screen, QStringLiteral("desktopCapability_windowing")),
+                 capabilities.androidDesktopWindowingAvailable ? QStringLiteral("available")
+                                                               : QStringLiteral("unavailable"));
+        QCOMPARE(text(screen, QStringLiteral("desktopSummary")), capabilities.summary);
+        QCOMPARE(text(screen, QStringLiteral("desktopMessage")), capabilities.message);
+        if (capabilities.launcherPackage)
+            QCOMPARE(text(screen, QStringLiteral("desktopDetectedLauncher")),
+                     QStringLiteral("Detected launcher: ") + *capabilities.launcherPackage);
+
+        // Known capabilities: showing again does not probe, and a size the user chose stays.
+        settings().setWidth(1280);
+        const qsizetype calls = m_world->world.sim.calls().size();
+        screen.hide();
+        screen.show();
+        QTest::qWait(50);
+        QVERIFY(!model().desktopBusy());
+        QCOMPARE(m_world->world.sim.calls().size(), calls);
+        QCOMPARE(settings().width(), 1280u);
+    }
+
+    void settingsBoundBothWays_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("property");
+        QTest::newRow("flex") << "desktopFlex"
+                              << "Freeform windowing"
+                              << "flex";
+        QTest::newRow("decorations") << "desktopNoDecorations"
+                                     << "Skip window decorations"
+                                     << "noDecorations";
+        QTest::newRow("keep") << "desktopKeepContent"
+                              << "Keep desktop content when closed"
+                              << "keepContent";
+        QTest::newRow("audio") << "desktopAudio"
+                               << "Forward audio"
+                               << "audio";
+        QTest::newRow("fullscreen") << "desktopFullscreen"
+                                    << "Start fullscreen"
+                                    << "fullscreen";
+        QTest::newRow("recording") << "desktopRecording"
+                                   << "Desktop recording"
+                                   << "record";
+    }
+
+    void settingsBoundBothWays()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, label);
+        QFETCH(QString, property);
+        DesktopModeScreen screen(&model());
+        auto *box = child<QCheckBox>(screen, name);
+        QCOMPARE(box->text(), label);
+        const bool initial = settings().property(qPrintable(property)).toBool();
+        QCOMPARE(box->isChecked(), initial);
+        box->click();
+        QCOMPARE(settings().property(qPrintable(property)).toBool(), !initial);
+        settings().setProperty(qPrintable(property), initial);
+        QCOMPARE(box->isChecked(), initial);
+    }
+
+    void geometryAndStartApp()
+    {
+        DesktopModeScreen screen(&model());
+        child<QSpinBox>(screen, QStringLiteral("desktopHeight"))->setValue(900);
+        QCOMPARE(settings().height(), 900u);
+        settings().setDensity(320);
+        QCOMPARE(child<QSpinBox>(screen, QStringLiteral("desktopDensity"))->value(), 320);
+        auto *app = child<QLineEdit>(screen, QStringLiteral("desktopStartApp"));
+        QCOMPARE(app->placeholderText(), QStringLiteral("com.example.launcher"));
+        QTest::keyClicks(app, QStringLiteral("org.example.home"));
+        QCOMPARE(settings().startApp(), QStringLiteral("org.example.home"));
+    }
+
+    // Cancelling the confirmation leaves the phone alone; confirming enables, and restore brings the
+    // phone's settings back as they were.
+    void enableAfterConfirmationThenRestore()
+    {
+        m_world->connectPhone();
+        await(model().probeDesktop(usbSerial));
+        const QString before =
+            m_world->world.phoneSetting(QStringLiteral("global"), QStringLiteral("enable_freeform_support"));
+        DesktopModeScreen screen(&model());
+        auto *enable = child<QPushButton>(screen, QStringLiteral("desktopEnable"));
+        QCOMPARE(enable->text(), QStringLiteral("Enable Desktop Settings…"));
+        const qsizetype calls = m_world->world.sim.calls().size();
+        ConfirmationPrompt::setNextAnswer(false);
+        enable->click();
+        QVERIFY(ConfirmationPrompt::lastQuestion().has_value());
+        const ConfirmationPrompt::Question asked = *ConfirmationPrompt::lastQuestion();
+        QCOMPARE(asked.title, QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(asked.text,
+                 QStringLiteral("Quorvane will back up the current Android desktop settings, enable "
+                                "freeform and resizable windowing on the phone, and reboot it. You can "
+                                "later restore the original values."));
+        QCOMPARE(asked.confirmLabel, QStringLiteral("Enable and reboot the phone"));
+        QCOMPARE(asked.cancelLabel, QStringLiteral("Cancel"));
+        QTest::qWait(0);
+        QVERIFY(!model().desktopBusy());
+        QCOMPARE(m_world->world.sim.calls().size(), calls);
+
+        // The model keeps no busy flag while the phone's settings change; the probe that follows has one.
+        ConfirmationPrompt::setNextAnswer(true);
+        enable->click();
+        QTRY_VERIFY(model().launchMessage().has_value());
+        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
+        QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities()->backupAvailable && !model().desktopBusy(),
+                                 inspectionTimeout);
+        QCOMPARE(
+            m_world->world.phoneSetting(QStringLiteral("global"), QStringLiteral("enable_freeform_support")),
+            QStringLiteral("1"));
+        QCOMPARE(text(screen, QStringLiteral("desktopCapability_prepared")),
+                 model().desktopCapabilities()->prepared ? QStringLiteral("yes") : QStringLiteral("no"));
+
+        QCOMPARE(child<QPushButton>(screen, QStringLiteral("desktopRestore"))->text(),
+                 QStringLiteral("Restore Backup…"));
+        const std::optional<QString> enabledMessage = model().launchMessage();
+        child<QPushButton>(screen, QStringLiteral("desktopRestore"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(model().launchMessage() != enabledMessage && !model().desktopBusy(),
+                                 inspectionTimeout);
+        QVERIFY(!model().launchFailed());
+        QTRY_COMPARE(
+            m_world->world.phoneSetting(QStringLiteral("global"), QStringLiteral("enable_freeform_support")),
+            before);
+    }
+
+    void quickActionsAndLogs()
+    {
+        model().setMediaRootOverride(m_world->world.home.path() + QStringLiteral("/Media"));
+        DesktopModeScreen screen(&model());
+        auto *shot = child<QPushButton>(screen, QStringLiteral("desktopScreenshot"));
+        QCOMPARE(shot->toolTip(), QStringLiteral("Capture the launched Desktop Mode display"));
+        QCOMPARE(text(screen, QStringLiteral("desktopScreenshotNote")),
+                 QStringLiteral("Launch Desktop Mode first so Quorvane can target its display."));
+        m_world->connectPhone();
+        shot->click();
+        QTRY_VERIFY(!model().capturingScreenshot());
+        QCOMPARE(model().launchMessage(),
+                 QStringLiteral(
+                     "The Desktop Mode display was not found. Launch Desktop Mode first, then try again."));
+        child<QPushButton>(screen, QStringLiteral("desktopMediaFolder"))->click();
+        child<QPushButton>(screen, QStringLiteral("desktopOpenLogs"))->click();
+        QCOMPARE(m_world->opened.size(), 2);
+        QCOMPARE(m_world->opened.first(), m_world->world.home.path() + QStringLiteral("/Media"));
+        QVERIFY(model().launchMessage()->startsWith(QStringLiteral("Opened Desktop Diagnostics — ")));
+    }
+};
+
+QTEST_MAIN(TestScreenDesktop)
+#include "tst_screen_desktop.moc"

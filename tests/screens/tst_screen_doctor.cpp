@@ -1,0 +1,119 @@
+// The Connection Doctor screen against the simulator: it diagnoses when shown, its summary follows the
+// worst finding, and each finding shows its level, detail and action.
+#include "ConnectionDoctorScreen.h"
+#include "PrimaryActionButton.h"
+#include "ScreenTesting.h"
+
+#include <QLabel>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+class TestScreenDoctor final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenWorld> m_world;
+
+    static QString text(const QWidget &screen, const char *name)
+    {
+        const QLabel *label = child<QLabel>(screen, QLatin1String(name));
+        return label ? label->text() : QStringLiteral("<missing>");
+    }
+
+private slots:
+    void init() { m_world = std::make_unique<ScreenWorld>(); }
+    void cleanup() { m_world.reset(); }
+
+    void beforeTheFirstDiagnosis()
+    {
+        ConnectionDoctorScreen screen(&m_world->model());
+        QCOMPARE(text(screen, "doctorSummary"), QStringLiteral("Not checked yet"));
+        QCOMPARE(text(screen, "doctorCount"), QStringLiteral("0 findings"));
+        QCOMPARE(text(screen, "doctorEmpty"),
+                 QStringLiteral("Run the diagnosis to check scrcpy, ADB, and every connected device."));
+        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
+        QCOMPARE(run->title(), QStringLiteral("Run Diagnosis"));
+        QCOMPARE(run->caption(), QStringLiteral("Checks scrcpy, ADB, and every connected device."));
+        QVERIFY(run->canTrigger());
+    }
+
+    void summary_data()
+    {
+        QTest::addColumn<QString>("world");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("finding");
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("ready") << "phone"
+                               << "Ready to connect"
+                               << "Device authorized"
+                               << "checkmark.circle.fill";
+        QTest::newRow("no phone") << "empty"
+                                  << "Ready with warnings"
+                                  << "No phone detected"
+                                  << "exclamationmark.triangle.fill";
+        QTest::newRow("adb fails") << "fault"
+                                   << "Blocking problems found"
+                                   << "ADB check failed"
+                                   << "xmark.octagon.fill";
+    }
+
+    // Showing the screen runs the diagnosis; the rows and the summary come from the model's findings.
+    void summary()
+    {
+        QFETCH(QString, world);
+        QFETCH(QString, summary);
+        QFETCH(QString, finding);
+        QFETCH(QString, symbol);
+        if (world == QLatin1String("phone"))
+            m_world->connectPhone();
+        if (world == QLatin1String("fault"))
+            m_world->world.sim.addFault({QStringLiteral("devices")}, 1, QStringLiteral("daemon not running"));
+        ConnectionDoctorScreen screen(&m_world->model());
+        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
+        ScreenWorld::show(screen);
+        QVERIFY(m_world->model().doctorRunning());
+        QCOMPARE(text(screen, "doctorSummary"), QStringLiteral("Running checks…"));
+        QCOMPARE(run->title(), QStringLiteral("Running diagnosis"));
+        QVERIFY(run->isBusy());
+        QTRY_VERIFY(!m_world->model().doctorRunning());
+        QVERIFY(!run->isBusy());
+        QCOMPARE(text(screen, "doctorSummary"), summary);
+        const qsizetype count = m_world->model().doctorFindings().size();
+        QCOMPARE(text(screen, "doctorCount"), QString::number(count) + QStringLiteral(" findings"));
+        QVERIFY(!child<QLabel>(screen, QStringLiteral("doctorEmpty"))->isVisible());
+        const QList<QWidget *> rows = screen.findChildren<QWidget *>(QStringLiteral("doctorFinding"));
+        QCOMPARE(rows.size(), count);
+        const auto row = std::find_if(rows.begin(), rows.end(), [&finding](QWidget *each) {
+            return each->accessibleName() == finding;
+        });
+        QVERIFY2(row != rows.end(), qPrintable(finding));
+        QCOMPARE(child<QLabel>(**row, QStringLiteral("doctorFindingSymbol"))->accessibleName(), symbol);
+        const DoctorFinding &model =
+            *std::find_if(m_world->model().doctorFindings().begin(), m_world->model().doctorFindings().end(),
+                          [&finding](const DoctorFinding &each) { return each.title == finding; });
+        QCOMPARE(child<QLabel>(**row, QStringLiteral("doctorFindingDetail"))->text(), model.detail);
+        const QLabel *action = (*row)->findChild<QLabel *>(QStringLiteral("doctorFindingAction"));
+        QCOMPARE(action ? std::optional<QString>(action->text()) : std::nullopt, model.action);
+    }
+
+    void eachShowingAndEachPressRunsAgain()
+    {
+        ConnectionDoctorScreen screen(&m_world->model());
+        QSignalSpy runs(&m_world->model(), &AppModel::doctorRunningChanged);
+        ScreenWorld::show(screen);
+        QTRY_COMPARE(runs.count(), 2);
+        screen.hide();
+        screen.show();
+        QTRY_COMPARE(runs.count(), 4);
+        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
+        emit run->triggered();
+        QTRY_COMPARE(runs.count(), 6);
+        QVERIFY(!m_world->model().doctorRunning());
+    }
+};
+
+QTEST_MAIN(TestScreenDoctor)
+#include "tst_screen_doctor.moc"

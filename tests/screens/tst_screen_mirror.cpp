@@ -1,0 +1,314 @@
+// The Mirror Phone screen against the simulator: every setting bound both ways, the device card, the smart
+// profile asked for when shown, saved profiles, quick actions and a dropped file reaching the phone.
+#include "MirrorPhoneScreen.h"
+#include "ScreenTesting.h"
+#include "StatusMessageRow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+namespace {
+
+void choose(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+} // namespace
+
+class TestScreenMirror final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenWorld> m_world;
+
+    AppModel &model() { return m_world->model(); }
+    MirrorPhoneSettings &settings() { return *model().mirrorState(); }
+
+private slots:
+    void init() { m_world = std::make_unique<ScreenWorld>(); }
+    void cleanup() { m_world.reset(); }
+
+    void withoutADevice()
+    {
+        MirrorPhoneScreen screen(&model());
+        ScreenWorld::show(screen);
+        auto *empty = child<QLabel>(screen, QStringLiteral("mirrorDeviceEmpty"));
+        QCOMPARE(empty->text(), QStringLiteral("Select a device in the sidebar."));
+        QVERIFY(empty->isVisible());
+        QVERIFY(!child<QLabel>(screen, QStringLiteral("mirrorDeviceModel"))->isVisible());
+    }
+
+    // Shown without a recommendation it asks for one; the card shows its label and reasons.
+    void deviceAndSmartProfile()
+    {
+        m_world->connectPhone();
+        MirrorPhoneScreen screen(&model());
+        QVERIFY(!model().mirrorRecommendation());
+        ScreenWorld::show(screen);
+        QTRY_VERIFY_WITH_TIMEOUT(model().mirrorRecommendation().has_value(), inspectionTimeout);
+        QTRY_COMPARE(child<QLabel>(screen, QStringLiteral("mirrorDeviceVersion"))->text(),
+                     QStringLiteral("Android 14"));
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorDeviceModel"))->text(),
+                 QStringLiteral("Pixel 8"));
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorDeviceConnection"))->text(),
+                 QStringLiteral("USB"));
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorQualityLabel"))->text(),
+                 model().mirrorRecommendation()->qualityLabel);
+        const QString rationale = child<QLabel>(screen, QStringLiteral("mirrorRationale"))->text();
+        for (const QString &line : model().mirrorRecommendation()->rationale)
+            QVERIFY2(rationale.contains(line), qPrintable(line));
+
+        // A recommendation present: showing again asks for none (a new one would overwrite the size).
+        settings().setMaxSize(720);
+        const qsizetype calls = m_world->world.sim.calls().size();
+        screen.hide();
+        screen.show();
+        // Nothing to wait for when nothing happens: give a wrongly started inspection time to show up.
+        QTest::qWait(300);
+        QCOMPARE(m_world->world.sim.calls().size(), calls);
+        QCOMPARE(settings().maxSize(), 720u);
+        child<QPushButton>(screen, QStringLiteral("mirrorRecompute"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(settings().maxSize(), model().mirrorRecommendation()->maxSize,
+                                  inspectionTimeout);
+        settings().setMaxSize(720);
+        child<QPushButton>(screen, QStringLiteral("mirrorResetToAuto"))->click();
+        QTRY_VERIFY(!model().resettingToAuto());
+        QCOMPARE(settings().maxSize(), model().mirrorRecommendation()->maxSize);
+    }
+
+    void pickers_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QVariant>("written");
+        QTest::addColumn<QVariant>("setInModel");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("resolution") << "mirrorResolution"
+                                    << "720p" << QVariant::fromValue(720u) << QVariant::fromValue(0u)
+                                    << "Auto";
+        QTest::newRow("frame rate") << "mirrorFrameRate"
+                                    << "120 fps" << QVariant::fromValue(120u) << QVariant::fromValue(0u)
+                                    << "Auto";
+        QTest::newRow("frame rate 15")
+            << "mirrorFrameRate"
+            << "15 fps" << QVariant::fromValue(15u) << QVariant::fromValue(90u) << "90 fps";
+        QTest::newRow("codec") << "mirrorCodec"
+                               << "AV1" << QVariant(QStringLiteral("av1")) << QVariant(QStringLiteral("h265"))
+                               << "H.265";
+        QTest::newRow("audio source") << "mirrorAudioSource"
+                                      << "Microphone" << QVariant(QStringLiteral("mic"))
+                                      << QVariant(QStringLiteral("output")) << "Device output";
+        QTest::newRow("orientation") << "mirrorOrientation"
+                                     << "90°"
+                                     << QVariant::fromValue(std::optional<QString>(QStringLiteral("90")))
+                                     << QVariant::fromValue(std::optional<QString>()) << "Follow device";
+        QTest::newRow("orientation initial")
+            << "mirrorOrientation"
+            << "Initial orientation" << QVariant::fromValue(std::optional<QString>(QStringLiteral("initial")))
+            << QVariant::fromValue(std::optional<QString>(QStringLiteral("270"))) << "270°";
+    }
+
+    void pickers()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, choice);
+        QFETCH(QVariant, written);
+        QFETCH(QVariant, setInModel);
+        QFETCH(QString, shown);
+        MirrorPhoneScreen screen(&model());
+        auto *box = child<QComboBox>(screen, name);
+        const QByteArray property = QByteArray::fromStdString(std::map<QString, std::string>{
+            {QStringLiteral("mirrorResolution"), "maxSize"},
+            {QStringLiteral("mirrorFrameRate"), "maxFps"},
+            {QStringLiteral("mirrorCodec"), "codec"},
+            {QStringLiteral("mirrorAudioSource"), "audioSource"},
+            {QStringLiteral("mirrorOrientation"),
+             "captureOrientation"}}.at(name));
+        choose(box, choice);
+        QCOMPARE(settings().property(property), written);
+        settings().setProperty(property, setInModel);
+        QCOMPARE(box->currentText(), shown);
+    }
+
+    void toggles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("property");
+        QTest::newRow("creator") << "mirrorCreatorMode"
+                                 << "Creator Mode (show touches on screen)"
+                                 << "isCreatorMode";
+        QTest::newRow("awake") << "mirrorStayAwake"
+                               << "Keep the phone awake while mirroring"
+                               << "stayAwake";
+        QTest::newRow("screen off") << "mirrorTurnScreenOff"
+                                    << "Turn the phone screen off"
+                                    << "turnScreenOff";
+        QTest::newRow("clipboard") << "mirrorClipboardSync"
+                                   << "Sync clipboard between Mac and phone"
+                                   << "clipboardSync";
+        QTest::newRow("fullscreen") << "mirrorFullscreen"
+                                    << "Start with a fullscreen window"
+                                    << "fullscreen";
+        QTest::newRow("record") << "mirrorRecord"
+                                << "Record the session to MP4"
+                                << "record";
+        QTest::newRow("screen recording") << "mirrorScreenRecording"
+                                          << "Screen recording"
+                                          << "record";
+        QTest::newRow("audio") << "mirrorAudio"
+                               << "Forward audio"
+                               << "audio";
+    }
+
+    void toggles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, label);
+        QFETCH(QString, property);
+        MirrorPhoneScreen screen(&model());
+        auto *box = child<QCheckBox>(screen, name);
+        QCOMPARE(box->text(), label);
+        const bool initial = settings().property(qPrintable(property)).toBool();
+        QCOMPARE(box->isChecked(), initial);
+        box->click();
+        QCOMPARE(settings().property(qPrintable(property)).toBool(), !initial);
+        settings().setProperty(qPrintable(property), initial);
+        QCOMPARE(box->isChecked(), initial);
+    }
+
+    void audioSourceFollowsAudio()
+    {
+        MirrorPhoneScreen screen(&model());
+        auto *source = child<QComboBox>(screen, QStringLiteral("mirrorAudioSource"));
+        settings().setAudio(false);
+        QVERIFY(!source->isEnabled());
+        settings().setAudio(true);
+        QVERIFY(source->isEnabled());
+    }
+
+    void recordingNoteAndBitrateAndCrop()
+    {
+        MirrorPhoneScreen screen(&model());
+        ScreenWorld::show(screen);
+        auto *enabled = child<QLabel>(screen, QStringLiteral("mirrorRecordingEnabled"));
+        settings().setRecord(false);
+        QVERIFY(!enabled->isVisible());
+        settings().setRecord(true);
+        QVERIFY(enabled->isVisible());
+        QCOMPARE(enabled->text(), QStringLiteral("Recording enabled"));
+
+        auto *bitrate = child<QSlider>(screen, QStringLiteral("mirrorBitrate"));
+        QCOMPARE(bitrate->minimum(), 2);
+        QCOMPARE(bitrate->maximum(), 40);
+        bitrate->setValue(24);
+        QCOMPARE(settings().videoBitRate(), 24.0);
+        settings().setVideoBitRate(12);
+        QCOMPARE(bitrate->value(), 12);
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorBitrateValue"))->text(),
+                 QStringLiteral("12 Mbps"));
+
+        auto *crop = child<QLineEdit>(screen, QStringLiteral("mirrorCrop"));
+        QCOMPARE(crop->placeholderText(), QStringLiteral("e.g. 1080:1920:0:0"));
+        QTest::keyClicks(crop, QStringLiteral("1080:1920:0:0"));
+        QCOMPARE(settings().crop(), QStringLiteral("1080:1920:0:0"));
+        settings().setCrop(QString());
+        QCOMPARE(crop->text(), QString());
+    }
+
+    // Save names the preset after the count; Apply and Delete act on the chosen one only.
+    void profiles()
+    {
+        MirrorPhoneScreen screen(&model());
+        auto *picker = child<QComboBox>(screen, QStringLiteral("mirrorProfile"));
+        auto *apply = child<QPushButton>(screen, QStringLiteral("mirrorProfileApply"));
+        auto *remove = child<QPushButton>(screen, QStringLiteral("mirrorProfileDelete"));
+        QCOMPARE(picker->count(), 1);
+        QCOMPARE(picker->currentText(), QStringLiteral("None"));
+        QVERIFY(!apply->isEnabled() && !remove->isEnabled());
+
+        settings().setMaxSize(1080);
+        child<QPushButton>(screen, QStringLiteral("mirrorProfileSave"))->click();
+        child<QPushButton>(screen, QStringLiteral("mirrorProfileSave"))->click();
+        QCOMPARE(model().profiles().size(), 2);
+        QCOMPARE(model().profiles().at(1).name, QStringLiteral("Profile 2"));
+        QCOMPARE(picker->count(), 3);
+        choose(picker, QStringLiteral("Profile 1"));
+        QCOMPARE(model().selectedProfileId(), model().profiles().first().id);
+        QVERIFY(apply->isEnabled() && remove->isEnabled());
+        settings().setMaxSize(720);
+        apply->click();
+        QCOMPARE(settings().maxSize(), 1080u);
+        remove->click();
+        QCOMPARE(model().profiles().size(), 1);
+        QCOMPARE(picker->count(), 2);
+        choose(picker, QStringLiteral("None"));
+        QCOMPARE(model().selectedProfileId(), std::nullopt);
+        QVERIFY(!apply->isEnabled());
+    }
+
+    void screenshotAndMediaFolder()
+    {
+        m_world->connectPhone();
+        model().setMediaRootOverride(m_world->world.home.path() + QStringLiteral("/Media"));
+        MirrorPhoneScreen screen(&model());
+        auto *shot = child<QPushButton>(screen, QStringLiteral("mirrorScreenshot"));
+        shot->click();
+        QVERIFY(model().capturingScreenshot());
+        QVERIFY(!shot->isEnabled());
+        QTRY_VERIFY(!model().capturingScreenshot());
+        QVERIFY(shot->isEnabled());
+        const QString path = model().launchMessage().value_or(QString()).section(QStringLiteral(" to "), 1);
+        QVERIFY2(path.startsWith(m_world->world.home.path() + QStringLiteral("/Media/Screenshots/")),
+                 qPrintable(path));
+        QVERIFY(QFile::exists(path));
+        auto *media = child<QPushButton>(screen, QStringLiteral("mirrorMediaFolder"));
+        QCOMPARE(media->toolTip(), QStringLiteral("Open recordings and screenshots"));
+        media->click();
+        QCOMPARE(m_world->opened, QStringList{m_world->world.home.path() + QStringLiteral("/Media")});
+    }
+
+    void droppedFileIsPushed()
+    {
+        m_world->connectPhone();
+        MirrorPhoneScreen screen(&model());
+        ScreenWorld::show(screen);
+        const QString notes = m_world->world.home.file(QStringLiteral("notes.pdf"));
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.7");
+        file.close();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(notes)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&screen, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&screen, &drop);
+        auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
+        QTRY_COMPARE(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."));
+        QVERIFY(status->isVisible());
+        QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
+                    .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
+                                          QStringLiteral("/sdcard/Download/")}) ||
+                m_world->world.sim.callArguments(QStringLiteral("adb")).last().contains(notes));
+    }
+};
+
+QTEST_MAIN(TestScreenMirror)
+#include "tst_screen_mirror.moc"

@@ -1,0 +1,167 @@
+// The Wireless screen against the simulator: the switch buttons follow the selected device's transport,
+// the remembered list and its empty state, manual pairing and connecting with the typed addresses, and
+// every control waiting while an action runs.
+#include "ScreenTesting.h"
+#include "StatusMessageRow.h"
+#include "WirelessScreen.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+class TestScreenWireless final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenWorld> m_world;
+
+    AppModel &model() { return m_world->model(); }
+
+    static QPushButton *button(const QWidget &screen, const char *name)
+    {
+        return child<QPushButton>(screen, QLatin1String(name));
+    }
+
+    static void click(const QWidget &screen, const char *name)
+    {
+        QPushButton *target = button(screen, name);
+        QVERIFY(target && target->isEnabled());
+        target->click();
+    }
+
+    std::optional<QString> status(const QWidget &screen)
+    {
+        return child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"))->message();
+    }
+
+private slots:
+    void init() { m_world = std::make_unique<ScreenWorld>(); }
+    void cleanup() { m_world.reset(); }
+
+    void withoutDevicesNothingToSwitch()
+    {
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
+        QVERIFY(!button(screen, "wirelessToUsb")->isEnabled());
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->text(),
+                 QStringLiteral("No remembered wireless devices yet."));
+        QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
+        QVERIFY(!child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"))->isVisible());
+    }
+
+    // USB to Wi-Fi moves the selection to the wireless serial; the way back is offered only then.
+    void switchingTransports()
+    {
+        m_world->connectPhone();
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        QVERIFY(!button(screen, "wirelessToUsb")->isEnabled());
+        click(screen, "wirelessToWifi");
+        QVERIFY(model().wirelessBusy());
+        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(model().selectedSerial(), wifiSerial);
+        QCOMPARE(
+            status(screen),
+            QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
+                           "cable now."));
+        QVERIFY(button(screen, "wirelessToUsb")->isEnabled());
+        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
+        const QList<QWidget *> rows = screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered"));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedAddress"))->text(),
+                 wifiSerial);
+        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedState"))->text(),
+                 QStringLiteral("Connected"));
+        QVERIFY(!child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
+
+        click(screen, "wirelessToUsb");
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(model().selectedSerial(), usbSerial);
+        QCOMPARE(status(screen),
+                 QStringLiteral("USB connection is active. Wireless ADB has been disconnected."));
+    }
+
+    void rememberedRowsConnectAndForget()
+    {
+        m_world->connectPhone();
+        m_world->world.sim.phone(QStringLiteral("phone1")).set(QStringLiteral("tcpipPort"), 5555);
+        await(model().connectWireless(wifiSerial));
+        // The phone left the network: the remembered entry stays, offline.
+        m_world->world.unplug(wifiSerial);
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        QWidget *row = nullptr;
+        QTRY_VERIFY((row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"))) &&
+                    child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text() ==
+                        QStringLiteral("Offline"));
+        click(*row, "wirelessRememberedConnect");
+        QVERIFY(!button(screen, "wirelessPair")->isEnabled());
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(status(screen), QStringLiteral("connected to 192.168.1.20:5555"));
+        row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"));
+        QCOMPARE(child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text(),
+                 QStringLiteral("Connected"));
+        click(*row, "wirelessRememberedForget");
+        QTRY_VERIFY(screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered")).isEmpty());
+        QVERIFY(model().rememberedWireless().isEmpty());
+        QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
+    }
+
+    // Typed addresses and codes reach adb as they are, each as one argument.
+    void manualPairingAndConnect()
+    {
+        m_world->world.sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
+                                      QStringLiteral("adb-guid"));
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        QVERIFY(!child<QWidget>(screen, QStringLiteral("wirelessManual"))->isVisible());
+        auto *toggle = child<QToolButton>(screen, QStringLiteral("wirelessManualToggle"));
+        QCOMPARE(toggle->text(), QStringLiteral("Pair a new device / recover a connection"));
+        toggle->click();
+        QVERIFY(child<QWidget>(screen, QStringLiteral("wirelessManual"))->isVisible());
+        child<QLineEdit>(screen, QStringLiteral("wirelessPairingAddress"))
+            ->setText(QStringLiteral("192.168.1.20:37123"));
+        child<QLineEdit>(screen, QStringLiteral("wirelessPairingCode"))->setText(QStringLiteral("482913"));
+        click(screen, "wirelessPair");
+        QTRY_VERIFY(!model().wirelessBusy());
+        QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
+                    .contains(QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37123"),
+                                          QStringLiteral("482913")}));
+
+        const QString odd = QStringLiteral("10.0.0.9:5555; rm -rf ~");
+        child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))->setText(odd);
+        click(screen, "wirelessConnect");
+        QTRY_VERIFY(!model().wirelessBusy());
+        QVERIFY(status(screen).has_value());
+        bool passedWhole = false;
+        for (const QStringList &arguments : m_world->world.sim.callArguments(QStringLiteral("adb")))
+            passedWhole |= arguments.contains(odd);
+        QVERIFY(passedWhole || status(screen)->contains(QStringLiteral("address")));
+    }
+
+    void theListIsReReadWhenShown()
+    {
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        const auto listings = [this] {
+            return m_world->world.sim.callArguments(QStringLiteral("adb"))
+                .count(QStringList{QStringLiteral("devices"), QStringLiteral("-l")});
+        };
+        QTRY_VERIFY(listings() >= 1);
+        const qsizetype before = listings();
+        screen.hide();
+        screen.show();
+        QTRY_VERIFY(listings() > before);
+    }
+};
+
+QTEST_MAIN(TestScreenWireless)
+#include "tst_screen_wireless.moc"
