@@ -51,7 +51,8 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
     layout->addWidget(m_pill);
     layout->addWidget(m_deviceIcon);
     layout->addWidget(m_device);
-    layout->addWidget(m_badge, 1);
+    layout->addWidget(m_badge);
+    layout->addStretch(1);
     layout->addWidget(m_cancelReconnect);
     layout->addWidget(m_stop);
     layout->addWidget(m_primary);
