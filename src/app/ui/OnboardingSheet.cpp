@@ -134,11 +134,12 @@ void OnboardingSheet::refreshStep()
         const int step = i + 1;
         const Tone tone = step < current ? Tone::Success : step == current ? Tone::Accent : Tone::Neutral;
         const QColor colour = Theme::color(tone);
+        const QString style = step <= current
+                                  ? QStringLiteral("background: %1; color: white;").arg(colour.name())
+                                  : QStringLiteral("border: 2px solid %1; color: %2;")
+                                        .arg(Theme::separator().name(), Theme::secondaryText().name());
         m_stepMarks.at(i)->setStyleSheet(
-            QStringLiteral("border-radius: %1px; background: %2; color: %3; font-weight: 600;")
-                .arg(Theme::badgeSize / 2)
-                .arg(step <= current ? colour.name() : Theme::wash(colour).name(),
-                     step <= current ? QStringLiteral("white") : colour.name()));
+            QStringLiteral("border-radius: %1px; font-weight: 600; ").arg(Theme::badgeSize / 2) + style);
         m_stepMarks.at(i)->setText(step < current ? QStringLiteral("✓") : QString::number(step));
         QFont font = Theme::headlineFont();
         font.setBold(step == current);
