@@ -54,7 +54,10 @@ private slots:
         m_world->sim.addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
                                               QStringLiteral("0"));
         AppModel &model = m_world->model();
-        AppLifecycle lifecycle(modelTiming());
+        // Long enough for an instrumented build to stop the session: this is the path without the fallback.
+        Timing timing = modelTiming();
+        timing.quitFallback = milliseconds{3000};
+        AppLifecycle lifecycle(timing);
         connect(&model, &AppModel::started, &lifecycle, [&] { lifecycle.configure(&model); });
         model.setOnboardingCompleted(true);
         model.start();
@@ -70,7 +73,7 @@ private slots:
         QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
         lifecycle.requestQuit();
         lifecycle.requestQuit();
-        QVERIFY(ready.wait(4000));
+        QVERIFY(ready.wait(2900));
         QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
                  QStringLiteral("0"));
         QVERIFY(!model.sessionManager().status().active);
@@ -78,7 +81,7 @@ private slots:
         for (const qint64 pid : std::as_const(m_world->platform.activated))
             QTRY_VERIFY(::kill(static_cast<pid_t>(pid), 0) != 0);
         QCOMPARE(killServerCalls(), 1);
-        QTest::qWait(static_cast<int>(modelTiming().quitFallback.count()) + 50);
+        QTest::qWait(static_cast<int>(timing.quitFallback.count()) + 50);
         QCOMPARE(ready.size(), 1);
     }
 
