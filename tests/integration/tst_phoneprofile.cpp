@@ -269,4 +269,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestInspection)
-#include "tst_inspection.moc"
+#include "tst_phoneprofile.moc"
