@@ -1,5 +1,7 @@
 #include "OnboardingSheet.h"
 
+#include "OnboardingGuide.h"
+
 #include "AppModel.h"
 #include "Theme.h"
 
@@ -69,30 +71,7 @@ const QStringList &OnboardingSheet::vendors()
 
 QString OnboardingSheet::vendorPath(const QString &vendor)
 {
-    static const QMap<QString, QString> paths{
-        {QStringLiteral("Samsung"),
-         QStringLiteral(
-             "Settings → About phone → tap 'Software information' → tap 'Build number' 7 times → back → "
-             "Developer options → USB debugging")},
-        {QStringLiteral("Xiaomi"),
-         QStringLiteral("Settings → About phone → tap 'MIUI version' 7 times → back → "
-                        "Additional settings → Developer options → USB debugging")},
-        {QStringLiteral("OnePlus"),
-         QStringLiteral("Settings → About device → tap 'Build number' 7 times → back → "
-                        "System → Developer options → USB debugging")},
-        {QStringLiteral("Pixel"),
-         QStringLiteral("Settings → About phone → tap 'Build number' 7 times → back → "
-                        "System → Developer options → USB debugging")},
-        {QStringLiteral("Vivo"),
-         QStringLiteral("Settings → More settings → About phone → tap 'Software version' 7 "
-                        "times → back → Developer options → USB debugging")},
-        {QStringLiteral("Oppo"),
-         QStringLiteral("Settings → About phone → tap 'Version' 7 times → back → Additional "
-                        "settings → Developer options → USB debugging")},
-        {QStringLiteral("Other"),
-         QStringLiteral("Settings → About phone → tap 'Build number' (or version) 7 times → "
-                        "back → Developer options → USB debugging")}};
-    return paths.value(vendor);
+    return OnboardingGuide::vendorPath(vendor);
 }
 
 QWidget *OnboardingSheet::stepRow(int step, const QString &title)
