@@ -1,14 +1,10 @@
 #include "AboutWindow.h"
 #include "AppLifecycle.h"
 #include "AppModel.h"
-#include "CameraModeScreen.h"
-#include "ConnectionDoctorScreen.h"
-#include "DesktopModeScreen.h"
 #include "MainWindow.h"
-#include "MirrorPhoneScreen.h"
+#include "ModeScreens.h"
 #include "PlatformFactory.h"
 #include "SettingsWindow.h"
-#include "WirelessScreen.h"
 
 #include <QApplication>
 
@@ -28,11 +24,7 @@ int main(int argc, char *argv[])
     QObject::connect(&lifecycle, &AppLifecycle::readyToQuit, &application, &QApplication::quit);
 
     MainWindow window(&model);
-    window.setScreen(SidebarMode::Mirror, new MirrorPhoneScreen(&model));
-    window.setScreen(SidebarMode::Camera, new CameraModeScreen(&model));
-    window.setScreen(SidebarMode::Desktop, new DesktopModeScreen(&model));
-    window.setScreen(SidebarMode::Wireless, new WirelessScreen(&model));
-    window.setScreen(SidebarMode::Doctor, new ConnectionDoctorScreen(&model));
+    installModeScreens(window, model);
     QObject::connect(&window, &MainWindow::quitRequested, &lifecycle, &AppLifecycle::requestQuit);
     SettingsWindow settings(&model);
     AboutWindow about;
