@@ -65,6 +65,42 @@ QCoro::Task<void> restoreSetting(ADBService adb, QString serial, QString setting
     }
 }
 
+// The phone's settings as they were before the session's first live change. Works on copies only, so it
+// finishes even when the manager is destroyed meanwhile.
+QCoro::Task<void> restoreSettings(ADBService adb, ManagedSession session)
+{
+    QCoro::Task<void> touches = restoreSetting(adb, session.config.serial, QStringLiteral("system"),
+                                               QStringLiteral("show_touches"), session.showTouchesBackup);
+    co_await std::move(touches);
+    QCoro::Task<void> awake =
+        restoreSetting(adb, session.config.serial, QStringLiteral("global"),
+                       QStringLiteral("stay_on_while_plugged_in"), session.stayAwakeBackup);
+    co_await std::move(awake);
+}
+
+// Politely first, then by force. Takes copies of everything, so a manager destroyed meanwhile is no harm.
+QCoro::Task<void> endProcess(QPointer<QProcess> process, Timing timing)
+{
+    if (process && process->state() != QProcess::NotRunning) {
+        process->terminate();
+        for (int check = 0; check < timing.stopChecks && process && process->state() != QProcess::NotRunning;
+             ++check)
+            co_await sleepPrecisely(timing.stopCheckInterval, process);
+        if (process && process->state() != QProcess::NotRunning) {
+            process->kill();
+            co_await processEnded(process);
+        }
+    }
+    if (process)
+        process->deleteLater();
+}
+
+// What a launch that outlived its manager ends with; in practice the application is quitting.
+SessionError abandoned()
+{
+    return SessionError::notRunning(QStringLiteral("The session was abandoned because Quorvane is closing."));
+}
+
 } // namespace
 
 SessionManager::SessionManager(ToolPaths paths, Log log, Timing timing, QObject *parent)
@@ -76,12 +112,19 @@ SessionManager::SessionManager(ToolPaths paths, Log log, Timing timing, QObject 
 }
 
 // The last resort at quit: the application stops sessions politely (restoring phone settings) first, but
-// whatever still runs here must not outlive us.
+// whatever still runs here must not outlive us. A child that a launch or a stop is still waiting on goes
+// to the shared owner instead of dying with us: that operation resumes, sees it ended, and deletes it.
 SessionManager::~SessionManager()
 {
-    for (const ManagedSession &session : std::as_const(m_sessions)) {
-        if (session.isRunning())
-            session.process->kill();
+    QSet<const QProcess *> registered;
+    for (const ManagedSession &session : std::as_const(m_sessions))
+        registered.insert(session.process.data());
+    const QList<QProcess *> children = findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
+    for (QProcess *process : children) {
+        if (process->state() != QProcess::NotRunning)
+            process->kill();
+        if (!registered.contains(process))
+            process->setParent(childProcessOwner());
     }
 }
 
@@ -101,9 +144,12 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
     if (!LaunchConfig::supportedModes().contains(config.mode))
         throw ScrcpyError::invalidInput(QStringLiteral("Unknown session mode."));
     const QString scrcpy = m_paths.scrcpy();
+    const QPointer<SessionManager> self(this);
 
     const ADBService adbService{m_paths};
     const QList<DeviceInfo> devices = co_await adbService.listDevices();
+    if (!self)
+        throw abandoned();
     const auto device = std::find_if(devices.cbegin(), devices.cend(), [&config](const DeviceInfo &info) {
         return info.serial == config.serial;
     });
@@ -114,8 +160,12 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
             QStringLiteral("Device is '%1', not ready. Run Connection Doctor for the next step.")
                 .arg(device->state));
 
-    if (m_sessions.contains(config.serial))
-        co_await stop(config.serial);
+    if (m_sessions.contains(config.serial)) {
+        QCoro::Task<void> stopping = stop(config.serial);
+        co_await std::move(stopping);
+        if (!self)
+            throw abandoned();
+    }
     const std::optional<QString> recording =
         config.record ? std::optional(media.recordingDestination(config.serial)) : std::nullopt;
 
@@ -129,7 +179,11 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
         log(QStringLiteral("Attempt %1/%2: %3")
                 .arg(QString::number(index + 1), QString::number(count), preview));
-        if (!co_await launchAndWatch(scrcpy, arguments)) {
+        QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments);
+        const bool started = co_await std::move(watching);
+        if (!self)
+            throw abandoned();
+        if (!started) {
             log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
             continue;
         }
@@ -184,23 +238,26 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
     });
 }
 
+// False when the child dies inside the watch window, or when the manager is destroyed meanwhile (its
+// destructor has then killed the child).
 QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments)
 {
+    const QPointer<SessionManager> self(this);
+    const Timing timing = m_timing;
     QPointer<QProcess> process = spawn(executable, arguments);
-    if (!co_await processStarted(process)) {
-        if (process->error() == QProcess::FailedToStart)
-            log(QStringLiteral("Could not start scrcpy: ") + process->errorString());
-        process->deleteLater();
-        co_return false;
-    }
-    if (m_onProcessSpawned)
+    bool running = co_await processStarted(process);
+    if (self && !running && process && process->error() == QProcess::FailedToStart)
+        log(QStringLiteral("Could not start scrcpy: ") + process->errorString());
+    if (self && running && m_onProcessSpawned)
         m_onProcessSpawned(process->processId());
-    for (int check = 0; check < m_timing.launchWatchChecks; ++check) {
-        co_await sleepPrecisely(m_timing.launchWatchInterval, process);
-        if (process->state() == QProcess::NotRunning) {
+    for (int check = 0; running && self && check < timing.launchWatchChecks; ++check) {
+        co_await sleepPrecisely(timing.launchWatchInterval, process);
+        running = process && process->state() != QProcess::NotRunning;
+    }
+    if (!self || !running) {
+        if (process)
             process->deleteLater();
-            co_return false;
-        }
+        co_return false;
     }
     registerSession(process);
     co_return true;
@@ -228,31 +285,27 @@ QCoro::Task<void> SessionManager::stop(QString serial)
         co_return;
     const ManagedSession session = it.value();
     m_sessions.erase(it);
-    co_await endProcess(session.process);
-    co_await restoreLiveSettings(session);
-    log(QStringLiteral("Session stopped for %1; Android settings restored.").arg(serial));
-}
-
-QCoro::Task<void> SessionManager::endProcess(QPointer<QProcess> process)
-{
-    if (process && process->state() != QProcess::NotRunning) {
-        process->terminate();
-        for (int check = 0; check < m_timing.stopChecks && process->state() != QProcess::NotRunning; ++check)
-            co_await sleepPrecisely(m_timing.stopCheckInterval, process);
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            co_await processEnded(process);
-        }
-    }
-    if (process)
-        process->deleteLater();
+    const QPointer<SessionManager> self(this);
+    const ADBService adb{m_paths};
+    QCoro::Task<void> ending = endProcess(session.process, m_timing);
+    co_await std::move(ending);
+    // The phone gets its settings back even if the manager was destroyed while the child was ending.
+    QCoro::Task<void> restoring = restoreSettings(adb, session);
+    co_await std::move(restoring);
+    if (self)
+        log(QStringLiteral("Session stopped for %1; Android settings restored.").arg(serial));
 }
 
 QCoro::Task<void> SessionManager::stopAll()
 {
+    const QPointer<SessionManager> self(this);
     const QStringList serials = m_sessions.keys();
-    for (const QString &serial : serials)
-        co_await stop(serial);
+    for (const QString &serial : serials) {
+        QCoro::Task<void> stopping = stop(serial);
+        co_await std::move(stopping);
+        if (!self)
+            co_return;
+    }
 }
 
 SessionStatus SessionManager::status()
@@ -304,11 +357,7 @@ QCoro::Task<SettingBackup> SessionManager::readSetting(QString serial, QString s
 // Uses only its own copies, so it may outlive the manager (status() starts it without waiting).
 QCoro::Task<void> SessionManager::restoreLiveSettings(ManagedSession session) const
 {
-    const ADBService adb{m_paths};
-    co_await restoreSetting(adb, session.config.serial, QStringLiteral("system"),
-                            QStringLiteral("show_touches"), session.showTouchesBackup);
-    co_await restoreSetting(adb, session.config.serial, QStringLiteral("global"),
-                            QStringLiteral("stay_on_while_plugged_in"), session.stayAwakeBackup);
+    return restoreSettings(ADBService{m_paths}, std::move(session));
 }
 
 QCoro::Task<void> SessionManager::applyLiveSetting(QString setting, LaunchConfig config, KeySender keySender)
@@ -320,10 +369,14 @@ QCoro::Task<void> SessionManager::applyLiveSetting(QString setting, LaunchConfig
         throw SessionError::otherDevice();
     if (!first.isRunning())
         throw SessionError::windowClosed();
-    if (!shortcutKey(setting).isEmpty())
-        co_await applyShortcut(setting, config, std::move(keySender));
-    else
-        co_await applyPhoneSetting(setting, config);
+    const QPointer<SessionManager> self(this);
+    QCoro::Task<void> applying = shortcutKey(setting).isEmpty()
+                                     ? applyPhoneSetting(setting, config)
+                                     : applyShortcut(setting, config, std::move(keySender));
+    co_await std::move(applying);
+    // The destructor ended every window.
+    if (!self)
+        throw SessionError::windowClosed();
     log(QStringLiteral("Applied live setting: ") + setting);
 }
 
@@ -334,8 +387,11 @@ QCoro::Task<void> SessionManager::applyShortcut(QString setting, LaunchConfig co
             QStringLiteral("Keyboard shortcuts are unavailable. Grant Accessibility "
                            "permission in System Settings › Privacy & Security if asked."));
     activateWindow();
+    const QPointer<SessionManager> self(this);
     QCoro::Task<void> sent = keySender(shortcutKey(setting));
     co_await std::move(sent);
+    if (!self)
+        throw SessionError::windowClosed();
     // The session may have been stopped while the key travelled; a stopped one is not brought back.
     const auto it = m_sessions.find(config.serial);
     if (it == m_sessions.end())
@@ -368,10 +424,15 @@ QCoro::Task<void> SessionManager::applyPhoneSetting(QString setting, LaunchConfi
         return showTouches ? session.showTouchesBackup : session.stayAwakeBackup;
     };
 
+    const QPointer<SessionManager> self(this);
     const ManagedSession &session = m_sessions.first();
     const bool managed = showTouches ? session.scrcpyManagesShowTouches : session.scrcpyManagesStayAwake;
     if (!backupOf(m_sessions.first()) && !managed) {
-        const SettingBackup backup = co_await readSetting(config.serial, settingNamespace, key);
+        QCoro::Task<SettingBackup> reading = readSetting(config.serial, settingNamespace, key);
+        const SettingBackup backup = co_await std::move(reading);
+        // Without its manager nothing would put the setting back, so it is left alone.
+        if (!self)
+            throw SessionError::windowClosed();
         const auto it = m_sessions.find(config.serial);
         if (it != m_sessions.end() && !backupOf(*it))
             backupOf(*it) = backup;
@@ -380,6 +441,8 @@ QCoro::Task<void> SessionManager::applyPhoneSetting(QString setting, LaunchConfi
     const QStringList arguments{QStringLiteral("settings"), QStringLiteral("put"), settingNamespace, key,
                                 value};
     co_await adb.shell(config.serial, arguments);
+    if (!self)
+        throw SessionError::windowClosed();
     const auto it = m_sessions.find(config.serial);
     if (it == m_sessions.end())
         co_return;

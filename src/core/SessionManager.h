@@ -18,7 +18,8 @@
 namespace quorvane {
 
 // Owns the running scrcpy processes, at most one per serial. Everything runs on the thread that owns it;
-// operations interleave only where they wait. Destroying it ends every child it still holds.
+// operations interleave only where they wait. Destroying it ends every child it still holds; an operation
+// suspended at that moment resumes without touching it (a launch or live setting then fails).
 class SessionManager final : public QObject
 {
     Q_OBJECT
@@ -54,7 +55,6 @@ private:
     QProcess *spawn(const QString &executable, const QStringList &arguments);
     void pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label);
     void registerSession(QProcess *process);
-    QCoro::Task<void> endProcess(QPointer<QProcess> process);
     QCoro::Task<void> applyShortcut(QString setting, LaunchConfig config, KeySender keySender);
     QCoro::Task<void> applyPhoneSetting(QString setting, LaunchConfig config);
     void log(const QString &line) const;

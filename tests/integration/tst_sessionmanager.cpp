@@ -8,6 +8,7 @@
 #include "TestHome.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -54,6 +55,41 @@ int settingCalls(const test::DevSim &sim, const QString &verb, const QString &ke
     return count;
 }
 
+// How many calls of tool carried every one of words.
+int callsWith(const test::DevSim &sim, const QString &tool, const QStringList &words)
+{
+    const QList<QStringList> calls = sim.callArguments(tool);
+    return static_cast<int>(
+        std::count_if(calls.cbegin(), calls.cend(), [&words](const QStringList &arguments) {
+            return std::all_of(words.cbegin(), words.cend(),
+                               [&arguments](const QString &word) { return arguments.contains(word); });
+        }));
+}
+
+// A process that still runs: neither gone nor a zombie waiting to be reaped.
+bool stillRuns(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype nameEnd = text.lastIndexOf(')');
+    return nameEnd >= 0 && text.mid(nameEnd + 2, 1) != "Z";
+}
+
+// The text an operation failed with ("" when it succeeded), as a task of its own so that the test can
+// keep it while the event loop runs.
+template<typename T>
+QCoro::Task<QString> outcomeOf(QCoro::Task<T> task)
+{
+    try {
+        co_await std::move(task);
+    } catch (const Error &error) {
+        co_return error.text();
+    }
+    co_return QString();
+}
+
 } // namespace
 
 class TestSessionManager final : public QObject
@@ -71,6 +107,17 @@ private:
     LaunchResult launch(const LaunchConfig &config)
     {
         return test::await(manager().launch(config, MediaService{m_sim->toolPaths()}));
+    }
+
+    QCoro::Task<QString> startOperation(const QString &operation)
+    {
+        LaunchConfig config = mirrorConfig();
+        if (operation == QLatin1String("launch"))
+            return outcomeOf(manager().launch(config, MediaService{m_sim->toolPaths()}));
+        if (operation == QLatin1String("stop"))
+            return outcomeOf(manager().stop(serial));
+        config.showTouches = true;
+        return outcomeOf(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
     }
 
     QString liveFailure(const QString &setting, const LaunchConfig &config,
@@ -95,7 +142,8 @@ private slots:
 
     void cleanup()
     {
-        test::await(m_manager->stopAll());
+        if (m_manager)
+            test::await(m_manager->stopAll());
         m_manager.reset();
         m_sim.reset();
         m_home.reset();
@@ -427,6 +475,82 @@ private slots:
                      QStringLiteral("0"));
         QVERIFY(m_sim->callArguments(QStringLiteral("adb")).last().contains(QStringLiteral("show_touches")));
         QCOMPARE(manager().runningSerials(), QSet<QString>{});
+    }
+
+    void destroyedMidOperation_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("delayedCall");
+        QTest::addColumn<QString>("triggerTool");
+        QTest::addColumn<QStringList>("triggerWords");
+        QTest::addColumn<int>("triggerCount");
+        QTest::addColumn<QString>("outcome");
+
+        const QStringList put{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put")};
+        const QString abandoned = QStringLiteral("The session was abandoned because Quorvane is closing.");
+        QTest::newRow("stop, waiting for a child that ignores termination")
+            << "stop" << QStringList{} << QString() << QStringList{} << 0 << QString();
+        QTest::newRow("stop, putting the phone setting back")
+            << "stop" << put << "adb" << QStringList{QStringLiteral("put"), QStringLiteral("show_touches")}
+            << 2 << QString();
+        QTest::newRow("launch, listing devices")
+            << "launch" << QStringList{QStringLiteral("devices")} << "adb"
+            << QStringList{QStringLiteral("devices")} << 1 << abandoned;
+        QTest::newRow("launch, watching the new child")
+            << "launch" << QStringList{} << "scrcpy"
+            << QStringList{QStringLiteral("--shortcut-mod=lctrl,lalt")} << 1 << abandoned;
+        QTest::newRow("live setting, reading the phone's value")
+            << "live"
+            << QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("get")}
+            << "adb" << QStringList{QStringLiteral("get"), QStringLiteral("show_touches")} << 1
+            << QStringLiteral("The active scrcpy window has already closed.");
+    }
+
+    // At quit the application may give up on a slow operation and destroy the manager under it. What was
+    // suspended must then end without touching the manager: no crash, no log line, no child left running.
+    void destroyedMidOperation()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QStringList, delayedCall);
+        QFETCH(QString, triggerTool);
+        QFETCH(QStringList, triggerWords);
+        QFETCH(int, triggerCount);
+        QFETCH(QString, outcome);
+        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        if (operation != QLatin1String("launch")) {
+            LaunchConfig config = mirrorConfig();
+            launch(config);
+            if (operation == QLatin1String("stop")) {
+                config.showTouches = true;
+                test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+            }
+        }
+        if (!delayedCall.isEmpty())
+            m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                        {QStringLiteral("args"), QJsonArray::fromStringList(delayedCall)},
+                                        {QStringLiteral("delayMs"), 1000},
+                                        {QStringLiteral("times"), 1}});
+
+        QCoro::Task<QString> running = startOperation(operation);
+        if (triggerWords.isEmpty())
+            QTest::qWait(200);
+        else
+            QTRY_VERIFY(callsWith(*m_sim, triggerTool, triggerWords) >= triggerCount);
+        QVERIFY(!running.isReady());
+        m_manager.reset();
+        const qsizetype lines = m_log.size();
+
+        QTRY_VERIFY_WITH_TIMEOUT(running.isReady(), 10000);
+        // Past every wait the operation could still have had in front of it.
+        QTest::qWait(1200);
+        QCOMPARE(test::await(std::move(running)), outcome);
+        QCOMPARE(m_log.size(), lines);
+        for (const QJsonObject &call : m_sim->calls()) {
+            if (call.value(QStringLiteral("tool")) == QLatin1String("scrcpy"))
+                QVERIFY(!stillRuns(call.value(QStringLiteral("pid")).toInteger()));
+        }
+        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("0"));
     }
 };
 
