@@ -14,6 +14,17 @@ namespace quorvane {
 
 namespace {
 
+// The second word, except for the one state adb writes as two: "no permissions" (followed by a notice whose
+// wording changes between adb releases).
+QString deviceState(const QStringList &tokens)
+{
+    if (tokens.size() < 2)
+        return QStringLiteral("unknown");
+    if (tokens[1] == QLatin1String("no") && tokens.value(2) == QLatin1String("permissions"))
+        return QStringLiteral("no permissions");
+    return tokens[1];
+}
+
 std::optional<DeviceInfo> parseDeviceLine(const QString &rawLine)
 {
     const QString line = TextParsing::trimSpacesAndTabs(rawLine);
@@ -37,7 +48,7 @@ std::optional<DeviceInfo> parseDeviceLine(const QString &rawLine)
 
     DeviceInfo device;
     device.serial = tokens[0];
-    device.state = tokens.size() > 1 ? tokens[1] : QStringLiteral("unknown");
+    device.state = deviceState(tokens);
     device.model = detail(QStringLiteral("model"));
     device.product = detail(QStringLiteral("product"));
     device.device = detail(QStringLiteral("device"));

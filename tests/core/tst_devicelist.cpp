@@ -52,12 +52,31 @@ private slots:
             << QList<DeviceInfo>{device("adb-R5CW20ABCDE-AbC12d._adb-tls-connect._tcp", "device", "wireless",
                                         QStringLiteral("SM_S911B"), QStringLiteral("dm1qxeea"),
                                         QStringLiteral("dm1q"))};
-        QTest::newRow("no permissions notice words are ignored")
+        QTest::newRow("no permissions, long listing")
             << "List of devices attached\n9A8B7C6D               no permissions (missing udev rules? user is "
-               "in "
-               "the plugdev group); see [http://developer.android.com/tools/device.html] usb:1-3 "
+               "in the plugdev group); see [http://developer.android.com/tools/device.html] usb:1-3 "
                "transport_id:4\n"
+            << QList<DeviceInfo>{device("9A8B7C6D", "no permissions", "usb")};
+        QTest::newRow("no permissions, short listing")
+            << "List of devices attached\n0123456789ABCDEF\tno permissions (missing udev rules? user is in "
+               "the plugdev group); see [http://developer.android.com/tools/device.html]\n\n"
+            << QList<DeviceInfo>{device("0123456789ABCDEF", "no permissions", "usb")};
+        QTest::newRow("no permissions, older adb wording")
+            << "List of devices attached\n9A8B7C6D\tno permissions (user in plugdev group; are your udev "
+               "rules wrong?); see [http://developer.android.com/tools/device.html]\n"
+            << QList<DeviceInfo>{device("9A8B7C6D", "no permissions", "usb")};
+        QTest::newRow("no permissions, oldest adb without a notice")
+            << "List of devices attached\n????????????\tno permissions\n"
+            << QList<DeviceInfo>{device("????????????", "no permissions", "usb")};
+        QTest::newRow("a lone 'no' keeps the second-word rule")
+            << "List of devices attached\n9A8B7C6D no usb:1-3\n"
             << QList<DeviceInfo>{device("9A8B7C6D", "no", "usb")};
+        QTest::newRow("other states are one word")
+            << "List of devices attached\nR5CW20ABCDE recovery usb:1-1 product:dm1qxeea\n"
+               "emulator-5554 authorizing transport_id:2\n"
+            << QList<DeviceInfo>{
+                   device("R5CW20ABCDE", "recovery", "usb", std::nullopt, QStringLiteral("dm1qxeea")),
+                   device("emulator-5554", "authorizing", "usb")};
         QTest::newRow("serial only") << "List of devices attached\n\tLONELY  \n"
                                      << QList<DeviceInfo>{device("LONELY", "unknown", "usb")};
         QTest::newRow("empty model value and duplicate keys")

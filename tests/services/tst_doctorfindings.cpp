@@ -61,6 +61,13 @@ private slots:
                                   << QStringLiteral(
                                          "info|Device needs attention|R5 reports state 'recovery'.|"
                                          "Reconnect the device and refresh.");
+        QTest::newRow("no permissions")
+            << QStringLiteral(
+                   "9A8B7C6D               no permissions (missing udev rules? user is in the plugdev "
+                   "group); see [http://developer.android.com/tools/device.html] usb:1-3 "
+                   "transport_id:4\n")
+            << QStringLiteral("info|Device needs attention|9A8B7C6D reports state 'no permissions'.|"
+                              "Reconnect the device and refresh.");
         QTest::newRow("same serial twice without identity")
             << QStringLiteral("R5 offline\nR5 device model:X\n")
             << QStringLiteral(
