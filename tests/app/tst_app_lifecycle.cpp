@@ -83,6 +83,8 @@ private slots:
         QCOMPARE(killServerCalls(), 1);
         QTest::qWait(static_cast<int>(timing.quitFallback.count()) + 50);
         QCOMPARE(ready.size(), 1);
+        // The stop was the application's own: the model must not take it for a dropped phone and reconnect.
+        QCOMPARE(m_world->scrcpySessions().size(), 1);
     }
 
     void aHangingCleanUpEndsAtTheFallback()

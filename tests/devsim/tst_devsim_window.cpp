@@ -2,6 +2,7 @@
 // modifiers in the world.
 #include "DevSim.h"
 #include "TestHome.h"
+#include "XWindows.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -19,35 +20,6 @@
 using namespace quorvane::test;
 
 namespace {
-
-Window findByTitle(Display *display, Window root, const QByteArray &title)
-{
-    Window parent = 0;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char *name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (title == name)
-                found = children[i];
-            XFree(name);
-        }
-        if (!found)
-            found = findByTitle(display, children[i], title);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
-bool isViewable(Display *display, Window window)
-{
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-}
 
 void tap(Display *display, KeySym key)
 {
@@ -84,13 +56,7 @@ private slots:
         session.start(sim.scrcpyPath(), {QStringLiteral("-s"), serial,
                                          QStringLiteral("--window-title=") + QString::fromUtf8(title)});
 
-        Window window = 0;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && !(window && isViewable(display, window))) {
-            QThread::msleep(50);
-            window = findByTitle(display, DefaultRootWindow(display), title);
-        }
+        const Window window = waitForViewableWindow(display, title);
         QVERIFY2(window, "the session's window never appeared");
         XRaiseWindow(display, window);
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
@@ -103,7 +69,8 @@ private slots:
         XSync(display, False);
 
         QJsonObject fKey;
-        clock.restart();
+        QElapsedTimer clock;
+        clock.start();
         while (clock.elapsed() < 5000 && fKey.isEmpty()) {
             for (const QJsonValue &key : sim.readWorld()[QStringLiteral("windowKeys")].toArray()) {
                 if (key[QStringLiteral("key")].toString() == QLatin1String("F"))

@@ -7,6 +7,7 @@
 #include "TestHome.h"
 #include "TestXServer.h"
 #include "X11Platform.h"
+#include "XWindows.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -23,36 +24,6 @@ using namespace quorvane::app;
 using namespace quorvane::test;
 
 namespace {
-
-Window findByTitle(Display *display, Window parent, const QByteArray &title)
-{
-    Window root = 0;
-    Window grandParent = 0;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &grandParent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        char *name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (title == name)
-                found = children[i];
-            XFree(name);
-        }
-        if (!found)
-            found = findByTitle(display, children[i], title);
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
-bool isViewable(Display *display, Window window)
-{
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-}
 
 Window focusedWindow(Display *display)
 {
@@ -179,12 +150,7 @@ private slots:
         m_session.start(
             m_sim->scrcpyPath(),
             {QStringLiteral("-s"), serial, QStringLiteral("--window-title=") + QString::fromUtf8(m_title)});
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 10000 && !(m_window && isViewable(m_display, m_window))) {
-            QThread::msleep(50);
-            m_window = findByTitle(m_display, DefaultRootWindow(m_display), m_title);
-        }
+        m_window = waitForViewableWindow(m_display, m_title);
         QVERIFY2(m_window && isViewable(m_display, m_window), "the session's window never appeared");
     }
 

@@ -37,7 +37,9 @@ QCoro::Task<void> AppLifecycle::cleanUp()
 {
     const QPointer<AppLifecycle> self(this);
     if (m_model) {
-        QCoro::Task<void> stopping = m_model->sessionManager().stopAll();
+        // Through the model, not its session manager alone: a session that ends without the model
+        // knowing why looks like a dropped phone, and the reconnect would start a new one mid-quit.
+        QCoro::Task<void> stopping = m_model->stopAllSessions();
         co_await std::move(stopping);
     }
     if (!self)

@@ -1,0 +1,43 @@
+#include "ApplicationShell.h"
+
+#include "ModeScreens.h"
+
+#include <QApplication>
+
+namespace quorvane::app {
+
+namespace {
+
+void bringUp(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, Timing timing, QObject *parent)
+    : QObject(parent)
+    , m_platform(std::move(platform))
+    , m_model(m_platform.get(), timing)
+    , m_lifecycle(timing)
+    , m_window(&m_model)
+    , m_settings(&m_model)
+{
+    // Quitting waits for the sessions to stop, so the last window closing must not end the process first.
+    QApplication::setQuitOnLastWindowClosed(false);
+    installModeScreens(m_window, m_model);
+    connect(&m_model, &AppModel::started, &m_lifecycle, [this] { m_lifecycle.configure(&m_model); });
+    connect(&m_lifecycle, &AppLifecycle::readyToQuit, this, &ApplicationShell::finished);
+    connect(&m_window, &MainWindow::quitRequested, &m_lifecycle, &AppLifecycle::requestQuit);
+    connect(&m_window, &MainWindow::settingsRequested, this, [this] { bringUp(&m_settings); });
+    connect(&m_window, &MainWindow::aboutRequested, this, [this] { bringUp(&m_about); });
+}
+
+void ApplicationShell::show()
+{
+    m_window.show();
+}
+
+} // namespace quorvane::app
