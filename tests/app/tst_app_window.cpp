@@ -133,6 +133,8 @@ private slots:
                                       << "Unauthorized";
         QTest::newRow("offline") << "offline"
                                  << "Offline";
+        QTest::newRow("no permissions") << "no permissions"
+                                        << "No Permissions";
     }
 
     void deviceNotReady()
@@ -143,6 +145,9 @@ private slots:
         connectPhone(state);
         QCOMPARE(model().selectedSerial(), serial);
         QCOMPARE(pill(QStringLiteral("footerStatusPill")), footer);
+        // adb learns the phone's names only once it may talk to it.
+        QCOMPARE(label(QStringLiteral("sessionDeviceText")), serial);
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Idle"));
         QCOMPARE(primary()->disabledHint(), QStringLiteral("The selected device is not ready. Accept the USB "
                                                            "debugging prompt, or run Connection Doctor."));
     }
