@@ -3,11 +3,14 @@
 
 #include <QDateTime>
 
+#include <type_traits>
+
 namespace quorvane::cli {
 
 namespace {
 
-void printMessage(const CliContext &context, const QString &message)
+// How a wireless command answers: the text a person reads, or one JSON document for a script.
+void printAnswer(const CliContext &context, const QString &message)
 {
     if (context.json)
         context.printJson(QJsonObject{{QStringLiteral("message"), message}});
@@ -15,7 +18,7 @@ void printMessage(const CliContext &context, const QString &message)
         context.print(message);
 }
 
-void printSwitch(const CliContext &context, const TransportSwitchResult &result)
+void printAnswer(const CliContext &context, const TransportSwitchResult &result)
 {
     if (context.json) {
         context.printJson(toJson(result));
@@ -26,68 +29,14 @@ void printSwitch(const CliContext &context, const TransportSwitchResult &result)
         context.print(QStringLiteral("Active: %1 (%2)").arg(result.activeSerial, result.activeConnection));
 }
 
-QCoro::Task<int> pair(CliContext context, ArgumentList arguments)
+void printAnswer(const CliContext &context, const QList<RememberedWirelessDevice> &devices)
 {
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    const QString code = arguments.takePositional(QStringLiteral("pairing code"));
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const QString message = co_await service.pairDevice(address, code);
-    printMessage(context, message);
-    co_return 0;
-}
-
-QCoro::Task<int> connect(CliContext context, ArgumentList arguments)
-{
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const QString message = co_await service.connectDevice(address);
-    printMessage(context, message);
-    co_return 0;
-}
-
-QCoro::Task<int> wifi(CliContext context, ArgumentList arguments)
-{
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const TransportSwitchResult result = co_await service.enableUSBWireless(serial);
-    printSwitch(context, result);
-    co_return 0;
-}
-
-QCoro::Task<int> usb(CliContext context, ArgumentList arguments)
-{
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const TransportSwitchResult result = co_await service.switchToUSB(serial);
-    printSwitch(context, result);
-    co_return 0;
-}
-
-QCoro::Task<int> forget(CliContext context, ArgumentList arguments)
-{
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const TransportSwitchResult result = co_await service.forgetDevice(address);
-    printSwitch(context, result);
-    co_return 0;
-}
-
-QCoro::Task<int> remembered(CliContext context, ArgumentList arguments)
-{
-    arguments.expectEnd();
-    const WirelessService service{context.paths};
-    const QList<RememberedWirelessDevice> devices = co_await service.listRemembered();
     if (context.json) {
         QJsonArray array;
         for (const RememberedWirelessDevice &device : devices)
             array.append(toJson(device));
         context.printJson(array);
-        co_return 0;
+        return;
     }
     if (devices.isEmpty())
         context.print(QStringLiteral("No remembered wireless devices."));
@@ -100,7 +49,61 @@ QCoro::Task<int> remembered(CliContext context, ArgumentList arguments)
                      device.connected ? QStringLiteral("connected") : QStringLiteral("not connected"),
                      lastUsed));
     }
+}
+
+// Every wireless command is one call of the service on the words it read, answered as above. Everything is
+// taken by value: the call runs on after the command's own function has returned.
+template<typename Answer, typename... Words>
+QCoro::Task<int> answer(CliContext context, QCoro::Task<Answer> (WirelessService::*call)(Words...) const,
+                        std::type_identity_t<Words>... words)
+{
+    const WirelessService service{context.paths};
+    QCoro::Task<Answer> asking = (service.*call)(words...);
+    const Answer result = co_await std::move(asking);
+    printAnswer(context, result);
     co_return 0;
+}
+
+QCoro::Task<int> pair(CliContext context, ArgumentList arguments)
+{
+    const QString address = arguments.takePositional(QStringLiteral("address"));
+    const QString code = arguments.takePositional(QStringLiteral("pairing code"));
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::pairDevice, address, code);
+}
+
+QCoro::Task<int> connect(CliContext context, ArgumentList arguments)
+{
+    const QString address = arguments.takePositional(QStringLiteral("address"));
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::connectDevice, address);
+}
+
+QCoro::Task<int> wifi(CliContext context, ArgumentList arguments)
+{
+    const QString serial = arguments.takePositional(QStringLiteral("serial"));
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::enableUSBWireless, serial);
+}
+
+QCoro::Task<int> usb(CliContext context, ArgumentList arguments)
+{
+    const QString serial = arguments.takePositional(QStringLiteral("serial"));
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::switchToUSB, serial);
+}
+
+QCoro::Task<int> forget(CliContext context, ArgumentList arguments)
+{
+    const QString address = arguments.takePositional(QStringLiteral("address"));
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::forgetDevice, address);
+}
+
+QCoro::Task<int> remembered(CliContext context, ArgumentList arguments)
+{
+    arguments.expectEnd();
+    return answer(std::move(context), &WirelessService::listRemembered);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -110,6 +111,80 @@ private slots:
         QCOMPARE(devices.size(), 1);
         QCOMPARE(devices[0].toObject().value(QStringLiteral("label")), QJsonValue(QStringLiteral("Pixel 8")));
         QCOMPARE(devices[0].toObject().value(QStringLiteral("connected")), QJsonValue(true));
+    }
+
+    // The wireless commands' answers, byte for byte, as a person or a script reads them.
+    void wirelessAnswers_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("output");
+
+        const QString wireless = QStringLiteral("192.168.1.20:5555");
+        const QStringList toWifi{QStringLiteral("wifi"), serial};
+        const QString forgotten = QStringLiteral("Wireless connection disconnected and forgotten.");
+        QTest::newRow("pair") << QStringList{}
+                              << QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37000"),
+                                             QStringLiteral("123456")}
+                              << "Successfully paired to 192.168.1.20:37000 [guid=adb-R5CW20ABCDE-AbC12d]\n";
+        QTest::newRow("pair, json") << QStringList{}
+                                    << QStringList{QStringLiteral("--json"), QStringLiteral("pair"),
+                                                   QStringLiteral("192.168.1.20:37000"),
+                                                   QStringLiteral("123456")}
+                                    << "{\n    \"message\": \"Successfully paired to 192.168.1.20:37000 "
+                                       "[guid=adb-R5CW20ABCDE-AbC12d]\"\n}\n";
+        QTest::newRow("connect") << QStringList{}
+                                 << QStringList{QStringLiteral("connect"),
+                                                QStringLiteral("192.168.1.20:41234")}
+                                 << "connected to 192.168.1.20:41234\n";
+        QTest::newRow("wifi")
+            << QStringList{} << toWifi
+            << "Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
+               "cable now.\nActive: 192.168.1.20:5555 (wireless)\n";
+        QTest::newRow("usb") << toWifi << QStringList{QStringLiteral("usb"), wireless}
+                             << "USB connection is active. Wireless ADB has been disconnected.\n"
+                                "Active: R5CW20ABCDE (usb)\n";
+        QTest::newRow("usb, already") << QStringList{} << QStringList{QStringLiteral("usb"), serial}
+                                      << "USB is already the active connection.\nActive: R5CW20ABCDE (usb)\n";
+        QTest::newRow("forget, with its cable")
+            << toWifi << QStringList{QStringLiteral("forget"), wireless}
+            << "Wireless connection disconnected and forgotten. USB is now selected.\nActive: R5CW20ABCDE "
+               "(usb)\n";
+        QTest::newRow("forget, no active transport left")
+            << QStringList{} << QStringList{QStringLiteral("forget"), QStringLiteral("192.168.1.99:5555")}
+            << forgotten + QLatin1Char('\n');
+        QTest::newRow("forget, json")
+            << QStringList{}
+            << QStringList{QStringLiteral("--json"), QStringLiteral("forget"),
+                           QStringLiteral("192.168.1.99:5555")}
+            << QStringLiteral("{\n    \"activeConnection\": \"none\",\n    \"activeSerial\": \"\",\n    "
+                              "\"message\": \"%1\",\n    \"safeToUnplugUSB\": false\n}\n")
+                   .arg(forgotten);
+        QTest::newRow("remembered, none") << QStringList{} << QStringList{QStringLiteral("remembered")}
+                                          << "No remembered wireless devices.\n";
+        QTest::newRow("remembered, one") << toWifi << QStringList{QStringLiteral("remembered")}
+                                         << "192.168.1.20:5555\tPixel 8\tconnected\t<time>\n";
+        QTest::newRow("remembered, json, none")
+            << QStringList{} << QStringList{QStringLiteral("--json"), QStringLiteral("remembered")}
+            << "[\n]\n";
+    }
+
+    void wirelessAnswers()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, command);
+        QFETCH(QString, output);
+        m_sim->setAdbVersion(QStringLiteral("35.0.2-12147458"));
+        m_sim->addPairing(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"),
+                          QStringLiteral("adb-R5CW20ABCDE-AbC12d"));
+        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+            .set(QStringLiteral("wirelessDebuggingPort"), 41234);
+        if (!before.isEmpty())
+            QCOMPARE(run(before).statusCode, 0);
+        const ProcessResult result = run(command);
+        QCOMPARE(result.statusCode, 0);
+        static const QRegularExpression time(QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ"));
+        QCOMPARE(QString(result.stdout_).replace(time, QStringLiteral("<time>")), output);
     }
 
     void badPairingCodeRunsNothing()
