@@ -327,6 +327,8 @@ private:
     void openFolder(bool recordings);
     QCoro::Task<void> changeDesktop(QString serial, bool enable);
     DesktopService desktopService();
+    template<typename Probe>
+    QCoro::Task<void> runProbe(Probe probe);
     void reportWireless(std::optional<QString> message);
 
     PlatformServices *m_platform;

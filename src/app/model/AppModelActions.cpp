@@ -15,6 +15,27 @@
 
 namespace quorvane::app {
 
+namespace {
+
+// One capability probe as the model runs it: the service call, the busy flag it holds up, the field its
+// answer is published in, and the words its failure is logged under.
+template<typename Service, typename Capabilities>
+struct CapabilityProbe
+{
+    using Answer = Capabilities;
+
+    Service service;
+    QCoro::Task<Capabilities> (Service::*query)(QString) const;
+    QString serial;
+    bool AppModel::*busy;
+    void (AppModel::*busyChanged)();
+    std::optional<Capabilities> AppModel::*answer;
+    void (AppModel::*answerChanged)();
+    QString failurePrefix;
+};
+
+} // namespace
+
 QCoro::Task<void> AppModel::connectWireless(QString address)
 {
     const auto alive = m_alive;
@@ -165,26 +186,35 @@ DesktopService AppModel::desktopService()
                           }};
 }
 
-QCoro::Task<void> AppModel::probeDesktop(QString serial)
+// The busy flag is up for the whole probe and comes down however it ends; a failure only reaches the log.
+template<typename Probe>
+QCoro::Task<void> AppModel::runProbe(Probe probe)
 {
     const auto alive = m_alive;
-    publish(m_desktopBusy, true, &AppModel::desktopBusyChanged);
-    const DesktopService desktop = desktopService();
-    std::optional<DesktopCapabilities> capabilities;
+    publish(this->*probe.busy, true, probe.busyChanged);
+    std::optional<typename Probe::Answer> answer;
     QString failure;
     try {
-        QCoro::Task<DesktopCapabilities> probing = desktop.probeCapabilities(serial);
-        capabilities = co_await std::move(probing);
+        QCoro::Task<typename Probe::Answer> probing = (probe.service.*probe.query)(probe.serial);
+        answer = co_await std::move(probing);
     } catch (const std::exception &error) {
         failure = errorText(error);
     }
     if (!*alive)
         co_return;
-    if (capabilities)
-        publish(m_desktopCapabilities, std::move(capabilities), &AppModel::desktopCapabilitiesChanged);
+    if (answer)
+        publish(this->*probe.answer, std::move(answer), probe.answerChanged);
     else
-        appendLog(QStringLiteral("Desktop probe failed: ") + failure);
-    publish(m_desktopBusy, false, &AppModel::desktopBusyChanged);
+        appendLog(probe.failurePrefix + failure);
+    publish(this->*probe.busy, false, probe.busyChanged);
+}
+
+QCoro::Task<void> AppModel::probeDesktop(QString serial)
+{
+    return runProbe(CapabilityProbe<DesktopService, DesktopCapabilities>{
+        desktopService(), &DesktopService::probeCapabilities, std::move(serial), &AppModel::m_desktopBusy,
+        &AppModel::desktopBusyChanged, &AppModel::m_desktopCapabilities,
+        &AppModel::desktopCapabilitiesChanged, QStringLiteral("Desktop probe failed: ")});
 }
 
 QCoro::Task<void> AppModel::enableDesktop(QString serial, bool confirmed)
@@ -246,24 +276,10 @@ void AppModel::openDesktopDiagnostics()
 
 QCoro::Task<void> AppModel::probeCameras(QString serial)
 {
-    const auto alive = m_alive;
-    publish(m_probingCameras, true, &AppModel::probingCamerasChanged);
-    const CameraService cameras{paths()};
-    std::optional<CameraCapabilities> capabilities;
-    QString failure;
-    try {
-        QCoro::Task<CameraCapabilities> probing = cameras.listCapabilities(serial);
-        capabilities = co_await std::move(probing);
-    } catch (const std::exception &error) {
-        failure = errorText(error);
-    }
-    if (!*alive)
-        co_return;
-    if (capabilities)
-        publish(m_cameraCapabilities, std::move(capabilities), &AppModel::cameraCapabilitiesChanged);
-    else
-        appendLog(QStringLiteral("Camera probe failed: ") + failure);
-    publish(m_probingCameras, false, &AppModel::probingCamerasChanged);
+    return runProbe(CapabilityProbe<CameraService, CameraCapabilities>{
+        CameraService{paths()}, &CameraService::listCapabilities, std::move(serial),
+        &AppModel::m_probingCameras, &AppModel::probingCamerasChanged, &AppModel::m_cameraCapabilities,
+        &AppModel::cameraCapabilitiesChanged, QStringLiteral("Camera probe failed: ")});
 }
 
 QCoro::Task<void> AppModel::captureScreenshot(std::optional<quint32> displayId)
