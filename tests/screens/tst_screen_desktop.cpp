@@ -60,6 +60,9 @@ private slots:
         QCOMPARE(text(screen, QStringLiteral("desktopStatus")),
                  QStringLiteral("Probing device capabilities…"));
         QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopProbe"))->isEnabled());
+        // The phone's first inspection may land after this probe and clear its result; the screen then
+        // probes again. Capabilities seen after the inspection stay.
+        QTRY_VERIFY_WITH_TIMEOUT(model().deviceProfile().has_value(), inspectionTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
                                  inspectionTimeout);
         const DesktopCapabilities capabilities = *model().desktopCapabilities();
@@ -89,6 +92,27 @@ private slots:
         QVERIFY(!model().desktopBusy());
         QCOMPARE(m_world->world.sim.calls().size(), calls);
         QCOMPARE(settings().width(), 1280u);
+    }
+
+    // Shown before any phone is known (as at start-up), the screen probes once the phone's inspection has
+    // landed; a later inspection clears the capabilities and, while shown, the screen probes again.
+    void probesAgainWhenAnInspectionLands()
+    {
+        DesktopModeScreen screen(&model());
+        ScreenWorld::show(screen);
+        QTRY_VERIFY(!model().desktopBusy());
+        Recorder<bool> known(&model(), &AppModel::desktopCapabilitiesChanged,
+                             [this] { return model().desktopCapabilities().has_value(); });
+        m_world->connectPhone();
+        QTRY_COMPARE_WITH_TIMEOUT(known.values, QList<bool>{true}, inspectionTimeout);
+        QTRY_COMPARE(settings().width(), model().desktopCapabilities()->recommendedWidth);
+        QVERIFY(!model().desktopBusy());
+        QVERIFY(child<QPushButton>(screen, QStringLiteral("desktopEnable"))->isEnabled());
+
+        model().refreshInspection();
+        QTRY_COMPARE_WITH_TIMEOUT(known.values, (QList<bool>{true, false, true}), inspectionTimeout);
+        QTRY_VERIFY(!model().desktopBusy());
+        QCOMPARE(text(screen, QStringLiteral("desktopSummary")), model().desktopCapabilities()->summary);
     }
 
     void settingsBoundBothWays_data()

@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "BusyIndicator.h"
 #include "ConfirmationPrompt.h"
+#include "OnShowWork.h"
 #include "ScreenBindings.h"
 #include "ScreenPage.h"
 #include "SectionCard.h"
@@ -51,6 +52,9 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_settings(model->desktopState())
+    , m_preparation(new OnShowWork(
+          this, model, &AppModel::desktopCapabilitiesChanged,
+          [model] { return !model->desktopCapabilities(); }, [this] { return prepareOnShow(); }))
 {
     setObjectName(QStringLiteral("desktopModeScreen"));
     QVBoxLayout *column = scrollingColumn(this);
@@ -68,7 +72,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
 void DesktopModeScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    prepareOnShow();
+    m_preparation->run();
 }
 
 // The geometry takes the phone's recommended size once it is known, unless the user already chose one.

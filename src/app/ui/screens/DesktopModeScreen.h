@@ -12,10 +12,12 @@ namespace quorvane::app {
 class AppModel;
 class BusyIndicator;
 class DesktopSettings;
+class OnShowWork;
 
 // Desktop Mode: what the phone supports for a second display, its geometry and environment, and the
 // preparation of the phone's desktop settings (behind a confirmation, since it reboots the phone).
-// Probes the phone when shown and nothing is known yet.
+// Probes the phone when shown and nothing is known yet, and again when a device inspection clears what was
+// known while the screen is shown.
 class DesktopModeScreen final : public QWidget
 {
     Q_OBJECT
@@ -41,6 +43,7 @@ private:
 
     AppModel *m_model;
     DesktopSettings *m_settings;
+    OnShowWork *m_preparation;
     QLabel *m_status;
     QPushButton *m_probe;
     BusyIndicator *m_busy;

@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "BusyIndicator.h"
+#include "OnShowWork.h"
 #include "ScreenBindings.h"
 #include "ScreenPage.h"
 #include "SectionCard.h"
@@ -47,6 +48,10 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_settings(model->mirrorState())
+    , m_recommendation(new OnShowWork(
+          this, model, &AppModel::mirrorRecommendationChanged,
+          [model] { return !model->mirrorRecommendation(); },
+          [model] { return model->recommend(QStringLiteral("mirror")); }))
 {
     setObjectName(QStringLiteral("mirrorPhoneScreen"));
     setAcceptDrops(true);
@@ -82,7 +87,7 @@ void MirrorPhoneScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_model->mirrorRecommendation())
-        m_model->recommend(QStringLiteral("mirror"));
+        m_recommendation->run();
 }
 
 void MirrorPhoneScreen::dragEnterEvent(QDragEnterEvent *event)

@@ -11,10 +11,12 @@ namespace quorvane::app {
 class AppModel;
 class BusyIndicator;
 class MirrorPhoneSettings;
+class OnShowWork;
 class StatusMessageRow;
 
 // Mirror Phone: the device, the smart profile, saved profiles, quick actions and every mirror setting.
-// A file dropped anywhere on it is pushed to the phone. Asks for a recommendation when shown without one.
+// A file dropped anywhere on it is pushed to the phone. Asks for a recommendation when shown without one,
+// and again when a device inspection clears it while the screen is shown.
 class MirrorPhoneScreen final : public QWidget
 {
     Q_OBJECT
@@ -44,6 +46,7 @@ private:
 
     AppModel *m_model;
     MirrorPhoneSettings *m_settings;
+    OnShowWork *m_recommendation;
     QLabel *m_deviceModel;
     QLabel *m_deviceVersion;
     QLabel *m_deviceConnection;
