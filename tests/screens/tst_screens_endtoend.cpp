@@ -1,0 +1,333 @@
+// The application's main window with the real mode screens, against the model and the device simulator:
+// settings changed through each screen's controls reach scrcpy's argument list, and the screens' actions
+// (a screenshot, the desktop settings, the move to Wi-Fi, a dropped file) reach the simulated phone.
+#include "LaunchMessageBadge.h"
+#include "MainWindow.h"
+#include "ModeScreens.h"
+#include "ModeSidebarRow.h"
+#include "PrimaryActionButton.h"
+#include "ScreenTesting.h"
+#include "StatusMessageRow.h"
+#include "StatusPill.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+
+using namespace quorvane;
+using namespace quorvane::app;
+using namespace quorvane::test;
+
+namespace {
+
+QStringList strings(std::initializer_list<const char *> items)
+{
+    QStringList list;
+    for (const char *item : items)
+        list << QString::fromUtf8(item);
+    return list;
+}
+
+} // namespace
+
+class TestScreensEndToEnd final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScreenWorld> m_world;
+    std::unique_ptr<MainWindow> m_window;
+
+    AppModel &model() { return m_world->model(); }
+    DevSim &sim() { return m_world->world.sim; }
+    QString home() const { return m_world->world.home.path(); }
+
+    template<typename T>
+    T *find(const QString &name)
+    {
+        T *widget = m_window->findChild<T *>(name);
+        if (!widget)
+            qFatal("no widget %s", qPrintable(name));
+        return widget;
+    }
+
+    // The window as the application shows it, with the simulated Pixel plugged in; returns once the phone
+    // is selected, inspected, and Mirror Phone (shown first) has its smart profile on the mirror settings.
+    void openWithPhone()
+    {
+        sim().addPhone(usbSerial);
+        model().setOnboardingCompleted(true);
+        model().setMediaRootOverride(home() + QStringLiteral("/Media"));
+        m_window = std::make_unique<MainWindow>(&model());
+        installModeScreens(*m_window, model());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(model().selectedSerial(), usbSerial, inspectionTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(model().deviceProfile().has_value(), inspectionTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(model().mirrorRecommendation().has_value(), inspectionTimeout);
+    }
+
+    void openMode(const QString &title)
+    {
+        find<ModeSidebarRow>(QStringLiteral("sidebarRow_") + title)->click();
+        QCOMPARE(appearance(model().selectedMode()).title, title);
+    }
+
+    QJsonObject phoneSettings()
+    {
+        return sim().phone(QStringLiteral("phone1")).read().value(QStringLiteral("settings")).toObject();
+    }
+
+    // One user edit, "objectName=value": a picker takes the entry starting with value, a check box "on" or
+    // "off", a slider or number field the number, a text field the typed text; a button is pressed.
+    void edit(const QString &step)
+    {
+        const QString name = step.section(QLatin1Char('='), 0, 0);
+        const QString value = step.section(QLatin1Char('='), 1);
+        auto *control = find<QWidget>(name);
+        QVERIFY2(control->isVisible() && control->isEnabled(), qPrintable(step));
+        if (auto *box = qobject_cast<QComboBox *>(control)) {
+            // Entries that come from a probe appear when it lands.
+            QTRY_VERIFY2_WITH_TIMEOUT(box->findText(value, Qt::MatchStartsWith) >= 0, qPrintable(step),
+                                      inspectionTimeout);
+            const int index = box->findText(value, Qt::MatchStartsWith);
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        } else if (auto *check = qobject_cast<QCheckBox *>(control)) {
+            if (check->isChecked() != (value == QLatin1String("on")))
+                check->click();
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            button->click();
+        } else if (auto *slider = qobject_cast<QSlider *>(control)) {
+            slider->setValue(value.toInt());
+        } else if (auto *spin = qobject_cast<QSpinBox *>(control)) {
+            spin->selectAll();
+            QTest::keyClicks(spin, value);
+        } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
+            line->selectAll();
+            QTest::keyClicks(line, value);
+        } else {
+            QFAIL(qPrintable(QStringLiteral("no way to edit ") + step));
+        }
+    }
+
+    void pressPrimary()
+    {
+        auto *primary = find<PrimaryActionButton>(QStringLiteral("primaryLaunchButton"));
+        QTRY_VERIFY2_WITH_TIMEOUT(primary->canTrigger(), qPrintable(primary->disabledHint()),
+                                  inspectionTimeout);
+        primary->findChild<QPushButton *>(QStringLiteral("primaryActionButton"))->click();
+    }
+
+    QMessageBox *openPrompt()
+    {
+        QMessageBox *prompt = nullptr;
+        const auto shown = [this, &prompt] {
+            prompt = m_window->findChild<QMessageBox *>(QStringLiteral("confirmationPrompt"));
+            return prompt && prompt->isVisible();
+        };
+        if (!QTest::qWaitFor(shown))
+            qFatal("the confirmation prompt did not open");
+        return prompt;
+    }
+
+private slots:
+    void init() { m_world = std::make_unique<ScreenWorld>(); }
+    void cleanup()
+    {
+        m_window.reset();
+        m_world.reset();
+    }
+
+    void launchFromScreen_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QStringList>("arguments");
+
+        QTest::newRow("mirror")
+            << "Mirror Phone"
+            << strings({"mirrorResolution=1080p", "mirrorFrameRate=30 fps", "mirrorCodec=H.265",
+                        "mirrorBitrate=16", "mirrorAudio=on", "mirrorAudioSource=Device output",
+                        "mirrorTurnScreenOff=on", "mirrorOrientation=90°", "mirrorCrop=1080:1920:0:0"})
+            << strings({"-s", "R5CW20ABCDE", "--max-size=1080", "--max-fps=30", "--video-codec=h265",
+                        "--video-bit-rate=16M", "--audio-source=output", "--turn-screen-off",
+                        "--capture-orientation=@90", "--crop=1080:1920:0:0", "--no-clipboard-autosync",
+                        "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
+        QTest::newRow("creator")
+            << "Mirror Phone"
+            << strings({"mirrorCreatorMode=on", "mirrorResolution=Auto", "mirrorFrameRate=60 fps",
+                        "mirrorCodec=H.264", "mirrorAudio=on", "mirrorAudioSource=Microphone",
+                        "mirrorStayAwake=on", "mirrorTurnScreenOff=off", "mirrorClipboardSync=on",
+                        "mirrorFullscreen=on"})
+            << strings({"-s", "R5CW20ABCDE", "--max-fps=60", "--video-codec=h264", "--video-bit-rate=8M",
+                        "--audio-source=mic", "--stay-awake", "--show-touches", "--fullscreen",
+                        "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
+        QTest::newRow("camera")
+            << "Camera Mode"
+            << strings({"cameraProbe", "cameraUseId=on", "cameraId=0 ", "cameraMaxSize=1280 px",
+                        "cameraFps24", "cameraCodec=H.265", "cameraBitrate=12", "cameraUseZoom=on",
+                        "cameraZoom=25", "cameraTorch=on", "cameraAspectRatio=4:3",
+                        "cameraOrientation=Lock 90°", "cameraAudio=off"})
+            << strings({"-s", "R5CW20ABCDE", "--video-source=camera", "--camera-id=0", "--max-size=1280",
+                        "--camera-ar=4:3", "--camera-fps=24", "--camera-zoom=2.50", "--camera-torch",
+                        "--video-codec=h265", "--video-bit-rate=12M", "--no-audio",
+                        "--capture-orientation=@90", "--no-clipboard-autosync",
+                        "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
+        QTest::newRow("desktop") << "Desktop Mode"
+                                 << strings({"desktopWidth=1600", "desktopHeight=900", "desktopDensity=200",
+                                             "desktopFlex=on", "desktopKeepContent=on",
+                                             "desktopStartApp=org.example.home", "desktopAudio=on"})
+                                 << strings(
+                                        {"-s", "R5CW20ABCDE", "--new-display=1600x900/200", "--flex-display",
+                                         "--no-vd-destroy-content", "--start-app=org.example.home",
+                                         "--display-ime-policy=local", "--max-fps=60", "--video-codec=h264",
+                                         "--video-bit-rate=8M", "--audio-source=output", "--keep-active",
+                                         "--no-clipboard-autosync", "--window-title=Quorvane · R5CW20ABCDE",
+                                         "--shortcut-mod=lctrl,lalt"});
+    }
+
+    // Settings changed through a screen's controls, then the session bar's button: the scrcpy session
+    // started is exactly the argument list those settings imply.
+    void launchFromScreen()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QStringList, edits);
+        QFETCH(QStringList, arguments);
+        openWithPhone();
+        openMode(mode);
+        if (mode == QLatin1String("Desktop Mode")) {
+            // Its on-show probe sizes the display; edits come after it.
+            QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
+                                     inspectionTimeout);
+        }
+        for (const QString &step : std::as_const(edits)) {
+            edit(step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        pressPrimary();
+        QTRY_VERIFY_WITH_TIMEOUT(model().sessionActive() && !model().launching(), inspectionTimeout);
+        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
+        QCOMPARE(m_world->world.scrcpySessions(), QList<QStringList>{arguments});
+        QCOMPARE(find<StatusPill>(QStringLiteral("sessionStatePill"))->text(),
+                 QStringLiteral("Session running"));
+    }
+
+    void screenshotLandsInTheMediaFolder()
+    {
+        openWithPhone();
+        find<QPushButton>(QStringLiteral("mirrorScreenshot"))->click();
+        QVERIFY(model().capturingScreenshot());
+        QTRY_VERIFY_WITH_TIMEOUT(!model().capturingScreenshot(), inspectionTimeout);
+        const QDir folder(home() + QStringLiteral("/Media/Screenshots"));
+        const QStringList shots = folder.entryList(QDir::Files);
+        QCOMPARE(shots.size(), 1);
+        QVERIFY2(shots.first().endsWith(QStringLiteral(".png")), qPrintable(shots.first()));
+        QFile shot(folder.filePath(shots.first()));
+        QVERIFY(shot.open(QIODevice::ReadOnly));
+        QCOMPARE(shot.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+        QCOMPARE(find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"))->message(),
+                 QStringLiteral("Screenshot saved to ") + folder.filePath(shots.first()));
+    }
+
+    // Enabled through the confirmation dialog, then restored: the phone's settings are as they were.
+    void desktopEnableThenRestore()
+    {
+        openWithPhone();
+        openMode(QStringLiteral("Desktop Mode"));
+        QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
+                                 inspectionTimeout);
+        const QJsonObject before = phoneSettings();
+        find<QPushButton>(QStringLiteral("desktopEnable"))->click();
+        QMessageBox *prompt = openPrompt();
+        QCOMPARE(prompt->windowTitle(), QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(prompt->text(),
+                 QStringLiteral("Quorvane will back up the current Android desktop settings, enable freeform "
+                                "and resizable windowing on the phone, and reboot it. You can later restore "
+                                "the original values."));
+        QAbstractButton *confirm = nullptr;
+        for (QAbstractButton *button : prompt->buttons()) {
+            if (button->text() == QLatin1String("Enable and reboot the phone"))
+                confirm = button;
+        }
+        QVERIFY(confirm);
+        confirm->click();
+        QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities() &&
+                                     model().desktopCapabilities()->backupAvailable && !model().desktopBusy(),
+                                 inspectionTimeout);
+        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
+        QVERIFY(phoneSettings() != before);
+
+        const std::optional<QString> enabled = model().launchMessage();
+        find<QPushButton>(QStringLiteral("desktopRestore"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(model().launchMessage() != enabled && !model().desktopBusy(),
+                                 inspectionTimeout);
+        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
+        QCOMPARE(phoneSettings(), before);
+        QCOMPARE(sim().phone(QStringLiteral("phone1")).read().value(QStringLiteral("bootCount")).toInt(), 2);
+    }
+
+    void usbToWifiMovesTheSelection()
+    {
+        openWithPhone();
+        openMode(QStringLiteral("Wireless"));
+        find<QPushButton>(QStringLiteral("wirelessToWifi"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(model().selectedSerial(), wifiSerial, inspectionTimeout);
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(
+            find<StatusMessageRow>(QStringLiteral("wirelessStatus"))->message(),
+            QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
+                           "cable now."));
+        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentData().toString(), wifiSerial);
+        QVERIFY(find<QPushButton>(QStringLiteral("wirelessToUsb"))->isEnabled());
+    }
+
+    // Dropped on a card deep inside Mirror Phone, the file goes up to the screen, which pushes it.
+    void droppedFileReachesThePhone()
+    {
+        openWithPhone();
+        const QString notes = home() + QStringLiteral("/notes.pdf");
+        QFile file(notes);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'q'));
+        file.close();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(notes)});
+        auto *target = find<QLabel>(QStringLiteral("mirrorQualityLabel"));
+        const QPointF at = target->rect().center();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+
+        auto *status = find<StatusMessageRow>(QStringLiteral("mirrorFileTransfer"));
+        auto *text = status->findChild<QLabel *>(QStringLiteral("statusMessageText"));
+        QTRY_COMPARE_WITH_TIMEOUT(text->text(), QStringLiteral("Sent notes.pdf to /sdcard/Download."),
+                                  inspectionTimeout);
+        QVERIFY(text->isVisible());
+        const QJsonObject pushed = sim()
+                                       .phone(QStringLiteral("phone1"))
+                                       .read()
+                                       .value(QStringLiteral("files"))
+                                       .toObject()
+                                       .value(QStringLiteral("/sdcard/Download/notes.pdf"))
+                                       .toObject();
+        QCOMPARE(pushed.value(QStringLiteral("size")).toInt(), 4096);
+        QCOMPARE(pushed.value(QStringLiteral("source")).toString(), notes);
+    }
+};
+
+QTEST_MAIN(TestScreensEndToEnd)
+#include "tst_screens_endtoend.moc"
