@@ -87,6 +87,28 @@ private slots:
         QCOMPARE(m_world->scrcpySessions().size(), 1);
     }
 
+    // The executable itself: a termination signal (a logout, a kill from a terminal) quits the clean way.
+    void theApplicationQuitsCleanlyOnATerminationSignal()
+    {
+        m_world->sim.addPhone(QStringLiteral("R5CT1234"));
+        QProcess application;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_world->home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_world->home.path() + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        application.setProcessEnvironment(environment);
+        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), {});
+        QVERIFY(application.waitForStarted());
+        // Running: it has asked adb for the devices.
+        QTRY_VERIFY_WITH_TIMEOUT(m_world->deviceListings() > 0, 10000);
+        ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+        QVERIFY(application.waitForFinished(6000));
+        QCOMPARE(application.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(application.exitCode(), 0);
+        QCOMPARE(killServerCalls(), 1);
+    }
+
     void aHangingCleanUpEndsAtTheFallback()
     {
         // The adb server answers kill-server only after a long while: the application must not wait for it.

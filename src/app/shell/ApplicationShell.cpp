@@ -31,6 +31,8 @@ ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, T
     connect(&m_model, &AppModel::started, &m_lifecycle, [this] { m_lifecycle.configure(&m_model); });
     connect(&m_lifecycle, &AppLifecycle::readyToQuit, this, &ApplicationShell::finished);
     connect(&m_window, &MainWindow::quitRequested, &m_lifecycle, &AppLifecycle::requestQuit);
+    // Logging out or a kill from a terminal quits the same way, so the phone is put back then too.
+    connect(&m_termination, &TerminationSignals::received, &m_lifecycle, &AppLifecycle::requestQuit);
     connect(&m_window, &MainWindow::settingsRequested, this, [this] { bringUp(&m_settings); });
     connect(&m_window, &MainWindow::aboutRequested, this, [this] { bringUp(&m_about); });
 }

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "PlatformServices.h"
 #include "SettingsWindow.h"
+#include "TerminationSignals.h"
 #include "Timing.h"
 
 #include <QObject>
@@ -43,6 +44,7 @@ private:
     MainWindow m_window;
     SettingsWindow m_settings;
     AboutWindow m_about;
+    TerminationSignals m_termination;
 };
 
 } // namespace quorvane::app

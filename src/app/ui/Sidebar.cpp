@@ -16,7 +16,7 @@ Sidebar::Sidebar(AppModel *model, QWidget *parent)
     , m_group(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("sidebar"));
-    setFixedWidth(240);
+    setFixedWidth(256);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingS, Theme::spacingL, Theme::spacingS, Theme::spacingL);
     layout->setSpacing(Theme::spacingXS);

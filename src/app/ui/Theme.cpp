@@ -88,9 +88,12 @@ QColor Theme::cardBackground()
     return isDark() ? window.lighter(125) : window.lighter(104);
 }
 
+// Opaque, blended from the window colour: style sheets take colours by name, and a name drops the alpha
+// (a translucent grey would draw black there).
 QColor Theme::separator()
 {
-    return isDark() ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+    const QColor window = QApplication::palette().color(QPalette::Window);
+    return isDark() ? window.lighter(160) : window.darker(118);
 }
 
 QFont Theme::titleFont()

@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace quorvane::cli {
+namespace quorvane {
 
 namespace {
 
@@ -31,6 +31,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(signalSockets[1], &byte, 1);
         m_requested = true;
+        emit received();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -52,4 +53,4 @@ TerminationSignals::~TerminationSignals()
     }
 }
 
-} // namespace quorvane::cli
+} // namespace quorvane

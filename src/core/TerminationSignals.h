@@ -4,10 +4,10 @@
 
 class QSocketNotifier;
 
-namespace quorvane::cli {
+namespace quorvane {
 
-// Turns Ctrl+C and SIGTERM into a flag the event loop can poll, so a running session is stopped cleanly
-// (phone settings restored) instead of the process dying under it. One instance at a time.
+// Turns Ctrl+C and SIGTERM into a flag and a signal on the event loop, so running sessions are stopped
+// cleanly (phone settings restored) instead of the process dying under them. One instance at a time.
 class TerminationSignals final : public QObject
 {
     Q_OBJECT
@@ -19,9 +19,13 @@ public:
 
     bool requested() const { return m_requested; }
 
+signals:
+    // Each time one of the signals arrives.
+    void received();
+
 private:
     QSocketNotifier *m_notifier = nullptr;
     bool m_requested = false;
 };
 
-} // namespace quorvane::cli
+} // namespace quorvane
