@@ -52,6 +52,7 @@ CameraModeScreen::CameraModeScreen(AppModel *model, QWidget *parent)
          {headerCard(), selectionCard(), qualityCard(), zoomAndFramingCard(), audioCard(), recordingCard()})
         column->addWidget(card);
     column->addStretch(1);
+    alignFormLabels(this);
     connect(m_model, &AppModel::deviceProfileChanged, this, &CameraModeScreen::refreshDevice);
     connect(m_model, &AppModel::selectedDeviceChanged, this, &CameraModeScreen::refreshDevice);
     connect(m_model, &AppModel::cameraCapabilitiesChanged, this, &CameraModeScreen::refreshCameras);

@@ -73,7 +73,7 @@ ConnectionDoctorScreen::ConnectionDoctorScreen(AppModel *model, QWidget *parent)
     card->contentLayout()->addLayout(header);
     m_run = new PrimaryActionButton(card);
     m_run->setObjectName(QStringLiteral("doctorRun"));
-    m_run->setSymbol(QStringLiteral("stethoscope"));
+    m_run->setSymbol(QStringLiteral("play.fill"));
     m_run->setCaption(QStringLiteral("Checks scrcpy, ADB, and every connected device."));
     card->addWidget(m_run);
     column->addWidget(card);

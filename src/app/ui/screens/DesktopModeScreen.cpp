@@ -62,6 +62,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
                           environmentCard(), prepareCard()})
         column->addWidget(card);
     column->addStretch(1);
+    alignFormLabels(this);
     connect(m_model, &AppModel::desktopCapabilitiesChanged, this, &DesktopModeScreen::refreshCapabilities);
     connect(m_model, &AppModel::desktopBusyChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::selectedSerialChanged, this, &DesktopModeScreen::refreshBusy);
@@ -177,8 +178,10 @@ QWidget *DesktopModeScreen::geometryCard()
     size->addWidget(bind::spinBox(QStringLiteral("desktopHeight"), 240, 4320, m_settings, "height", card));
     size->addStretch(1);
     form->addRow(QStringLiteral("Resolution"), size);
-    form->addRow(QStringLiteral("Density"),
-                 bind::spinBox(QStringLiteral("desktopDensity"), 72, 960, m_settings, "density", card));
+    auto *density = new QHBoxLayout;
+    density->addWidget(bind::spinBox(QStringLiteral("desktopDensity"), 72, 960, m_settings, "density", card));
+    density->addStretch(1);
+    form->addRow(QStringLiteral("Density"), density);
     return card;
 }
 

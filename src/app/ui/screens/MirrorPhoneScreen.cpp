@@ -63,6 +63,7 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     m_fileTransfer->setObjectName(QStringLiteral("mirrorFileTransfer"));
     column->addWidget(m_fileTransfer);
     column->addStretch(1);
+    alignFormLabels(this);
     // Text fields would take a dropped file as text; the whole screen takes it instead.
     for (QLineEdit *edit : findChildren<QLineEdit *>())
         edit->setAcceptDrops(false);
@@ -130,8 +131,8 @@ QWidget *MirrorPhoneScreen::smartProfileCard()
     m_resetToAuto = bind::button(QStringLiteral("Reset to Auto"), QStringLiteral("mirrorResetToAuto"), card);
     m_resetToAuto->setToolTip(QStringLiteral("Restore the recommended automatic profile"));
     QPushButton *recompute =
-        bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card);
-    recompute->setIcon(Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
+        bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card,
+                     Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
     recompute->setToolTip(QStringLiteral("Recompute the smart profile for this device"));
     auto *row = new QHBoxLayout;
     row->addWidget(m_resetToAuto);
@@ -154,8 +155,8 @@ QWidget *MirrorPhoneScreen::profilesCard()
     formIn(card)->addRow(QStringLiteral("Profile"), m_profile);
     m_applyProfile = bind::button(QStringLiteral("Apply"), QStringLiteral("mirrorProfileApply"), card);
     QPushButton *save = bind::button(QStringLiteral("Save…"), QStringLiteral("mirrorProfileSave"), card);
-    m_deleteProfile = bind::button(QStringLiteral("Delete"), QStringLiteral("mirrorProfileDelete"), card);
-    m_deleteProfile->setIcon(Theme::icon(QStringLiteral("trash"), Theme::color(Tone::Danger)));
+    m_deleteProfile = bind::button(QStringLiteral("Delete"), QStringLiteral("mirrorProfileDelete"), card,
+                                   Theme::icon(QStringLiteral("trash"), Theme::color(Tone::Danger)));
     auto *row = new QHBoxLayout;
     for (QPushButton *button : {m_applyProfile, save, m_deleteProfile})
         row->addWidget(button);

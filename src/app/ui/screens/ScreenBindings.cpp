@@ -150,10 +150,12 @@ QLabel *note(const QString &text, const QString &objectName, QWidget *parent)
     return result;
 }
 
-QPushButton *button(const QString &text, const QString &objectName, QWidget *parent)
+QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QIcon &icon)
 {
-    auto *result = new QPushButton(text, parent);
+    auto *result = new QPushButton(icon, text, parent);
     result->setObjectName(objectName);
+    // The style's own size leaves a long label no air: its last letters ran into the frame.
+    result->setMinimumWidth(result->sizeHint().width() + 2 * Theme::spacingS);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QIcon>
 #include <QList>
 #include <QMetaProperty>
 #include <QString>
@@ -40,7 +41,8 @@ QSlider *slider(const QString &objectName, double minimum, double maximum, int s
                 QWidget *parent);
 QLabel *label(const QString &text, const QString &objectName, QWidget *parent);
 QLabel *note(const QString &text, const QString &objectName, QWidget *parent);
-QPushButton *button(const QString &text, const QString &objectName, QWidget *parent);
+// A button with room around its label (and its icon, when given).
+QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QIcon &icon = {});
 
 template<typename T>
 using Options = QList<std::pair<QString, T>>;

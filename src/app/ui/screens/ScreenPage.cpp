@@ -2,6 +2,7 @@
 
 #include "Theme.h"
 
+#include <QFormLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -22,6 +23,23 @@ QVBoxLayout *scrollingColumn(QWidget *screen)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
     return column;
+}
+
+void alignFormLabels(QWidget *screen)
+{
+    QList<QWidget *> labels;
+    int width = 0;
+    for (const QFormLayout *form : screen->findChildren<QFormLayout *>()) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            const QLayoutItem *item = form->itemAt(row, QFormLayout::LabelRole);
+            if (item && item->widget()) {
+                labels.append(item->widget());
+                width = std::max(width, item->widget()->sizeHint().width());
+            }
+        }
+    }
+    for (QWidget *label : std::as_const(labels))
+        label->setMinimumWidth(width);
 }
 
 } // namespace quorvane::app

@@ -28,6 +28,7 @@ WirelessScreen::WirelessScreen(AppModel *model, QWidget *parent)
     column->addWidget(rememberedCard());
     column->addWidget(manualCard());
     column->addStretch(1);
+    alignFormLabels(this);
     connect(m_model, &AppModel::rememberedWirelessChanged, this, &WirelessScreen::rebuildRemembered);
     connect(m_model, &AppModel::wirelessBusyChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::selectedDeviceChanged, this, &WirelessScreen::refresh);
