@@ -2,13 +2,17 @@
 // with the device simulator as the runtime. Used by scripts/screenshots.
 #include "AboutWindow.h"
 #include "MainWindow.h"
+#include "MediaService.h"
+#include "ModeScreens.h"
 #include "ModelTesting.h"
 #include "OnboardingSheet.h"
 #include "RuntimeLocator.h"
 #include "SettingsWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QScrollArea>
 #include <QTest>
 
 using namespace quorvane;
@@ -38,6 +42,7 @@ struct Scene
             world.sim.addPhone(serial).model(QStringLiteral("Pixel 8"));
         world.model().setOnboardingCompleted(true);
         window = std::make_unique<MainWindow>(&world.model());
+        installModeScreens(*window, world.model());
         window->resize(1100, 720);
         window->show();
         QTest::qWait(400);
@@ -79,6 +84,55 @@ void secondaryViews(const QString &dir)
     save(&about, dir + QStringLiteral("/about.png"));
 }
 
+// A mode's screen as the window shows it, and its whole scrolling column as name-full.png.
+void saveMode(Scene &scene, SidebarMode mode, const QString &dir, const QString &name)
+{
+    QWidget *screen = scene.window->screen(mode);
+    save(scene.window.get(), dir + QStringLiteral("/") + name + QStringLiteral(".png"));
+    const auto *scroll = screen->findChild<QScrollArea *>(QStringLiteral("screenScroll"));
+    if (!scroll ||
+        !scroll->widget()->grab().save(dir + QStringLiteral("/") + name + QStringLiteral("-full.png")))
+        qFatal("cannot write the whole %s screen", qPrintable(name));
+}
+
+void clickIn(QWidget *screen, const QString &name)
+{
+    auto *button = screen->findChild<QAbstractButton *>(name);
+    if (!button)
+        qFatal("no button %s", qPrintable(name));
+    button->click();
+}
+
+// Each mode's screen with the phone selected, once the work it starts when shown has finished.
+void modeViews(const QString &dir)
+{
+    MediaService::setFolderOpener([](const QString &) {});
+    Scene scene(true);
+    AppModel &model = scene.world.model();
+    QTRY_VERIFY_WITH_TIMEOUT(model.deviceProfile().has_value() && model.mirrorRecommendation().has_value(),
+                             20000);
+    saveMode(scene, SidebarMode::Mirror, dir, QStringLiteral("mirror"));
+
+    model.setSelectedMode(SidebarMode::Camera);
+    clickIn(scene.window->screen(SidebarMode::Camera), QStringLiteral("cameraProbe"));
+    QTRY_VERIFY_WITH_TIMEOUT(model.cameraCapabilities().has_value() && !model.probingCameras(), 20000);
+    saveMode(scene, SidebarMode::Camera, dir, QStringLiteral("camera"));
+
+    model.setSelectedMode(SidebarMode::Desktop);
+    QTRY_VERIFY_WITH_TIMEOUT(model.desktopCapabilities().has_value() && !model.desktopBusy(), 20000);
+    saveMode(scene, SidebarMode::Desktop, dir, QStringLiteral("desktop"));
+
+    model.setSelectedMode(SidebarMode::Doctor);
+    QTRY_VERIFY_WITH_TIMEOUT(!model.doctorRunning() && !model.doctorFindings().isEmpty(), 20000);
+    saveMode(scene, SidebarMode::Doctor, dir, QStringLiteral("doctor"));
+
+    // After the move to Wi-Fi: its status line and the phone among the remembered devices.
+    model.setSelectedMode(SidebarMode::Wireless);
+    clickIn(scene.window->screen(SidebarMode::Wireless), QStringLiteral("wirelessToWifi"));
+    QTRY_VERIFY_WITH_TIMEOUT(!model.wirelessBusy() && !model.rememberedWireless().isEmpty(), 20000);
+    saveMode(scene, SidebarMode::Wireless, dir, QStringLiteral("wireless"));
+}
+
 void runtimeMissing(const QString &dir)
 {
     ModelWorld world;
@@ -110,6 +164,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(dir);
     mainViews(dir);
     secondaryViews(dir);
+    modeViews(dir);
     runtimeMissing(dir);
     return 0;
 }
