@@ -1,6 +1,7 @@
 #include "ModelTesting.h"
 
 #include "AppPaths.h"
+#include "Async.h"
 #include "CameraService.h"
 #include "DesktopService.h"
 #include "Errors.h"
@@ -8,6 +9,9 @@
 #include "SavedProfileStore.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTest>
 
 using namespace quorvane;
@@ -393,6 +397,30 @@ private slots:
         await(model().recommend(QStringLiteral("mirror")));
         QCOMPARE(model().launchMessage(), failure);
         QVERIFY(model().launchFailed());
+    }
+
+    // The first phone's answers come late, after the user has picked the second one.
+    void answersAboutAPhoneNoLongerPickedAreDropped()
+    {
+        const QString other = QStringLiteral("R5CW20OTHER");
+        connectPhone();
+        m_world->sim.addPhone(other).model(QStringLiteral("Galaxy S23"));
+        await(model().refreshDevices());
+        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                          {QStringLiteral("serial"), usbSerial},
+                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("shell")}},
+                                          {QStringLiteral("delayMs"), 250}});
+        model().setSelectedSerial(other);
+        model().setSelectedSerial(usbSerial);
+        QCoro::Task<void> lateRecommendation = model().recommend(QStringLiteral("mirror"));
+        model().setSelectedSerial(other);
+        QTRY_COMPARE(model().deviceProfile() ? model().deviceProfile()->model : QString(),
+                     QStringLiteral("Galaxy S23"));
+        await(std::move(lateRecommendation));
+        // The late inspection started by picking the first phone again has ended too.
+        QTRY_VERIFY(childProcessOwner()->findChildren<QProcess *>().isEmpty());
+        QCOMPARE(model().deviceProfile()->model, QStringLiteral("Galaxy S23"));
+        QCOMPARE(model().mirrorRecommendation(), std::nullopt);
     }
 
     void resetToAuto_data()

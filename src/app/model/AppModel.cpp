@@ -175,7 +175,6 @@ void AppModel::refreshInspection()
     inspect(*m_selectedSerial);
 }
 
-// Not tracked: when the selection changes twice quickly, the inspection that finishes last wins.
 QCoro::Task<void> AppModel::inspect(QString serial)
 {
     const auto alive = m_alive;
@@ -186,7 +185,9 @@ QCoro::Task<void> AppModel::inspect(QString serial)
         profile = co_await std::move(inspection);
     } catch (const std::exception &) {
     }
-    if (!*alive)
+    // When the selection changed meanwhile, the newer inspection answers: a slow one about the previous
+    // phone must not overwrite it.
+    if (!*alive || m_selectedSerial != serial)
         co_return;
     publish(m_deviceProfile, std::move(profile), &AppModel::deviceProfileChanged);
     // Probe results of the previous device must never be shown for this one.

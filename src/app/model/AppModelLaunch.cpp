@@ -282,7 +282,8 @@ QCoro::Task<void> AppModel::recommend(QString mode)
         failure = error.text();
     } catch (const std::exception &) {
     }
-    if (!*alive)
+    // A phone picked meanwhile has its own settings: the answer about the previous one must not land on them.
+    if (!*alive || m_selectedSerial != serial)
         co_return;
     if (!profile) {
         reportLaunch(failure, true);
