@@ -8,6 +8,7 @@
 #include "PlatformFactory.h"
 #include "PrimaryActionButton.h"
 #include "TestXServer.h"
+#include "WidgetLookup.h"
 #include "XWindows.h"
 
 #include <QApplication>
@@ -69,10 +70,7 @@ private:
     template<typename T>
     T *find(const QString &name)
     {
-        T *widget = m_shell->mainWindow().findChild<T *>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
+        return child<T>(m_shell->mainWindow(), name);
     }
 
     void click(QAbstractButton *button)

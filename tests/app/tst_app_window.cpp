@@ -12,6 +12,7 @@
 #include "SettingsWindow.h"
 #include "StatusPill.h"
 #include "UserDefaults.h"
+#include "WidgetLookup.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -44,10 +45,7 @@ private:
     template<typename T>
     T *find(const QString &name)
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
+        return child<T>(*m_window, name);
     }
 
     QString pill(const QString &name) { return find<StatusPill>(name)->text(); }

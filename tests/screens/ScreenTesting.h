@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModelTesting.h"
+#include "WidgetLookup.h"
 
 #include <QStringList>
 #include <QTest>
@@ -35,15 +36,5 @@ public:
     // Shows the screen (running its on-show work) and waits until it is exposed.
     static void show(QWidget &screen);
 };
-
-// The child of that name, failing the test when it is missing.
-template<typename T>
-T *child(const QWidget &parent, const QString &name)
-{
-    T *found = parent.findChild<T *>(name);
-    if (!found)
-        qWarning("No child named %s", qPrintable(name));
-    return found;
-}
 
 } // namespace quorvane::test

@@ -54,10 +54,7 @@ private:
     template<typename T>
     T *find(const QString &name)
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no widget %s", qPrintable(name));
-        return widget;
+        return child<T>(*m_window, name);
     }
 
     // The window as the application shows it, with the simulated Pixel plugged in; returns once the phone
