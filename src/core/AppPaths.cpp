@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -73,6 +74,15 @@ QString mediaRoot(const std::optional<QString> &override)
     ensureFolder(root + QStringLiteral("/Recordings"));
     ensureFolder(root + QStringLiteral("/Screenshots"));
     return root;
+}
+
+QString moviesFolderForDisplay()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    const QString home = QDir::homePath();
+    if (folder == home || folder.startsWith(home + QLatin1Char('/')))
+        return QLatin1Char('~') + folder.mid(home.size());
+    return folder;
 }
 
 } // namespace quorvane::AppPaths

@@ -21,6 +21,9 @@ QString desktopBackupFile();
 QString desktopDiagnosticsFolder();
 // The user's media root when given, else the default; its Recordings and Screenshots folders exist after.
 QString mediaRoot(const std::optional<QString> &override);
+// The system's movies folder as the user knows it ("~/Videos" on Linux, "~/Movies" on macOS), for texts that
+// say where media goes by default. Creates nothing.
+QString moviesFolderForDisplay();
 
 } // namespace AppPaths
 } // namespace quorvane

@@ -45,6 +45,15 @@ private slots:
         QVERIFY(QFileInfo(root + QStringLiteral("/Screenshots")).isDir());
     }
 
+    // The texts that name the default folder must name the one media really goes to.
+    void moviesFolderAsShownIsWhereMediaGoes()
+    {
+        test::TestHome home;
+        const QString shown = AppPaths::moviesFolderForDisplay();
+        QVERIFY2(shown.startsWith(QStringLiteral("~/")), qPrintable(shown));
+        QCOMPARE(home.path() + shown.mid(1) + QStringLiteral("/Quorvane"), AppPaths::mediaRoot(std::nullopt));
+    }
+
     void unwritableMediaRootFailsWithTheSystemsText()
     {
         test::TestHome home;

@@ -246,6 +246,10 @@ private slots:
         settings().setRecord(true);
         QVERIFY(enabled->isVisible());
         QCOMPARE(enabled->text(), QStringLiteral("Recording enabled"));
+        // The folder Linux uses for videos, which is where recordings go by default.
+        QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorRecordNote"))->text(),
+                 QStringLiteral(
+                     "Saved to ~/Videos/Quorvane/Recordings/<date>/, or the folder chosen in Settings."));
 
         auto *bitrate = child<QSlider>(screen, QStringLiteral("mirrorBitrate"));
         QCOMPARE(bitrate->minimum(), 2);

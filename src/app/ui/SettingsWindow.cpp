@@ -1,6 +1,7 @@
 #include "SettingsWindow.h"
 
 #include "AppModel.h"
+#include "AppPaths.h"
 #include "Theme.h"
 
 #include <QGridLayout>
@@ -93,12 +94,15 @@ QWidget *SettingsWindow::mediaGroup()
     auto *grid = new QGridLayout(group);
     m_mediaRoot = new QLineEdit(group);
     m_mediaRoot->setObjectName(QStringLiteral("mediaRootField"));
-    m_mediaRoot->setPlaceholderText(QStringLiteral("~/Movies"));
+    // The folder the application really uses by default, which is not ~/Movies everywhere.
+    const QString movies = AppPaths::moviesFolderForDisplay();
+    m_mediaRoot->setPlaceholderText(movies);
     grid->addWidget(new QLabel(QStringLiteral("Custom media root"), group), 0, 0);
     grid->addWidget(m_mediaRoot, 0, 1, 1, 2);
     grid->addWidget(
         caption(QStringLiteral("Recordings go to <media root>/Recordings/<date>/ and screenshots to "
-                               "<media root>/Screenshots/. Default: ~/Movies/Quorvane/."),
+                               "<media root>/Screenshots/. Default: %1/Quorvane/.")
+                    .arg(movies),
                 group),
         1, 0, 1, 3);
     auto *media = new QPushButton(QStringLiteral("Open Media Folder"), group);

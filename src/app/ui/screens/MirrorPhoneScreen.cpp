@@ -1,6 +1,7 @@
 #include "MirrorPhoneScreen.h"
 
 #include "AppModel.h"
+#include "AppPaths.h"
 #include "BusyIndicator.h"
 #include "OnShowWork.h"
 #include "ScreenBindings.h"
@@ -271,10 +272,10 @@ QWidget *MirrorPhoneScreen::togglesCard()
         {QStringLiteral("Record the session to MP4"), QStringLiteral("mirrorRecord"), "record"}};
     for (const auto &[label, name, property] : toggles)
         card->addWidget(bind::checkBox(label, name, m_settings, property, card));
-    card->addWidget(
-        bind::note(QStringLiteral("Saved to ~/Movies/Quorvane/Recordings/<date>/, or the folder chosen in "
-                                  "Settings."),
-                   QStringLiteral("mirrorRecordNote"), card));
+    card->addWidget(bind::note(
+        QStringLiteral("Saved to %1/Quorvane/Recordings/<date>/, or the folder chosen in Settings.")
+            .arg(AppPaths::moviesFolderForDisplay()),
+        QStringLiteral("mirrorRecordNote"), card));
     return card;
 }
 
