@@ -22,6 +22,7 @@
 #include "Timing.h"
 #include "ToolPaths.h"
 #include "WirelessRecords.h"
+#include "WirelessService.h"
 
 #include <QList>
 #include <QObject>
@@ -330,6 +331,7 @@ private:
     template<typename Probe>
     QCoro::Task<void> runProbe(Probe probe);
     void reportWireless(std::optional<QString> message);
+    QCoro::Task<bool> publishRemembered(WirelessService wireless);
 
     PlatformServices *m_platform;
     Timing m_timing;

@@ -47,11 +47,9 @@ QCoro::Task<void> AppModel::connectWireless(QString address)
         if (!*alive)
             co_return;
         publish(m_wirelessMessage, std::optional(message), &AppModel::wirelessMessageChanged);
-        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
-        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
-        if (!*alive)
+        QCoro::Task<bool> rereading = publishRemembered(wireless);
+        if (!co_await std::move(rereading))
             co_return;
-        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
     } catch (const std::exception &error) {
         if (*alive)
             reportWireless(errorText(error));
@@ -90,11 +88,9 @@ QCoro::Task<void> AppModel::forgetWireless(QString address)
         if (!*alive)
             co_return;
         publish(m_wirelessMessage, std::optional(result.message), &AppModel::wirelessMessageChanged);
-        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
-        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
-        if (!*alive)
+        QCoro::Task<bool> rereading = publishRemembered(wireless);
+        if (!co_await std::move(rereading))
             co_return;
-        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
     } catch (const std::exception &error) {
         if (*alive)
             publish(m_wirelessMessage, std::optional(errorText(error)), &AppModel::wirelessMessageChanged);
@@ -116,11 +112,9 @@ QCoro::Task<void> AppModel::enableWirelessFromUSB(QString serial)
         if (!*alive)
             co_return;
         publish(m_wirelessMessage, std::optional(result->message), &AppModel::wirelessMessageChanged);
-        QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
-        QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
-        if (!*alive)
+        QCoro::Task<bool> rereading = publishRemembered(wireless);
+        if (!co_await std::move(rereading))
             co_return;
-        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
     } catch (const std::exception &error) {
         if (*alive)
             reportWireless(errorText(error));
@@ -163,12 +157,21 @@ QCoro::Task<void> AppModel::switchToUSB(QString serial)
 
 QCoro::Task<void> AppModel::reloadRememberedWireless()
 {
-    const auto alive = m_alive;
     const WirelessService wireless{paths(), m_timing};
+    QCoro::Task<bool> rereading = publishRemembered(wireless);
+    co_await std::move(rereading);
+}
+
+// False when the model went away while the list was read.
+QCoro::Task<bool> AppModel::publishRemembered(WirelessService wireless)
+{
+    const auto alive = m_alive;
     QCoro::Task<QList<RememberedWirelessDevice>> listing = wireless.listRemembered();
     QList<RememberedWirelessDevice> remembered = co_await std::move(listing);
-    if (*alive)
-        publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+    if (!*alive)
+        co_return false;
+    publish(m_rememberedWireless, std::move(remembered), &AppModel::rememberedWirelessChanged);
+    co_return true;
 }
 
 void AppModel::reportWireless(std::optional<QString> message)

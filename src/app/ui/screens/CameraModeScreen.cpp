@@ -21,14 +21,6 @@ namespace quorvane::app {
 
 namespace {
 
-QFormLayout *formIn(SectionCard *card)
-{
-    auto *form = new QFormLayout;
-    form->setSpacing(Theme::spacingS);
-    card->contentLayout()->addLayout(form);
-    return form;
-}
-
 // A labelled row that can be hidden as a whole.
 QWidget *formRow(const QString &label, QWidget *control, QWidget *parent)
 {
@@ -141,7 +133,7 @@ QWidget *CameraModeScreen::fpsButtons()
 QWidget *CameraModeScreen::qualityCard()
 {
     auto *card = new SectionCard(QStringLiteral("Quality"), QStringLiteral("display"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     const bind::Options<quint32> sizes{{QStringLiteral("Native"), 0},
                                        {QStringLiteral("1280 px"), 1280},
                                        {QStringLiteral("1920 px"), 1920},
@@ -174,7 +166,7 @@ QWidget *CameraModeScreen::zoomAndFramingCard()
 {
     auto *card =
         new SectionCard(QStringLiteral("Zoom and Framing"), QStringLiteral("flashlight.on.fill"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     QLabel *value = bind::label(QString(), QStringLiteral("cameraZoomValue"), card);
     QSlider *zoom = bind::slider(
         QStringLiteral("cameraZoom"), 1, 10, 10, m_settings, "zoom", value,
@@ -216,7 +208,7 @@ QWidget *CameraModeScreen::audioCard()
                                          {QStringLiteral("Device output"), QStringLiteral("output")}};
     QComboBox *source =
         bind::comboBox(QStringLiteral("cameraAudioSource"), sources, m_settings, "audioSource", card);
-    formIn(card)->addRow(QStringLiteral("Source"), source);
+    bind::formIn(card)->addRow(QStringLiteral("Source"), source);
     bind::watch(m_settings, "audio", source, [this, source] { source->setEnabled(m_settings->audio()); });
     return card;
 }

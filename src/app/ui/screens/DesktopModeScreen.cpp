@@ -23,14 +23,6 @@ namespace quorvane::app {
 
 namespace {
 
-QFormLayout *formIn(SectionCard *card)
-{
-    auto *form = new QFormLayout;
-    form->setSpacing(Theme::spacingS);
-    card->contentLayout()->addLayout(form);
-    return form;
-}
-
 QString capabilityText(const std::optional<DesktopCapabilities> &capabilities, const QString &row)
 {
     if (!capabilities)
@@ -126,7 +118,7 @@ QWidget *DesktopModeScreen::headerCard()
 QWidget *DesktopModeScreen::capabilitiesCard()
 {
     auto *card = new SectionCard(QStringLiteral("Device Capabilities"), QStringLiteral("display"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     const QList<std::pair<QString, QString>> rows{
         {QStringLiteral("Virtual display"), QStringLiteral("virtualDisplay")},
         {QStringLiteral("Desktop windowing"), QStringLiteral("windowing")},
@@ -171,7 +163,7 @@ QWidget *DesktopModeScreen::quickActionsCard()
 QWidget *DesktopModeScreen::geometryCard()
 {
     auto *card = new SectionCard(QStringLiteral("Virtual Display Geometry"), QStringLiteral("display"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     auto *size = new QHBoxLayout;
     size->addWidget(bind::spinBox(QStringLiteral("desktopWidth"), 320, 7680, m_settings, "width", card));
     size->addWidget(new QLabel(QStringLiteral("×"), card));
@@ -195,10 +187,10 @@ QWidget *DesktopModeScreen::environmentCard()
          "keepContent"}};
     for (const auto &[label, name, property] : toggles)
         card->addWidget(bind::checkBox(label, name, m_settings, property, card));
-    formIn(card)->addRow(QStringLiteral("Start app on the desktop (optional)"),
-                         bind::lineEdit(QStringLiteral("desktopStartApp"),
-                                        QStringLiteral("com.example.launcher"), m_settings, "startApp",
-                                        card));
+    bind::formIn(card)->addRow(QStringLiteral("Start app on the desktop (optional)"),
+                               bind::lineEdit(QStringLiteral("desktopStartApp"),
+                                              QStringLiteral("com.example.launcher"), m_settings, "startApp",
+                                              card));
     m_launcher = bind::note(QString(), QStringLiteral("desktopDetectedLauncher"), card);
     card->addWidget(m_launcher);
     card->addWidget(bind::checkBox(QStringLiteral("Forward audio"), QStringLiteral("desktopAudio"),

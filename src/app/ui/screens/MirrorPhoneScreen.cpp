@@ -35,14 +35,6 @@ std::optional<QString> droppedFile(const QMimeData *data)
     return std::nullopt;
 }
 
-QFormLayout *formIn(SectionCard *card)
-{
-    auto *form = new QFormLayout;
-    form->setSpacing(Theme::spacingS);
-    card->contentLayout()->addLayout(form);
-    return form;
-}
-
 } // namespace
 
 MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
@@ -153,7 +145,7 @@ QWidget *MirrorPhoneScreen::profilesCard()
     auto *card = new SectionCard(QStringLiteral("Profiles"), QStringLiteral("slider.horizontal.3"), this);
     m_profile = new QComboBox(card);
     m_profile->setObjectName(QStringLiteral("mirrorProfile"));
-    formIn(card)->addRow(QStringLiteral("Profile"), m_profile);
+    bind::formIn(card)->addRow(QStringLiteral("Profile"), m_profile);
     m_applyProfile = bind::button(QStringLiteral("Apply"), QStringLiteral("mirrorProfileApply"), card);
     QPushButton *save = bind::button(QStringLiteral("Save…"), QStringLiteral("mirrorProfileSave"), card);
     m_deleteProfile = bind::button(QStringLiteral("Delete"), QStringLiteral("mirrorProfileDelete"), card,
@@ -214,7 +206,7 @@ QWidget *MirrorPhoneScreen::quickActionsCard()
 QWidget *MirrorPhoneScreen::qualityCard()
 {
     auto *card = new SectionCard(QStringLiteral("Quality"), QStringLiteral("display"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     const bind::Options<quint32> sizes{{QStringLiteral("Auto"), 0},
                                        {QStringLiteral("720p"), 720},
                                        {QStringLiteral("1080p"), 1080},
@@ -252,7 +244,7 @@ QWidget *MirrorPhoneScreen::audioCard()
                                          {QStringLiteral("Microphone"), QStringLiteral("mic")}};
     QComboBox *source =
         bind::comboBox(QStringLiteral("mirrorAudioSource"), sources, m_settings, "audioSource", card);
-    formIn(card)->addRow(QStringLiteral("Audio source"), source);
+    bind::formIn(card)->addRow(QStringLiteral("Audio source"), source);
     bind::watch(m_settings, "audio", source, [this, source] { source->setEnabled(m_settings->audio()); });
     return card;
 }
@@ -282,7 +274,7 @@ QWidget *MirrorPhoneScreen::togglesCard()
 QWidget *MirrorPhoneScreen::advancedCard()
 {
     auto *card = new SectionCard(QStringLiteral("Advanced"), QStringLiteral("cpu"), this);
-    QFormLayout *form = formIn(card);
+    QFormLayout *form = bind::formIn(card);
     const bind::Options<std::optional<QString>> orientations{
         {QStringLiteral("Follow device"), std::nullopt},
         {QStringLiteral("Initial orientation"), QStringLiteral("initial")},

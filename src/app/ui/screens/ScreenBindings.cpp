@@ -1,8 +1,10 @@
 #include "ScreenBindings.h"
 
+#include "SectionCard.h"
 #include "Theme.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
@@ -157,6 +159,14 @@ QPushButton *button(const QString &text, const QString &objectName, QWidget *par
     // The style's own size leaves a long label no air: its last letters ran into the frame.
     result->setMinimumWidth(result->sizeHint().width() + 2 * Theme::spacingS);
     return result;
+}
+
+QFormLayout *formIn(SectionCard *card)
+{
+    auto *form = new QFormLayout;
+    form->setSpacing(Theme::spacingS);
+    card->contentLayout()->addLayout(form);
+    return form;
 }
 
 } // namespace quorvane::app::bind

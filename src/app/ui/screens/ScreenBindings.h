@@ -11,6 +11,7 @@
 #include <utility>
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,6 +19,8 @@ class QSlider;
 class QSpinBox;
 
 namespace quorvane::app {
+
+class SectionCard;
 
 // Two-way bindings between a control and a Q_PROPERTY of the model or a settings object: the control
 // shows the property, follows its change signal, and writes every user edit straight back.
@@ -43,6 +46,8 @@ QLabel *label(const QString &text, const QString &objectName, QWidget *parent);
 QLabel *note(const QString &text, const QString &objectName, QWidget *parent);
 // A button with room around its label (and its icon, when given).
 QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QIcon &icon = {});
+// A form of labelled rows at the end of the card, spaced like every other form of the screens.
+QFormLayout *formIn(SectionCard *card);
 
 template<typename T>
 using Options = QList<std::pair<QString, T>>;
