@@ -2,6 +2,9 @@
 
 #include "MediaService.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+
 namespace quorvane::test {
 
 ScreenWorld::ScreenWorld()
@@ -26,6 +29,27 @@ void ScreenWorld::show(QWidget &screen)
     screen.resize(900, 700);
     screen.show();
     QVERIFY(QTest::qWaitForWindowExposed(&screen));
+}
+
+void choose(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void checkToggleBinding(const QWidget &screen, QObject &settings, const QString &name, const QString &label,
+                        const QString &property)
+{
+    auto *box = child<QCheckBox>(screen, name);
+    QCOMPARE(box->text(), label);
+    const bool initial = settings.property(qPrintable(property)).toBool();
+    QCOMPARE(box->isChecked(), initial);
+    box->click();
+    QCOMPARE(settings.property(qPrintable(property)).toBool(), !initial);
+    settings.setProperty(qPrintable(property), initial);
+    QCOMPARE(box->isChecked(), initial);
 }
 
 } // namespace quorvane::test

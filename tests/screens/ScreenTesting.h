@@ -4,6 +4,8 @@
 #include "WidgetLookup.h"
 
 #include <QStringList>
+
+class QComboBox;
 #include <QTest>
 #include <QWidget>
 
@@ -36,5 +38,13 @@ public:
     // Shows the screen (running its on-show work) and waits until it is exposed.
     static void show(QWidget &screen);
 };
+
+// Picks the entry as a user would: the combo box reports the choice through its activated signal.
+void choose(QComboBox *box, const QString &text);
+
+// The check box named `name` reads `label`, shows the settings object's `property`, writes a click back
+// and follows a change made elsewhere.
+void checkToggleBinding(const QWidget &screen, QObject &settings, const QString &name, const QString &label,
+                        const QString &property);
 
 } // namespace quorvane::test

@@ -146,14 +146,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, property);
         DesktopModeScreen screen(&model());
-        auto *box = child<QCheckBox>(screen, name);
-        QCOMPARE(box->text(), label);
-        const bool initial = settings().property(qPrintable(property)).toBool();
-        QCOMPARE(box->isChecked(), initial);
-        box->click();
-        QCOMPARE(settings().property(qPrintable(property)).toBool(), !initial);
-        settings().setProperty(qPrintable(property), initial);
-        QCOMPARE(box->isChecked(), initial);
+        checkToggleBinding(screen, settings(), name, label, property);
     }
 
     void geometryAndStartApp()

@@ -17,18 +17,6 @@ using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
 
-namespace {
-
-void choose(QComboBox *box, const QString &text)
-{
-    const int index = box->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
-
-} // namespace
-
 class TestScreenMirror final : public QObject
 {
     Q_OBJECT
@@ -216,14 +204,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, property);
         MirrorPhoneScreen screen(&model());
-        auto *box = child<QCheckBox>(screen, name);
-        QCOMPARE(box->text(), label);
-        const bool initial = settings().property(qPrintable(property)).toBool();
-        QCOMPARE(box->isChecked(), initial);
-        box->click();
-        QCOMPARE(settings().property(qPrintable(property)).toBool(), !initial);
-        settings().setProperty(qPrintable(property), initial);
-        QCOMPARE(box->isChecked(), initial);
+        checkToggleBinding(screen, settings(), name, label, property);
     }
 
     void audioSourceFollowsAudio()
