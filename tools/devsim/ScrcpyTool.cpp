@@ -13,7 +13,7 @@ namespace devsim {
 
 namespace {
 
-const QString defaultVersion = QStringLiteral("5.0.1");
+const QString defaultVersion = QStringLiteral("4.1");
 const QString defaultServerPath = QStringLiteral("/usr/local/share/scrcpy/scrcpy-server");
 constexpr qint64 defaultServerSize = 90980;
 
