@@ -1,11 +1,13 @@
 #include "MediaService.h"
 
 #include "AppPaths.h"
+#include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
 #include "TextParsing.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -240,6 +242,32 @@ QString MediaService::pushTargetDirectory()
 bool MediaService::isFileSizeAllowed(qint64 bytes)
 {
     return bytes <= 524'288'000;
+}
+
+QCoro::Task<std::optional<QString>> MediaService::pushRefusal(QString localPath)
+{
+    const QFileInfo pushed(QDir::cleanPath(localPath));
+    // A size that cannot be read is no reason to refuse: adb will say what is wrong.
+    if (!pushed.isDir()) {
+        if (pushed.exists() && !isFileSizeAllowed(pushed.size()))
+            co_return QStringLiteral("File too large (>500 MB).");
+        co_return std::nullopt;
+    }
+    // adb copies a folder whole and sends a symbolic link as a link, so the regular files inside count
+    // and nothing a link points at does.
+    QDirIterator files(pushed.filePath(), QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    qint64 total = 0;
+    for (int counted = 1; files.hasNext(); ++counted) {
+        files.next();
+        total += files.fileInfo().size();
+        if (!isFileSizeAllowed(total))
+            co_return QStringLiteral("Folder “%1” is too large (>500 MB in all).").arg(pushed.fileName());
+        // A tree of many small files takes a while to walk; the window stays responsive meanwhile.
+        if (counted % 512 == 0)
+            co_await sleepPrecisely(std::chrono::milliseconds(0));
+    }
+    co_return std::nullopt;
 }
 
 QCoro::Task<QString> MediaService::screenshotDisplayID(ADBService adb, QString serial,
