@@ -228,7 +228,8 @@ std::optional<QString> safeCameraSize(const std::optional<QString> &size)
     const auto trimmed = nonBlank(size);
     if (!trimmed)
         return std::nullopt;
-    const QStringList sides = trimmed->split(QLatin1Char('x'), Qt::SkipEmptyParts);
+    // An empty side ("1920xx1080", "x1920x1080") is a typing slip, not a size: refuse it like any other.
+    const QStringList sides = trimmed->split(QLatin1Char('x'));
     const auto acceptable = [](const QString &side) {
         const auto value = parseUInt32(side);
         return value && *value >= 1 && *value <= 7680;
@@ -243,7 +244,8 @@ std::optional<QString> safeCrop(const std::optional<QString> &crop)
     const auto trimmed = nonBlank(crop);
     if (!trimmed)
         return std::nullopt;
-    const QStringList parts = trimmed->split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    // An empty piece ("1080::1920:0") would shift every value into the wrong place: refuse it.
+    const QStringList parts = trimmed->split(QLatin1Char(':'));
     if (parts.size() != 4)
         return std::nullopt;
     QList<quint32> values;

@@ -1,11 +1,15 @@
 #include "MediaService.h"
 
 #include "AppPaths.h"
+#include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
 #include "TextParsing.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -14,7 +18,7 @@ namespace quorvane {
 
 namespace {
 
-const QString filePrefix = QStringLiteral("Tessaro-");
+const QString filePrefix = QStringLiteral("Quorvane-");
 
 MediaService::FolderOpener &folderOpener()
 {
@@ -38,6 +42,76 @@ QString fileNameSafe(QString serial)
 {
     static const QRegularExpression unsafe(QStringLiteral("[/\\x00-\\x1f\\x7f]"));
     return serial.replace(unsafe, QStringLiteral("_"));
+}
+
+// "name.ext", then "name-2.ext", "name-3.ext"…: names are stamped to the second, and a second capture in
+// the same second must not replace the first.
+QString numberedPath(const QString &folder, const QString &name, const QString &extension, int number)
+{
+    const QString suffix = number > 1 ? QLatin1Char('-') + QString::number(number) : QString();
+    return folder + QLatin1Char('/') + name + suffix + extension;
+}
+
+QString firstUnusedPath(const QString &folder, const QString &name, const QString &extension)
+{
+    for (int number = 1;; ++number) {
+        const QString path = numberedPath(folder, name, extension, number);
+        if (!QFileInfo::exists(path))
+            return path;
+    }
+}
+
+FileSystemError notSaved(const QString &path, const QString &reason)
+{
+    return FileSystemError(QStringLiteral("Could not save the screenshot “%1”: %2.").arg(path, reason));
+}
+
+// QSaveFile::commit does not notice a short write (a full disk, a file-size limit) and would move a
+// truncated image into place, so every byte is accounted for before the commit.
+void replaceWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw notSaved(path, file.errorString());
+    qint64 written = 0;
+    // The write after a short one fails and leaves the system's reason in errorString().
+    for (qint64 chunk = 0; written < bytes.size(); written += chunk) {
+        chunk = file.write(bytes.constData() + written, bytes.size() - written);
+        if (chunk <= 0)
+            break;
+    }
+    if (written != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw notSaved(path, reason);
+    }
+    if (!file.commit())
+        throw notSaved(path, file.errorString());
+}
+
+// Claims the first free numbered name with an exclusive create, so that even another process saving in
+// the same second (quorvanectl beside the application) ends up with its own file, then fills it atomically.
+// A failure leaves nothing behind.
+QString saveAsNewFile(const QString &folder, const QString &name, const QString &extension,
+                      const QByteArray &bytes)
+{
+    for (int number = 1;; ++number) {
+        const QString path = numberedPath(folder, name, extension, number);
+        QFile claim(path);
+        if (!claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(path))
+                continue;
+            throw notSaved(path, claim.errorString());
+        }
+        claim.close();
+        try {
+            replaceWhole(path, bytes);
+        } catch (...) {
+            QFile::remove(path);
+            throw;
+        }
+        return path;
+    }
 }
 
 bool isAllDigits(const QString &text)
@@ -76,7 +150,8 @@ QString MediaService::recordingDestination(const std::optional<QString> &serial)
     QString name = filePrefix + stamp(QStringLiteral("HH-mm-ss"));
     if (serial)
         name += QLatin1Char('-') + fileNameSafe(*serial);
-    return day + QLatin1Char('/') + name + QStringLiteral(".mp4");
+    // A relaunch or reconnect within the same second must not record over the previous session's file.
+    return firstUnusedPath(day, name, QStringLiteral(".mp4"));
 }
 
 QCoro::Task<QString> MediaService::captureScreenshot(QString serial, std::optional<quint32> displayId) const
@@ -131,15 +206,8 @@ QCoro::Task<QString> MediaService::capture(QString serial, std::optional<QString
                             .arg(*captureId)
                       : QStringLiteral("Android returned an empty screenshot."));
     }
-    const QString path = screenshotsRoot() + QLatin1Char('/') + filePrefix +
-                         stamp(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral(".png");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileSystemError(file.errorString());
-    file.write(result.stdout_);
-    if (!file.commit())
-        throw FileSystemError(file.errorString());
-    co_return path;
+    co_return saveAsNewFile(screenshotsRoot(), filePrefix + stamp(QStringLiteral("yyyy-MM-dd_HH-mm-ss")),
+                            QStringLiteral(".png"), result.stdout_);
 }
 
 QString MediaService::openMediaFolder() const
@@ -174,6 +242,32 @@ QString MediaService::pushTargetDirectory()
 bool MediaService::isFileSizeAllowed(qint64 bytes)
 {
     return bytes <= 524'288'000;
+}
+
+QCoro::Task<std::optional<QString>> MediaService::pushRefusal(QString localPath)
+{
+    const QFileInfo pushed(QDir::cleanPath(localPath));
+    // A size that cannot be read is no reason to refuse: adb will say what is wrong.
+    if (!pushed.isDir()) {
+        if (pushed.exists() && !isFileSizeAllowed(pushed.size()))
+            co_return QStringLiteral("File too large (>500 MB).");
+        co_return std::nullopt;
+    }
+    // adb copies a folder whole and sends a symbolic link as a link, so the regular files inside count
+    // and nothing a link points at does.
+    QDirIterator files(pushed.filePath(), QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    qint64 total = 0;
+    for (int counted = 1; files.hasNext(); ++counted) {
+        files.next();
+        total += files.fileInfo().size();
+        if (!isFileSizeAllowed(total))
+            co_return QStringLiteral("Folder “%1” is too large (>500 MB in all).").arg(pushed.fileName());
+        // A tree of many small files takes a while to walk; the window stays responsive meanwhile.
+        if (counted % 512 == 0)
+            co_await sleepPrecisely(std::chrono::milliseconds(0));
+    }
+    co_return std::nullopt;
 }
 
 QCoro::Task<QString> MediaService::screenshotDisplayID(ADBService adb, QString serial,

@@ -51,6 +51,9 @@ struct MediaService
 
     static QString pushTargetDirectory();
     static bool isFileSizeAllowed(qint64 bytes);
+    // The sentence that refuses pushing a file, or a folder with everything in it, over the size limit;
+    // nothing when the push may go ahead. Lets the event loop run while it walks a large folder.
+    static QCoro::Task<std::optional<QString>> pushRefusal(QString localPath);
 
     static QCoro::Task<QString> screenshotDisplayID(ADBService adb, QString serial, quint32 logicalDisplayId);
     static std::optional<DisplayDevice> logicalDisplayDevice(const QString &displayDump, quint32 displayId);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
@@ -150,6 +151,7 @@ private slots:
         QCOMPARE(result.statusCode, 0);
         const QString path = result.stdout_.trimmed();
         QVERIFY2(path.endsWith(QStringLiteral(".png")), qPrintable(result.stderr_));
+        QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("Quorvane-")), qPrintable(path));
         QFile png(path);
         QVERIFY(png.open(QIODevice::ReadOnly));
         QVERIFY(png.readAll().startsWith("\x89PNG\r\n\x1a\n"));

@@ -402,6 +402,9 @@ private slots:
         QTest::newRow("blank") << std::optional(QStringLiteral(" ")) << none;
         QTest::newRow("space inside") << std::optional(QStringLiteral("1920 x1080")) << none;
         QTest::newRow("negative") << std::optional(QStringLiteral("-1920x1080")) << none;
+        QTest::newRow("empty side between") << std::optional(QStringLiteral("1920xx1080")) << none;
+        QTest::newRow("empty side first") << std::optional(QStringLiteral("x1920x1080")) << none;
+        QTest::newRow("empty side last") << std::optional(QStringLiteral("1920x1080x")) << none;
     }
 
     void safeCameraSize()
@@ -426,6 +429,9 @@ private slots:
         QTest::newRow("zero height") << std::optional(QStringLiteral("1080:0:0:0")) << none;
         QTest::newRow("three parts") << std::optional(QStringLiteral("1080:1920:0")) << none;
         QTest::newRow("five parts") << std::optional(QStringLiteral("1:2:3:4:5")) << none;
+        QTest::newRow("empty piece") << std::optional(QStringLiteral("1080:1920::0:0")) << none;
+        QTest::newRow("empty piece first") << std::optional(QStringLiteral(":1080:1920:0:0")) << none;
+        QTest::newRow("empty piece last") << std::optional(QStringLiteral("1080:1920:0:0:")) << none;
         QTest::newRow("letters") << std::optional(QStringLiteral("a:b:c:d")) << none;
         QTest::newRow("blank") << std::optional(QStringLiteral("")) << none;
         QTest::newRow("beyond 32 bits") << std::optional(QStringLiteral("4294967296:1:0:0")) << none;

@@ -3,6 +3,7 @@
 #include "TestHome.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -61,14 +62,14 @@ private slots:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QString>("fileName");
         QTest::newRow("usb serial") << "ABC"
-                                    << "Tessaro-14-05-09-ABC.mp4";
-        QTest::newRow("no serial") << QString() << "Tessaro-14-05-09.mp4";
+                                    << "Quorvane-14-05-09-ABC.mp4";
+        QTest::newRow("no serial") << QString() << "Quorvane-14-05-09.mp4";
         QTest::newRow("wireless serial keeps its colon") << "192.168.1.20:5555"
-                                                         << "Tessaro-14-05-09-192.168.1.20:5555.mp4";
+                                                         << "Quorvane-14-05-09-192.168.1.20:5555.mp4";
         QTest::newRow("path separators never leave the folder") << "../../evil/x"
-                                                                << "Tessaro-14-05-09-.._.._evil_x.mp4";
+                                                                << "Quorvane-14-05-09-.._.._evil_x.mp4";
         QTest::newRow("control characters") << "a\nb"
-                                            << "Tessaro-14-05-09-a_b.mp4";
+                                            << "Quorvane-14-05-09-a_b.mp4";
     }
 
     void recordingDestination()
@@ -84,14 +85,20 @@ private slots:
         QVERIFY(QFileInfo(expectedFolder).isDir());
     }
 
-    void recordingsOverrideGetsTheDayFolder()
+    void recordingsOverrideAndFreshNames()
     {
         test::TestHome home;
         MediaService media = atFixedTime();
         media.recordingsOverride = home.path() + QStringLiteral("/mine");
-        QCOMPARE(media.recordingDestination(QStringLiteral("S")),
-                 home.path() + QStringLiteral("/mine/2025-03-01/Tessaro-14-05-09-S.mp4"));
+        const QString first = media.recordingDestination(QStringLiteral("S"));
+        QCOMPARE(first, home.path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S.mp4"));
         QVERIFY(QFileInfo(home.path() + QStringLiteral("/mine/2025-03-01")).isDir());
+        // A relaunch within the same second gets its own file instead of recording over the first.
+        QFile recorded(first);
+        QVERIFY(recorded.open(QIODevice::WriteOnly));
+        recorded.close();
+        QCOMPARE(media.recordingDestination(QStringLiteral("S")),
+                 home.path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S-2.mp4"));
     }
 
     void rootsFollowOverrides()

@@ -12,6 +12,10 @@
 #include <QJsonArray>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using namespace quorvane;
 using test::failureOf;
 
@@ -32,6 +36,33 @@ QJsonObject display(int id, const QString &name, const QString &uniqueId, const 
             {QStringLiteral("height"), 1080},
             {QStringLiteral("density"), 240}};
 }
+
+// Lowers this process's file-size limit (0 leaves it alone) and keeps the SIGXFSZ that crossing it raises
+// from ending the test, so a write past it comes back short, as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (bytes == 0)
+            return;
+        rlimit lowered = m_previous;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    Q_DISABLE_COPY_MOVE(FileSizeLimit)
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
 
 } // namespace
 
@@ -86,7 +117,7 @@ private slots:
     void writesThePhonesBytesUnchanged()
     {
         const QString path = test::await(media().captureScreenshot(serial, std::nullopt));
-        QCOMPARE(path, media().screenshotsRoot() + QStringLiteral("/Tessaro-2025-03-01_14-05-09.png"));
+        QCOMPARE(path, media().screenshotsRoot() + QStringLiteral("/Quorvane-2025-03-01_14-05-09.png"));
         const QStringList direct{QStringLiteral("-s"), serial, QStringLiteral("exec-out"),
                                  QStringLiteral("screencap"), QStringLiteral("-p")};
         const RawProcessResult phone = test::await(ProcessRunner::runCollectRaw(m_sim->adbPath(), direct));
@@ -94,8 +125,14 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), phone.stdout_);
         QCOMPARE(lastScreencap(), direct);
-        QCOMPARE(QDir(media().screenshotsRoot()).entryList(QDir::Files),
-                 QStringList{QFileInfo(path).fileName()});
+        // Captures within the same second are numbered rather than written over the first.
+        test::await(media().captureScreenshot(serial, std::nullopt));
+        test::await(media().captureScreenshot(serial, std::nullopt));
+        QCOMPARE(QDir(media().screenshotsRoot()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral("Quorvane-2025-03-01_14-05-09-2.png"),
+                              QStringLiteral("Quorvane-2025-03-01_14-05-09-3.png"),
+                              QStringLiteral("Quorvane-2025-03-01_14-05-09.png")}));
+        QCOMPARE(QFileInfo(path).size(), phone.stdout_.size());
     }
 
     void mapsDisplaysToCaptureIds_data()
@@ -210,16 +247,45 @@ private slots:
                  QStringLiteral("runtimeMissing: The built-in device bridge is missing. Reinstall the app."));
     }
 
-    void unwritableFolderLeavesNoFile()
+    void saveFailuresLeaveNoFile_data()
     {
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder is a file") << true << 0 << "Not a directory";
+        // A full disk, as far as the writer can tell: the image is twice what may still be written.
+        QTest::newRow("short write") << false << 128 * 1024 << "File too large";
+    }
+
+    void saveFailuresLeaveNoFile()
+    {
+        QFETCH(bool, folderIsAFile);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, reason);
         MediaService service = media();
-        QFile blocker(m_home->file(QStringLiteral("blocker")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        service.screenshotsOverride = blocker.fileName();
-        QVERIFY(
-            failureOf(service.captureScreenshot(serial, std::nullopt)).startsWith(QStringLiteral("error: ")));
-        QCOMPARE(QFileInfo(blocker.fileName()).size(), 0);
+        if (folderIsAFile) {
+            QFile blocker(m_home->file(QStringLiteral("blocker")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            service.screenshotsOverride = blocker.fileName();
+        }
+        if (fileSizeLimit > 0) {
+            const QStringList screencap{QStringLiteral("exec-out"), QStringLiteral("screencap")};
+            m_sim->addFault(screencap, 0, {}, QString(2 * fileSizeLimit, QLatin1Char('x')));
+        }
+        const QString folder = service.screenshotsRoot();
+        QString message;
+        {
+            const FileSizeLimit limit(fileSizeLimit);
+            message = failureOf(service.captureScreenshot(serial, std::nullopt));
+        }
+        QCOMPARE(message,
+                 QStringLiteral("error: Could not save the screenshot “%1/Quorvane-2025-03-01_14-05-09.png”: "
+                                "%2.")
+                     .arg(folder, reason));
+        if (folderIsAFile)
+            QCOMPARE(QFileInfo(folder).size(), 0);
+        else
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace quorvane;
@@ -330,24 +331,47 @@ private slots:
 
     void pushSizeLimit_data()
     {
-        QTest::addColumn<qint64>("size");
+        // Space-separated entries: "path=size" for a (sparse) file, "path->target" for a symbolic link.
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("pushed");
         QTest::addColumn<QString>("status");
-        QTest::newRow("500 MB") << qint64(524'288'000) << "Sent big.bin to /sdcard/Download.";
-        QTest::newRow("one byte more") << qint64(524'288'001) << "File too large (>500 MB).";
+        QTest::newRow("500 MB") << "big.bin=524288000"
+                                << "big.bin"
+                                << "Sent big.bin to /sdcard/Download.";
+        QTest::newRow("one byte more") << "big.bin=524288001"
+                                       << "big.bin"
+                                       << "File too large (>500 MB).";
+        QTest::newRow("folder of 500 MB in all") << "album/a.bin=262144000 album/.deep/b.bin=262144000"
+                                                 << "album/"
+                                                 << "Sent album to /sdcard/Download.";
+        QTest::newRow("folder one byte over") << "album/a.bin=262144000 album/.deep/b.bin=262144001"
+                                              << "album"
+                                              << "Folder “album” is too large (>500 MB in all).";
+        QTest::newRow("links out of the folder are not counted")
+            << "outside.bin=524288001 album/a.bin=1 album/file->../outside.bin album/up->.."
+            << "album"
+            << "Sent album to /sdcard/Download.";
     }
 
     void pushSizeLimit()
     {
-        QFETCH(qint64, size);
+        QFETCH(QString, layout);
+        QFETCH(QString, pushed);
         QFETCH(QString, status);
         connectPhone();
-        const QString big = m_world->home.file(QStringLiteral("big.bin"));
-        QFile file(big);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size));
-        file.close();
-        await(model().pushFile(big));
-        QCOMPARE(model().fileTransferStatus(), status);
+        for (const QString &entry : layout.split(QLatin1Char(' '))) {
+            const QString path =
+                m_world->home.file(entry.section(QRegularExpression(QStringLiteral("=|->")), 0, 0));
+            if (entry.contains(QStringLiteral("->"))) {
+                QVERIFY(QFile::link(entry.section(QStringLiteral("->"), 1), path));
+                continue;
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(entry.section(QLatin1Char('='), 1).toLongLong()));
+        }
+        await(model().pushFile(m_world->home.file(pushed)));
+        QCOMPARE(model().fileTransferStatus().value_or(QString()), status);
     }
 
     void pushWithoutADeviceBridge()

@@ -10,6 +10,7 @@
 #include "RuntimeLocator.h"
 #include "WirelessService.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -363,20 +364,25 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
         status(QStringLiteral("No device selected."));
         co_return;
     }
+    // The phone chosen when the push was asked for, even if the selection moves while a folder is measured.
+    const QString serial = *m_selectedSerial;
     const QString adb = paths().adb();
     if (!ProcessRunner::isUsableExecutable(adb)) {
         status(QStringLiteral("Device bridge missing."));
         co_return;
     }
-    const QFileInfo file(localPath);
-    // A size that cannot be read is no reason to refuse: adb will say what is wrong.
-    if (file.exists() && !MediaService::isFileSizeAllowed(file.size())) {
-        status(QStringLiteral("File too large (>500 MB)."));
+    QCoro::Task<std::optional<QString>> checking = MediaService::pushRefusal(localPath);
+    const std::optional<QString> refusal = co_await std::move(checking);
+    if (!*alive)
+        co_return;
+    if (refusal) {
+        status(*refusal);
         co_return;
     }
-    const QString name = file.fileName();
+    // A dropped folder may come with a trailing separator, which would leave the name empty.
+    const QString name = QFileInfo(QDir::cleanPath(localPath)).fileName();
     status(QStringLiteral("Pushing ") + name + QStringLiteral("…"));
-    const QStringList arguments{QStringLiteral("-s"), *m_selectedSerial, QStringLiteral("push"), localPath,
+    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("push"), localPath,
                                 MediaService::pushTargetDirectory()};
     std::optional<QString> failure;
     try {
