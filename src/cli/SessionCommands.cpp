@@ -9,6 +9,8 @@
 #include "TerminationSignals.h"
 #include "TextParsing.h"
 
+#include <QTextStream>
+
 namespace quorvane::cli {
 
 namespace {
@@ -38,6 +40,12 @@ QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QSt
     co_return config;
 }
 
+// What a shell reports for a process ended by that signal, so scripts see the interruption.
+int exitCodeFor(const TerminationSignals &termination)
+{
+    return 128 + termination.signalNumber();
+}
+
 QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
 {
     const QString serial = arguments.takePositional(QStringLiteral("serial"));
@@ -46,6 +54,7 @@ QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
     const bool record = arguments.takeFlag(QStringLiteral("--record"));
     arguments.expectEnd();
 
+    const TerminationSignals termination;
     LaunchConfig config;
     if (configFile) {
         config = readRecord<LaunchConfig>(*configFile);
@@ -56,15 +65,37 @@ QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
         config = co_await recommendedConfig(context.paths, serial, mode.value_or(QStringLiteral("mirror")),
                                             record);
     }
+    if (termination.requested())
+        co_return exitCodeFor(termination);
 
-    const TerminationSignals termination;
     SessionManager manager(context.paths, [context](const QString &line) { context.print(line); });
     const MediaService media{context.paths};
-    const LaunchResult result = co_await manager.launch(config, media);
-    context.print(result.message);
-    context.print(result.commandPreview);
-    if (result.recordingPath)
-        context.print(QStringLiteral("Recording to %1").arg(*result.recordingPath));
+    // A signal while the session is starting ends the launch there: a Ctrl+C that also reached scrcpy
+    // must not pass for a failed attempt and open the next, weaker one.
+    std::optional<QCoro::Task<bool>> cancelling;
+    const QMetaObject::Connection whileStarting = QObject::connect(
+        &termination, &TerminationSignals::received, &manager, [&manager, &cancelling, serial] {
+            if (!cancelling)
+                cancelling = manager.stop(serial);
+        });
+    std::optional<LaunchResult> result;
+    try {
+        result = co_await manager.launch(config, media);
+    } catch (const std::exception &error) {
+        if (!termination.requested())
+            throw;
+        QTextStream(stderr) << QString::fromUtf8(error.what()) << Qt::endl;
+    }
+    // From here on the loop below notices a signal and stops the session the clean way.
+    QObject::disconnect(whileStarting);
+    if (cancelling)
+        co_await std::move(*cancelling);
+    if (!result)
+        co_return exitCodeFor(termination);
+    context.print(result->message);
+    context.print(result->commandPreview);
+    if (result->recordingPath)
+        context.print(QStringLiteral("Recording to %1").arg(*result->recordingPath));
 
     while (!termination.requested() && manager.runningSerials().contains(serial))
         co_await sleepPrecisely(pollInterval);

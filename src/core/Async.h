@@ -20,6 +20,10 @@ QCoro::Task<bool> processStarted(QProcess *process);
 // With a context, the sleeper is never resumed once the context is destroyed.
 QCoro::Task<void> sleepPrecisely(std::chrono::milliseconds duration, QObject *context = nullptr);
 
+// Makes the system end the child (politely, with SIGTERM) when this process dies, however it dies, so
+// no scrcpy or adb outlives us. Call before start(). Where the system offers no such tie it does nothing.
+void tieToParent(QProcess *child);
+
 // The owner of every short-lived child process: destroying it at quit ends any child still running,
 // so a dropped task never leaves an orphan behind.
 QObject *childProcessOwner();

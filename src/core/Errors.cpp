@@ -49,6 +49,12 @@ SessionError SessionError::unsupportedSetting()
             QStringLiteral("This setting requires restarting the current scrcpy session.")};
 }
 
+SessionError SessionError::launchCancelled()
+{
+    return {Kind::Cancelled,
+            QStringLiteral("Launch cancelled: the session was stopped while it was starting.")};
+}
+
 ProcessError ProcessError::spawnFailed(const QString &message)
 {
     return ProcessError(Kind::SpawnFailed, message, 0, QStringLiteral("Process spawn failed: ") + message);

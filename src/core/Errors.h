@@ -61,7 +61,7 @@ private:
 class SessionError final : public Error
 {
 public:
-    enum class Kind { NotRunning, NoActiveSession, OtherDevice, WindowClosed, UnsupportedSetting };
+    enum class Kind { NotRunning, NoActiveSession, OtherDevice, WindowClosed, UnsupportedSetting, Cancelled };
 
     Kind kind() const noexcept { return m_kind; }
 
@@ -70,6 +70,8 @@ public:
     static SessionError otherDevice();
     static SessionError windowClosed();
     static SessionError unsupportedSetting();
+    // A stop arrived while the launch was still starting the session.
+    static SessionError launchCancelled();
 
 private:
     SessionError(Kind kind, QString message);

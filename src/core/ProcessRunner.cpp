@@ -36,6 +36,7 @@ QCoro::Task<RawProcessResult> runCollectRaw(QString executable, QStringList argu
     process->setProgram(executable);
     process->setArguments(arguments);
     process->setStandardInputFile(QProcess::nullDevice());
+    tieToParent(process);
     if (!environment.isEmpty())
         process->setProcessEnvironment(mergedEnvironment(environment));
     process->start();

@@ -8,6 +8,7 @@
 #include "ProcessRunner.h"
 #include "RuntimeLocator.h"
 
+#include <QScopeGuard>
 #include <QStringDecoder>
 
 namespace quorvane {
@@ -37,12 +38,14 @@ QString successMessage(qsizetype index, qsizetype count, bool remembered, bool c
         .arg(attempt, total);
 }
 
-QString shortcutKey(const QString &setting)
+// config carries the value the setting is to take. scrcpy's MOD+o only ever turns the screen off; turning
+// it back on is MOD+Shift+o.
+QString shortcutKey(const QString &setting, const LaunchConfig &config)
 {
     if (setting == QLatin1String("fullscreen"))
         return QStringLiteral("f");
     if (setting == QLatin1String("turnScreenOff"))
-        return QStringLiteral("o");
+        return config.turnScreenOff ? QStringLiteral("o") : QStringLiteral("shift+o");
     if (setting == QLatin1String("cameraTorch"))
         return QStringLiteral("t");
     return {};
@@ -145,11 +148,24 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         throw ScrcpyError::invalidInput(QStringLiteral("Unknown session mode."));
     const QString scrcpy = m_paths.scrcpy();
     const QPointer<SessionManager> self(this);
+    const auto current = std::make_shared<LaunchInProgress>();
+    current->serial = config.serial;
+    m_launch = current;
+    const auto forget = qScopeGuard([self, current] {
+        if (self && self->m_launch == current)
+            self->m_launch.reset();
+    });
+    // After every wait: the manager may be gone, or a stop may have cancelled this launch.
+    const auto checkStillWanted = [&self, &current] {
+        if (!self)
+            throw abandoned();
+        if (current->cancelled)
+            throw SessionError::launchCancelled();
+    };
 
     const ADBService adbService{m_paths};
     const QList<DeviceInfo> devices = co_await adbService.listDevices();
-    if (!self)
-        throw abandoned();
+    checkStillWanted();
     const auto device = std::find_if(devices.cbegin(), devices.cend(), [&config](const DeviceInfo &info) {
         return info.serial == config.serial;
     });
@@ -161,10 +177,9 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
                 .arg(device->state));
 
     if (m_sessions.contains(config.serial)) {
-        QCoro::Task<void> stopping = stop(config.serial);
+        QCoro::Task<bool> stopping = endSession(config.serial);
         co_await std::move(stopping);
-        if (!self)
-            throw abandoned();
+        checkStillWanted();
     }
     const std::optional<QString> recording =
         config.record ? std::optional(media.recordingDestination(config.serial)) : std::nullopt;
@@ -179,10 +194,11 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
         log(QStringLiteral("Attempt %1/%2: %3")
                 .arg(QString::number(index + 1), QString::number(count), preview));
-        QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments);
+        QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments, current);
         const bool started = co_await std::move(watching);
-        if (!self)
-            throw abandoned();
+        if (self && current->cancelled)
+            m_pendingConfig.reset();
+        checkStillWanted();
         if (!started) {
             log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
             continue;
@@ -210,6 +226,7 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
 QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments)
 {
     auto *process = new QProcess(this);
+    tieToParent(process);
     process->setProgram(executable);
     process->setArguments(arguments);
     process->setProcessEnvironment(
@@ -238,21 +255,30 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
     });
 }
 
-// False when the child dies inside the watch window, or when the manager is destroyed meanwhile (its
-// destructor has then killed the child).
-QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments)
+// False when the child dies inside the watch window, when the manager is destroyed meanwhile (its
+// destructor has then killed the child), or when a stop cancels the launch. The stop ends a cancelled
+// child; this waits until it has, so the launch never reports back while its window is still open.
+QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList arguments,
+                                                 std::shared_ptr<LaunchInProgress> launch)
 {
     const QPointer<SessionManager> self(this);
     const Timing timing = m_timing;
     QPointer<QProcess> process = spawn(executable, arguments);
+    launch->child = process;
     bool running = co_await processStarted(process);
     if (self && !running && process && process->error() == QProcess::FailedToStart)
         log(QStringLiteral("Could not start scrcpy: ") + process->errorString());
-    if (self && running && m_onProcessSpawned)
+    if (self && running && !launch->cancelled && m_onProcessSpawned)
         m_onProcessSpawned(process->processId());
-    for (int check = 0; running && self && check < timing.launchWatchChecks; ++check) {
-        co_await sleepPrecisely(timing.launchWatchInterval, process);
+    // Not woken through the child: the stop deletes a cancelled one once it has ended.
+    for (int check = 0; running && self && !launch->cancelled && check < timing.launchWatchChecks; ++check) {
+        co_await sleepPrecisely(timing.launchWatchInterval);
         running = process && process->state() != QProcess::NotRunning;
+    }
+    if (launch->cancelled) {
+        if (process && process->state() != QProcess::NotRunning)
+            co_await processEnded(process);
+        co_return false;
     }
     if (!self || !running) {
         if (process)
@@ -278,14 +304,39 @@ void SessionManager::registerSession(QProcess *process)
     m_sessions.insert(session.config.serial, session);
 }
 
-QCoro::Task<void> SessionManager::stop(QString serial)
+// The launch notices the flag at its next step; the child it watches is ended here, at once.
+QCoro::Task<void> SessionManager::cancelLaunch(std::shared_ptr<LaunchInProgress> launch)
 {
+    if (launch->cancelled)
+        co_return;
+    launch->cancelled = true;
+    QCoro::Task<void> ending = endProcess(launch->child, m_timing);
+    co_await std::move(ending);
+}
+
+QCoro::Task<bool> SessionManager::stop(QString serial)
+{
+    const QPointer<SessionManager> self(this);
+    if (m_launch && m_launch->serial == serial) {
+        QCoro::Task<void> cancelling = cancelLaunch(m_launch);
+        co_await std::move(cancelling);
+        if (!self)
+            co_return false;
+    }
+    QCoro::Task<bool> ending = endSession(serial);
+    co_return co_await std::move(ending);
+}
+
+QCoro::Task<bool> SessionManager::endSession(QString serial)
+{
+    const QPointer<SessionManager> self(this);
     const auto it = m_sessions.find(serial);
     if (it == m_sessions.end())
-        co_return;
+        co_return false;
     const ManagedSession session = it.value();
     m_sessions.erase(it);
-    const QPointer<SessionManager> self(this);
+    // Only a setting the user changed live has a backup; what scrcpy changed itself it puts back itself.
+    const bool restores = session.showTouchesBackup || session.stayAwakeBackup;
     const ADBService adb{m_paths};
     QCoro::Task<void> ending = endProcess(session.process, m_timing);
     co_await std::move(ending);
@@ -293,19 +344,26 @@ QCoro::Task<void> SessionManager::stop(QString serial)
     QCoro::Task<void> restoring = restoreSettings(adb, session);
     co_await std::move(restoring);
     if (self)
-        log(QStringLiteral("Session stopped for %1; Android settings restored.").arg(serial));
+        log(restores ? QStringLiteral("Session stopped for %1; Android settings restored.").arg(serial)
+                     : QStringLiteral("Session stopped for %1.").arg(serial));
+    co_return restores;
 }
 
-QCoro::Task<void> SessionManager::stopAll()
+QCoro::Task<bool> SessionManager::stopAll()
 {
     const QPointer<SessionManager> self(this);
-    const QStringList serials = m_sessions.keys();
-    for (const QString &serial : serials) {
-        QCoro::Task<void> stopping = stop(serial);
-        co_await std::move(stopping);
+    QStringList serials = m_sessions.keys();
+    if (m_launch && !serials.contains(m_launch->serial))
+        serials.prepend(m_launch->serial);
+    bool restored = false;
+    for (const QString &serial : std::as_const(serials)) {
+        QCoro::Task<bool> stopping = stop(serial);
+        const bool putBack = co_await std::move(stopping);
+        restored = restored || putBack;
         if (!self)
-            co_return;
+            break;
     }
+    co_return restored;
 }
 
 SessionStatus SessionManager::status()
@@ -370,7 +428,7 @@ QCoro::Task<void> SessionManager::applyLiveSetting(QString setting, LaunchConfig
     if (!first.isRunning())
         throw SessionError::windowClosed();
     const QPointer<SessionManager> self(this);
-    QCoro::Task<void> applying = shortcutKey(setting).isEmpty()
+    QCoro::Task<void> applying = shortcutKey(setting, config).isEmpty()
                                      ? applyPhoneSetting(setting, config)
                                      : applyShortcut(setting, config, std::move(keySender));
     co_await std::move(applying);
@@ -388,7 +446,7 @@ QCoro::Task<void> SessionManager::applyShortcut(QString setting, LaunchConfig co
                            "permission in System Settings › Privacy & Security if asked."));
     activateWindow();
     const QPointer<SessionManager> self(this);
-    QCoro::Task<void> sent = keySender(shortcutKey(setting));
+    QCoro::Task<void> sent = keySender(shortcutKey(setting, config));
     co_await std::move(sent);
     if (!self)
         throw SessionError::windowClosed();

@@ -14,6 +14,7 @@
 #include <QCoroTask>
 
 #include <functional>
+#include <memory>
 
 namespace quorvane {
 
@@ -36,9 +37,12 @@ public:
 
     void setOnProcessSpawned(ProcessSpawned callback);
 
+    // A stop for the serial while this runs ends it: the child being watched is ended, no further
+    // attempt is made, nothing is remembered, and it fails with SessionError::launchCancelled().
     QCoro::Task<LaunchResult> launch(LaunchConfig config, MediaService media);
-    QCoro::Task<void> stop(QString serial);
-    QCoro::Task<void> stopAll();
+    // Both answer true when they put back phone settings the user had changed live.
+    QCoro::Task<bool> stop(QString serial);
+    QCoro::Task<bool> stopAll();
 
     // Ended sessions are pruned (and their phone settings restored in the background) only once none runs.
     SessionStatus status();
@@ -51,7 +55,19 @@ public:
     void activateWindow() const;
 
 private:
-    QCoro::Task<bool> launchAndWatch(QString executable, QStringList arguments);
+    // The launch under way, so that a stop can reach it between its steps.
+    struct LaunchInProgress
+    {
+        QString serial;
+        QPointer<QProcess> child; // the attempt being watched
+        bool cancelled = false;
+    };
+
+    QCoro::Task<bool> launchAndWatch(QString executable, QStringList arguments,
+                                     std::shared_ptr<LaunchInProgress> launch);
+    QCoro::Task<void> cancelLaunch(std::shared_ptr<LaunchInProgress> launch);
+    // stop() without touching a launch: the launch itself uses it to replace the serial's old session.
+    QCoro::Task<bool> endSession(QString serial);
     QProcess *spawn(const QString &executable, const QStringList &arguments);
     void pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label);
     void registerSession(QProcess *process);
@@ -65,6 +81,7 @@ private:
     Log m_log;
     ProcessSpawned m_onProcessSpawned;
     std::optional<LaunchConfig> m_pendingConfig;
+    std::shared_ptr<LaunchInProgress> m_launch;
     Timing m_timing;
 };
 

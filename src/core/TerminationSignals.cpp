@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <array>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,10 +13,12 @@ namespace {
 
 int signalSockets[2] = {-1, -1};
 
+constexpr std::array<int, 3> handledSignals{SIGINT, SIGTERM, SIGHUP};
+
 // Only async-signal-safe work here: the event loop reads the byte.
-void onSignal(int)
+void onSignal(int number)
 {
-    const char byte = 1;
+    const char byte = static_cast<char>(number);
     [[maybe_unused]] const auto written = ::write(signalSockets[0], &byte, 1);
 }
 
@@ -30,21 +33,22 @@ TerminationSignals::TerminationSignals(QObject *parent)
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(signalSockets[1], &byte, 1);
-        m_requested = true;
+        if (m_signal == 0)
+            m_signal = byte > 0 ? byte : SIGTERM;
         emit received();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int number : handledSignals)
+        sigaction(number, &action, nullptr);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int number : handledSignals)
+        std::signal(number, SIG_DFL);
     delete m_notifier;
     for (int &socket : signalSockets) {
         if (socket >= 0)

@@ -6,8 +6,9 @@ class QSocketNotifier;
 
 namespace quorvane {
 
-// Turns Ctrl+C and SIGTERM into a flag and a signal on the event loop, so running sessions are stopped
-// cleanly (phone settings restored) instead of the process dying under them. One instance at a time.
+// Turns Ctrl+C, SIGTERM and SIGHUP (the terminal closing) into a flag and a signal on the event loop, so
+// running sessions are stopped cleanly (phone settings restored) instead of the process dying under them. One
+// instance at a time.
 class TerminationSignals final : public QObject
 {
     Q_OBJECT
@@ -17,7 +18,9 @@ public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
-    bool requested() const { return m_requested; }
+    bool requested() const { return m_signal != 0; }
+    // The first of the signals that arrived (SIGINT, SIGTERM or SIGHUP); 0 while none has.
+    int signalNumber() const { return m_signal; }
 
 signals:
     // Each time one of the signals arrives.
@@ -25,7 +28,7 @@ signals:
 
 private:
     QSocketNotifier *m_notifier = nullptr;
-    bool m_requested = false;
+    int m_signal = 0;
 };
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 #include "AppLifecycle.h"
 #include "Async.h"
 #include "ModelTesting.h"
+#include "ProfileStore.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -30,13 +31,36 @@ private:
                                     .count(QStringList{QStringLiteral("kill-server")}));
     }
 
+    // The built application in this test's home, once it has asked adb for the devices.
+    void startApplication(QProcess &application)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_world->home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_world->home.path() + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // An instrumented build would fail the exit over the frames of the device poll that the quit cut
+        // short: memory the process hands back as it ends anyway.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        application.setProcessEnvironment(environment);
+        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), {});
+        QVERIFY(application.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(m_world->deviceListings() > 0, 10000);
+    }
+
 private slots:
     void init()
     {
         m_world = std::make_unique<ModelWorld>();
         m_world->sim.installAsBundle();
     }
-    void cleanup() { m_world.reset(); }
+    void cleanup()
+    {
+        // A failed check must not leave its orphans running for the rest of the suite.
+        for (const qint64 pid : m_world->sim.runningProcesses())
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        m_world.reset();
+    }
 
     void quitWithoutAModelStillStopsTheServer()
     {
@@ -87,29 +111,64 @@ private slots:
         QCOMPARE(m_world->scrcpySessions().size(), 1);
     }
 
-    // The executable itself: a termination signal (a logout, a kill from a terminal) quits the clean way.
+    void theApplicationQuitsCleanlyOnATerminationSignal_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM (a logout, a kill from a terminal)") << SIGTERM;
+        QTest::newRow("SIGHUP (the terminal it was started from closed)") << SIGHUP;
+    }
+
+    // The executable itself: a termination signal quits the clean way.
     void theApplicationQuitsCleanlyOnATerminationSignal()
     {
+        QFETCH(int, signal);
         m_world->sim.addPhone(QStringLiteral("R5CT1234"));
         QProcess application;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), m_world->home.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_world->home.path() + QStringLiteral("/.config"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // An instrumented build would fail the exit over the frames of the device poll that the quit cut
-        // short: memory the process hands back as it ends anyway.
-        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-        application.setProcessEnvironment(environment);
-        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), {});
-        QVERIFY(application.waitForStarted());
-        // Running: it has asked adb for the devices.
-        QTRY_VERIFY_WITH_TIMEOUT(m_world->deviceListings() > 0, 10000);
-        ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+        startApplication(application);
+        ::kill(static_cast<pid_t>(application.processId()), signal);
         QVERIFY(application.waitForFinished(6000));
         QCOMPARE(application.exitStatus(), QProcess::NormalExit);
         QCOMPARE(application.exitCode(), 0);
         QCOMPARE(killServerCalls(), 1);
+    }
+
+    // Killed outright, the application cannot end its children: the system must, here an adb that hangs.
+    void noChildOutlivesAKilledApplication()
+    {
+        m_world->sim.addPhone(QStringLiteral("R5CT1234"));
+        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("devices")}},
+                                          {QStringLiteral("delayMs"), 60000}});
+        QProcess application;
+        startApplication(application);
+        QVERIFY(!m_world->sim.runningProcesses().isEmpty());
+        application.kill();
+        QVERIFY(application.waitForFinished(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(m_world->sim.runningProcesses().isEmpty(), 5000);
+    }
+
+    // Quitting while a session starts ends that launch: no window opens behind the quit, nothing is learned.
+    void quitWhileASessionStartsEndsTheLaunch()
+    {
+        const QString serial = QStringLiteral("R5CT1234");
+        m_world->sim.addPhone(serial);
+        Timing timing = modelTiming();
+        timing.launchWatchInterval = milliseconds{1000};
+        timing.quitFallback = milliseconds{3000};
+        AppModel &model = m_world->makeModel(timing);
+        AppLifecycle lifecycle(timing);
+        lifecycle.configure(&model);
+        await(model.refreshDevices());
+        QCoro::Task<void> launching = model.launchCurrentMode();
+        QTRY_COMPARE(m_world->scrcpySessions().size(), 1);
+        QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
+        lifecycle.requestQuit();
+        QVERIFY(ready.wait(2900));
+        await(std::move(launching));
+        QCOMPARE(m_world->scrcpySessions().size(), 1);
+        QVERIFY(!model.sessionManager().isRunning());
+        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QTRY_VERIFY(m_world->sim.runningProcesses().isEmpty());
     }
 
     void aHangingCleanUpEndsAtTheFallback()

@@ -3,7 +3,6 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -11,30 +10,13 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace quorvane;
 
 namespace {
 
 const QString serial = QStringLiteral("PIXEL8");
-
-// Processes whose environment names this test's world: every simulator child of the test.
-int simulatorProcesses(const QString &worldPath)
-{
-    const QByteArray needle = "DEVSIM_WORLD=" + worldPath.toUtf8();
-    int count = 0;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (!environ.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray program = cmdline.readAll().split('\0').value(0);
-        if (environ.readAll().split('\0').contains(needle) && program.endsWith("/scrcpy"))
-            ++count;
-    }
-    return count;
-}
 
 } // namespace
 
@@ -62,9 +44,18 @@ private:
         return path;
     }
 
-    void startMirror(const QStringList &extra)
+    QString learnedProfilesPath() const
+    {
+        return m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json");
+    }
+
+    // With ownGroup, quorvanectl leads a process group of its own, so a signal can reach it and its
+    // children together, as a terminal's Ctrl+C does.
+    void startMirror(const QStringList &extra, bool ownGroup = false)
     {
         m_ctl = std::make_unique<QProcess>();
+        if (ownGroup)
+            m_ctl->setChildProcessModifier([] { ::setpgid(0, 0); });
         m_ctl->setProcessChannelMode(QProcess::MergedChannels);
         connect(m_ctl.get(), &QProcess::readyRead, this,
                 [this] { m_output += QString::fromUtf8(m_ctl->readAll()); });
@@ -91,6 +82,9 @@ private slots:
             m_ctl->waitForFinished();
         }
         m_ctl.reset();
+        // A failed check must not leave its orphans running for the rest of the suite.
+        for (const qint64 pid : m_sim->runningProcesses())
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
         m_sim.reset();
         m_home.reset();
     }
@@ -103,18 +97,74 @@ private slots:
             m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
                                              "profile is now remembered for this device.\n")),
             15000);
-        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 1);
+        QVERIFY(!m_sim->runningProcesses().isEmpty());
 
         ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
         QVERIFY(m_ctl->waitForFinished(10000));
         QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_ctl->exitCode(), 0);
-        QVERIFY(m_output.contains(QStringLiteral("Session stopped for PIXEL8; Android settings restored.")));
-        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 0);
+        // Nothing was changed live, so nothing is said to be restored.
+        QVERIFY2(m_output.contains(QStringLiteral("Session stopped for PIXEL8.\n")), qPrintable(m_output));
+        QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
 
-        QFile learned(m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json"));
+        QFile learned(learnedProfilesPath());
         QVERIFY(learned.open(QIODevice::ReadOnly));
         QVERIFY(learned.readAll().contains("\"codec\": \"h264\""));
+    }
+
+    void signalWhileStartingEndsTheLaunch_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("Ctrl+C") << SIGINT << 130;
+        QTest::newRow("SIGTERM") << SIGTERM << 143;
+        QTest::newRow("terminal closed") << SIGHUP << 129;
+    }
+
+    // The signal reaches scrcpy too, as from a terminal: its end must not pass for a failed attempt that
+    // opens the next, weaker one and remembers it.
+    void signalWhileStartingEndsTheLaunch()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, exitCode);
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))}, true);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty(), 10000);
+        ::kill(-static_cast<pid_t>(m_ctl->processId()), signal);
+        QVERIFY(m_ctl->waitForFinished(10000));
+        QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_ctl->exitCode(), exitCode);
+        QVERIFY2(m_output.contains(
+                     QStringLiteral("Launch cancelled: the session was stopped while it was starting.\n")),
+                 qPrintable(m_output));
+        QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")).size(), 1);
+        QVERIFY(!QFile::exists(learnedProfilesPath()));
+        QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
+    }
+
+    void noSimulatorProcessOutlivesAKilledQuorvanectl_data()
+    {
+        QTest::addColumn<bool>("duringTheSession");
+        QTest::newRow("a session running") << true;
+        QTest::newRow("an adb call running") << false;
+    }
+
+    // SIGKILL leaves no chance to clean up: the children must end without us.
+    void noSimulatorProcessOutlivesAKilledQuorvanectl()
+    {
+        QFETCH(bool, duringTheSession);
+        if (!duringTheSession)
+            m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                        {QStringLiteral("args"), QJsonArray{QStringLiteral("devices")}},
+                                        {QStringLiteral("delayMs"), 60000}});
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))});
+        if (duringTheSession)
+            QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Session started")), 15000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(!m_sim->callArguments(QStringLiteral("adb")).isEmpty(), 10000);
+        QVERIFY(!m_sim->runningProcesses().isEmpty());
+        m_ctl->kill();
+        QVERIFY(m_ctl->waitForFinished(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->runningProcesses().isEmpty(), 5000);
     }
 
     void sessionEndingOnItsOwnExitsOne()

@@ -291,15 +291,55 @@ private slots:
             QVERIFY(session->value(QStringLiteral("pathHead")).toString() != m_sim->binDir());
     }
 
+    // Nothing was changed live, so nothing is said to be restored.
     void stopTerminatesAndLogs()
     {
         launch(mirrorConfig());
         test::await(manager().stop(serial));
         QVERIFY(!manager().isRunning());
-        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
+        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8."));
         const qsizetype lines = m_log.size();
         test::await(manager().stop(serial));
         QCOMPARE(m_log.size(), lines);
+    }
+
+    void stopDuringTheWatchEndsTheLadder_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::newRow("stop of the serial") << false;
+        QTest::newRow("stop of every session") << true;
+    }
+
+    // The first rung would stay up; the stop arrives while it is watched. Nothing may follow: no second
+    // attempt, no session, nothing remembered, no child left.
+    void stopDuringTheWatchEndsTheLadder()
+    {
+        QFETCH(bool, all);
+        Timing slowWatch;
+        slowWatch.launchWatchInterval = std::chrono::milliseconds{1000};
+        m_manager = std::make_unique<SessionManager>(
+            m_sim->toolPaths(), [this](const QString &line) { m_log << line; }, slowWatch);
+        QCoro::Task<QString> launching = startOperation(QStringLiteral("launch"));
+        QTRY_COMPARE(m_sim->callArguments(QStringLiteral("scrcpy")).size(), 1);
+        QVERIFY(!launching.isReady());
+        QElapsedTimer clock;
+        clock.start();
+        if (all)
+            test::await(manager().stopAll());
+        else
+            test::await(manager().stop(serial));
+        QCOMPARE(test::await(std::move(launching)),
+                 QStringLiteral("Launch cancelled: the session was stopped while it was starting."));
+        QVERIFY2(clock.elapsed() < 3000, "the launch went on watching after the stop");
+        QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")).size(), 1);
+        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QVERIFY(!manager().isRunning());
+        QVERIFY(!manager().status().active);
+        for (const QJsonObject &call : m_sim->calls()) {
+            if (call.value(QStringLiteral("tool")) == QLatin1String("scrcpy"))
+                QVERIFY(!stillRuns(call.value(QStringLiteral("pid")).toInteger()));
+        }
+        QVERIFY(m_log.filter(QStringLiteral("exited immediately")).isEmpty());
     }
 
     void stopKillsAChildThatIgnoresTermination()
@@ -353,6 +393,7 @@ private slots:
         QCOMPARE(m_log.last(), QStringLiteral("Applied live setting: showTouches"));
         QVERIFY(manager().status().appliedConfig->showTouches);
         test::await(manager().stop(serial));
+        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
         QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")), after);
     }
 
@@ -428,22 +469,36 @@ private slots:
                  QStringLiteral("session: The active scrcpy window has already closed."));
     }
 
+    void shortcutGoesThroughTheKeySender_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("fullscreen") << "fullscreen" << true << "f";
+        QTest::newRow("screen off") << "turnScreenOff" << true << "o";
+        // scrcpy's MOD+o only turns the screen off.
+        QTest::newRow("screen back on") << "turnScreenOff" << false << "shift+o";
+    }
+
     void shortcutGoesThroughTheKeySender()
     {
+        QFETCH(QString, setting);
+        QFETCH(bool, on);
+        QFETCH(QString, key);
         LaunchConfig config = mirrorConfig();
+        config.turnScreenOff = !on;
         launch(config);
         QStringList keys;
         QList<qint64> activated;
         manager().setOnProcessSpawned([&activated](qint64 pid) { activated << pid; });
-        config.fullscreen = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("fullscreen"), config,
-                                               [&keys](QString key) -> QCoro::Task<void> {
-                                                   keys << key;
-                                                   co_return;
-                                               }));
-        QCOMPARE(keys, QStringList{QStringLiteral("f")});
+        (setting == QLatin1String("fullscreen") ? config.fullscreen : config.turnScreenOff) = on;
+        test::await(manager().applyLiveSetting(setting, config, [&keys](QString sent) -> QCoro::Task<void> {
+            keys << sent;
+            co_return;
+        }));
+        QCOMPARE(keys, QStringList{key});
         QCOMPARE(activated.size(), 1);
-        QVERIFY(manager().status().appliedConfig->fullscreen);
+        QCOMPARE(manager().status().appliedConfig, config);
     }
 
     void failingKeySenderRecordsNothing()

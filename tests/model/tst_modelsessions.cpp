@@ -1,4 +1,5 @@
 #include "ModelTesting.h"
+#include "ProfileStore.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -13,7 +14,9 @@ namespace {
 
 const QString serial = QStringLiteral("PIXEL8");
 const QString started = QStringLiteral("Session started with the selected smart profile.");
-const QString stopped = QStringLiteral("Session stopped; Android settings restored.");
+// Said only when a stop put back settings the user had changed live.
+const QString stopped = QStringLiteral("Session stopped.");
+const QString stoppedAndRestored = QStringLiteral("Session stopped; Android settings restored.");
 const QString reconnectFailed = QStringLiteral("Reconnect failed after 5 attempts.");
 
 std::optional<QString> text(const char *value)
@@ -145,14 +148,33 @@ private slots:
         QCOMPARE(sessionLaunches(), 1);
     }
 
-    void stopWhileStartingEndsTheSession()
+    void stopWhileStartingEndsTheLaunch_data()
     {
+        QTest::addColumn<bool>("duringTheWatch");
+        QTest::newRow("before the first attempt") << false;
+        QTest::newRow("while the first attempt is watched") << true;
+    }
+
+    // Nothing of the launch outlives the stop: no window, no further attempt, nothing remembered.
+    void stopWhileStartingEndsTheLaunch()
+    {
+        QFETCH(bool, duringTheWatch);
+        Timing timing = test::modelTiming();
+        timing.launchWatchInterval = milliseconds{1000};
+        m_world->makeModel(timing);
         connectPhone();
         QCoro::Task<void> launching = model().launchCurrentMode();
+        if (duringTheWatch)
+            QTRY_COMPARE(sessionLaunches(), 1);
+        QElapsedTimer clock;
+        clock.start();
         await(model().stopSession());
         QCOMPARE(model().launchMessage(), stopped);
         await(std::move(launching));
-        QCOMPARE(sessionLaunches(), 1);
+        QVERIFY2(clock.elapsed() < 3000, "the launch went on watching after the stop");
+        QCOMPARE(sessionLaunches(), duringTheWatch ? 1 : 0);
+        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
         QVERIFY(model().activeSessionSerials().isEmpty());
         QVERIFY(!model().sessionManager().isRunning());
@@ -483,7 +505,7 @@ private slots:
                  QStringLiteral("1"));
 
         await(model().stopSession());
-        QCOMPARE(model().launchMessage(), stopped);
+        QCOMPARE(model().launchMessage(), stoppedAndRestored);
         QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
         QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),

@@ -82,14 +82,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("virtualKeyCode");
         QTest::addColumn<QByteArray>("keysym");
-        QTest::newRow("fullscreen") << QStringLiteral("f") << 3 << QByteArrayLiteral("f");
-        QTest::newRow("upper case is the same key") << QStringLiteral("F") << 3 << QByteArrayLiteral("f");
-        QTest::newRow("screen off") << QStringLiteral("o") << 31 << QByteArrayLiteral("o");
-        QTest::newRow("torch") << QStringLiteral("T") << 17 << QByteArrayLiteral("t");
+        QTest::addColumn<bool>("shift");
+        QTest::newRow("fullscreen") << QStringLiteral("f") << 3 << QByteArrayLiteral("f") << false;
+        QTest::newRow("upper case is the same key")
+            << QStringLiteral("F") << 3 << QByteArrayLiteral("f") << false;
+        QTest::newRow("screen off") << QStringLiteral("o") << 31 << QByteArrayLiteral("o") << false;
+        QTest::newRow("screen on: Shift as well")
+            << QStringLiteral("shift+o") << 31 << QByteArrayLiteral("o") << true;
+        QTest::newRow("Shift in any case")
+            << QStringLiteral("Shift+O") << 31 << QByteArrayLiteral("o") << true;
+        QTest::newRow("torch") << QStringLiteral("T") << 17 << QByteArrayLiteral("t") << false;
         QTest::newRow("outside the table: code 0, the a key")
-            << QStringLiteral("x") << 0 << QByteArrayLiteral("a");
-        QTest::newRow("two letters") << QStringLiteral("fo") << 0 << QByteArrayLiteral("a");
-        QTest::newRow("empty") << QString() << 0 << QByteArrayLiteral("a");
+            << QStringLiteral("x") << 0 << QByteArrayLiteral("a") << false;
+        QTest::newRow("two letters") << QStringLiteral("fo") << 0 << QByteArrayLiteral("a") << false;
+        QTest::newRow("empty") << QString() << 0 << QByteArrayLiteral("a") << false;
     }
 
     void keysFollowTheVirtualKeyTable()
@@ -97,7 +103,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, virtualKeyCode);
         QFETCH(QByteArray, keysym);
-        QCOMPARE(ShortcutKey::forText(text), (ShortcutKey{quint16(virtualKeyCode), keysym}));
+        QFETCH(bool, shift);
+        const ShortcutKey key = ShortcutKey::forText(text);
+        QCOMPARE(key.virtualKeyCode, quint16(virtualKeyCode));
+        QCOMPARE(key.keysymName, keysym);
+        QCOMPARE(key.shift, shift);
     }
 
     void permissionIsAskedForOnceWhenMissing_data()

@@ -43,7 +43,7 @@ bool keyDown(Display *display, const char *keysymName)
 
 bool anyShortcutKeyDown(Display *display)
 {
-    for (const char *name : {"Control_L", "Alt_L", "f", "o", "t", "a"}) {
+    for (const char *name : {"Control_L", "Alt_L", "Shift_L", "f", "o", "t", "a"}) {
         if (keyDown(display, name))
             return true;
     }
@@ -274,17 +274,24 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("received");
-        QTest::newRow("fullscreen") << QStringLiteral("f") << QStringLiteral("F");
-        QTest::newRow("upper case") << QStringLiteral("F") << QStringLiteral("F");
-        QTest::newRow("screen off") << QStringLiteral("o") << QStringLiteral("O");
-        QTest::newRow("torch") << QStringLiteral("t") << QStringLiteral("T");
-        QTest::newRow("outside the table: the a key") << QStringLiteral("x") << QStringLiteral("A");
+        QTest::addColumn<QJsonArray>("modifiers");
+        const QJsonArray controlAlt{QStringLiteral("ctrl"), QStringLiteral("alt")};
+        QTest::newRow("fullscreen") << QStringLiteral("f") << QStringLiteral("F") << controlAlt;
+        QTest::newRow("upper case") << QStringLiteral("F") << QStringLiteral("F") << controlAlt;
+        QTest::newRow("screen off") << QStringLiteral("o") << QStringLiteral("O") << controlAlt;
+        QTest::newRow("screen on") << QStringLiteral("shift+o") << QStringLiteral("O")
+                                   << QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt"),
+                                                 QStringLiteral("shift")};
+        QTest::newRow("torch") << QStringLiteral("t") << QStringLiteral("T") << controlAlt;
+        QTest::newRow("outside the table: the a key")
+            << QStringLiteral("x") << QStringLiteral("A") << controlAlt;
     }
 
     void shortcutsArriveWithControlAndAlt()
     {
         QFETCH(QString, key);
         QFETCH(QString, received);
+        QFETCH(QJsonArray, modifiers);
         const std::unique_ptr<X11Platform> platform = X11Platform::open();
         const qsizetype before = recordedKeys().size();
 
@@ -295,8 +302,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((keys = shortcutKeysSince(before)).size() >= 1, 5000);
         QCOMPARE(keys.size(), 1);
         QCOMPARE(keys.at(0)[QStringLiteral("key")].toString(), received);
-        QCOMPARE(keys.at(0)[QStringLiteral("modifiers")].toArray(),
-                 (QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt")}));
+        QCOMPARE(keys.at(0)[QStringLiteral("modifiers")].toArray(), modifiers);
         QCOMPARE(keys.at(0)[QStringLiteral("title")].toString(), QString::fromUtf8(m_title));
         QVERIFY2(!anyShortcutKeyDown(m_display), "a key of the shortcut was left pressed");
     }
@@ -339,7 +345,8 @@ private:
 
     static QStringList modifierKeyNames()
     {
-        return {QStringLiteral("Ctrl"), QStringLiteral("Control"), QStringLiteral("Alt")};
+        return {QStringLiteral("Ctrl"), QStringLiteral("Control"), QStringLiteral("Alt"),
+                QStringLiteral("Shift")};
     }
 
     std::unique_ptr<TestXServer> m_server;

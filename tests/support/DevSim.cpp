@@ -468,6 +468,28 @@ QList<QStringList> DevSim::callArguments(const QString &tool) const
     return result;
 }
 
+QList<qint64> DevSim::runningProcesses() const
+{
+    static const QList<QByteArray> programs{"adb", "scrcpy", "devsim"};
+    const QByteArray marker = "DEVSIM_WORLD=" + m_worldPath.toUtf8();
+    QList<qint64> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        // A zombie has an empty command line: it has ended and only waits to be reaped.
+        if (!isPid || !cmdline.open(QIODevice::ReadOnly) || !environ.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray program = cmdline.readAll().split('\0').value(0);
+        if (programs.contains(program.mid(program.lastIndexOf('/') + 1)) &&
+            environ.readAll().split('\0').contains(marker))
+            found.append(pid);
+    }
+    return found;
+}
+
 QString DevSim::binDir() const
 {
     // ctest names the folder; a test started by hand finds it beside its own build/bin.

@@ -92,6 +92,10 @@ public:
     // The argument vectors of one tool's invocations, oldest first.
     QList<QStringList> callArguments(const QString &tool) const;
 
+    // The simulator processes (adb, scrcpy and their helpers) of this world that still run, wherever they
+    // were started from: an orphan left by a killed parent counts too.
+    QList<qint64> runningProcesses() const;
+
     QString worldPath() const { return m_worldPath; }
     QString logPath() const { return m_logPath; }
     QString binDir() const;

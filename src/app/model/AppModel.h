@@ -319,7 +319,7 @@ private:
     void attemptReconnect(LaunchConfig config);
     QCoro::Task<void> reconnectLoop(LaunchConfig config, std::shared_ptr<Sleeper::Cancellation> cancellation);
     void endReconnect(const Sleeper::Cancellation &cancellation, bool failed);
-    QCoro::Task<void> stopSessions(std::optional<QString> serial, QString message);
+    QCoro::Task<void> stopSessions(std::optional<QString> serial, QString message, QString restoredMessage);
     void resetModeSettings();
     void resetCameraSettings();
     void saveProfiles();

@@ -114,7 +114,7 @@ QCoro::Task<bool> AppModel::startSession(LaunchConfig config)
         co_return false;
     if (result && m_userStoppedSession) {
         // Stop was pressed while this session was still starting: it must not outlive that request.
-        QCoro::Task<void> stopping = sessionManager().stop(config.serial);
+        QCoro::Task<bool> stopping = sessionManager().stop(config.serial);
         co_await std::move(stopping);
         if (!*alive)
             co_return false;
@@ -205,22 +205,30 @@ void AppModel::cancelReconnect()
 QCoro::Task<void> AppModel::stopSession()
 {
     // Stop ends the session the bar shows: with another phone picked meanwhile, stopping only the picked
-    // one would report a stop while the mirror kept running.
+    // one would report a stop while the mirror kept running. While a session is still starting, the bar
+    // shows that launch.
     std::optional<QString> serial = m_selectedSerial;
-    if (serial && !sessionManager().runningSerials().contains(*serial) && m_sessionDevice)
-        serial = m_sessionDevice;
-    QCoro::Task<void> stopping =
-        stopSessions(serial, QStringLiteral("Session stopped; Android settings restored."));
+    if (serial && !sessionManager().runningSerials().contains(*serial)) {
+        if (m_launchInProgress && m_lastLaunchConfig)
+            serial = m_lastLaunchConfig->serial;
+        else if (m_sessionDevice)
+            serial = m_sessionDevice;
+    }
+    QCoro::Task<void> stopping = stopSessions(serial, QStringLiteral("Session stopped."),
+                                              QStringLiteral("Session stopped; Android settings restored."));
     co_await std::move(stopping);
 }
 
 QCoro::Task<void> AppModel::stopAllSessions()
 {
-    QCoro::Task<void> stopping = stopSessions(std::nullopt, QStringLiteral("All sessions stopped."));
+    const QString message = QStringLiteral("All sessions stopped.");
+    QCoro::Task<void> stopping = stopSessions(std::nullopt, message, message);
     co_await std::move(stopping);
 }
 
-QCoro::Task<void> AppModel::stopSessions(std::optional<QString> serial, QString message)
+// Settings are said to be restored only when the stop really put some back.
+QCoro::Task<void> AppModel::stopSessions(std::optional<QString> serial, QString message,
+                                         QString restoredMessage)
 {
     const auto alive = m_alive;
     m_userStoppedSession = true;
@@ -231,11 +239,11 @@ QCoro::Task<void> AppModel::stopSessions(std::optional<QString> serial, QString 
     publish(m_reconnecting, false, &AppModel::reconnectingChanged);
     publish(m_reconnectAttempt, 0, &AppModel::reconnectAttemptChanged);
     SessionManager &manager = sessionManager();
-    QCoro::Task<void> stopping = serial ? manager.stop(*serial) : manager.stopAll();
-    co_await std::move(stopping);
+    QCoro::Task<bool> stopping = serial ? manager.stop(*serial) : manager.stopAll();
+    const bool restored = co_await std::move(stopping);
     if (!*alive)
         co_return;
-    reportLaunch(message, false);
+    reportLaunch(restored ? restoredMessage : message, false);
     refreshSessionPulse();
 }
 

@@ -24,8 +24,9 @@ public:
     // Brings the window of the process with this id to the front; false when no such window is known.
     virtual bool activate(qint64 pid) = 0;
 
-    // Sends one scrcpy shortcut key (compared lower-cased: "f", "o", "t") with Control+Alt held to the
-    // frontmost window. Fails by throwing a quorvane::Error whose text() is the sentence the user sees.
+    // Sends one scrcpy shortcut key (compared lower-cased: "f", "o", "t"; "shift+o" adds Shift) with
+    // Control+Alt held to the frontmost window. Fails by throwing a quorvane::Error whose text() is the
+    // sentence the user sees.
     virtual QCoro::Task<void> sendShortcut(QString key) = 0;
 };
 

@@ -14,9 +14,9 @@ namespace {
 // Control and Option, the modifiers of scrcpy's --shortcut-mod=lctrl,lalt (0x40000 | 0x80000).
 constexpr CGEventFlags shortcutModifiers = kCGEventFlagMaskControl | kCGEventFlagMaskAlternate;
 
-void post(CGEventRef event)
+void post(CGEventRef event, bool shift)
 {
-    CGEventSetFlags(event, shortcutModifiers);
+    CGEventSetFlags(event, shift ? shortcutModifiers | kCGEventFlagMaskShift : shortcutModifiers);
     CGEventPost(kCGHIDEventTap, event);
     CFRelease(event);
 }
@@ -56,7 +56,8 @@ bool MacPlatform::activate(qint64 pid)
 QCoro::Task<void> MacPlatform::sendShortcut(QString key)
 {
     ShortcutError::requireAccessibility(*this);
-    const CGKeyCode code = ShortcutKey::forText(key).virtualKeyCode;
+    const ShortcutKey shortcut = ShortcutKey::forText(key);
+    const CGKeyCode code = shortcut.virtualKeyCode;
     CGEventSourceRef source = CGEventSourceCreate(kCGEventSourceStateCombinedSessionState);
     CGEventRef down = CGEventCreateKeyboardEvent(source, code, true);
     CGEventRef up = CGEventCreateKeyboardEvent(source, code, false);
@@ -69,10 +70,10 @@ QCoro::Task<void> MacPlatform::sendShortcut(QString key)
             CFRelease(up);
         throw ShortcutError::notFound();
     }
-    post(down);
+    post(down, shortcut.shift);
     QCoro::Task<void> pause = sleepPrecisely(m_timing.keyGap);
     co_await std::move(pause);
-    post(up);
+    post(up, shortcut.shift);
 }
 
 } // namespace quorvane::app

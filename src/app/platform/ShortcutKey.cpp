@@ -15,12 +15,16 @@ ShortcutKey ShortcutKey::forText(const QString &text)
     static const std::array<Entry, 3> table{{{QLatin1StringView("f"), 3, "f"},
                                              {QLatin1StringView("o"), 31, "o"},
                                              {QLatin1StringView("t"), 17, "t"}}};
-    const QString key = text.toLower();
+    static const QString shiftPrefix = QStringLiteral("shift+");
+    QString key = text.toLower();
+    const bool shift = key.startsWith(shiftPrefix);
+    if (shift)
+        key.remove(0, shiftPrefix.size());
     for (const Entry &entry : table) {
         if (key == entry.text)
-            return {entry.virtualKeyCode, QByteArray(entry.keysym)};
+            return {entry.virtualKeyCode, QByteArray(entry.keysym), shift};
     }
-    return {0, QByteArrayLiteral("a")};
+    return {0, QByteArrayLiteral("a"), shift};
 }
 
 } // namespace quorvane::app

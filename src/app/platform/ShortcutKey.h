@@ -14,8 +14,10 @@ struct ShortcutKey
     quint16 virtualKeyCode = 0;
     // X keysym name (XStringToKeysym).
     QByteArray keysymName;
+    // Shift held as well (scrcpy's MOD+Shift+o turns the screen back on).
+    bool shift = false;
 
-    // The key for a key text, compared lower-cased ("F" is "f").
+    // The key for a key text, compared lower-cased ("F" is "f"); a "shift+" in front adds Shift.
     static ShortcutKey forText(const QString &text);
 
     bool operator==(const ShortcutKey &) const = default;

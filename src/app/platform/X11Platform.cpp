@@ -138,17 +138,19 @@ KeyCode keyCodeOf(Display *display, const QByteArray &keysymName)
     return keysym == NoSymbol ? 0 : XKeysymToKeycode(display, keysym);
 }
 
-// Left Control, left Alt (scrcpy's --shortcut-mod=lctrl,lalt), then the key itself.
-QList<KeyCode> shortcutKeyCodes(Display *display, const QByteArray &keysymName)
+// Left Control, left Alt (scrcpy's --shortcut-mod=lctrl,lalt), Shift when asked for, then the key itself.
+QList<KeyCode> shortcutKeyCodes(Display *display, const ShortcutKey &key)
 {
-    const QList<KeyCode> codes{keyCodeOf(display, QByteArrayLiteral("Control_L")),
-                               keyCodeOf(display, QByteArrayLiteral("Alt_L")),
-                               keyCodeOf(display, keysymName)};
+    QList<KeyCode> codes{keyCodeOf(display, QByteArrayLiteral("Control_L")),
+                         keyCodeOf(display, QByteArrayLiteral("Alt_L"))};
+    if (key.shift)
+        codes << keyCodeOf(display, QByteArrayLiteral("Shift_L"));
+    codes << keyCodeOf(display, key.keysymName);
     if (codes.contains(0)) {
         throw ShortcutError::sendFailed(
-            QStringLiteral("The keyboard of this display has no Control, Alt or \"%1\" key, so the shortcut "
-                           "was not sent.")
-                .arg(QString::fromLatin1(keysymName)));
+            QStringLiteral("The keyboard of this display has no Control, Alt, Shift or \"%1\" key, so the "
+                           "shortcut was not sent.")
+                .arg(QString::fromLatin1(key.keysymName)));
     }
     return codes;
 }
@@ -224,7 +226,7 @@ QCoro::Task<void> X11Platform::sendShortcut(QString key)
     ShortcutError::requireAccessibility(*this);
     const std::shared_ptr<Display> display = m_display;
     const milliseconds gap = m_timing.keyGap;
-    const QList<KeyCode> codes = shortcutKeyCodes(display.get(), ShortcutKey::forText(key).keysymName);
+    const QList<KeyCode> codes = shortcutKeyCodes(display.get(), ShortcutKey::forText(key));
     if (const std::optional<Window> pending = std::exchange(m_pendingActivation, std::nullopt)) {
         QCoro::Task<void> activation = waitUntilActive(display, *pending);
         co_await std::move(activation);
