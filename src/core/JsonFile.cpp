@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 
@@ -58,6 +59,9 @@ std::optional<QJsonDocument> read(const QString &path)
     QFile file(path);
     if (!file.exists())
         return std::nullopt;
+    // A folder in the file's place is not a bad file to move aside, just one that cannot be read.
+    if (QFileInfo(path).isDir())
+        throw FileSystemError(QStringLiteral("%1 is a folder.").arg(path));
     if (!file.open(QIODevice::ReadOnly))
         throw FileSystemError(file.errorString());
     QJsonParseError parseError;

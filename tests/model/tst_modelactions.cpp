@@ -237,6 +237,19 @@ private slots:
         QCOMPARE(model().launchMessage(), text("There is no settings backup for this device yet."));
         QVERIFY(model().launchFailed());
 
+        // A restore that leaves settings behind keeps the backup and shows as not done.
+        await(model().enableDesktop(usbSerial, true));
+        m_world->sim.addFault(
+            QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("delete")}, 1,
+            QStringLiteral("error: closed\n"));
+        await(model().restoreDesktop(usbSerial));
+        QCOMPARE(
+            model().launchMessage(),
+            text(
+                "Some Android desktop settings could not be restored, and the phone is rebooting. The backup "
+                "is kept, so you can restore again."));
+        QVERIFY(model().launchFailed());
+
         // No place to keep a backup: enable stops before the phone and the session bar says why.
         const auto puts = [this] {
             const QList<QStringList> calls = m_world->sim.callArguments(QStringLiteral("adb"));
