@@ -83,6 +83,9 @@ QCoro::Task<int> desktop(CliContext context, ArgumentList arguments)
     } else if (action == QLatin1String("restore")) {
         const DesktopExperienceResult result = co_await service.restoreDesktopExperience(serial);
         printResult(context, result);
+        // A backup still there after a restore means some settings did not go back.
+        if (result.backupAvailable)
+            co_return 1;
     } else {
         throw UsageError(QStringLiteral("Unknown desktop action: %1").arg(action));
     }

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "Errors.h"
+#include "JsonFile.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -65,6 +66,8 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // A store file that could not be read and was kept aside is worth one line whatever the command.
+    JsonFile::setNoticeHook([](const QString &sentence) { QTextStream(stderr) << sentence << Qt::endl; });
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();
     QTimer::singleShot(0, &application, [words] { runAndExit(words); });

@@ -1,6 +1,7 @@
 #include "DesktopBackupStore.h"
 
 #include "AppPaths.h"
+#include "JsonDecoder.h"
 #include "JsonFile.h"
 
 namespace quorvane {
@@ -33,6 +34,13 @@ QJsonObject backupToJson(const DesktopSettingsBackup &backup)
     return {{QStringLiteral("settings"), settings}};
 }
 
+DesktopBackupStore decode(const QJsonDocument &document)
+{
+    if (auto store = DesktopBackupStore::fromJson(document.object()); store && document.isObject())
+        return *store;
+    throw DecodingError(QStringLiteral("it is not a list of desktop settings backups"));
+}
+
 } // namespace
 
 std::optional<DesktopBackupStore> DesktopBackupStore::fromJson(const QJsonObject &object)
@@ -62,12 +70,35 @@ QJsonObject DesktopBackupStore::toJson() const
 DesktopBackupStore DesktopBackupStore::read()
 {
     try {
-        const auto document = JsonFile::read(AppPaths::desktopBackupFile());
-        if (document && document->isObject())
-            return fromJson(document->object()).value_or(DesktopBackupStore{});
+        return load();
     } catch (const std::exception &) {
     }
     return {};
+}
+
+DesktopBackupStore DesktopBackupStore::load()
+{
+    const QString path = AppPaths::desktopBackupFile();
+    try {
+        const auto document = JsonFile::read(path);
+        return document ? decode(*document) : DesktopBackupStore{};
+    } catch (const DecodingError &error) {
+        throw JsonFile::UnreadableFile(path, error.text());
+    }
+}
+
+void DesktopBackupStore::update(const std::function<bool(DesktopBackupStore &)> &change)
+{
+    // Refuse rather than start afresh: the file is the only copy of the phones' original settings.
+    JsonFile::update(
+        AppPaths::desktopBackupFile(), QStringLiteral("desktop settings backup"), &decode,
+        [&change](std::optional<QJsonDocument> current) -> std::optional<QJsonDocument> {
+            DesktopBackupStore store = current ? decode(*current) : DesktopBackupStore{};
+            if (!change(store))
+                return std::nullopt;
+            return QJsonDocument(store.toJson());
+        },
+        JsonFile::Unreadable::Refuse);
 }
 
 void DesktopBackupStore::write() const

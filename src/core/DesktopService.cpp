@@ -1,6 +1,8 @@
 #include "DesktopService.h"
 
+#include "AppPaths.h"
 #include "Errors.h"
+#include "JsonFile.h"
 #include "ProcessRunner.h"
 
 #include <QRegularExpression>
@@ -70,6 +72,51 @@ QCoro::Task<std::optional<QString>> readSettingForBackup(ADBService adb, QString
     const QStringList command = globalSettingCommand(QStringLiteral("get"), key);
     const QString output = co_await adb.shell(serial, command);
     co_return DesktopService::settingValue(output);
+}
+
+const QString enableRefused = QStringLiteral("Desktop settings cannot be enabled");
+const QString restoreRefused = QStringLiteral("Desktop settings cannot be restored");
+
+ScrcpyError unreadableBackup(const QString &outcome)
+{
+    return ScrcpyError::invalidInput(
+        QStringLiteral("%1: the backup file %2 cannot be read, so nothing on the phone was changed. Repair "
+                       "the file or move it away, then try again.")
+            .arg(outcome, AppPaths::desktopBackupFile()));
+}
+
+// The store as it is on disk. A file that cannot be read stops the action: it may hold the only copy of
+// the phone's original settings.
+DesktopBackupStore loadStore(const QString &outcome)
+{
+    try {
+        return DesktopBackupStore::load();
+    } catch (const JsonFile::UnreadableFile &) {
+        throw unreadableBackup(outcome);
+    } catch (const FileSystemError &error) {
+        throw FileSystemError(
+            QStringLiteral(
+                "%1: the settings backup cannot be opened (%2), so nothing on the phone was changed.")
+                .arg(outcome, error.text()));
+    }
+}
+
+// A restore on a phone that is gone, or has not allowed this computer, would fail key by key.
+QCoro::Task<void> requireReadyForRestore(ADBService adb, QString serial)
+{
+    const QList<DeviceInfo> devices = co_await adb.listDevices();
+    const auto it = std::find_if(devices.cbegin(), devices.cend(),
+                                 [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    if (it == devices.cend())
+        throw ScrcpyError::deviceState(
+            QStringLiteral("The phone is not connected. Connect it, then restore its desktop settings."));
+    if (it->state == QLatin1String("unauthorized"))
+        throw ScrcpyError::deviceState(
+            QStringLiteral("Authorize the device before restoring desktop settings."));
+    if (it->state != QLatin1String("device"))
+        throw ScrcpyError::deviceState(
+            QStringLiteral("The phone is %1. Reconnect it, then restore its desktop settings.")
+                .arg(it->state));
 }
 
 } // namespace
@@ -211,28 +258,37 @@ QCoro::Task<DesktopCapabilities> DesktopService::probeCapabilities(QString seria
     co_return capabilities(profile, settings, backupAvailable, launcher);
 }
 
-void DesktopService::writeStore(const DesktopBackupStore &store)
-{
-    store.write();
-}
-
 QCoro::Task<void> DesktopService::saveBackupIfMissing(ADBService adb, QString serial, quint32 sdk) const
 {
     const DesktopService self = *this;
     const QString deviceKey = co_await stableDeviceKey(adb, serial);
-    if (DesktopBackupStore::read().devices.contains(deviceKey))
+    if (loadStore(enableRefused).devices.contains(deviceKey))
         co_return;
     DesktopSettingsBackup backup;
     for (const QString &key : settingKeys(sdk)) {
         const std::optional<QString> value = co_await readSettingForBackup(adb, serial, key);
         backup.settings.insert(key, value);
     }
-    // Read again: the phone answered slowly enough for another action to have changed the store.
-    DesktopBackupStore store = DesktopBackupStore::read();
-    store.devices.insert(deviceKey, backup);
-    writeStore(store);
-    self.report(QStringLiteral("Saved a backup of %1 Android desktop settings for this device.")
-                    .arg(backup.settings.size()));
+    // The phone answers slowly enough for another action, or another program, to have saved a backup
+    // meanwhile: the store is read again under its lock, and an earlier backup always wins.
+    bool saved = false;
+    try {
+        DesktopBackupStore::update([&](DesktopBackupStore &store) {
+            saved = !store.devices.contains(deviceKey);
+            if (saved)
+                store.devices.insert(deviceKey, backup);
+            return saved;
+        });
+    } catch (const JsonFile::UnreadableFile &) {
+        throw unreadableBackup(enableRefused);
+    } catch (const FileSystemError &error) {
+        throw FileSystemError(QStringLiteral("%1: the settings backup could not be saved to %2 (%3), so "
+                                             "nothing on the phone was changed.")
+                                  .arg(enableRefused, AppPaths::desktopBackupFile(), error.text()));
+    }
+    if (saved)
+        self.report(QStringLiteral("Saved a backup of %1 Android desktop settings for this device.")
+                        .arg(backup.settings.size()));
 }
 
 QCoro::Task<DesktopExperienceResult> DesktopService::enableDesktopExperience(QString serial) const
@@ -248,6 +304,7 @@ QCoro::Task<DesktopExperienceResult> DesktopService::enableDesktopExperience(QSt
             QStringLiteral("Authorize the device before changing desktop settings."));
 
     // The backup covers every key written below, whatever the phone's SDK, so a restore undoes all of it.
+    // Nothing is written to the phone unless the backup is safely on disk.
     constexpr quint32 everyKeySdk = 36;
     co_await self.saveBackupIfMissing(adb, serial, everyKeySdk);
     for (const QString &key : settingKeys()) {
@@ -268,8 +325,9 @@ QCoro::Task<DesktopExperienceResult> DesktopService::restoreDesktopExperience(QS
 {
     const DesktopService self = *this;
     const ADBService adb{self.paths};
+    co_await requireReadyForRestore(adb, serial);
     const QString deviceKey = co_await stableDeviceKey(adb, serial);
-    const DesktopBackupStore store = DesktopBackupStore::read();
+    const DesktopBackupStore store = loadStore(restoreRefused);
     if (!store.devices.contains(deviceKey))
         throw ScrcpyError::invalidInput(QStringLiteral("There is no settings backup for this device yet."));
 
@@ -298,9 +356,14 @@ QCoro::Task<DesktopExperienceResult> DesktopService::restoreDesktopExperience(QS
                            "the phone is rebooting. The backup is kept, so you can "
                            "restore again.")};
     }
-    DesktopBackupStore remaining = DesktopBackupStore::read();
-    remaining.devices.remove(deviceKey);
-    writeStore(remaining);
+    try {
+        DesktopBackupStore::update(
+            [&deviceKey](DesktopBackupStore &remaining) { return remaining.devices.remove(deviceKey) > 0; });
+    } catch (const std::exception &error) {
+        // The phone has its settings back; a backup left behind only means the next enable keeps it.
+        self.report(
+            QStringLiteral("The used backup could not be removed: %1").arg(QString::fromUtf8(error.what())));
+    }
     self.report(QStringLiteral("Restored the backed-up Android desktop settings. Rebooting the phone…"));
     co_await reboot(adb, serial);
     co_return DesktopExperienceResult{

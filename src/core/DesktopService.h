@@ -43,12 +43,12 @@ struct DesktopService
     static QCoro::Task<std::optional<QString>> defaultLauncherPackage(ADBService adb, QString serial);
     static std::optional<QString> launcherFromResolveOutput(const QString &output);
 
+    // Throws when the backup file cannot be read or written: nothing may change on the phone then.
     QCoro::Task<void> saveBackupIfMissing(ADBService adb, QString serial, quint32 sdk) const;
     QCoro::Task<DesktopExperienceResult> enableDesktopExperience(QString serial) const;
     QCoro::Task<DesktopExperienceResult> restoreDesktopExperience(QString serial) const;
     // Never fails: the phone may already be on its way down.
     static QCoro::Task<void> reboot(ADBService adb, QString serial);
-    static void writeStore(const DesktopBackupStore &store);
 
 private:
     void report(const QString &line) const;

@@ -14,20 +14,24 @@ const QString profilesKey = QStringLiteral("profiles");
 
 using LearnedProfiles = QMap<QString, LearnedProfile>;
 
-// The whole store, or nothing when any part of it cannot be read: a half-read store would silently drop
-// entries on the next write.
+// The whole store or an exception: a half-read store would silently drop entries on the next write.
+LearnedProfiles decode(const QJsonDocument &document)
+{
+    const JsonDecoder store = JsonDecoder::of(document);
+    const JsonDecoder entries = store.nested(profilesKey);
+    LearnedProfiles profiles;
+    for (const QString &key : store.object(profilesKey).keys())
+        profiles.insert(key, LearnedProfile::fromJson(entries.nested(key)));
+    return profiles;
+}
+
 std::optional<LearnedProfiles> readStore()
 {
     try {
         const auto document = JsonFile::read(AppPaths::learnedProfilesFile());
         if (!document)
             return std::nullopt;
-        const JsonDecoder store = JsonDecoder::of(*document);
-        const JsonDecoder entries = store.nested(profilesKey);
-        LearnedProfiles profiles;
-        for (const QString &key : store.object(profilesKey).keys())
-            profiles.insert(key, LearnedProfile::fromJson(entries.nested(key)));
-        return profiles;
+        return decode(*document);
     } catch (const std::exception &) {
         return std::nullopt;
     }
@@ -51,13 +55,18 @@ std::optional<LearnedProfile> ProfileStore::load(const QString &serial, const QS
 
 void ProfileStore::remember(const LaunchConfig &config) const
 {
-    LearnedProfiles profiles = readStore().value_or(LearnedProfiles());
-    profiles.insert(key(config.serial, config.mode),
-                    LearnedProfile{config.maxSize, config.maxFps, config.codec, config.audio});
-    QJsonObject entries;
-    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
-        entries.insert(it.key(), it->toJson());
-    JsonFile::write(AppPaths::learnedProfilesFile(), QJsonDocument(QJsonObject{{profilesKey, entries}}));
+    const auto change = [&config](std::optional<QJsonDocument> current) {
+        LearnedProfiles profiles = current ? decode(*current) : LearnedProfiles();
+        profiles.insert(key(config.serial, config.mode),
+                        LearnedProfile{config.maxSize, config.maxFps, config.codec, config.audio});
+        QJsonObject entries;
+        for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
+            entries.insert(it.key(), it->toJson());
+        return std::optional(QJsonDocument(QJsonObject{{profilesKey, entries}}));
+    };
+    JsonFile::update(
+        AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),
+        [](const QJsonDocument &document) { decode(document); }, change);
 }
 
 } // namespace quorvane

@@ -16,8 +16,9 @@ class ProfileStore
 public:
     // Never fails: a missing, unreadable or invalid store reads as "nothing learned".
     std::optional<LearnedProfile> load(const QString &serial, const QString &mode) const;
-    // Sets the entry of config's serial and mode, keeping every other one. An unreadable store is started
-    // afresh; a failure to write is thrown and leaves the previous file in place.
+    // Sets the entry of config's serial and mode, keeping every other one, also those another process
+    // writes meanwhile. An unreadable store is kept aside and started afresh; a failure to write is thrown
+    // and leaves the previous file in place.
     void remember(const LaunchConfig &config) const;
 
     // The serial and the mode joined by the unit separator, which neither can contain.

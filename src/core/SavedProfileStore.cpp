@@ -12,6 +12,17 @@ namespace {
 
 const QString profilesKey = QStringLiteral("profiles");
 
+QList<SavedProfile> decode(const QJsonDocument &document)
+{
+    const JsonDecoder store = JsonDecoder::of(document);
+    const QJsonArray entries = store.array(profilesKey);
+    QList<SavedProfile> profiles;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        profiles.append(
+            SavedProfile::fromJson(store.element(entries[i], QStringLiteral("profiles[%1]").arg(i))));
+    return profiles;
+}
+
 } // namespace
 
 QString SavedProfileStore::url()
@@ -23,15 +34,7 @@ QList<SavedProfile> SavedProfileStore::load() const
 {
     try {
         const auto document = JsonFile::read(url());
-        if (!document)
-            return {};
-        const JsonDecoder store = JsonDecoder::of(*document);
-        const QJsonArray entries = store.array(profilesKey);
-        QList<SavedProfile> profiles;
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            profiles.append(
-                SavedProfile::fromJson(store.element(entries[i], QStringLiteral("profiles[%1]").arg(i))));
-        return profiles;
+        return document ? decode(*document) : QList<SavedProfile>();
     } catch (const std::exception &) {
         return {};
     }
@@ -42,7 +45,12 @@ void SavedProfileStore::save(const QList<SavedProfile> &profiles) const
     QJsonArray entries;
     for (const SavedProfile &profile : profiles)
         entries.append(profile.toJson());
-    JsonFile::write(url(), QJsonDocument(QJsonObject{{profilesKey, entries}}));
+    // The list is the application's whole state of the presets, so it replaces what is there; a file that
+    // cannot be read is kept aside rather than overwritten.
+    const QJsonDocument document(QJsonObject{{profilesKey, entries}});
+    JsonFile::update(
+        url(), QStringLiteral("presets"), [](const QJsonDocument &current) { decode(current); },
+        [&document](std::optional<QJsonDocument>) { return std::optional(document); });
 }
 
 } // namespace quorvane

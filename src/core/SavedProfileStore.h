@@ -17,7 +17,8 @@ public:
 
     // Never fails: a missing, unreadable or invalid file reads as no presets.
     QList<SavedProfile> load() const;
-    // Replaces the file atomically; on failure (thrown) the previous file stays as it was.
+    // Replaces the file atomically; on failure (thrown) the previous file stays as it was. A file that
+    // cannot be read is kept aside under a new name, never overwritten.
     void save(const QList<SavedProfile> &profiles) const;
 };
 

@@ -208,9 +208,9 @@ QCoro::Task<TransportSwitchResult> WirelessService::forgetDevice(QString address
     } catch (const std::exception &) {
     }
 
-    WirelessStoreFile store = WirelessStoreFile::read();
-    store.devices.removeIf([&host](const SavedWirelessDevice &device) { return device.address == host; });
-    writeStore(store);
+    WirelessStoreFile::update([&host](WirelessStoreFile &store) {
+        store.devices.removeIf([&host](const SavedWirelessDevice &device) { return device.address == host; });
+    });
     co_await self.disconnectAddress(host);
 
     if (sibling)
@@ -246,22 +246,22 @@ QCoro::Task<QList<RememberedWirelessDevice>> WirelessService::listRemembered() c
 
 QCoro::Task<void> WirelessService::rememberAddress(QString address) const
 {
-    WirelessStoreFile store = WirelessStoreFile::read();
     const std::optional<QString> model = co_await connectedModel(address);
     const QString label = model.value_or(address);
     const auto now = static_cast<quint64>(QDateTime::currentSecsSinceEpoch());
 
-    const auto existing =
-        std::find_if(store.devices.begin(), store.devices.end(),
-                     [&address](const SavedWirelessDevice &d) { return d.address == address; });
-    if (existing != store.devices.end()) {
-        existing->label = label;
-        existing->lastUsed = now;
-    } else {
-        store.devices.append({address, label, now});
-    }
-    store.sortNewestFirst();
-    writeStore(store);
+    WirelessStoreFile::update([&](WirelessStoreFile &store) {
+        const auto existing =
+            std::find_if(store.devices.begin(), store.devices.end(),
+                         [&address](const SavedWirelessDevice &d) { return d.address == address; });
+        if (existing != store.devices.end()) {
+            existing->label = label;
+            existing->lastUsed = now;
+        } else {
+            store.devices.append({address, label, now});
+        }
+        store.sortNewestFirst();
+    });
 }
 
 QCoro::Task<std::optional<QString>> WirelessService::connectedModel(QString serial) const

@@ -1,6 +1,7 @@
 #include "WirelessStoreFile.h"
 
 #include "AppPaths.h"
+#include "JsonDecoder.h"
 #include "JsonFile.h"
 
 #include <QJsonArray>
@@ -37,6 +38,13 @@ std::optional<SavedWirelessDevice> deviceFromJson(const QJsonValue &value)
     return SavedWirelessDevice{address.toString(), label.toString(), *lastUsed};
 }
 
+WirelessStoreFile decode(const QJsonDocument &document)
+{
+    if (auto store = WirelessStoreFile::fromJson(document.object()); store && document.isObject())
+        return *store;
+    throw DecodingError(QStringLiteral("not a list of remembered wireless devices"));
+}
+
 } // namespace
 
 std::optional<WirelessStoreFile> WirelessStoreFile::fromJson(const QJsonObject &object)
@@ -67,9 +75,8 @@ QJsonObject WirelessStoreFile::toJson() const
 WirelessStoreFile WirelessStoreFile::read()
 {
     try {
-        const auto document = JsonFile::read(AppPaths::wirelessDevicesFile());
-        if (document && document->isObject())
-            return fromJson(document->object()).value_or(WirelessStoreFile{});
+        if (const auto document = JsonFile::read(AppPaths::wirelessDevicesFile()))
+            return decode(*document);
     } catch (const std::exception &) {
     }
     return {};
@@ -79,6 +86,19 @@ void WirelessStoreFile::write() const
 {
     try {
         JsonFile::write(AppPaths::wirelessDevicesFile(), QJsonDocument(toJson()));
+    } catch (const std::exception &) {
+    }
+}
+
+void WirelessStoreFile::update(const std::function<void(WirelessStoreFile &)> &change)
+{
+    try {
+        JsonFile::update(AppPaths::wirelessDevicesFile(), QStringLiteral("remembered wireless devices"),
+                         &decode, [&change](std::optional<QJsonDocument> current) {
+                             WirelessStoreFile store = current ? decode(*current) : WirelessStoreFile{};
+                             change(store);
+                             return std::optional(QJsonDocument(store.toJson()));
+                         });
     } catch (const std::exception &) {
     }
 }

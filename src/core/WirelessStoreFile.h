@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quorvane {
@@ -27,6 +28,9 @@ struct WirelessStoreFile
     static WirelessStoreFile read();
     // Never fails: a store that cannot be written keeps its old file.
     void write() const;
+    // Never fails: change is applied to the store as it is on disk, with no other process writing
+    // in between; a file that cannot be read is kept aside under a new name and a new one is started.
+    static void update(const std::function<void(WirelessStoreFile &)> &change);
 
     // Newest first; entries used at the same second keep their order.
     void sortNewestFirst();

@@ -2,6 +2,9 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -76,6 +79,42 @@ private slots:
         QCOMPARE(result.stdout_,
                  QStringLiteral("Android desktop settings restored to their previous values, and "
                                 "the phone is rebooting.\n"));
+    }
+
+    // A restore that leaves settings behind keeps the backup and fails, so a script notices.
+    void desktopRestoreThatLeavesSettingsBehind()
+    {
+        QCOMPARE(run({QStringLiteral("desktop"), QStringLiteral("enable"), serial, QStringLiteral("--yes")})
+                     .statusCode,
+                 0);
+        m_sim->addFault(
+            QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("delete")}, 1,
+            QStringLiteral("error: closed\n"));
+        const ProcessResult result = run({QStringLiteral("desktop"), QStringLiteral("restore"), serial});
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stdout_,
+                 QStringLiteral("Some Android desktop settings could not be restored, and the "
+                                "phone is rebooting. The backup is kept, so you can restore "
+                                "again.\n"));
+    }
+
+    // A store file that cannot be read is kept aside and the user is told so, once, on standard error.
+    void unreadableStoreIsToldOnce()
+    {
+        const QString store = m_home->file(QStringLiteral(".local/share/Quorvane/wireless-devices.json"));
+        QFile file(store);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"devices\": [{\"address\": \"10.0.0.9:5555\"}]}");
+        file.close();
+        const ProcessResult result = run({QStringLiteral("forget"), QStringLiteral("10.0.0.9:5555")});
+        QCOMPARE(result.statusCode, 0);
+        const QStringList kept = QFileInfo(store).dir().entryList(
+            {QStringLiteral("wireless-devices.json.corrupt-*")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(result.stderr_,
+                 QStringLiteral("Your remembered wireless devices file could not be read; it was "
+                                "kept as %1 and a new one was started.\n")
+                     .arg(QFileInfo(store).dir().filePath(kept[0])));
     }
 
     void desktopProbeKeys()

@@ -1,17 +1,27 @@
 #include "AppPaths.h"
 #include "Errors.h"
+#include "JsonFile.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
 #include "TestHome.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
+#include <limits>
+#include <memory>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace quorvane;
 
@@ -76,6 +86,63 @@ void blockApplicationFolder(const test::TestHome &home)
 {
     const QString folder = home.path() + QStringLiteral("/.qttest/share/Quorvane");
     writeFile(folder, "not a folder");
+}
+
+// The store files kept aside beside path, oldest first.
+QStringList keptCopies(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")}, QDir::Files, QDir::Name);
+}
+
+// Collects the sentences the stores tell the user while it lives.
+class Notices
+{
+public:
+    Notices()
+    {
+        JsonFile::setNoticeHook([this](const QString &sentence) { m_sentences << sentence; });
+    }
+    ~Notices() { JsonFile::setNoticeHook({}); }
+    Notices(const Notices &) = delete;
+    Notices &operator=(const Notices &) = delete;
+    const QStringList &sentences() const { return m_sentences; }
+
+private:
+    QStringList m_sentences;
+};
+
+// The bad file is kept byte for byte under its new name, the user is told once in words that name it,
+// and the store starts afresh.
+void expectKeptAside(const QString &path, const QByteArray &content, const char *storeName,
+                     const Notices &notices)
+{
+    const QStringList kept = keptCopies(path);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("\\.corrupt-\\d{8}-\\d{6}$")).match(kept[0]).hasMatch(),
+             qPrintable(kept[0]));
+    const QString keptPath = QFileInfo(path).dir().filePath(kept[0]);
+    QCOMPARE(contents(keptPath), content);
+    QCOMPARE(notices.sentences(),
+             QStringList{QStringLiteral("Your %1 file could not be read; it was kept as %2 and a new one was "
+                                        "started.")
+                             .arg(QString::fromUtf8(storeName), keptPath)});
+}
+
+// One writer of the concurrency test: remembers count profiles of its own, each with a fresh
+// read-change-write.
+int rememberMany(const QString &prefix, int count)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    try {
+        for (int i = 0; i < count; ++i)
+            ProfileStore().remember(
+                working(qPrintable(prefix + QString::number(i)), "mirror", 1920, 60, "h264", true));
+    } catch (const std::exception &error) {
+        fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
 }
 
 SavedProfile preset(const char *id, const char *name, const char *bitrate)
@@ -176,12 +243,51 @@ private slots:
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
 
+        const Notices notices;
         store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
         QCOMPARE(
             QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
             QJsonObject({{QStringLiteral("profiles"),
                           QJsonObject{{ProfileStore::key(QStringLiteral("NEW"), QStringLiteral("desktop")),
                                        LearnedProfile{1920, 60, QStringLiteral("h264"), false}.toJson()}}}}));
+        expectKeptAside(AppPaths::learnedProfilesFile(), content, "learned profiles", notices);
+
+        // A second bad file in the same second is kept as well, beside the first.
+        writeFile(AppPaths::learnedProfilesFile(), content);
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        QCOMPARE(keptCopies(AppPaths::learnedProfilesFile()).size(), 2);
+        QCOMPARE(notices.sentences().size(), 2);
+    }
+
+    // Two processes remembering at the same time, over a lock left behind by a process that died: every
+    // entry of both survives. Without the lock most runs lose some.
+    void concurrentWritersKeepEveryEntry()
+    {
+        QFile stale(AppPaths::learnedProfilesFile() + QStringLiteral(".lock"));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(std::numeric_limits<qint32>::max()) + "\nQuorvane\n" +
+                    QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.close();
+
+        constexpr int perWriter = 60;
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (const char *prefix : {"A", "B"}) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(
+                QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--remember"), QString::fromLatin1(prefix), QString::number(perWriter)});
+        }
+        for (const auto &writer : writers) {
+            QTRY_VERIFY_WITH_TIMEOUT(writer->state() == QProcess::NotRunning, 30000);
+            QCOMPARE(writer->readAllStandardError(), QByteArray());
+            QCOMPARE(writer->exitCode(), 0);
+        }
+        const QJsonObject profiles = QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile()))
+                                         .object()
+                                         .value(QStringLiteral("profiles"))
+                                         .toObject();
+        QCOMPARE(profiles.size(), 2 * perWriter);
+        QVERIFY(!QFile::exists(stale.fileName()));
     }
 
     void unknownMembersAreIgnored()
@@ -295,8 +401,10 @@ private slots:
         QFETCH(QByteArray, content);
         writeFile(AppPaths::savedProfilesFile(), content);
         QVERIFY(SavedProfileStore().load().isEmpty());
+        const Notices notices;
         SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Fresh", "4.0")});
         QCOMPARE(SavedProfileStore().load().value(0).name, QStringLiteral("Fresh"));
+        expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", notices);
     }
 
     void failedPresetWriteKeepsTheOldFile()
@@ -319,5 +427,14 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProfileStores)
+// "--remember PREFIX COUNT" makes this program one writer of concurrentWritersKeepEveryEntry.
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--remember") == 0)
+        return rememberMany(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    TestProfileStores test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_profilestores.moc"

@@ -8,12 +8,16 @@
 #include "RuntimeLocator.h"
 #include "SavedProfileStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace quorvane;
 using namespace quorvane::app;
@@ -233,6 +237,42 @@ private slots:
         await(model().restoreDesktop(usbSerial));
         QCOMPARE(model().launchMessage(), text("There is no settings backup for this device yet."));
         QVERIFY(model().launchFailed());
+
+        // A restore that leaves settings behind keeps the backup and shows as not done.
+        await(model().enableDesktop(usbSerial, true));
+        m_world->sim.addFault(
+            QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("delete")}, 1,
+            QStringLiteral("error: closed\n"));
+        await(model().restoreDesktop(usbSerial));
+        QCOMPARE(
+            model().launchMessage(),
+            text(
+                "Some Android desktop settings could not be restored, and the phone is rebooting. The backup "
+                "is kept, so you can restore again."));
+        QVERIFY(model().launchFailed());
+
+        // No place to keep a backup: enable stops before the phone and the session bar says why.
+        const auto puts = [this] {
+            const QList<QStringList> calls = m_world->sim.callArguments(QStringLiteral("adb"));
+            return std::count_if(calls.cbegin(), calls.cend(), [](const QStringList &call) {
+                return call.contains(QStringLiteral("put"));
+            });
+        };
+        const auto putsBefore = puts();
+        const QString folder = AppPaths::appSupportFolder();
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString unsaved =
+            failureText(DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(usbSerial));
+        QVERIFY2(unsaved.startsWith(QStringLiteral(
+                     "Desktop settings cannot be enabled: the settings backup cannot be opened (")),
+                 qPrintable(unsaved));
+        await(model().enableDesktop(usbSerial, true));
+        QCOMPARE(model().launchMessage(), unsaved);
+        QVERIFY(model().launchFailed());
+        QCOMPARE(puts(), putsBefore);
     }
 
     void desktopDiagnostics()
@@ -542,6 +582,24 @@ private slots:
         model().deleteProfile(fast.id);
         QCOMPARE(model().profiles(), QList<SavedProfile>{saved});
         QCOMPARE(SavedProfileStore{}.load(), QList<SavedProfile>{saved});
+
+        // A presets file gone bad meanwhile is kept aside, and the session bar and the log say where.
+        QFile file(SavedProfileStore::url());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{\"profiles\": 3}");
+        file.close();
+        model().deleteProfile(saved.id);
+        const QStringList kept =
+            QFileInfo(file).dir().entryList({QStringLiteral("saved-profiles.json.corrupt-*")});
+        QCOMPARE(kept.size(), 1);
+        const QString notice =
+            QStringLiteral(
+                "Your presets file could not be read; it was kept as %1 and a new one was started.")
+                .arg(QFileInfo(file).dir().filePath(kept[0]));
+        QTRY_COMPARE(model().launchMessage(), std::optional(notice));
+        QVERIFY(model().launchFailed());
+        QCOMPARE(model().logLines().last(), notice);
+        QVERIFY(SavedProfileStore{}.load().isEmpty());
     }
 };
 

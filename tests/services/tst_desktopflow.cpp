@@ -4,11 +4,14 @@
 #include "FailureText.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace quorvane;
 using test::await;
@@ -27,6 +30,37 @@ const QString savedLine = QStringLiteral("Saved a backup of 6 Android desktop se
 const QString enableRebootLine = QStringLiteral("Rebooting the phone so the new windowing settings apply…");
 const QString restoreRebootLine =
     QStringLiteral("Restored the backed-up Android desktop settings. Rebooting the phone…");
+
+// Every file written while it lives fails past limit bytes (even for root, unlike permissions); the
+// simulator's own small files stay below it.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{limit, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
 
 QStringList words(std::initializer_list<const char *> list)
 {
@@ -186,7 +220,115 @@ private slots:
         QCOMPARE(failureOf(service().restoreDesktopExperience(serial)),
                  QStringLiteral("invalidInput: There is no settings backup for this device yet."));
         QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
-                 QList<QStringList>{words({"-s", "R5CW20ABCDE", "shell", "getprop", "ro.serialno"})});
+                 (QList<QStringList>{words({"devices", "-l"}),
+                                     words({"-s", "R5CW20ABCDE", "shell", "getprop", "ro.serialno"})}));
+    }
+
+    // A phone that cannot take commands is named as such before any setting is touched, and the backup stays.
+    void restoreNeedsAReadyPhone_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("not connected")
+            << QString()
+            << "deviceState: The phone is not connected. Connect it, then restore its desktop settings.";
+        QTest::newRow("unauthorized")
+            << "unauthorized"
+            << "deviceState: Authorize the device before restoring desktop settings.";
+        QTest::newRow("offline")
+            << "offline"
+            << "deviceState: The phone is offline. Reconnect it, then restore its desktop "
+               "settings.";
+    }
+
+    void restoreNeedsAReadyPhone()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, failure);
+        const DesktopBackupStore backup{
+            {{serial, {{{QStringLiteral("enable_freeform_support"), std::nullopt}}}}}};
+        backup.write();
+        if (!state.isEmpty())
+            m_sim->phone(QStringLiteral("phone1")).state(state);
+        const QString target = state.isEmpty() ? QStringLiteral("R5CW20ZZZZZ") : serial;
+        QCOMPARE(failureOf(service().restoreDesktopExperience(target)), failure);
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QCOMPARE(DesktopBackupStore::read(), backup);
+        QCOMPARE(boots(), 0);
+    }
+
+    // The backup file may hold the phone's only record of its original settings: while it cannot be read,
+    // enable and restore refuse, name it, change nothing and leave it where it is.
+    void unreadableBackupChangesNothing_data()
+    {
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("enable, not JSON") << true << QByteArray("{\"devices\": {");
+        QTest::newRow("enable, a value that is a number")
+            << true << QByteArray("{\"devices\": {\"OTHER\": {\"settings\": {\"a\": 1}}}}");
+        QTest::newRow("restore, not JSON") << false << QByteArray("{\"devices\": {");
+        QTest::newRow("restore, settings missing")
+            << false << QByteArray("{\"devices\": {\"R5CW20ABCDE\": {}}}");
+    }
+
+    void unreadableBackupChangesNothing()
+    {
+        QFETCH(bool, enable);
+        QFETCH(QByteArray, content);
+        QFile file(AppPaths::desktopBackupFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const QJsonObject before = globalSettings();
+
+        const QString failure = failureOf(enable ? service().enableDesktopExperience(serial)
+                                                 : service().restoreDesktopExperience(serial));
+        QCOMPARE(failure,
+                 QStringLiteral("invalidInput: Desktop settings cannot be %1: the backup file %2 cannot "
+                                "be read, so nothing on the phone was changed. Repair the file or move "
+                                "it away, then try again.")
+                     .arg(enable ? QStringLiteral("enabled") : QStringLiteral("restored"),
+                          AppPaths::desktopBackupFile()));
+        QCOMPARE(contents(AppPaths::desktopBackupFile()), content);
+        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("desktop-settings-backup.json")});
+        QCOMPARE(globalSettings(), before);
+        QVERIFY(callsContaining(QStringLiteral("put")).isEmpty());
+        QVERIFY(callsContaining(QStringLiteral("delete")).isEmpty());
+        QVERIFY(m_log->isEmpty());
+        QCOMPARE(boots(), 0);
+    }
+
+    // A full disk: the backup of another two hundred phones already there makes the new store too big to
+    // write. Enable says so and writes not one setting.
+    void aBackupThatCannotBeSavedChangesNothing()
+    {
+        DesktopBackupStore others;
+        for (int i = 0; i < 200; ++i) {
+            DesktopSettingsBackup backup;
+            for (const QString &key : DesktopService::settingKeys())
+                backup.settings.insert(key, QStringLiteral("0"));
+            others.devices.insert(QStringLiteral("OTHER%1").arg(i), backup);
+        }
+        others.write();
+        const QByteArray before = contents(AppPaths::desktopBackupFile());
+        QVERIFY(before.size() > 64 * 1024);
+
+        QString failure;
+        {
+            const FileSizeLimit limit(48 * 1024);
+            failure = failureOf(service().enableDesktopExperience(serial));
+        }
+        QCOMPARE(failure,
+                 QStringLiteral("error: Desktop settings cannot be enabled: the settings backup could "
+                                "not be saved to %1 (File too large), so nothing on the phone was "
+                                "changed.")
+                     .arg(AppPaths::desktopBackupFile()));
+        QCOMPARE(contents(AppPaths::desktopBackupFile()), before);
+        QCOMPARE(callsContaining(QStringLiteral("get")).size(), 6);
+        QVERIFY(callsContaining(QStringLiteral("put")).isEmpty());
+        QVERIFY(m_log->isEmpty());
+        QCOMPARE(boots(), 0);
     }
 
     void aFailedRestoreCommandKeepsTheBackup()

@@ -3,6 +3,7 @@
 #include "UserDefaults.h"
 
 #include "Errors.h"
+#include "JsonFile.h"
 #include "RuntimeLocator.h"
 #include "SavedProfileStore.h"
 
@@ -50,6 +51,19 @@ AppModel::AppModel(PlatformServices *platform, Timing timing, QObject *parent)
          std::initializer_list<ModeSettings *>{m_mirrorState, m_cameraState, m_desktopState})
         connect(settings, &ModeSettings::changed, this, &AppModel::updateDerived);
     updateDerived();
+    // A store file kept aside because it could not be read is told once, in the log and the session bar;
+    // the store may be written from any action, so the telling waits for the main context.
+    const QPointer<AppModel> self(this);
+    JsonFile::setNoticeHook([self](const QString &sentence) {
+        if (!self)
+            return;
+        QMetaObject::invokeMethod(self, [self, sentence] {
+            if (!self)
+                return;
+            self->appendLog(sentence);
+            self->reportLaunch(sentence, true);
+        });
+    });
 }
 
 // Waits still pending end now, and the coroutines behind them see that the model is gone.

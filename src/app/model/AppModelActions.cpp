@@ -240,22 +240,24 @@ QCoro::Task<void> AppModel::changeDesktop(QString serial, bool enable)
     const auto alive = m_alive;
     const DesktopService desktop = desktopService();
     std::optional<DesktopExperienceResult> result;
-    std::optional<QString> failure;
+    QString failure;
     try {
         QCoro::Task<DesktopExperienceResult> changing =
             enable ? desktop.enableDesktopExperience(serial) : desktop.restoreDesktopExperience(serial);
         result = co_await std::move(changing);
-    } catch (const ScrcpyError &error) {
-        failure = error.text();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        failure = errorText(error);
     }
     if (!*alive)
         co_return;
     if (!result) {
+        // Every failure gets its sentence: a backup that could not be saved is as worth saying as a
+        // phone that is not ready.
         reportLaunch(failure, true);
         co_return;
     }
-    reportLaunch(result->message, false);
+    // A restore that left some settings behind keeps its backup and is shown as not done.
+    reportLaunch(result->message, !enable && result->backupAvailable);
     QCoro::Task<void> probing = probeDesktop(serial);
     co_await std::move(probing);
 }
