@@ -169,10 +169,6 @@ private slots:
         QTest::newRow("one route") << QStringLiteral(
                                           "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
                                    << QStringLiteral("192.168.1.20");
-        QTest::newRow("mobile data first, lines end in a space")
-            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
-                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
-            << QStringLiteral("192.168.1.20");
         QTest::newRow("tabs, second wi-fi interface")
             << QStringLiteral("10.0.0.0/8\tdev\tccmni0\tsrc\t10.1.2.3\n172.20.10.0/28 dev wlan1  scope link  "
                               "src 172.20.10.2")
@@ -213,10 +209,6 @@ private slots:
         QTest::newRow("30.0.0") << QStringLiteral(
                                        "Android Debug Bridge version 1.0.41\nVersion 30.0.0-6877874")
                                 << QString();
-        QTest::newRow("sdk release") << QStringLiteral(
-                                            "Android Debug Bridge version 1.0.41\nVersion 35.0.2-12147458") +
-                                            installed
-                                     << QString();
         QTest::newRow("protocol line only")
             << QStringLiteral("Android Debug Bridge version 1.0.39") << QString();
     }

@@ -118,12 +118,6 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::newRow("mobile network sorts first")
             << QStringLiteral("10.23.45.67") << QString() << wifiSerial;
-        QTest::newRow("samsung rmnet_data0")
-            << QString()
-            << QStringLiteral(
-                   "100.118.14.208/29 dev rmnet_data0 proto kernel scope link src 100.118.15.213 \n"
-                   "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
-            << wifiSerial;
         QTest::newRow("mediatek ccmni, translator and vpn")
             << QString()
             << QStringLiteral("10.71.112.0/28 dev ccmni1 proto kernel scope link src 10.71.112.5 \n"
