@@ -57,7 +57,9 @@ template<typename Answer, typename... Words>
 QCoro::Task<int> answer(CliContext context, QCoro::Task<Answer> (WirelessService::*call)(Words...) const,
                         std::type_identity_t<Words>... words)
 {
-    const WirelessService service{context.paths};
+    // Settings belong to the application; here the adb in use is the one --adb names.
+    const WirelessService service{context.paths, Timing{},
+                                  QStringLiteral("Install it and pass its adb with --adb.")};
     QCoro::Task<Answer> asking = (service.*call)(words...);
     const Answer result = co_await std::move(asking);
     printAnswer(context, result);

@@ -2,6 +2,7 @@
 
 #include "ADBService.h"
 #include "Errors.h"
+#include "WirelessService.h"
 
 #include <QSet>
 
@@ -46,6 +47,18 @@ DoctorFinding accessibilityFinding(bool trusted)
     return {Level::Warning, QStringLiteral("Accessibility permission not granted"), accessibilityPurpose,
             QStringLiteral(
                 "You can grant the permission in System Settings › Privacy & Security › Accessibility.")};
+}
+
+// Mirroring works with any adb; only wireless pairing needs a newer one, hence a warning.
+std::optional<DoctorFinding> pairingFinding(const std::optional<ToolVersion> &release)
+{
+    const std::optional<QString> problem = WirelessService::adbCannotPair(release);
+    if (!problem)
+        return std::nullopt;
+    return DoctorFinding{
+        Level::Warning, QStringLiteral("ADB cannot pair over Wi-Fi"), *problem,
+        QStringLiteral("Install Android platform-tools %1 or newer and set its adb in Settings.")
+            .arg(ToolVersion::adbPairingMinimum().major)};
 }
 
 DoctorFinding closingNote()
@@ -104,10 +117,17 @@ QList<DoctorFinding> DoctorService::deviceFindings(const QList<DeviceInfo> &devi
 
 QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) const
 {
-    const std::optional<QString> adb = locator.resolveTool(QStringLiteral("adb"));
-    QList<DoctorFinding> findings{adbFinding(adb),
-                                  scrcpyFinding(locator.resolveTool(QStringLiteral("scrcpy"))),
-                                  accessibilityFinding(accessibilityTrusted && accessibilityTrusted())};
+    // The version query suspends this call: what is read of the service afterwards is its own copy.
+    const DoctorService self = *this;
+    const std::optional<QString> adb = self.locator.resolveTool(QStringLiteral("adb"));
+    QList<DoctorFinding> findings{adbFinding(adb)};
+    if (adb) {
+        const std::optional<ToolVersion> release = co_await RuntimeLocator::adbRelease(*adb);
+        if (const std::optional<DoctorFinding> pairing = pairingFinding(release))
+            findings.append(*pairing);
+    }
+    findings.append(scrcpyFinding(self.locator.resolveTool(QStringLiteral("scrcpy"))));
+    findings.append(accessibilityFinding(self.accessibilityTrusted && self.accessibilityTrusted()));
     if (adb) {
         try {
             const ADBService bridge{paths};

@@ -162,6 +162,17 @@ Environment RuntimeLocator::scrcpyEnvironment(const ToolPaths &paths)
     return environment;
 }
 
+QCoro::Task<std::optional<ToolVersion>> RuntimeLocator::adbRelease(QString executable)
+{
+    const QStringList arguments{QStringLiteral("version")};
+    try {
+        const QString text = co_await ProcessRunner::output(executable, arguments);
+        co_return ToolVersion::fromAdbVersionOutput(text);
+    } catch (const std::exception &) {
+    }
+    co_return std::nullopt;
+}
+
 void RuntimeLocator::setBundledDirectoryOverride(std::optional<QString> directory)
 {
     bundledDirectoryOverride() = std::move(directory);

@@ -3,6 +3,7 @@
 #include "Models.h"
 #include "ProcessRunner.h"
 #include "ToolPaths.h"
+#include "ToolVersion.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,8 @@ struct RuntimeLocator
 
     // What the user sees about the tools: presence, paths and version lines.
     QCoro::Task<RuntimeStatus> probeStatus() const;
+    // The release of the adb at `executable`, absent when it cannot be run or names none.
+    static QCoro::Task<std::optional<ToolVersion>> adbRelease(QString executable);
 
     static ToolResolution resolveWithSource(const QString &base, const std::optional<QString> &override);
     static std::optional<QString> resolve(const QString &base, const std::optional<QString> &override);

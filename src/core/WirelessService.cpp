@@ -3,9 +3,11 @@
 #include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "RuntimeLocator.h"
 #include "TextParsing.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -58,6 +60,38 @@ QString noLongerVisible()
     return QStringLiteral("The selected phone is no longer visible to ADB.");
 }
 
+QString hostOf(const QString &address)
+{
+    return address.section(QLatin1Char(':'), 0, -2);
+}
+
+// Mobile data goes by many names (rmnet_data*, ccmni*, v4-rmnet* for the IPv4 translator, seth_*), so
+// the Wi-Fi interface is recognised, not the others ruled out.
+bool isWifiInterface(const QString &name)
+{
+    return name.startsWith(QLatin1String("wlan"));
+}
+
+// The word after `key` on one route line, or "" when the line has none.
+QString valueAfter(const QStringList &words, const QString &key)
+{
+    const qsizetype at = words.indexOf(key);
+    return at >= 0 && at + 1 < words.size() ? words.at(at + 1) : QString();
+}
+
+// After `adb tcpip` the phone's adbd stays in TCP mode until it restarts; a failed connect must not hide
+// that from the user.
+ScrcpyError leftInTcpMode(const ScrcpyError &failure)
+{
+    QString text = failure.text();
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    text += QStringLiteral(" The phone now also accepts ADB over Wi-Fi on port %1 until it restarts: check "
+                           "that it is on the same Wi-Fi network as this computer, then try again.")
+                .arg(WirelessService::tcpPort);
+    return ScrcpyError(failure.kind(), text);
+}
+
 } // namespace
 
 bool IPv4::isValid(const QString &token)
@@ -105,6 +139,47 @@ bool WirelessService::connectOutputIndicatesFailure(const QString &output)
                        [&text](const QString &phrase) { return text.contains(phrase); });
 }
 
+bool WirelessService::pairOutputIndicatesFailure(const QString &output)
+{
+    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return std::any_of(lines.cbegin(), lines.cend(), [](const QString &line) {
+        const QString text = line.trimmed().toLower();
+        return text.startsWith(QLatin1String("failed")) || text.startsWith(QLatin1String("error:")) ||
+               text.startsWith(QLatin1String("adb: error"));
+    });
+}
+
+std::optional<QString> WirelessService::adbCannotPair(const std::optional<ToolVersion> &release)
+{
+    const ToolVersion minimum = ToolVersion::adbPairingMinimum();
+    if (!release || *release >= minimum)
+        return std::nullopt;
+    return QStringLiteral("This adb (%1) cannot pair over Wi-Fi: pairing needs Android platform-tools %2 or "
+                          "newer.")
+        .arg(release->text)
+        .arg(minimum.major);
+}
+
+QString WirelessService::connectFailureText(const QString &failure, const QString &address,
+                                            const std::optional<QString> &pairedAddress)
+{
+    const bool refused = failure.toLower().contains(QLatin1String("connection refused"));
+    if (!refused || !pairedAddress || hostOf(*pairedAddress) != hostOf(address.trimmed()))
+        return failure;
+    return failure + (failure.endsWith(QLatin1Char('.')) ? QStringLiteral(" ") : QStringLiteral(". ")) +
+           QStringLiteral("Pairing and connecting use two different ports: connect to the IP address and "
+                          "port shown on the phone's Wireless debugging screen, not the pairing port.");
+}
+
+QCoro::Task<std::optional<QString>> WirelessService::pairingProblem() const
+{
+    const QString advice = newerAdbAdvice;
+    const std::optional<ToolVersion> release = co_await RuntimeLocator::adbRelease(paths.adb());
+    if (const std::optional<QString> problem = adbCannotPair(release))
+        co_return *problem + QLatin1Char(' ') + advice;
+    co_return std::nullopt;
+}
+
 QCoro::Task<QString> WirelessService::runAdb(QStringList arguments) const
 {
     co_return co_await ProcessRunner::output(paths.adb(), arguments);
@@ -112,10 +187,15 @@ QCoro::Task<QString> WirelessService::runAdb(QStringList arguments) const
 
 QCoro::Task<QString> WirelessService::pairDevice(QString address, QString code) const
 {
+    const WirelessService self = *this;
     const QString host = validateAddress(address);
     const QString pin = validatePairingCode(code);
+    if (const std::optional<QString> problem = co_await self.pairingProblem())
+        throw ScrcpyError::invalidInput(*problem);
     const QStringList arguments{QStringLiteral("pair"), host, pin};
-    const QString output = co_await runAdb(arguments);
+    const QString output = co_await self.runAdb(arguments);
+    if (pairOutputIndicatesFailure(output))
+        throw ScrcpyError::unchecked(output);
     if (!output.isEmpty())
         co_return output;
     co_return QStringLiteral("Pairing request completed. Use the separate IP:port shown on the main Wireless "
@@ -165,7 +245,14 @@ QCoro::Task<TransportSwitchResult> WirelessService::enableUSBWireless(QString se
     co_await sleepPrecisely(self.timing.tcpipToConnect);
 
     const QString address = ip + QLatin1Char(':') + QString::number(tcpPort);
-    co_await self.connectDevice(address);
+    std::optional<ScrcpyError> failure;
+    try {
+        co_await self.connectDevice(address);
+    } catch (const ScrcpyError &error) {
+        failure = error;
+    }
+    if (failure)
+        throw leftInTcpMode(*failure);
     co_return TransportSwitchResult{
         address, wireless,
         QStringLiteral("Wireless connection established at %1. You can unplug the USB cable now.")
@@ -283,7 +370,7 @@ QCoro::Task<QString> WirelessService::deviceWiFiIP(ADBService adb, QString seria
     const QStringList route{QStringLiteral("ip"), QStringLiteral("route")};
     try {
         const QString output = co_await adb.shell(serial, route);
-        if (auto ip = firstIPv4FromRoute(output, QStringLiteral("src")))
+        if (auto ip = wifiIPv4FromRoutes(output))
             co_return *ip;
     } catch (const std::exception &) {
     }
@@ -297,6 +384,18 @@ QCoro::Task<QString> WirelessService::deviceWiFiIP(ADBService adb, QString seria
     }
     throw ScrcpyError::invalidInput(QStringLiteral(
         "Could not detect the phone's Wi-Fi IP address. Make sure the phone is connected to Wi-Fi."));
+}
+
+std::optional<QString> WirelessService::wifiIPv4FromRoutes(const QString &output)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString &line : output.split(QLatin1Char('\n'))) {
+        const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
+        const QString source = valueAfter(words, QStringLiteral("src"));
+        if (isWifiInterface(valueAfter(words, QStringLiteral("dev"))) && IPv4::isValid(source))
+            return source;
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> WirelessService::firstIPv4FromRoute(const QString &output, const QString &marker)

@@ -4,6 +4,7 @@
 #include "Models.h"
 #include "Timing.h"
 #include "ToolPaths.h"
+#include "ToolVersion.h"
 #include "WirelessRecords.h"
 #include "WirelessStoreFile.h"
 
@@ -27,6 +28,8 @@ struct WirelessService
 {
     ToolPaths paths;
     Timing timing{};
+    // How the user of this front end puts a newer adb in place, said after the adb that cannot pair.
+    QString newerAdbAdvice = QStringLiteral("Install it and set its adb in Settings.");
 
     static constexpr quint16 tcpPort = 5555;
 
@@ -34,6 +37,16 @@ struct WirelessService
     static QString validateAddress(const QString &text);
     static QString validatePairingCode(const QString &text);
     static bool connectOutputIndicatesFailure(const QString &output);
+    // adb pair reports a wrong code or an unreachable phone on standard output and exits 0.
+    static bool pairOutputIndicatesFailure(const QString &output);
+    // Why this adb cannot pair, or none when its release can (or is unknown: adb itself will tell).
+    static std::optional<QString> adbCannotPair(const std::optional<ToolVersion> &release);
+    // A refused connect to the host just paired with is almost always the pairing port, typed again.
+    static QString connectFailureText(const QString &failure, const QString &address,
+                                      const std::optional<QString> &pairedAddress);
+
+    // The sentence that refuses pairing with the adb in use, with this front end's advice; none when it can.
+    QCoro::Task<std::optional<QString>> pairingProblem() const;
 
     QCoro::Task<QString> pairDevice(QString address, QString code) const;
     QCoro::Task<QString> connectDevice(QString address) const;
@@ -50,6 +63,8 @@ struct WirelessService
     static void writeStore(const WirelessStoreFile &store);
 
     static QCoro::Task<QString> deviceWiFiIP(ADBService adb, QString serial);
+    // The source address of the first route on a Wi-Fi interface, read one route line at a time.
+    static std::optional<QString> wifiIPv4FromRoutes(const QString &output);
     static std::optional<QString> firstIPv4FromRoute(const QString &output, const QString &marker);
     static QCoro::Task<std::optional<DeviceInfo>> siblingTransport(ADBService adb, QString serial,
                                                                    QString targetKind);

@@ -226,13 +226,34 @@ private slots:
         QCOMPARE(QString(result.stdout_).replace(time, QStringLiteral("<time>")), output);
     }
 
-    void badPairingCodeRunsNothing()
+    // Refused before anything reaches the phone: a bad code runs nothing, and the simulator's adb 29 only
+    // answers for its version.
+    void pairingRefusals_data()
     {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QList<QStringList>>("calls");
+        QTest::newRow("bad code") << QStringLiteral("12ab56")
+                                  << QStringLiteral("Enter the numeric pairing code shown on the phone.\n")
+                                  << QList<QStringList>{};
+        QTest::newRow("adb without pair")
+            << QStringLiteral("123456")
+            << QStringLiteral(
+                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools 30 "
+                   "or newer. Install it and pass its adb with --adb.\n")
+            << QList<QStringList>{{QStringLiteral("version")}};
+    }
+
+    void pairingRefusals()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, failure);
+        QFETCH(QList<QStringList>, calls);
         const ProcessResult result =
-            run({QStringLiteral("pair"), QStringLiteral("192.168.1.20:37000"), QStringLiteral("12ab56")});
+            run({QStringLiteral("pair"), QStringLiteral("192.168.1.20:37000"), code});
         QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_, QStringLiteral("Enter the numeric pairing code shown on the phone.\n"));
-        QVERIFY(m_sim->calls().isEmpty());
+        QCOMPARE(result.stderr_, failure);
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), calls);
     }
 
     void doctorFindingsAsJson()
@@ -240,15 +261,26 @@ private slots:
         const ProcessResult result = run({QStringLiteral("--json"), QStringLiteral("doctor")});
         QCOMPARE(result.statusCode, 0);
         const QJsonArray findings = test::jsonOutput(result).array();
-        QCOMPARE(findings.size(), 5);
+        QCOMPARE(findings.size(), 6);
         QCOMPARE(findings[0].toObject(), (QJsonObject{{QStringLiteral("level"), QStringLiteral("ok")},
                                                       {QStringLiteral("title"), QStringLiteral("ADB ready")},
                                                       {QStringLiteral("detail"),
                                                        QStringLiteral("Using %1.").arg(m_sim->adbPath())}}));
-        QCOMPARE(findings[3].toObject().value(QStringLiteral("title")),
+        // The simulator's adb is Debian's 29: it mirrors, but cannot pair.
+        QCOMPARE(
+            findings[1].toObject(),
+            (QJsonObject{{QStringLiteral("level"), QStringLiteral("warning")},
+                         {QStringLiteral("title"), QStringLiteral("ADB cannot pair over Wi-Fi")},
+                         {QStringLiteral("detail"),
+                          QStringLiteral("This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android "
+                                         "platform-tools 30 or newer.")},
+                         {QStringLiteral("action"),
+                          QStringLiteral("Install Android platform-tools 30 or newer and set its adb in "
+                                         "Settings.")}}));
+        QCOMPARE(findings[4].toObject().value(QStringLiteral("title")),
                  QJsonValue(QStringLiteral("Device authorized")));
-        QCOMPARE(findings[4].toObject().value(QStringLiteral("level")), QJsonValue(QStringLiteral("info")));
-        QVERIFY(findings[4].toObject().contains(QStringLiteral("action")));
+        QCOMPARE(findings[5].toObject().value(QStringLiteral("level")), QJsonValue(QStringLiteral("info")));
+        QVERIFY(findings[5].toObject().contains(QStringLiteral("action")));
     }
 
     void camerasAsJson()

@@ -149,8 +149,8 @@ private slots:
         const Run route = adb({QStringLiteral("-s"), usbSerial, QStringLiteral("shell"), QStringLiteral("ip"),
                                QStringLiteral("route")});
         QCOMPARE(route.out,
-                 QByteArray("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67\n"
-                            "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20\n"));
+                 QByteArray("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
+                            "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n"));
         QCOMPARE(await(WirelessService::deviceWiFiIP(ADBService{m_sim->toolPaths()}, usbSerial)),
                  QStringLiteral("192.168.1.20"));
 

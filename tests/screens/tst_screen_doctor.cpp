@@ -67,8 +67,11 @@ private slots:
         QFETCH(QString, summary);
         QFETCH(QString, finding);
         QFETCH(QString, symbol);
-        if (world == QLatin1String("phone"))
+        if (world == QLatin1String("phone")) {
+            // Debian's adb 29, the simulator's default, is itself a warning: it cannot pair over Wi-Fi.
+            m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
             m_world->connectPhone();
+        }
         if (world == QLatin1String("fault"))
             m_world->world.sim.addFault({QStringLiteral("devices")}, 1, QStringLiteral("daemon not running"));
         ConnectionDoctorScreen screen(&m_world->model());

@@ -115,9 +115,11 @@ private slots:
         QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
     }
 
-    // Typed addresses and codes reach adb as they are, each as one argument.
+    // Typed addresses and codes reach adb as they are, each as one argument; the pairing port typed again
+    // into Connect is explained.
     void manualPairingAndConnect()
     {
+        m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
         m_world->world.sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
                                       QStringLiteral("adb-guid"));
         WirelessScreen screen(&model());
@@ -135,6 +137,17 @@ private slots:
         QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
                     .contains(QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37123"),
                                           QStringLiteral("482913")}));
+        QCOMPARE(status(screen), QStringLiteral("Successfully paired to 192.168.1.20:37123 [guid=adb-guid]"));
+
+        child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))
+            ->setText(QStringLiteral("192.168.1.20:37123"));
+        click(screen, "wirelessConnect");
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(
+            status(screen),
+            QStringLiteral("failed to connect to '192.168.1.20:37123': Connection refused. Pairing and "
+                           "connecting use two different ports: connect to the IP address and port shown "
+                           "on the phone's Wireless debugging screen, not the pairing port."));
 
         const QString odd = QStringLiteral("10.0.0.9:5555; rm -rf ~");
         child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))->setText(odd);
@@ -145,6 +158,22 @@ private slots:
         for (const QStringList &arguments : m_world->world.sim.callArguments(QStringLiteral("adb")))
             passedWhole |= arguments.contains(odd);
         QVERIFY(passedWhole || status(screen)->contains(QStringLiteral("address")));
+    }
+
+    // The simulator's adb is Debian's 29, which has no pair: the screen says so before a code is typed.
+    void anAdbWithoutPairIsNamedBeforeTyping()
+    {
+        WirelessScreen screen(&model());
+        ScreenWorld::show(screen);
+        auto *problem = child<StatusMessageRow>(screen, QStringLiteral("wirelessPairingProblem"));
+        QTRY_VERIFY(problem->isVisible());
+        QCOMPARE(
+            problem->message(),
+            QStringLiteral("This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
+                           "30 or newer. Install it and set its adb in Settings."));
+        QVERIFY(problem->failed());
+        QVERIFY(!button(screen, "wirelessPair")->isEnabled());
+        QVERIFY(button(screen, "wirelessConnect")->isEnabled());
     }
 
     void theListIsReReadWhenShown()

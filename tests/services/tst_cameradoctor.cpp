@@ -199,6 +199,10 @@ private slots:
             describe(doctor(true)),
             QStringList(
                 {QStringLiteral("ok|ADB ready|Using %1/adb.|-").arg(bin),
+                 QStringLiteral(
+                     "warning|ADB cannot pair over Wi-Fi|This adb (29.0.6) cannot pair over Wi-Fi: "
+                     "pairing needs Android platform-tools 30 or newer.|Install Android "
+                     "platform-tools 30 or newer and set its adb in Settings."),
                  QStringLiteral("ok|scrcpy ready|Using %1/scrcpy.|-").arg(bin),
                  QStringLiteral("ok|Accessibility permission granted|You can use keyboard shortcuts like "
                                 "Turn Screen Off and Fullscreen.|No action needed."),
@@ -215,8 +219,8 @@ private slots:
         m_sim->addPhone(serial).alsoWireless();
         m_sim->addTransport(QStringLiteral("emulator-5554"), QStringLiteral("offline"));
         const QList<DoctorFinding> findings = doctor();
-        QCOMPARE(findings.size(), 6);
-        QCOMPARE(describe(findings.mid(3, 2)),
+        QCOMPARE(findings.size(), 7);
+        QCOMPARE(describe(findings.mid(4, 2)),
                  QStringLiteral(
                      "ok|Device authorized|Pixel_8 is ready for control.|-\n"
                      "warning|Device offline|emulator-5554 is visible to ADB but not responding.|Reconnect "
@@ -231,8 +235,8 @@ private slots:
             QStringList{QStringLiteral("devices")}, 1,
             QStringLiteral("error: protocol fault (couldn't read status): Connection reset by peer\n"));
         const QList<DoctorFinding> findings = doctor();
-        QCOMPARE(findings.size(), 5);
-        QCOMPARE(describe({findings[3]}),
+        QCOMPARE(findings.size(), 6);
+        QCOMPARE(describe({findings[4]}),
                  QStringLiteral(
                      "error|ADB check failed|error: protocol fault (couldn't read status): Connection reset "
                      "by peer (exit code 1)|Close other ADB tools, reconnect the phone, and refresh."));

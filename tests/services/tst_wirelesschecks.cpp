@@ -161,22 +161,71 @@ private slots:
         QVERIFY(WirelessService::connectOutputIndicatesFailure(output));
     }
 
+    // One route line at a time: the line must name a Wi-Fi interface and carry a usable source address.
+    void wifiAddressFromRoutes_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("address"); // "" for none
+        QTest::newRow("one route") << QStringLiteral(
+                                          "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
+                                   << QStringLiteral("192.168.1.20");
+        QTest::newRow("tabs, second wi-fi interface")
+            << QStringLiteral("10.0.0.0/8\tdev\tccmni0\tsrc\t10.1.2.3\n172.20.10.0/28 dev wlan1  scope link  "
+                              "src 172.20.10.2")
+            << QStringLiteral("172.20.10.2");
+        QTest::newRow("default route has no source")
+            << QStringLiteral("default via 192.168.1.1 dev wlan0 proto static") << QString();
+        QTest::newRow("unusable source")
+            << QStringLiteral("192.168.1.0/24 dev wlan0 src 192.168.1.300") << QString();
+        QTest::newRow("emulator ethernet is not wi-fi")
+            << QStringLiteral("10.0.2.0/24 dev eth0 proto kernel scope link src 10.0.2.15 ") << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void wifiAddressFromRoutes()
+    {
+        QFETCH(QString, output);
+        QFETCH(QString, address);
+        QCOMPARE(WirelessService::wifiIPv4FromRoutes(output).value_or(QString()), address);
+    }
+
+    // The release sits on adb's "Version" line; only releases before 30 lack pair, and an adb that names
+    // none is left to answer for itself.
+    void adbThatCannotPair_data()
+    {
+        QTest::addColumn<QString>("versionOutput");
+        QTest::addColumn<QString>("refusal"); // "" when pairing may go ahead
+        const QString installed = QStringLiteral("\nInstalled as /usr/lib/android-sdk/platform-tools/adb\n");
+        QTest::newRow("debian 12")
+            << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.0.6-debian") + installed
+            << QStringLiteral(
+                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
+                   "30 or newer.");
+        QTest::newRow("numbers, not text, order releases")
+            << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.10.1") + installed
+            << QStringLiteral(
+                   "This adb (29.10.1) cannot pair over Wi-Fi: pairing needs Android platform-tools "
+                   "30 or newer.");
+        QTest::newRow("30.0.0") << QStringLiteral(
+                                       "Android Debug Bridge version 1.0.41\nVersion 30.0.0-6877874")
+                                << QString();
+        QTest::newRow("protocol line only")
+            << QStringLiteral("Android Debug Bridge version 1.0.39") << QString();
+    }
+
+    void adbThatCannotPair()
+    {
+        QFETCH(QString, versionOutput);
+        QFETCH(QString, refusal);
+        const auto release = ToolVersion::fromAdbVersionOutput(versionOutput);
+        QCOMPARE(WirelessService::adbCannotPair(release).value_or(QString()), refusal);
+    }
+
     void firstIPv4FromRoute_data()
     {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QString>("address"); // "" for none
-        QTest::newRow("route") << QStringLiteral(
-                                      "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
-                               << QStringLiteral("src") << QStringLiteral("192.168.1.20");
-        QTest::newRow("first src wins, mobile data first")
-            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
-                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 ")
-            << QStringLiteral("src") << QStringLiteral("10.23.45.67");
-        QTest::newRow("a line break glues the address to the next line")
-            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 scope link src 10.23.45.67\n"
-                              "192.168.1.0/24 dev wlan0 scope link src 192.168.1.20")
-            << QStringLiteral("src") << QStringLiteral("192.168.1.20");
         QTest::newRow("addr show")
             << QStringLiteral(
                    "30: wlan0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500 qdisc mq state UP group "

@@ -109,6 +109,49 @@ private slots:
                  words({"-s", "R5CW20ABCDE", "shell", "ip", "-f", "inet", "addr", "show", "wlan0"}));
     }
 
+    // Real route tables list mobile data, the IPv4 translator or a VPN before Wi-Fi, each line ending in a
+    // space; only the Wi-Fi route's source address is the phone's address on this computer's network.
+    void wifiAddressFromRealRouteTables_data()
+    {
+        QTest::addColumn<QString>("mobileData");
+        QTest::addColumn<QString>("routes"); // replaces the simulator's own table when not empty
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("mobile network sorts first")
+            << QStringLiteral("10.23.45.67") << QString() << wifiSerial;
+        QTest::newRow("mediatek ccmni, translator and vpn")
+            << QString()
+            << QStringLiteral("10.71.112.0/28 dev ccmni1 proto kernel scope link src 10.71.112.5 \n"
+                              "10.8.0.0/24 dev tun0 proto kernel scope link src 10.8.0.3 \n"
+                              "192.0.0.4/29 dev v4-ccmni1 proto kernel scope link src 192.0.0.4 \n"
+                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
+            << wifiSerial;
+        QTest::newRow("mobile data only")
+            << QString()
+            << QStringLiteral(
+                   "100.118.14.208/29 dev rmnet_data0 proto kernel scope link src 100.118.15.213 \n")
+            << QStringLiteral(
+                   "invalidInput: Could not detect the phone's Wi-Fi IP address. Make sure the phone "
+                   "is connected to Wi-Fi.");
+    }
+
+    void wifiAddressFromRealRouteTables()
+    {
+        QFETCH(QString, mobileData);
+        QFETCH(QString, routes);
+        QFETCH(QString, outcome);
+        auto phone = m_sim->addPhone(usbSerial);
+        if (!mobileData.isEmpty())
+            phone.mobileData(mobileData);
+        if (!routes.isEmpty())
+            phone.set(QStringLiteral("ipRoute"), routes);
+        if (outcome != wifiSerial)
+            phone.noWifi();
+        const QString failure = failureOf(service().enableUSBWireless(usbSerial));
+        QCOMPARE(failure.isEmpty() ? wifiSerial : failure, outcome);
+        // A phone whose address was not found is never put in TCP mode.
+        QCOMPARE(adbCalls().contains(words({"-s", "R5CW20ABCDE", "tcpip", "5555"})), outcome == wifiSerial);
+    }
+
     void enableRefusals_data()
     {
         QTest::addColumn<QString>("serial");
@@ -150,14 +193,37 @@ private slots:
         QCOMPARE(adbCalls().size(), commands);
     }
 
-    void tcpipFailurePhraseIsReported()
+    // Once tcpip has answered, the phone listens over Wi-Fi until it restarts: a failed connect says so.
+    void failuresAfterTheChecks_data()
     {
+        QTest::addColumn<bool>("tcpipFails");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("commands");
+        QTest::newRow("tcpip reports a failure")
+            << true << QStringLiteral("unchecked: error: unable to connect for tcpip") << 3;
+        QTest::newRow("connect refused after tcpip")
+            << false
+            << QStringLiteral(
+                   "unchecked: failed to connect to '192.168.1.20:5555': Connection refused. The phone "
+                   "now also accepts ADB over Wi-Fi on port 5555 until it restarts: check that it is "
+                   "on the same Wi-Fi network as this computer, then try again.")
+            << 4;
+    }
+
+    void failuresAfterTheChecks()
+    {
+        QFETCH(bool, tcpipFails);
+        QFETCH(QString, failure);
+        QFETCH(int, commands);
         m_sim->addPhone(usbSerial);
-        m_sim->addFault(words({"tcpip", "5555"}), 0, QString(),
-                        QStringLiteral("error: unable to connect for tcpip\n"));
-        QCOMPARE(failureOf(service().enableUSBWireless(usbSerial)),
-                 QStringLiteral("unchecked: error: unable to connect for tcpip"));
-        QCOMPARE(adbCalls().size(), 3);
+        if (tcpipFails)
+            m_sim->addFault(words({"tcpip", "5555"}), 0, QString(),
+                            QStringLiteral("error: unable to connect for tcpip\n"));
+        else
+            m_sim->setConnectOutcome(wifiSerial, QStringLiteral("refused"));
+        QCOMPARE(failureOf(service().enableUSBWireless(usbSerial)), failure);
+        QCOMPARE(adbCalls().size(), commands);
+        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
     }
 
     void switchBackToUsb()
@@ -304,25 +370,54 @@ private slots:
                                    {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5}}));
     }
 
-    void pairing()
+    // adb pair reports a refused code on standard output with exit code 0: that is a failure all the same,
+    // and an adb without pair is named before anything is sent to the phone.
+    void pairing_data()
     {
-        m_sim->setAdbVersion(QStringLiteral("34.0.5-10900879"));
-        m_sim->addPairing(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"),
-                          QStringLiteral("adb-X-1"));
-        QCOMPARE(
-            await(service().pairDevice(QStringLiteral("192.168.1.20:37000"), QStringLiteral(" 123456 "))),
-            QStringLiteral("Successfully paired to 192.168.1.20:37000 [guid=adb-X-1]"));
-        QCOMPARE(adbCalls(), QList<QStringList>{words({"pair", "192.168.1.20:37000", "123456"})});
-        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
+        QTest::addColumn<QString>("adbVersion");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("printed"); // replaces adb pair's answer when not empty
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<bool>("pairRan");
+        const QString current = QStringLiteral("34.0.5-10900879");
+        QTest::newRow("paired") << current << QStringLiteral(" 123456 ") << QString()
+                                << QStringLiteral("Successfully paired to 192.168.1.20:37000 [guid=adb-X-1]")
+                                << true;
+        QTest::newRow("wrong code") << current << QStringLiteral("654321") << QString()
+                                    << QStringLiteral(
+                                           "unchecked: Failed: Wrong password or connection was dropped.")
+                                    << true;
+        QTest::newRow("error line")
+            << current << QStringLiteral("123456")
+            << QStringLiteral("error: protocol fault (couldn't read status message)\n")
+            << QStringLiteral("unchecked: error: protocol fault (couldn't read status message)") << true;
+        QTest::newRow("adb 29 cannot pair")
+            << QStringLiteral("29.0.6-debian") << QStringLiteral("123456") << QString()
+            << QStringLiteral("invalidInput: This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android "
+                              "platform-tools 30 or newer. Install it and set its adb in Settings.")
+            << false;
     }
 
-    void pairingWithAnAdbThatCannotPair()
+    void pairing()
     {
-        m_sim->setAdbVersion(QStringLiteral("29.0.6-debian"));
-        m_sim->setServerRunning(true);
-        QCOMPARE(
-            failureOf(service().pairDevice(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"))),
-            QStringLiteral("process: adb: unknown command pair (exit code 1)"));
+        QFETCH(QString, adbVersion);
+        QFETCH(QString, code);
+        QFETCH(QString, printed);
+        QFETCH(QString, outcome);
+        QFETCH(bool, pairRan);
+        m_sim->setAdbVersion(adbVersion);
+        m_sim->addPairing(QStringLiteral("192.168.1.20:37000"), QStringLiteral("123456"),
+                          QStringLiteral("adb-X-1"));
+        if (!printed.isEmpty())
+            m_sim->addFault(words({"pair"}), 0, QString(), printed);
+        const QString address = QStringLiteral("192.168.1.20:37000");
+        if (outcome.startsWith(QLatin1String("unchecked: ")) ||
+            outcome.startsWith(QLatin1String("invalidInput: ")))
+            QCOMPARE(failureOf(service().pairDevice(address, code)), outcome);
+        else
+            QCOMPARE(await(service().pairDevice(address, code)), outcome);
+        QCOMPARE(adbCalls().contains(QStringList{QStringLiteral("pair"), address, code.trimmed()}), pairRan);
+        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
     }
 
     void inputChecksRunNothing_data()

@@ -67,7 +67,8 @@ QString PhoneNetwork::routes() const
     QString text;
     for (const Interface &interface : list) {
         const QString network = toText(toNumber(interface.address) & maskOf(interface.prefix));
-        text += QStringLiteral("%1/%2 dev %3 proto kernel scope link src %4\n")
+        // Android's iproute2 ends every route line with a space after the last word.
+        text += QStringLiteral("%1/%2 dev %3 proto kernel scope link src %4 \n")
                     .arg(network)
                     .arg(interface.prefix)
                     .arg(interface.name, interface.address);

@@ -14,8 +14,8 @@ class PhoneNetwork
 public:
     explicit PhoneNetwork(const QJsonObject &phone);
 
-    // "ip route": kernel routes of the up interfaces, in the kernel's order (by network address);
-    // "ipRoute" in the world replaces the whole answer.
+    // "ip route": kernel routes of the up interfaces, in the kernel's order (by network address), each
+    // line ending in a space as on a phone; "ipRoute" in the world replaces the whole answer.
     QString routes() const;
     // "ip [-f inet] addr show IFACE".
     Reply addresses(const QString &interface, bool inetOnly) const;

@@ -76,6 +76,8 @@ class AppModel final : public QObject
                    rememberedWirelessChanged)
     Q_PROPERTY(std::optional<QString> wirelessMessage READ wirelessMessage NOTIFY wirelessMessageChanged)
     Q_PROPERTY(bool wirelessBusy READ wirelessBusy NOTIFY wirelessBusyChanged)
+    Q_PROPERTY(std::optional<QString> wirelessPairingProblem READ wirelessPairingProblem NOTIFY
+                   wirelessPairingProblemChanged)
     Q_PROPERTY(std::optional<CameraCapabilities> cameraCapabilities READ cameraCapabilities NOTIFY
                    cameraCapabilitiesChanged)
     Q_PROPERTY(std::optional<DesktopCapabilities> desktopCapabilities READ desktopCapabilities NOTIFY
@@ -159,6 +161,8 @@ public:
     QCoro::Task<void> enableWirelessFromUSB(QString serial);
     QCoro::Task<void> switchToUSB(QString serial);
     QCoro::Task<void> reloadRememberedWireless();
+    // Asks the adb in use whether it can pair at all, so the user learns it before typing a code.
+    QCoro::Task<void> checkWirelessPairing();
     QCoro::Task<void> probeDesktop(QString serial);
     QCoro::Task<void> enableDesktop(QString serial, bool confirmed);
     QCoro::Task<void> restoreDesktop(QString serial);
@@ -202,6 +206,7 @@ public:
     const QList<RememberedWirelessDevice> &rememberedWireless() const { return m_rememberedWireless; }
     const std::optional<QString> &wirelessMessage() const { return m_wirelessMessage; }
     bool wirelessBusy() const { return m_wirelessBusy; }
+    const std::optional<QString> &wirelessPairingProblem() const { return m_wirelessPairingProblem; }
     const std::optional<CameraCapabilities> &cameraCapabilities() const { return m_cameraCapabilities; }
     const std::optional<DesktopCapabilities> &desktopCapabilities() const { return m_desktopCapabilities; }
     bool desktopBusy() const { return m_desktopBusy; }
@@ -273,6 +278,7 @@ signals:
     void rememberedWirelessChanged();
     void wirelessMessageChanged();
     void wirelessBusyChanged();
+    void wirelessPairingProblemChanged();
     void cameraCapabilitiesChanged();
     void desktopCapabilitiesChanged();
     void desktopBusyChanged();
@@ -375,6 +381,9 @@ private:
     QList<RememberedWirelessDevice> m_rememberedWireless;
     std::optional<QString> m_wirelessMessage;
     bool m_wirelessBusy = false;
+    std::optional<QString> m_wirelessPairingProblem;
+    // The last address paired with and not yet followed by a successful connect.
+    std::optional<QString> m_pairedAddress;
     std::optional<CameraCapabilities> m_cameraCapabilities;
     std::optional<DesktopCapabilities> m_desktopCapabilities;
     bool m_desktopBusy = false;

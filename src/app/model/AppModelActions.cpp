@@ -47,13 +47,14 @@ QCoro::Task<void> AppModel::connectWireless(QString address)
         const QString message = co_await std::move(connecting);
         if (!*alive)
             co_return;
+        m_pairedAddress.reset();
         publish(m_wirelessMessage, std::optional(message), &AppModel::wirelessMessageChanged);
         QCoro::Task<bool> rereading = publishRemembered(wireless);
         if (!co_await std::move(rereading))
             co_return;
     } catch (const std::exception &error) {
         if (*alive)
-            reportWireless(errorText(error));
+            reportWireless(WirelessService::connectFailureText(errorText(error), address, m_pairedAddress));
         co_return;
     }
     QCoro::Task<void> refresh = refreshDevices();
@@ -69,14 +70,29 @@ QCoro::Task<void> AppModel::pairWireless(QString address, QString code)
     publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
     const WirelessService wireless{paths(), m_timing};
     std::optional<QString> message;
+    bool paired = false;
     try {
         QCoro::Task<QString> pairing = wireless.pairDevice(address, code);
         message = co_await std::move(pairing);
+        paired = true;
     } catch (const std::exception &error) {
         message = errorText(error);
     }
+    if (!*alive)
+        co_return;
+    if (paired)
+        m_pairedAddress = address.trimmed();
+    reportWireless(message);
+}
+
+QCoro::Task<void> AppModel::checkWirelessPairing()
+{
+    const auto alive = m_alive;
+    const WirelessService wireless{paths(), m_timing};
+    QCoro::Task<std::optional<QString>> asking = wireless.pairingProblem();
+    std::optional<QString> problem = co_await std::move(asking);
     if (*alive)
-        reportWireless(message);
+        publish(m_wirelessPairingProblem, std::move(problem), &AppModel::wirelessPairingProblemChanged);
 }
 
 QCoro::Task<void> AppModel::forgetWireless(QString address)

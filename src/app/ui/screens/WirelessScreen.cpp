@@ -33,6 +33,7 @@ WirelessScreen::WirelessScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::wirelessBusyChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::selectedDeviceChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::wirelessMessageChanged, this, &WirelessScreen::refresh);
+    connect(m_model, &AppModel::wirelessPairingProblemChanged, this, &WirelessScreen::refresh);
     rebuildRemembered();
 }
 
@@ -40,6 +41,8 @@ void WirelessScreen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     m_model->reloadRememberedWireless();
+    // The adb may have changed in Settings since the screen was last shown.
+    m_model->checkWirelessPairing();
 }
 
 QWidget *WirelessScreen::switchCard()
@@ -96,6 +99,10 @@ QWidget *WirelessScreen::manualCard()
     m_manualToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_manualToggle->setArrowType(Qt::RightArrow);
     card->addWidget(m_manualToggle);
+    // Outside the folded part: whoever comes to pair learns before typing a code that it cannot work.
+    m_pairingProblem = new StatusMessageRow(card);
+    m_pairingProblem->setObjectName(QStringLiteral("wirelessPairingProblem"));
+    card->addWidget(m_pairingProblem);
     m_manual = new QWidget(card);
     m_manual->setObjectName(QStringLiteral("wirelessManual"));
     m_manual->setVisible(false);
@@ -111,13 +118,13 @@ QWidget *WirelessScreen::manualCard()
     m_pairingCode->setObjectName(QStringLiteral("wirelessPairingCode"));
     m_manualAddress = new QLineEdit(m_manual);
     m_manualAddress->setObjectName(QStringLiteral("wirelessManualAddress"));
-    QPushButton *pair = bind::button(QStringLiteral("Pair"), QStringLiteral("wirelessPair"), m_manual);
+    m_pair = bind::button(QStringLiteral("Pair"), QStringLiteral("wirelessPair"), m_manual);
     QPushButton *connectButton =
         bind::button(QStringLiteral("Connect"), QStringLiteral("wirelessConnect"), m_manual);
     auto *form = new QFormLayout(m_manual);
     form->addRow(QStringLiteral("Pairing IP:port"), m_pairingAddress);
     form->addRow(QStringLiteral("6-digit code"), m_pairingCode);
-    form->addRow(QString(), pair);
+    form->addRow(QString(), m_pair);
     form->addRow(QStringLiteral("Connect IP:port"), m_manualAddress);
     form->addRow(QString(), connectButton);
     form->addRow(
@@ -126,8 +133,8 @@ QWidget *WirelessScreen::manualCard()
     form->addRow(bind::note(QStringLiteral("Addresses are passed directly to adb pair / adb connect as "
                                            "arguments — never through a shell."),
                             QStringLiteral("wirelessShellHint"), m_manual));
-    m_manualActions = {pair, connectButton};
-    connect(pair, &QPushButton::clicked, this, [this] {
+    m_manualActions = {connectButton};
+    connect(m_pair, &QPushButton::clicked, this, [this] {
         const QString address = m_pairingAddress->text();
         const QString code = m_pairingCode->text();
         m_model->pairWireless(address, code);
@@ -183,6 +190,9 @@ void WirelessScreen::refresh()
     m_toUsb->setEnabled(!busy && device && device->isWireless());
     for (QWidget *action : m_manualActions + m_rowActions)
         action->setEnabled(!busy);
+    const std::optional<QString> &pairingProblem = m_model->wirelessPairingProblem();
+    m_pair->setEnabled(!busy && !pairingProblem);
+    m_pairingProblem->setMessage(pairingProblem, true);
     m_busy->setRunning(busy);
     m_busy->setVisible(busy);
     m_status->setMessage(m_model->wirelessMessage(), false);

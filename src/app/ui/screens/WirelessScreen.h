@@ -47,6 +47,8 @@ private:
     QLineEdit *m_pairingAddress;
     QLineEdit *m_pairingCode;
     QLineEdit *m_manualAddress;
+    QPushButton *m_pair;
+    StatusMessageRow *m_pairingProblem;
     // Every control that waits while a wireless action runs; the row buttons go with their rows.
     QList<QWidget *> m_manualActions;
     QList<QWidget *> m_rowActions;
