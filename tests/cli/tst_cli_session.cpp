@@ -18,10 +18,10 @@ namespace {
 const QString serial = QStringLiteral("PIXEL8");
 
 // Processes whose environment names this test's world: every simulator child of the test.
-int simulatorProcesses(const QString &worldPath)
+QList<pid_t> simulatorProcesses(const QString &worldPath)
 {
     const QByteArray needle = "DEVSIM_WORLD=" + worldPath.toUtf8();
-    int count = 0;
+    QList<pid_t> pids;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &entry : entries) {
         QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
@@ -30,9 +30,9 @@ int simulatorProcesses(const QString &worldPath)
             continue;
         const QByteArray program = cmdline.readAll().split('\0').value(0);
         if (environ.readAll().split('\0').contains(needle) && program.endsWith("/scrcpy"))
-            ++count;
+            pids << static_cast<pid_t>(entry.toInt());
     }
-    return count;
+    return pids;
 }
 
 } // namespace
@@ -47,6 +47,24 @@ private:
     std::unique_ptr<test::DevSim> m_sim;
     std::unique_ptr<QProcess> m_ctl;
     QString m_output;
+
+    QString showTouches() const
+    {
+        return m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+            .read()
+            .value(QStringLiteral("settings"))
+            .toObject()
+            .value(QStringLiteral("system"))
+            .toObject()
+            .value(QStringLiteral("show_touches"))
+            .toString();
+    }
+
+    QByteArray journal() const
+    {
+        QFile file(m_home->path() + QStringLiteral("/.local/share/Quorvane/settings-journal.json"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     QString writeConfig(const QString &codec)
     {
@@ -79,7 +97,8 @@ private slots:
     {
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
-        m_sim->addPhone(serial);
+        m_sim->addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
+                                        QStringLiteral("0"));
         m_output.clear();
     }
 
@@ -97,23 +116,54 @@ private slots:
     void recoversThenStopsCleanlyOnTermination()
     {
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
-        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265"))});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
-                                             "profile is now remembered for this device.\n")),
-            15000);
-        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 1);
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265")),
+                     QStringLiteral("--live"), QStringLiteral("showTouches")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches\n")),
+                                 15000);
+        QVERIFY(m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
+                                                 "profile is now remembered for this device.\n")));
+        QCOMPARE(showTouches(), QStringLiteral("1"));
+        QCOMPARE(simulatorProcesses(m_sim->worldPath()).size(), 1);
 
         ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
         QVERIFY(m_ctl->waitForFinished(10000));
         QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_ctl->exitCode(), 0);
         QVERIFY(m_output.contains(QStringLiteral("Session stopped for PIXEL8; Android settings restored.")));
-        QCOMPARE(simulatorProcesses(m_sim->worldPath()), 0);
+        QCOMPARE(simulatorProcesses(m_sim->worldPath()).size(), 0);
+        QCOMPARE(showTouches(), QStringLiteral("0"));
+        QVERIFY(!journal().contains("show_touches"));
 
         QFile learned(m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json"));
         QVERIFY(learned.open(QIODevice::ReadOnly));
         QVERIFY(learned.readAll().contains("\"codec\": \"h264\""));
+    }
+
+    // A kill leaves no chance to restore anything: the journal remembers, and the next command for the
+    // phone puts the setting back and says so, once.
+    void killedSessionsSettingIsPutBackByTheNextCommand()
+    {
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264")),
+                     QStringLiteral("--live"), QStringLiteral("showTouches")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches\n")),
+                                 15000);
+        ::kill(static_cast<pid_t>(m_ctl->processId()), SIGKILL);
+        QVERIFY(m_ctl->waitForFinished(10000));
+        for (const pid_t orphan : simulatorProcesses(m_sim->worldPath()))
+            ::kill(orphan, SIGKILL);
+        QCOMPARE(showTouches(), QStringLiteral("1"));
+        QVERIFY2(journal().contains("\"previous\": \"0\"") && journal().contains("\"serial\": \"PIXEL8\""),
+                 journal().constData());
+
+        const QStringList inspect{QStringLiteral("inspect"), serial, QStringLiteral("--adb"),
+                                  m_sim->adbPath()};
+        auto result = test::runQuorvanectl(inspect);
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(result.stderr_, QStringLiteral("Put back show touches on PIXEL8, which Quorvane had changed "
+                                                "before it was interrupted.\n"));
+        QCOMPARE(showTouches(), QStringLiteral("0"));
+        result = test::runQuorvanectl(inspect);
+        QCOMPARE(result.stderr_, QString());
     }
 
     void sessionEndingOnItsOwnExitsOne()
