@@ -179,18 +179,37 @@ private slots:
         QVERIFY(m_output.contains(QStringLiteral("The session ended on its own.\n")));
     }
 
+    void failureTextAndExitOne_data()
+    {
+        QTest::addColumn<bool>("liveSetting");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("phone not ready")
+            << false << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.\n";
+        // Nothing could put the setting back after a crash, so the session ends instead.
+        QTest::newRow("live setting that cannot be journalled") << true << "Filename refers to a directory\n";
+    }
+
     void failureTextAndExitOne()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
-            .state(QStringLiteral("unauthorized"));
-        const auto result =
-            test::runQuorvanectl({QStringLiteral("mirror"), serial, QStringLiteral("--config"),
-                                  writeConfig(QStringLiteral("h264")), QStringLiteral("--adb"),
-                                  m_sim->adbPath(), QStringLiteral("--scrcpy"), m_sim->scrcpyPath()});
+        QFETCH(bool, liveSetting);
+        QFETCH(QString, text);
+        QStringList arguments{QStringLiteral("mirror"),   serial,
+                              QStringLiteral("--config"), writeConfig(QStringLiteral("h264")),
+                              QStringLiteral("--adb"),    m_sim->adbPath(),
+                              QStringLiteral("--scrcpy"), m_sim->scrcpyPath()};
+        if (liveSetting) {
+            QVERIFY(QDir().mkpath(m_home->path() +
+                                  QStringLiteral("/.local/share/Quorvane/settings-journal.json")));
+            arguments << QStringLiteral("--live") << QStringLiteral("showTouches");
+        } else {
+            m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+                .state(QStringLiteral("unauthorized"));
+        }
+        const auto result = test::runQuorvanectl(arguments);
         QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_,
-                 QStringLiteral(
-                     "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.\n"));
+        QCOMPARE(result.stderr_, text);
+        QCOMPARE(simulatorProcesses(m_sim->worldPath()).size(), 0);
+        QCOMPARE(showTouches(), QStringLiteral("0"));
     }
 
     void screenshotPrintsThePath()
