@@ -1,5 +1,7 @@
 #include "CliContext.h"
 
+#include "SettingsJournal.h"
+
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -68,6 +70,14 @@ void CliContext::printJson(const QJsonObject &object) const
 void CliContext::printJson(const QJsonArray &array) const
 {
     QTextStream(stdout) << QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QCoro::Task<void> putBackLeftoverSettings(ToolPaths paths, QString serial)
+{
+    QCoro::Task<std::optional<QString>> putting =
+        SettingsJournal{}.putBackLeftovers(std::move(paths), serial);
+    if (const std::optional<QString> message = co_await std::move(putting))
+        QTextStream(stderr) << *message << Qt::endl;
 }
 
 } // namespace quorvane::cli

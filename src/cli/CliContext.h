@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <QCoroTask>
+
 #include <optional>
 #include <stdexcept>
 
@@ -46,5 +48,9 @@ struct CliContext
     void printJson(const QJsonObject &object) const;
     void printJson(const QJsonArray &array) const;
 };
+
+// Puts back the phone settings an interrupted run of ours left changed, and says so on stderr. Every
+// command that works on one phone calls it before doing anything else with the phone.
+QCoro::Task<void> putBackLeftoverSettings(ToolPaths paths, QString serial);
 
 } // namespace quorvane::cli

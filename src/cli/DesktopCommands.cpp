@@ -69,6 +69,7 @@ QCoro::Task<int> desktop(CliContext context, ArgumentList arguments)
     const QString serial = arguments.takePositional(QStringLiteral("serial"));
     const bool yes = arguments.takeFlag(QStringLiteral("--yes"));
     arguments.expectEnd();
+    co_await putBackLeftoverSettings(context.paths, serial);
     const DesktopService service = serviceFor(context);
     if (action == QLatin1String("probe")) {
         const DesktopCapabilities caps = co_await service.probeCapabilities(serial);

@@ -14,6 +14,7 @@ QCoro::Task<int> inspect(CliContext context, ArgumentList arguments)
 {
     const QString serial = arguments.takePositional(QStringLiteral("serial"));
     arguments.expectEnd();
+    co_await putBackLeftoverSettings(context.paths, serial);
     const ADBService adb{context.paths};
     const DeviceProfile profile = co_await adb.inspectDevice(serial);
     context.printJson(profile.toJson());
@@ -36,6 +37,7 @@ QCoro::Task<int> recommend(CliContext context, ArgumentList arguments)
     if (profileFile) {
         profile = readRecord<DeviceProfile>(*profileFile);
     } else {
+        co_await putBackLeftoverSettings(context.paths, *serial);
         const ADBService adb{context.paths};
         profile = co_await adb.inspectDevice(*serial);
     }

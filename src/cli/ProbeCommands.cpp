@@ -24,6 +24,7 @@ QCoro::Task<int> cameras(CliContext context, ArgumentList arguments)
 {
     const QString serial = arguments.takePositional(QStringLiteral("serial"));
     arguments.expectEnd();
+    co_await putBackLeftoverSettings(context.paths, serial);
     const CameraService service{context.paths};
     const CameraCapabilities caps = co_await service.listCapabilities(serial);
     if (context.json) {

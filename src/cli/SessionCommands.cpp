@@ -46,13 +46,48 @@ int exitCodeFor(const TerminationSignals &termination)
     return 128 + termination.signalNumber();
 }
 
+// The phone settings "--live" may switch on once the session runs; put back when it ends.
+QStringList takeLiveSettings(ArgumentList &arguments)
+{
+    QStringList settings;
+    while (const auto setting = arguments.takeOption(QStringLiteral("--live"))) {
+        if (*setting != QLatin1String("showTouches") && *setting != QLatin1String("stayAwake"))
+            throw UsageError(QStringLiteral("--live takes showTouches or stayAwake."));
+        settings.append(*setting);
+    }
+    return settings;
+}
+
+// Switches the settings on in the running session; a failure ends the session (putting back what was
+// already changed) before it is reported.
+QCoro::Task<void> switchOn(SessionManager *manager, LaunchConfig config, QStringList settings)
+{
+    std::exception_ptr failure;
+    try {
+        for (const QString &setting : settings) {
+            (setting == QLatin1String("showTouches") ? config.showTouches : config.stayAwake) = true;
+            QCoro::Task<void> applying =
+                manager->applyLiveSetting(setting, config, SessionManager::KeySender());
+            co_await std::move(applying);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!failure)
+        co_return;
+    co_await manager->stop(config.serial);
+    std::rethrow_exception(failure);
+}
+
 QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
 {
     const QString serial = arguments.takePositional(QStringLiteral("serial"));
     const auto mode = arguments.takeOption(QStringLiteral("--mode"));
     const auto configFile = arguments.takeOption(QStringLiteral("--config"));
     const bool record = arguments.takeFlag(QStringLiteral("--record"));
+    const QStringList live = takeLiveSettings(arguments);
     arguments.expectEnd();
+    co_await putBackLeftoverSettings(context.paths, serial);
 
     const TerminationSignals termination;
     LaunchConfig config;
@@ -96,6 +131,7 @@ QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
     context.print(result->commandPreview);
     if (result->recordingPath)
         context.print(QStringLiteral("Recording to %1").arg(*result->recordingPath));
+    co_await switchOn(&manager, config, live);
 
     while (!termination.requested() && manager.runningSerials().contains(serial))
         co_await sleepPrecisely(pollInterval);
@@ -117,6 +153,7 @@ QCoro::Task<int> screenshot(CliContext context, ArgumentList arguments)
         if (!display)
             throw UsageError(QStringLiteral("--display-id needs a display number."));
     }
+    co_await putBackLeftoverSettings(context.paths, serial);
     const MediaService media{context.paths};
     const QString path = co_await media.captureScreenshot(serial, display);
     context.print(path);
@@ -129,8 +166,9 @@ QList<Command> sessionCommands()
 {
     return {
         {QStringLiteral("mirror"),
-         QStringLiteral(
-             "mirror SERIAL [--mode MODE] [--config FILE] [--record]   start a session; Ctrl+C stops it"),
+         QStringLiteral("mirror SERIAL [--mode MODE] [--config FILE] [--record] [--live "
+                        "showTouches|stayAwake]...   start a "
+                        "session; Ctrl+C stops it"),
          mirror},
         {QStringLiteral("screenshot"),
          QStringLiteral("screenshot SERIAL [--display-id N]   save a screenshot of the phone"), screenshot},

@@ -62,6 +62,11 @@ QString desktopBackupFile()
     return inAppFolder(QStringLiteral("desktop-settings-backup.json"));
 }
 
+QString settingsJournalFile()
+{
+    return inAppFolder(QStringLiteral("settings-journal.json"));
+}
+
 QString desktopDiagnosticsFolder()
 {
     return ensureFolder(inAppFolder(QStringLiteral("Desktop Diagnostics")));

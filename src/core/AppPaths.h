@@ -18,6 +18,7 @@ QString learnedProfilesFile();
 QString savedProfilesFile();
 QString wirelessDevicesFile();
 QString desktopBackupFile();
+QString settingsJournalFile();
 QString desktopDiagnosticsFolder();
 // The user's media root when given, else the default; its Recordings and Screenshots folders exist after.
 QString mediaRoot(const std::optional<QString> &override);

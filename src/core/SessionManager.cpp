@@ -7,6 +7,7 @@
 #include "LaunchArgumentBuilder.h"
 #include "ProcessRunner.h"
 #include "RuntimeLocator.h"
+#include "SettingsJournal.h"
 
 #include <QScopeGuard>
 #include <QStringDecoder>
@@ -51,21 +52,16 @@ QString shortcutKey(const QString &setting, const LaunchConfig &config)
     return {};
 }
 
-// Puts one setting back as it was before the session's first live change; failures are ignored.
+// Puts one setting back as it was before the session's first live change and strikes it off the journal;
+// a failure leaves the journal entry for the next time the phone is met.
 QCoro::Task<void> restoreSetting(ADBService adb, QString serial, QString settingNamespace, QString key,
                                  std::optional<SettingBackup> backup)
 {
     if (!backup)
         co_return;
-    QStringList arguments{QStringLiteral("settings")};
-    if (backup->value)
-        arguments << QStringLiteral("put") << settingNamespace << key << *backup->value;
-    else
-        arguments << QStringLiteral("delete") << settingNamespace << key;
-    try {
-        co_await adb.shell(serial, arguments);
-    } catch (const std::exception &) {
-    }
+    const JournalEntry entry{serial, settingNamespace, key, *backup, {}, 0};
+    QCoro::Task<bool> putting = SettingsJournal{}.putBack(std::move(adb), entry);
+    co_await std::move(putting);
 }
 
 // The phone's settings as they were before the session's first live change. Works on copies only, so it
@@ -485,15 +481,20 @@ QCoro::Task<void> SessionManager::applyPhoneSetting(QString setting, LaunchConfi
     const QPointer<SessionManager> self(this);
     const ManagedSession &session = m_sessions.first();
     const bool managed = showTouches ? session.scrcpyManagesShowTouches : session.scrcpyManagesStayAwake;
-    if (!backupOf(m_sessions.first()) && !managed) {
+    std::optional<SettingBackup> previous = backupOf(m_sessions.first());
+    if (!previous && !managed) {
         QCoro::Task<SettingBackup> reading = readSetting(config.serial, settingNamespace, key);
-        const SettingBackup backup = co_await std::move(reading);
-        // Without its manager nothing would put the setting back, so it is left alone.
-        if (!self)
+        previous = co_await std::move(reading);
+        // Without its manager or its session nothing would put the setting back, so it is left alone.
+        if (!self || !m_sessions.contains(config.serial))
             throw SessionError::windowClosed();
-        const auto it = m_sessions.find(config.serial);
-        if (it != m_sessions.end() && !backupOf(*it))
-            backupOf(*it) = backup;
+    }
+    if (previous) {
+        // Journalled before the phone changes, so a crash from here on still gets the setting put back. An
+        // entry already there (an earlier change, or a crash's leftover) holds the value to return to.
+        previous = SettingsJournal{}.record(config.serial, settingNamespace, key, *previous);
+        if (const auto it = m_sessions.find(config.serial); it != m_sessions.end())
+            backupOf(*it) = previous;
     }
     const ADBService adb{m_paths};
     const QStringList arguments{QStringLiteral("settings"), QStringLiteral("put"), settingNamespace, key,

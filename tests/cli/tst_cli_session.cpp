@@ -31,6 +31,24 @@ private:
     std::unique_ptr<QProcess> m_ctl;
     QString m_output;
 
+    QString showTouches() const
+    {
+        return m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+            .read()
+            .value(QStringLiteral("settings"))
+            .toObject()
+            .value(QStringLiteral("system"))
+            .toObject()
+            .value(QStringLiteral("show_touches"))
+            .toString();
+    }
+
+    QByteArray journal() const
+    {
+        QFile file(m_home->path() + QStringLiteral("/.local/share/Quorvane/settings-journal.json"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QString writeConfig(const QString &codec)
     {
         LaunchConfig config = LaunchConfig::defaultRecord();
@@ -71,7 +89,8 @@ private slots:
     {
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
-        m_sim->addPhone(serial);
+        m_sim->addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
+                                        QStringLiteral("0"));
         m_output.clear();
     }
 
@@ -92,20 +111,23 @@ private slots:
     void recoversThenStopsCleanlyOnTermination()
     {
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
-        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265"))});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
-                                             "profile is now remembered for this device.\n")),
-            15000);
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265")),
+                     QStringLiteral("--live"), QStringLiteral("showTouches")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches\n")),
+                                 15000);
+        QVERIFY(m_output.contains(QStringLiteral("Session recovered on attempt 2 of 3. This working "
+                                                 "profile is now remembered for this device.\n")));
+        QCOMPARE(showTouches(), QStringLiteral("1"));
         QVERIFY(!m_sim->runningProcesses().isEmpty());
 
         ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
         QVERIFY(m_ctl->waitForFinished(10000));
         QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_ctl->exitCode(), 0);
-        // Nothing was changed live, so nothing is said to be restored.
-        QVERIFY2(m_output.contains(QStringLiteral("Session stopped for PIXEL8.\n")), qPrintable(m_output));
+        QVERIFY(m_output.contains(QStringLiteral("Session stopped for PIXEL8; Android settings restored.")));
         QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
+        QCOMPARE(showTouches(), QStringLiteral("0"));
+        QVERIFY(!journal().contains("show_touches"));
 
         QFile learned(learnedProfilesPath());
         QVERIFY(learned.open(QIODevice::ReadOnly));
@@ -167,6 +189,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_sim->runningProcesses().isEmpty(), 5000);
     }
 
+    // A kill leaves no chance to restore anything: the journal remembers, and the next command for the
+    // phone puts the setting back and says so, once.
+    void killedSessionsSettingIsPutBackByTheNextCommand()
+    {
+        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264")),
+                     QStringLiteral("--live"), QStringLiteral("showTouches")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches\n")),
+                                 15000);
+        ::kill(static_cast<pid_t>(m_ctl->processId()), SIGKILL);
+        QVERIFY(m_ctl->waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->runningProcesses().isEmpty(), 5000);
+        QCOMPARE(showTouches(), QStringLiteral("1"));
+        QVERIFY2(journal().contains("\"previous\": \"0\"") && journal().contains("\"serial\": \"PIXEL8\""),
+                 journal().constData());
+
+        const QStringList inspect{QStringLiteral("inspect"), serial, QStringLiteral("--adb"),
+                                  m_sim->adbPath()};
+        auto result = test::runQuorvanectl(inspect);
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(result.stderr_, QStringLiteral("Put back show touches on PIXEL8, which Quorvane had changed "
+                                                "before it was interrupted.\n"));
+        QCOMPARE(showTouches(), QStringLiteral("0"));
+        result = test::runQuorvanectl(inspect);
+        QCOMPARE(result.stderr_, QString());
+    }
+
     void sessionEndingOnItsOwnExitsOne()
     {
         QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
@@ -180,18 +228,37 @@ private slots:
         QVERIFY(m_output.contains(QStringLiteral("The session ended on its own.\n")));
     }
 
+    void failureTextAndExitOne_data()
+    {
+        QTest::addColumn<bool>("liveSetting");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("phone not ready")
+            << false << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.\n";
+        // Nothing could put the setting back after a crash, so the session ends instead.
+        QTest::newRow("live setting that cannot be journalled") << true << "Filename refers to a directory\n";
+    }
+
     void failureTextAndExitOne()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
-            .state(QStringLiteral("unauthorized"));
-        const auto result =
-            test::runQuorvanectl({QStringLiteral("mirror"), serial, QStringLiteral("--config"),
-                                  writeConfig(QStringLiteral("h264")), QStringLiteral("--adb"),
-                                  m_sim->adbPath(), QStringLiteral("--scrcpy"), m_sim->scrcpyPath()});
+        QFETCH(bool, liveSetting);
+        QFETCH(QString, text);
+        QStringList arguments{QStringLiteral("mirror"),   serial,
+                              QStringLiteral("--config"), writeConfig(QStringLiteral("h264")),
+                              QStringLiteral("--adb"),    m_sim->adbPath(),
+                              QStringLiteral("--scrcpy"), m_sim->scrcpyPath()};
+        if (liveSetting) {
+            QVERIFY(QDir().mkpath(m_home->path() +
+                                  QStringLiteral("/.local/share/Quorvane/settings-journal.json")));
+            arguments << QStringLiteral("--live") << QStringLiteral("showTouches");
+        } else {
+            m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+                .state(QStringLiteral("unauthorized"));
+        }
+        const auto result = test::runQuorvanectl(arguments);
         QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_,
-                 QStringLiteral(
-                     "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.\n"));
+        QCOMPARE(result.stderr_, text);
+        QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
+        QCOMPARE(showTouches(), QStringLiteral("0"));
     }
 
     void screenshotPrintsThePath()

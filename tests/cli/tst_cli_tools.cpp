@@ -88,6 +88,10 @@ private slots:
             << QStringList{QStringLiteral("devices"), QStringLiteral("--adb")} << "--adb needs a value.";
         QTest::newRow("stray argument") << QStringList{QStringLiteral("devices"), QStringLiteral("extra")}
                                         << "Unexpected argument: extra";
+        QTest::newRow("live setting that is no phone setting")
+            << QStringList{QStringLiteral("mirror"), QStringLiteral("PIXEL8"), QStringLiteral("--live"),
+                           QStringLiteral("fullscreen")}
+            << "--live takes showTouches or stayAwake.";
     }
 
     void usageErrorsExitTwo()

@@ -3,6 +3,7 @@
 #include "JsonFile.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
+#include "SettingsJournal.h"
 #include "TestHome.h"
 
 #include <QCoreApplication>
@@ -155,6 +156,17 @@ SavedProfile preset(const char *id, const char *name, const char *bitrate)
                         QStringLiteral("h265"),
                         QString::fromUtf8(bitrate),
                         true};
+}
+
+// "SERIAL namespace key previous" with "-" for a setting that was unset.
+QStringList journalLines(const QList<JournalEntry> &entries)
+{
+    QStringList lines;
+    for (const JournalEntry &entry : entries)
+        lines << QStringList{entry.serial, entry.settingNamespace, entry.key,
+                             entry.previous.value.value_or(QStringLiteral("-"))}
+                     .join(QLatin1Char(' '));
+    return lines;
 }
 
 } // namespace
@@ -321,6 +333,99 @@ private slots:
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
         QVERIFY_THROWS_EXCEPTION(FileSystemError,
                                  store.remember(working("ABC", "mirror", 1920, 60, "h264", true)));
+    }
+
+    // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.
+    void settingsJournal_data()
+    {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QString>("operations");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a change is journalled") << QByteArray() << "record A system show_touches 0"
+                                                << "A system show_touches 0";
+        QTest::newRow("an unset value stays unset") << QByteArray() << "record A system show_touches -"
+                                                    << "A system show_touches -";
+        QTest::newRow("a second change keeps the first value")
+            << QByteArray() << "record A system show_touches -; record A system show_touches 1"
+            << "A system show_touches -";
+        QTest::newRow("a restore strikes off only its own setting")
+            << QByteArray()
+            << "record A system show_touches 0; record A global stay_on_while_plugged_in 2; "
+               "record B system show_touches 1; clear A system show_touches"
+            << "A global stay_on_while_plugged_in 2; B system show_touches 1";
+        QTest::newRow("a malformed journal starts afresh")
+            << QByteArray("{\"changes\": [{\"serial\": 5}]}") << "record A system show_touches 0"
+            << "A system show_touches 0";
+        QTest::newRow("not JSON holds nothing") << QByteArray("{\"changes\": [") << ""
+                                                << "";
+    }
+
+    void settingsJournal()
+    {
+        QFETCH(QByteArray, existing);
+        QFETCH(QString, operations);
+        QFETCH(QString, expected);
+        if (!existing.isEmpty())
+            writeFile(AppPaths::settingsJournalFile(), existing);
+        const SettingsJournal journal;
+        for (const QString &operation : operations.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+            const QStringList words = operation.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (words[0] == QLatin1String("clear")) {
+                journal.clear(words[1], words[2], words[3]);
+                continue;
+            }
+            const SettingBackup previous{words[4] == QLatin1String("-") ? std::nullopt
+                                                                        : std::optional(words[4])};
+            const SettingBackup kept = journal.record(words[1], words[2], words[3], previous);
+            // What the caller will put back is what the journal holds.
+            const QString line =
+                journalLines({JournalEntry{words[1], words[2], words[3], kept, {}, 0}}).first();
+            QVERIFY2(journalLines(journal.entries()).contains(line), qPrintable(line));
+        }
+        QCOMPARE(journalLines(journal.entries()).join(QStringLiteral("; ")), expected);
+        for (const JournalEntry &entry : journal.entries())
+            QCOMPARE(entry.ownerPid, QCoreApplication::applicationPid());
+    }
+
+    // An entry whose process still runs belongs to a session there, not to a crash.
+    void journalLeftoversSkipLiveOwners()
+    {
+        const auto entry = [](const char *serial, const char *key, qint64 pid) {
+            return JournalEntry{QString::fromUtf8(serial),       QStringLiteral("system"),
+                                QString::fromUtf8(key),          SettingBackup{QStringLiteral("0")},
+                                QDateTime::currentDateTimeUtc(), pid};
+        };
+        const qint64 self = QCoreApplication::applicationPid();
+        const QList<JournalEntry> entries{entry("A", "gone", 0), entry("A", "init", 1),
+                                          entry("A", "self", self), entry("B", "gone", 0)};
+        JsonFile::write(AppPaths::settingsJournalFile(), QJsonDocument(SettingsJournal::toJson(entries)));
+        QCOMPARE(SettingsJournal().entries(), entries);
+        QCOMPARE(SettingsJournal().leftovers(QStringLiteral("A")),
+                 (QList<JournalEntry>{entries[0], entries[2]}));
+    }
+
+    void journalPutBackMessage_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one") << "show_touches"
+                             << "Put back show touches on PIXEL8, which Quorvane had changed before it was "
+                                "interrupted.";
+        QTest::newRow("two") << "show_touches stay_on_while_plugged_in"
+                             << "Put back show touches and stay awake on PIXEL8, which Quorvane had changed "
+                                "before it was interrupted.";
+        QTest::newRow("three, one unnamed") << "show_touches stay_on_while_plugged_in font_scale"
+                                            << "Put back show touches, stay awake and font_scale on PIXEL8, "
+                                               "which Quorvane had changed before "
+                                               "it was interrupted.";
+    }
+
+    void journalPutBackMessage()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, message);
+        QCOMPARE(SettingsJournal::putBackMessage(QStringLiteral("PIXEL8"), keys.split(QLatin1Char(' '))),
+                 message);
     }
 
     void presetsFirstUse()

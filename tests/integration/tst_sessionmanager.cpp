@@ -1,3 +1,4 @@
+#include "AppPaths.h"
 #include "Await.h"
 #include "DevSim.h"
 #include "Errors.h"
@@ -5,8 +6,10 @@
 #include "ProfileStore.h"
 #include "RuntimeLocator.h"
 #include "SessionManager.h"
+#include "SettingsJournal.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -356,16 +359,18 @@ private slots:
     void showTouchesBackedUpOnceAndRestored_data()
     {
         QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("restoreFails");
         QTest::addColumn<QString>("after");
-        QTest::newRow("earlier value written back") << "0"
-                                                    << "0";
-        QTest::newRow("missing value deleted") << ""
-                                               << "<unset>";
+        QTest::newRow("earlier value written back") << "0" << false << "0";
+        QTest::newRow("missing value deleted") << "" << false << "<unset>";
+        // The journal keeps what the phone did not take, for the next time the phone is met.
+        QTest::newRow("failed restore stays journalled") << "0" << true << "1";
     }
 
     void showTouchesBackedUpOnceAndRestored()
     {
         QFETCH(QString, before);
+        QFETCH(bool, restoreFails);
         QFETCH(QString, after);
         if (before.isEmpty())
             m_sim->updateWorld([](QJsonObject &world) {
@@ -392,9 +397,34 @@ private slots:
         QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 1);
         QCOMPARE(m_log.last(), QStringLiteral("Applied live setting: showTouches"));
         QVERIFY(manager().status().appliedConfig->showTouches);
+        const QList<JournalEntry> journalled = SettingsJournal().entries();
+        QCOMPARE(journalled.size(), 1);
+        QCOMPARE(journalled[0].previous.value, before.isEmpty() ? std::nullopt : std::optional(before));
+        QCOMPARE(journalled[0].serial + journalled[0].settingNamespace + journalled[0].key,
+                 serial + QStringLiteral("systemshow_touches"));
+
+        if (restoreFails)
+            m_sim->addFault({QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put"),
+                             QStringLiteral("system"), QStringLiteral("show_touches"), before},
+                            255, QStringLiteral("error: closed"));
         test::await(manager().stop(serial));
         QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
         QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")), after);
+        QCOMPARE(SettingsJournal().entries(), restoreFails ? journalled : QList<JournalEntry>{});
+    }
+
+    // A change that could not be journalled is not made: nothing could put it back after a crash.
+    void unjournalledChangeIsNotMade()
+    {
+        LaunchConfig config = mirrorConfig();
+        launch(config);
+        QVERIFY(QDir().mkpath(AppPaths::settingsJournalFile()));
+        config.showTouches = true;
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
+                 QStringLiteral("error: Filename refers to a directory"));
+        QCOMPARE(settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches")), 0);
+        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("0"));
     }
 
     void showTouchesManagedByScrcpyIsNotBackedUp()

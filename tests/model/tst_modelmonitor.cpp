@@ -2,6 +2,7 @@
 
 #include "ADBService.h"
 #include "Errors.h"
+#include "SettingsJournal.h"
 
 #include <QSettings>
 #include <QTest>
@@ -91,6 +92,41 @@ private slots:
         QCOMPARE(selection(model()), none);
         QTRY_COMPARE(model().deviceProfile(), std::nullopt);
         QVERIFY(model().devices().isEmpty());
+    }
+
+    // Settings a crashed run left changed go back once the phone is ready, and the user hears of it once.
+    void leftoverSettingsArePutBackWhenThePhoneIsReady()
+    {
+        m_world->sim.addPhone(QStringLiteral("A1"))
+            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("1"))
+            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
+                     QStringLiteral("7"))
+            .state(QStringLiteral("unauthorized"));
+        const SettingsJournal journal;
+        journal.record(QStringLiteral("A1"), QStringLiteral("system"), QStringLiteral("show_touches"),
+                       SettingBackup{QStringLiteral("0")});
+        journal.record(QStringLiteral("A1"), QStringLiteral("global"),
+                       QStringLiteral("stay_on_while_plugged_in"), SettingBackup::missing());
+        refresh();
+        QCOMPARE(journal.entries().size(), 2);
+
+        m_world->setTransportState(QStringLiteral("A1"), QStringLiteral("device"));
+        refresh();
+        const QString message = QStringLiteral("Put back show touches and stay awake on A1, which Quorvane "
+                                               "had changed before it was interrupted.");
+        QTRY_COMPARE(model().launchMessage(), std::optional(message));
+        QVERIFY(!model().launchFailed());
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
+                 QStringLiteral("0"));
+        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
+                 QStringLiteral("<unset>"));
+        QVERIFY(journal.entries().isEmpty());
+        // Met again: nothing is left to put back or to tell.
+        m_world->setTransportState(QStringLiteral("A1"), QStringLiteral("offline"));
+        refresh();
+        m_world->setTransportState(QStringLiteral("A1"), QStringLiteral("device"));
+        refresh();
+        QCOMPARE(model().logLines().count(message), 1);
     }
 
     void identicalListLeavesTheSelectionAlone()

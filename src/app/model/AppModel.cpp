@@ -6,6 +6,7 @@
 #include "JsonFile.h"
 #include "RuntimeLocator.h"
 #include "SavedProfileStore.h"
+#include "SettingsJournal.h"
 
 #include <QDir>
 #include <QPointer>
@@ -35,6 +36,13 @@ bool anyInState(const QList<DeviceInfo> &devices, const QString &state)
 {
     return std::any_of(devices.cbegin(), devices.cend(),
                        [&state](const DeviceInfo &device) { return device.state == state; });
+}
+
+bool ready(const QList<DeviceInfo> &devices, const QString &serial)
+{
+    return std::any_of(devices.cbegin(), devices.cend(), [&serial](const DeviceInfo &device) {
+        return device.serial == serial && device.state == QLatin1String("device");
+    });
 }
 
 } // namespace
@@ -141,6 +149,11 @@ QCoro::Task<void> AppModel::refreshDevices()
         co_return;
     if (list) {
         if (*list != m_devices) {
+            // A phone that just became ready may still carry settings a crashed run of ours changed.
+            for (const DeviceInfo &device : std::as_const(*list)) {
+                if (device.state == QLatin1String("device") && !ready(m_devices, device.serial))
+                    putBackLeftoverSettings(device.serial);
+            }
             publish(m_devices, *list, &AppModel::devicesChanged);
             applySelectionRules(*list);
         }
@@ -209,6 +222,20 @@ QCoro::Task<void> AppModel::inspect(QString serial)
     publish(m_cameraCapabilities, std::optional<CameraCapabilities>(), &AppModel::cameraCapabilitiesChanged);
     publish(m_desktopCapabilities, std::optional<DesktopCapabilities>(),
             &AppModel::desktopCapabilitiesChanged);
+}
+
+// A session of ours running on the phone owns its settings; its own stop puts them back.
+QCoro::Task<void> AppModel::putBackLeftoverSettings(QString serial)
+{
+    const auto alive = m_alive;
+    if (sessionManager().runningSerials().contains(serial))
+        co_return;
+    QCoro::Task<std::optional<QString>> putting = SettingsJournal{}.putBackLeftovers(paths(), serial);
+    const std::optional<QString> message = co_await std::move(putting);
+    if (!*alive || !message)
+        co_return;
+    appendLog(*message);
+    reportLaunch(*message, false);
 }
 
 void AppModel::refreshSessionPulse()

@@ -321,6 +321,7 @@ private:
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
     QCoro::Task<void> inspect(QString serial);
+    QCoro::Task<void> putBackLeftoverSettings(QString serial);
     QCoro::Task<bool> startSession(LaunchConfig config);
     void attemptReconnect(LaunchConfig config);
     QCoro::Task<void> reconnectLoop(LaunchConfig config, std::shared_ptr<Sleeper::Cancellation> cancellation);
