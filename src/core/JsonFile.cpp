@@ -1,12 +1,11 @@
 #include "JsonFile.h"
 
+#include "SafeFile.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
-
-#include <cerrno>
 
 namespace quorvane::JsonFile {
 
@@ -73,21 +72,7 @@ std::optional<QJsonDocument> read(const QString &path)
 
 void write(const QString &path, const QJsonDocument &document)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileSystemError(file.errorString());
-    const QByteArray bytes = document.toJson(QJsonDocument::Indented);
-    // QSaveFile::commit does not notice a short or failed write (a full disk, a size limit) and would move
-    // a truncated file into place: check the write and the flush first. Qt reports such a failure as
-    // "Unknown error", so the system's own reason is taken while it is still there.
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
-        file.cancelWriting();
-        throw FileSystemError(reason);
-    }
-    if (!file.commit())
-        throw FileSystemError(file.errorString());
+    SafeFile::replaceWhole(path, document.toJson(QJsonDocument::Indented));
 }
 
 void update(const QString &path, const QString &storeName, const Check &check, const Change &change,

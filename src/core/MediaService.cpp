@@ -4,6 +4,7 @@
 #include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "SafeFile.h"
 #include "TextParsing.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace quorvane {
 
@@ -66,27 +66,13 @@ FileSystemError notSaved(const QString &path, const QString &reason)
     return FileSystemError(QStringLiteral("Could not save the screenshot “%1”: %2.").arg(path, reason));
 }
 
-// QSaveFile::commit does not notice a short write (a full disk, a file-size limit) and would move a
-// truncated image into place, so every byte is accounted for before the commit.
 void replaceWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw notSaved(path, file.errorString());
-    qint64 written = 0;
-    // The write after a short one fails and leaves the system's reason in errorString().
-    for (qint64 chunk = 0; written < bytes.size(); written += chunk) {
-        chunk = file.write(bytes.constData() + written, bytes.size() - written);
-        if (chunk <= 0)
-            break;
+    try {
+        SafeFile::replaceWhole(path, bytes);
+    } catch (const FileSystemError &error) {
+        throw notSaved(path, QString::fromUtf8(error.what()));
     }
-    if (written != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw notSaved(path, reason);
-    }
-    if (!file.commit())
-        throw notSaved(path, file.errorString());
 }
 
 // Claims the first free numbered name with an exclusive create, so that even another process saving in

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <stdexcept>
 
 namespace quorvane {
 
@@ -116,12 +117,24 @@ QList<JournalEntry> SettingsJournal::entries() const
     return {};
 }
 
+// Under the store lock, so the application and quorvanectl changing settings at once keep each other's
+// entries; an unreadable journal is kept aside rather than overwritten.
 void SettingsJournal::change(const std::function<void(QList<JournalEntry> &)> &edit) const
 {
-    const QString file = path();
-    QList<JournalEntry> current = entries();
-    edit(current);
-    JsonFile::write(file, QJsonDocument(toJson(current)));
+    const auto decode = [](const QJsonDocument &document) {
+        const auto entries = document.isObject() ? fromJson(document.object()) : std::nullopt;
+        if (!entries)
+            throw std::runtime_error("not a settings journal");
+        return *entries;
+    };
+    JsonFile::update(
+        path(), QStringLiteral("settings journal"),
+        [&decode](const QJsonDocument &document) { decode(document); },
+        [&](std::optional<QJsonDocument> document) -> std::optional<QJsonDocument> {
+            QList<JournalEntry> current = document ? decode(*document) : QList<JournalEntry>{};
+            edit(current);
+            return QJsonDocument(toJson(current));
+        });
 }
 
 SettingBackup SettingsJournal::record(const QString &serial, const QString &settingNamespace,

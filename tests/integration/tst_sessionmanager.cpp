@@ -420,8 +420,9 @@ private slots:
         launch(config);
         QVERIFY(QDir().mkpath(AppPaths::settingsJournalFile()));
         config.showTouches = true;
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("error: Filename refers to a directory"));
+        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config), QStringLiteral("error: ") +
+                                                                         AppPaths::settingsJournalFile() +
+                                                                         QStringLiteral(" is a folder."));
         QCOMPARE(settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches")), 0);
         QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
                  QStringLiteral("0"));
