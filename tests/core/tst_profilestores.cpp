@@ -1,5 +1,6 @@
 #include "AppPaths.h"
 #include "Errors.h"
+#include "FileSizeLimit.h"
 #include "JsonFile.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
@@ -17,11 +18,9 @@
 #include <QSysInfo>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace quorvane;
@@ -56,31 +55,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
-
-// Every file written while it lives fails past a few bytes (even for root, unlike permissions), which makes
-// the atomic replacement fail half-way through writing.
-class FileSizeLimit
-{
-public:
-    FileSizeLimit()
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit tiny{16, m_previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 // A file where the application folder should be: no folder can be made there, for root either.
 void blockApplicationFolder(const test::TestHome &home)
@@ -317,7 +291,7 @@ private slots:
         store.remember(working("ABC", "mirror", 1920, 60, "h264", true));
         const QByteArray before = contents(AppPaths::learnedProfilesFile());
         {
-            FileSizeLimit limit;
+            test::FileSizeLimit limit(16);
             QVERIFY_THROWS_EXCEPTION(FileSystemError,
                                      store.remember(working("ABC", "mirror", 1280, 30, "h264", true)));
         }
@@ -517,7 +491,7 @@ private slots:
         SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")});
         const QByteArray before = contents(SavedProfileStore::url());
         {
-            FileSizeLimit limit;
+            test::FileSizeLimit limit(16);
             QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
         }
         QCOMPARE(contents(SavedProfileStore::url()), before);

@@ -2,6 +2,7 @@
 #include "DevSim.h"
 #include "Errors.h"
 #include "FailureText.h"
+#include "FileSizeLimit.h"
 #include "MediaService.h"
 #include "ProcessRunner.h"
 #include "RuntimeLocator.h"
@@ -11,10 +12,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QTest>
-
-#include <csignal>
-
-#include <sys/resource.h>
 
 using namespace quorvane;
 using test::failureOf;
@@ -36,33 +33,6 @@ QJsonObject display(int id, const QString &name, const QString &uniqueId, const 
             {QStringLiteral("height"), 1080},
             {QStringLiteral("density"), 240}};
 }
-
-// Lowers this process's file-size limit (0 leaves it alone) and keeps the SIGXFSZ that crossing it raises
-// from ending the test, so a write past it comes back short, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (bytes == 0)
-            return;
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    Q_DISABLE_COPY_MOVE(FileSizeLimit)
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -275,7 +245,7 @@ private slots:
         const QString folder = service.screenshotsRoot();
         QString message;
         {
-            const FileSizeLimit limit(fileSizeLimit);
+            const test::FileSizeLimit limit(fileSizeLimit);
             message = failureOf(service.captureScreenshot(serial, std::nullopt));
         }
         QCOMPARE(message,

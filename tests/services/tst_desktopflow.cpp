@@ -2,6 +2,7 @@
 #include "DesktopService.h"
 #include "DevSim.h"
 #include "FailureText.h"
+#include "FileSizeLimit.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -9,9 +10,7 @@
 #include <QJsonArray>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 using namespace quorvane;
 using test::await;
@@ -30,31 +29,6 @@ const QString savedLine = QStringLiteral("Saved a backup of 6 Android desktop se
 const QString enableRebootLine = QStringLiteral("Rebooting the phone so the new windowing settings apply…");
 const QString restoreRebootLine =
     QStringLiteral("Restored the backed-up Android desktop settings. Rebooting the phone…");
-
-// Every file written while it lives fails past limit bytes (even for root, unlike permissions); the
-// simulator's own small files stay below it.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{limit, m_previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 QByteArray contents(const QString &path)
 {
@@ -316,7 +290,7 @@ private slots:
 
         QString failure;
         {
-            const FileSizeLimit limit(48 * 1024);
+            const test::FileSizeLimit limit(48 * 1024);
             failure = failureOf(service().enableDesktopExperience(serial));
         }
         QCOMPARE(failure,
