@@ -357,6 +357,9 @@ private slots:
             QVERIFY2(journalLines(journal.entries()).contains(line), qPrintable(line));
         }
         QCOMPARE(journalLines(journal.entries()).join(QStringLiteral("; ")), expected);
+        // The only record of the phone's own values is never overwritten: a change keeps a bad journal aside.
+        const bool changed = !existing.isEmpty() && !operations.isEmpty();
+        QCOMPARE(keptCopies(AppPaths::settingsJournalFile()).size(), changed ? 1 : 0);
         for (const JournalEntry &entry : journal.entries())
             QCOMPARE(entry.ownerPid, QCoreApplication::applicationPid());
     }
