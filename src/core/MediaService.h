@@ -29,9 +29,10 @@ struct MediaService
     using FolderOpener = std::function<void(const QString &)>;
 
     ToolPaths paths;
-    std::optional<QString> mediaRootOverride;
-    std::optional<QString> recordingsOverride;
-    std::optional<QString> screenshotsOverride;
+    // Absent: the default folders. Most callers name only the tool paths.
+    std::optional<QString> mediaRootOverride = std::nullopt;
+    std::optional<QString> recordingsOverride = std::nullopt;
+    std::optional<QString> screenshotsOverride = std::nullopt;
     Clock clock = [] { return QDateTime::currentDateTime(); };
 
     QString mediaRoot() const;
