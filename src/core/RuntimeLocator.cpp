@@ -44,16 +44,22 @@ QString firstLine(const QString &text)
     return newline < 0 ? text : text.left(newline);
 }
 
-// The first line of the tool's version output, absent when the query fails.
-QCoro::Task<std::optional<QString>> versionLine(QString executable, QString argument)
+// What the tool prints about its version, absent when the query fails.
+QCoro::Task<std::optional<QString>> versionOutput(QString executable, QString argument)
 {
     const QStringList arguments{argument};
     try {
-        const QString text = co_await ProcessRunner::output(executable, arguments);
-        co_return firstLine(text);
+        co_return co_await ProcessRunner::output(executable, arguments);
     } catch (const std::exception &) {
     }
     co_return std::nullopt;
+}
+
+// The first line of the tool's version output, absent when the query fails.
+QCoro::Task<std::optional<QString>> versionLine(QString executable, QString argument)
+{
+    const std::optional<QString> text = co_await versionOutput(std::move(executable), std::move(argument));
+    co_return text ? std::optional(firstLine(*text)) : std::nullopt;
 }
 
 } // namespace
@@ -164,13 +170,9 @@ Environment RuntimeLocator::scrcpyEnvironment(const ToolPaths &paths)
 
 QCoro::Task<std::optional<ToolVersion>> RuntimeLocator::adbRelease(QString executable)
 {
-    const QStringList arguments{QStringLiteral("version")};
-    try {
-        const QString text = co_await ProcessRunner::output(executable, arguments);
-        co_return ToolVersion::fromAdbVersionOutput(text);
-    } catch (const std::exception &) {
-    }
-    co_return std::nullopt;
+    const std::optional<QString> text =
+        co_await versionOutput(std::move(executable), QStringLiteral("version"));
+    co_return text ? ToolVersion::fromAdbVersionOutput(*text) : std::nullopt;
 }
 
 void RuntimeLocator::setBundledDirectoryOverride(std::optional<QString> directory)
