@@ -1,3 +1,4 @@
+#include "ApplicationVersion.h"
 #include "Commands.h"
 #include "Errors.h"
 #include "JsonFile.h"
@@ -14,7 +15,7 @@ namespace {
 QString usage()
 {
     QString text = QStringLiteral(
-        "Usage: quorvanectl [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]\n\nCommands:\n");
+        "Usage: quorvanectl [--version] [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]\n\nCommands:\n");
     for (const Command &command : allCommands())
         text += QStringLiteral("  ") + command.synopsis + QLatin1Char('\n');
     return text;
@@ -35,6 +36,10 @@ QCoro::Task<int> run(QStringList words)
     QTextStream err(stderr);
     try {
         ArgumentList arguments(words);
+        if (arguments.takeFlag(QStringLiteral("--version"))) {
+            QTextStream(stdout) << "quorvanectl " << applicationVersion << Qt::endl;
+            co_return 0;
+        }
         const CliContext context = takeCommonOptions(arguments);
         const QString name = arguments.takePositional(QStringLiteral("command"));
         for (const Command &command : allCommands()) {

@@ -1,8 +1,10 @@
+#include "ApplicationVersion.h"
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace quorvane;
@@ -75,6 +77,16 @@ private slots:
         // scrcpy may exist on the machine's PATH; if not, its fields must be left out rather than null.
         if (!status.value(QStringLiteral("scrcpyFound")).toBool())
             QVERIFY(!status.contains(QStringLiteral("scrcpyPath")));
+    }
+
+    void versionComesFromTheBuild()
+    {
+        const auto result = test::runQuorvanectl({QStringLiteral("--version")});
+        QCOMPARE(result.statusCode, 0);
+        QCOMPARE(result.stdout_, QStringLiteral("quorvanectl %1\n").arg(QLatin1String(applicationVersion)));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))
+                    .match(QLatin1String(applicationVersion))
+                    .hasMatch());
     }
 
     void usageErrorsExitTwo_data()
