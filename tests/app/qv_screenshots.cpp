@@ -79,7 +79,7 @@ void secondaryViews(const QString &dir)
     Scene scene(true);
     SettingsWindow settings(&scene.world.model());
     save(&settings, dir + QStringLiteral("/settings.png"));
-    AboutWindow about;
+    AboutWindow about(&scene.world.model());
     about.resize(420, 360);
     save(&about, dir + QStringLiteral("/about.png"));
 }

@@ -1,5 +1,8 @@
 // The main window's session bar, footer, session terminal and onboarding sheet against the model and the
 // device simulator (offscreen).
+#include "AboutWindow.h"
+#include "ApplicationVersion.h"
+#include "ConfirmationPrompt.h"
 #include "Footer.h"
 #include "LaunchMessageBadge.h"
 #include "MainWindow.h"
@@ -15,6 +18,7 @@
 #include "WidgetLookup.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +29,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -89,6 +94,7 @@ private slots:
         m_window.reset();
         m_world.reset();
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
+        ConfirmationPrompt::reset();
     }
 
     void withoutADevice()
@@ -334,6 +340,128 @@ private slots:
         settings.findChild<QPushButton *>(reset)->click();
         QCOMPARE(edit->text(), QString());
         QCOMPARE(UserDefaults::text(key), QString());
+
+        auto *browse = settings.findChild<QPushButton *>(QString(reset).replace(u"reset"_s, u"browse"_s));
+        QCOMPARE(browse->text(), QStringLiteral("Browse…"));
+        ConfirmationPrompt::setNextFile(QStringLiteral("/opt/picked/tool"));
+        browse->click();
+        QCOMPARE(edit->text(), QStringLiteral("/opt/picked/tool"));
+        QCOMPARE(UserDefaults::text(key), QStringLiteral("/opt/picked/tool"));
+        ConfirmationPrompt::setNextFile(QString()); // cancelled: what was there stays
+        browse->click();
+        QCOMPARE(UserDefaults::text(key), QStringLiteral("/opt/picked/tool"));
+    }
+
+    // %H stands for the test's home, %A for the simulator's adb.
+    void settingsMarkPathsThatCannotBeUsed_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("missing") << "adbPathField"
+                                 << "%H/nowhere/adb"
+                                 << "Not found: %H/nowhere/adb";
+        QTest::newRow("not executable") << "scrcpyPathField"
+                                        << "%H/plain"
+                                        << "Not an executable file: %H/plain";
+        QTest::newRow("a folder") << "adbPathField"
+                                  << "%H"
+                                  << "Not an executable file: %H";
+        QTest::newRow("relative") << "scrcpyPathField"
+                                  << "bin/scrcpy"
+                                  << "Not a full path: bin/scrcpy";
+        QTest::newRow("usable, spaces trimmed") << "adbPathField"
+                                                << " %A "
+                                                << "";
+        QTest::newRow("blank") << "scrcpyPathField"
+                               << ""
+                               << "";
+    }
+
+    void settingsMarkPathsThatCannotBeUsed()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, mark);
+        const QString home = m_world->home.path();
+        QFile plain(home + u"/plain"_s);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        for (QString *text : {&typed, &mark})
+            text->replace(u"%H"_s, home).replace(u"%A"_s, m_world->sim.adbPath());
+        SettingsWindow settings(&model());
+        settings.show();
+        auto *edit = settings.findChild<QLineEdit *>(field);
+        edit->clear();
+        // A bad path first, so a good or blank one has a mark to take away.
+        QTest::keyClicks(edit, u"/x"_s);
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        if (typed.isEmpty())
+            emit edit->textEdited(QString());
+        auto *label = settings.findChild<QLabel *>(QString(field).replace(u"Field"_s, u"Mark"_s));
+        QCOMPARE(label->text(), mark);
+        QCOMPARE(label->isVisible(), !mark.isEmpty());
+    }
+
+    // %A and %S stand for the simulator's adb and scrcpy.
+    void runtimeWordsFollowWhereTheToolsCameFrom_data()
+    {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QString>("scrcpy");
+        QTest::addColumn<QString>("adb");
+        QTest::addColumn<QString>("caption");
+        const QString searched = u"Leave blank and Quorvane looks in the usual install folders and on PATH. "
+                                 u"A path set here is used first."_s;
+        const QString scrcpyLine = u"scrcpy 4.1 <https://github.com/Genymobile/scrcpy>\n%S"_s;
+        const QString adbLine = u"Android Debug Bridge version 1.0.41\n%A"_s;
+        QTest::newRow("settings") << "settings" << scrcpyLine + u" (set in Settings)"_s
+                                  << adbLine + u" (set in Settings)"_s << searched;
+        QTest::newRow("bundle") << "bundle" << scrcpyLine + u" (bundled with Quorvane)"_s
+                                << adbLine + u" (bundled with Quorvane)"_s
+                                << u"Leave blank to use the built-in runtime. Overrides are used before the "
+                                   u"default search order."_s;
+        QTest::newRow("PATH") << "PATH" << scrcpyLine + u" (found on this computer)"_s
+                              << adbLine + u" (found on this computer)"_s << searched;
+        QTest::newRow("missing") << "missing"
+                                 << "scrcpy was not found."
+                                 << "adb was not found." << searched;
+    }
+
+    void runtimeWordsFollowWhereTheToolsCameFrom()
+    {
+        QFETCH(QString, origin);
+        QFETCH(QString, scrcpy);
+        QFETCH(QString, adb);
+        QFETCH(QString, caption);
+        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
+        if (origin != u"settings"_s) {
+            model().setCustomADBPath(origin == u"missing"_s ? u"/nonexistent/adb"_s : QString());
+            model().setCustomScrcpyPath(origin == u"missing"_s ? u"/nonexistent/scrcpy"_s : QString());
+        }
+        if (origin == u"bundle"_s)
+            m_world->sim.installAsBundle();
+        if (origin == u"PATH"_s)
+            m_world->sim.putOnPath();
+        if (origin == u"missing"_s)
+            qputenv("PATH", m_world->home.path().toUtf8());
+        for (QString *text : {&scrcpy, &adb})
+            text->replace(u"%S"_s, m_world->sim.scrcpyPath()).replace(u"%A"_s, m_world->sim.adbPath());
+
+        AboutWindow about(&model());
+        SettingsWindow settings(&model());
+        model().refreshRuntimeStatus();
+        QTRY_COMPARE(about.findChild<QLabel *>(u"scrcpyRuntime"_s)->text(), scrcpy);
+        QCOMPARE(about.findChild<QLabel *>(u"adbRuntime"_s)->text(), adb);
+        QCOMPARE(about.findChild<QLabel *>(u"appVersion"_s)->text(),
+                 u"Version "_s + QLatin1String(quorvane::applicationVersion));
+        QStringList shown;
+        for (const QLabel *label : about.findChildren<QLabel *>())
+            shown << label->text();
+        QVERIFY(shown.contains(u"Mirror and control your Android phone from your computer."_s));
+        QVERIFY(!shown.join(u'\n').contains(u"5.0.1"_s));
+        QVERIFY(!shown.join(u'\n').contains(u"Mac"_s));
+        QCOMPARE(settings.findChild<QLabel *>(u"runtimeCaption"_s)->text(), caption);
     }
 
     void settingsShowTheVersions()

@@ -127,6 +127,13 @@ public:
     // State and start-up.
     void start();
     void refreshRuntimeStatus();
+    // Why a typed adb or scrcpy path cannot be used, as the user reads it; empty when it can, or when it
+    // is blank (the search then decides).
+    static QString toolPathProblem(const QString &typed);
+    // Whether this copy carries its own adb and scrcpy, so that a blank path means that runtime.
+    static bool runtimeBundled();
+    // How a tool the runtime status names was reached, in the user's words.
+    QString toolOrigin(const QString &path) const;
     QCoro::Task<void> refreshDevices();
     void refreshInspection();
     void refreshSessionPulse();

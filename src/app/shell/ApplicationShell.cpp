@@ -24,6 +24,7 @@ ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, T
     , m_lifecycle(timing)
     , m_window(&m_model)
     , m_settings(&m_model)
+    , m_about(&m_model)
 {
     // Quitting waits for the sessions to stop, so the last window closing must not end the process first.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "AboutWindow.h"
 
-#include "RuntimeLocator.h"
+#include "AppModel.h"
+#include "ApplicationVersion.h"
 #include "Theme.h"
 
 #include <QGridLayout>
@@ -28,13 +29,27 @@ QLabel *centred(const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
+    // Version lines carry URLs in angle brackets, which rich text would swallow as tags.
+    label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+// What was found of one tool: its version line, then where it is and how it was reached.
+QString toolText(const AppModel &model, const QString &tool, bool found,
+                 const std::optional<QString> &version, const std::optional<QString> &path)
+{
+    if (!found)
+        return QStringLiteral("%1 was not found.").arg(tool);
+    if (!version || !path)
+        return QStringLiteral("%1 was found but did not report its version.").arg(tool);
+    return QStringLiteral("%1\n%2 (%3)").arg(*version, *path, model.toolOrigin(*path));
 }
 
 } // namespace
 
-AboutWindow::AboutWindow(QWidget *parent)
+AboutWindow::AboutWindow(AppModel *model, QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_model(model)
 {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("About"));
@@ -45,11 +60,18 @@ AboutWindow::AboutWindow(QWidget *parent)
     auto *name = centred(QStringLiteral("Quorvane"), this);
     name->setFont(Theme::titleFont());
     layout->addWidget(name);
-    layout->addWidget(centred(QStringLiteral("Mirror and control your Android phone on your Mac."), this));
-    layout->addWidget(centred(QStringLiteral("Runtime: scrcpy 5.0.1 (bundled)"), this));
-    auto *source = centred(QStringLiteral("Runtime source: ") + runtimeSource(), this);
-    source->setObjectName(QStringLiteral("runtimeSource"));
-    layout->addWidget(source);
+    auto *version = centred(QStringLiteral("Version %1").arg(QLatin1String(applicationVersion)), this);
+    version->setObjectName(QStringLiteral("appVersion"));
+    layout->addWidget(version);
+    layout->addWidget(
+        centred(QStringLiteral("Mirror and control your Android phone from your computer."), this));
+    layout->addSpacing(Theme::spacingS);
+    m_scrcpy = centred(QString(), this);
+    m_scrcpy->setObjectName(QStringLiteral("scrcpyRuntime"));
+    layout->addWidget(m_scrcpy);
+    m_adb = centred(QString(), this);
+    m_adb->setObjectName(QStringLiteral("adbRuntime"));
+    layout->addWidget(m_adb);
     layout->addSpacing(Theme::spacingM);
     auto *heading = new QLabel(QStringLiteral("Built on open source"), this);
     heading->setFont(Theme::headlineFont());
@@ -65,11 +87,20 @@ AboutWindow::AboutWindow(QWidget *parent)
     button->setObjectName(QStringLiteral("noticesButton"));
     connect(button, &QPushButton::clicked, this, &AboutWindow::showNotices);
     layout->addWidget(button, 0, Qt::AlignCenter);
+    // The runtime changes when a path is set in Settings, which may happen while this window is open.
+    for (auto signal :
+         {&AppModel::runtimeChanged, &AppModel::customADBPathChanged, &AppModel::customScrcpyPathChanged})
+        connect(model, signal, this, &AboutWindow::refresh);
+    refresh();
 }
 
-QString AboutWindow::runtimeSource()
+void AboutWindow::refresh()
 {
-    return RuntimeLocator::bundledDirectory() ? QStringLiteral("bundled") : QStringLiteral("external");
+    const RuntimeStatus &runtime = m_model->runtime();
+    m_scrcpy->setText(toolText(*m_model, QStringLiteral("scrcpy"), runtime.scrcpyFound, runtime.scrcpyVersion,
+                               runtime.scrcpyPath));
+    m_adb->setText(
+        toolText(*m_model, QStringLiteral("adb"), runtime.adbFound, runtime.adbVersion, runtime.adbPath));
 }
 
 QString AboutWindow::notices()

@@ -2,12 +2,15 @@
 
 #include "AppModel.h"
 #include "AppPaths.h"
+#include "ConfirmationPrompt.h"
 #include "Theme.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,20 +50,49 @@ SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
 }
 
 QLineEdit *SettingsWindow::pathRow(QGridLayout *grid, int row, const QString &title,
-                                   const QString &placeholder)
+                                   const QString &placeholder, void (AppModel::*write)(const QString &),
+                                   QLabel **mark)
 {
-    auto *field = new QLineEdit(grid->parentWidget());
+    QWidget *parent = grid->parentWidget();
+    auto *field = new QLineEdit(parent);
     field->setPlaceholderText(placeholder);
-    auto *reset = new QPushButton(QStringLiteral("Reset"), grid->parentWidget());
+    auto *browse = new QPushButton(QStringLiteral("Browse…"), parent);
+    browse->setObjectName(QStringLiteral("browse") + title);
+    auto *reset = new QPushButton(QStringLiteral("Reset"), parent);
     reset->setObjectName(QStringLiteral("reset") + title);
     reset->setToolTip(QStringLiteral("Use the detected default"));
+    *mark = new QLabel(parent);
+    (*mark)->setWordWrap(true);
+    (*mark)->setTextFormat(Qt::PlainText);
+    (*mark)->setFont(Theme::captionFont());
+    (*mark)->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::color(Tone::Danger).name()));
+    (*mark)->hide();
+    connect(field, &QLineEdit::textEdited, this, [this, write](const QString &text) {
+        (m_model->*write)(text);
+        m_model->refreshRuntimeStatus();
+    });
     connect(reset, &QPushButton::clicked, field, [field] {
         field->clear();
         emit field->textEdited(QString());
     });
-    grid->addWidget(new QLabel(title, grid->parentWidget()), row, 0);
+    connect(browse, &QPushButton::clicked, field, [this, field, title] {
+        // Start beside the path already set, so a second look lands where the first one ended.
+        const QString current = field->text().trimmed();
+        const QString start = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+        QPointer<QLineEdit> guard(field);
+        ConfirmationPrompt::chooseFile(this, QStringLiteral("Choose %1").arg(title), start,
+                                       [guard](const std::optional<QString> &path) {
+                                           if (!guard || !path)
+                                               return;
+                                           guard->setText(*path);
+                                           emit guard->textEdited(*path);
+                                       });
+    });
+    grid->addWidget(new QLabel(title, parent), row, 0);
     grid->addWidget(field, row, 1);
-    grid->addWidget(reset, row, 2);
+    grid->addWidget(browse, row, 2);
+    grid->addWidget(reset, row, 3);
+    grid->addWidget(*mark, row + 1, 1, 1, 3);
     return field;
 }
 
@@ -68,23 +100,24 @@ QWidget *SettingsWindow::runtimeGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Runtime locations"), this);
     auto *grid = new QGridLayout(group);
-    m_adb = pathRow(grid, 0, QStringLiteral("ADB"), QStringLiteral("/usr/bin/adb"));
+    m_adb = pathRow(grid, 0, QStringLiteral("ADB"), QStringLiteral("/usr/bin/adb"),
+                    &AppModel::setCustomADBPath, &m_adbMark);
     m_adb->setObjectName(QStringLiteral("adbPathField"));
-    m_scrcpy = pathRow(grid, 1, QStringLiteral("scrcpy"), QStringLiteral("/usr/bin/scrcpy"));
+    m_adbMark->setObjectName(QStringLiteral("adbPathMark"));
+    m_scrcpy = pathRow(grid, 2, QStringLiteral("scrcpy"), QStringLiteral("/usr/bin/scrcpy"),
+                       &AppModel::setCustomScrcpyPath, &m_scrcpyMark);
     m_scrcpy->setObjectName(QStringLiteral("scrcpyPathField"));
-    grid->addWidget(
-        caption(QStringLiteral("Leave blank to use the built-in runtime. Overrides are used before the "
-                               "default search order."),
-                group),
-        2, 0, 1, 3);
-    connect(m_adb, &QLineEdit::textEdited, this, [this](const QString &text) {
-        m_model->setCustomADBPath(text);
-        m_model->refreshRuntimeStatus();
-    });
-    connect(m_scrcpy, &QLineEdit::textEdited, this, [this](const QString &text) {
-        m_model->setCustomScrcpyPath(text);
-        m_model->refreshRuntimeStatus();
-    });
+    m_scrcpyMark->setObjectName(QStringLiteral("scrcpyPathMark"));
+    // "Built-in" is only true of a copy that really carries the tools; a source build or a distribution
+    // package searches the system instead.
+    auto *note = caption(AppModel::runtimeBundled()
+                             ? QStringLiteral("Leave blank to use the built-in runtime. Overrides are used "
+                                              "before the default search order.")
+                             : QStringLiteral("Leave blank and Quorvane looks in the usual install folders "
+                                              "and on PATH. A path set here is used first."),
+                         group);
+    note->setObjectName(QStringLiteral("runtimeCaption"));
+    grid->addWidget(note, 4, 0, 1, 4);
     return group;
 }
 
@@ -98,17 +131,17 @@ QWidget *SettingsWindow::mediaGroup()
     const QString movies = AppPaths::moviesFolderForDisplay();
     m_mediaRoot->setPlaceholderText(movies);
     grid->addWidget(new QLabel(QStringLiteral("Custom media root"), group), 0, 0);
-    grid->addWidget(m_mediaRoot, 0, 1, 1, 2);
+    grid->addWidget(m_mediaRoot, 0, 1, 1, 3);
     grid->addWidget(
         caption(QStringLiteral("Recordings go to <media root>/Recordings/<date>/ and screenshots to "
                                "<media root>/Screenshots/. Default: %1/Quorvane/.")
                     .arg(movies),
                 group),
-        1, 0, 1, 3);
+        1, 0, 1, 4);
     auto *media = new QPushButton(QStringLiteral("Open Media Folder"), group);
     auto *recordings = new QPushButton(QStringLiteral("Open Recordings"), group);
     grid->addWidget(media, 2, 1);
-    grid->addWidget(recordings, 2, 2);
+    grid->addWidget(recordings, 2, 2, 1, 2);
     connect(m_mediaRoot, &QLineEdit::textEdited, m_model, &AppModel::setMediaRootOverride);
     connect(media, &QPushButton::clicked, m_model, &AppModel::openMediaFolder);
     connect(recordings, &QPushButton::clicked, m_model, &AppModel::openRecordingsFolder);
@@ -120,8 +153,10 @@ QWidget *SettingsWindow::versionsGroup()
     auto *group = new QGroupBox(QStringLiteral("Current versions"), this);
     auto *grid = new QGridLayout(group);
     m_adbVersion = new QLabel(group);
+    m_adbVersion->setTextFormat(Qt::PlainText);
     m_adbVersion->setObjectName(QStringLiteral("adbVersion"));
     m_scrcpyVersion = new QLabel(group);
+    m_scrcpyVersion->setTextFormat(Qt::PlainText);
     m_scrcpyVersion->setObjectName(QStringLiteral("scrcpyVersion"));
     grid->addWidget(new QLabel(QStringLiteral("ADB"), group), 0, 0);
     grid->addWidget(m_adbVersion, 0, 1);
@@ -139,6 +174,12 @@ void SettingsWindow::refresh()
           std::pair{m_mediaRoot, m_model->mediaRootOverride()}}) {
         if (field->text() != value)
             field->setText(value);
+    }
+    for (const auto &[mark, typed] : {std::pair{m_adbMark, m_model->customADBPath()},
+                                      std::pair{m_scrcpyMark, m_model->customScrcpyPath()}}) {
+        const QString problem = AppModel::toolPathProblem(typed);
+        mark->setText(problem);
+        mark->setVisible(!problem.isEmpty());
     }
     const RuntimeStatus &runtime = m_model->runtime();
     m_adbVersion->setText(runtime.adbVersion.value_or(QStringLiteral("not found")));

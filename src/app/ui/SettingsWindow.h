@@ -23,13 +23,18 @@ private:
     QWidget *runtimeGroup();
     QWidget *mediaGroup();
     QWidget *versionsGroup();
-    QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder);
+    // A tool's path field with its Browse and Reset buttons, and under it the mark of a path that cannot
+    // be used; typing, browsing and resetting all write the override.
+    QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder,
+                       void (AppModel::*write)(const QString &), QLabel **mark);
     void refresh();
 
     AppModel *m_model;
     QLineEdit *m_adb = nullptr;
     QLineEdit *m_scrcpy = nullptr;
     QLineEdit *m_mediaRoot = nullptr;
+    QLabel *m_adbMark = nullptr;
+    QLabel *m_scrcpyMark = nullptr;
     QLabel *m_adbVersion = nullptr;
     QLabel *m_scrcpyVersion = nullptr;
 };

@@ -1,7 +1,10 @@
 #include "ConfirmationPrompt.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <utility>
 
 namespace quorvane::app {
 
@@ -11,6 +14,12 @@ std::optional<bool> &nextAnswer()
 {
     static std::optional<bool> answer;
     return answer;
+}
+
+std::optional<QString> &nextFile()
+{
+    static std::optional<QString> path;
+    return path;
 }
 
 std::optional<ConfirmationPrompt::Question> &asked()
@@ -40,6 +49,29 @@ void ConfirmationPrompt::ask(QWidget *parent, const Question &question, std::fun
     box->open();
 }
 
+void ConfirmationPrompt::chooseFile(QWidget *parent, const QString &title, const QString &directory,
+                                    std::function<void(std::optional<QString>)> chosen)
+{
+    if (const std::optional<QString> path = std::exchange(nextFile(), std::nullopt)) {
+        chosen(path->isEmpty() ? std::nullopt : path);
+        return;
+    }
+    auto *dialog = new QFileDialog(parent, title, directory);
+    dialog->setObjectName(QStringLiteral("filePrompt"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? std::optional(files.first()) : std::nullopt);
+    });
+    dialog->open();
+}
+
+void ConfirmationPrompt::setNextFile(const QString &path)
+{
+    nextFile() = path;
+}
+
 void ConfirmationPrompt::setNextAnswer(bool confirmed)
 {
     nextAnswer() = confirmed;
@@ -53,6 +85,7 @@ std::optional<ConfirmationPrompt::Question> ConfirmationPrompt::lastQuestion()
 void ConfirmationPrompt::reset()
 {
     nextAnswer().reset();
+    nextFile().reset();
     asked().reset();
 }
 
