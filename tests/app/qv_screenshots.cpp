@@ -80,7 +80,7 @@ void secondaryViews(const QString &dir)
     SettingsWindow settings(&scene.world.model());
     save(&settings, dir + QStringLiteral("/settings.png"));
     AboutWindow about(&scene.world.model());
-    about.resize(420, 360);
+    about.resize(about.minimumSize());
     save(&about, dir + QStringLiteral("/about.png"));
 }
 

@@ -53,7 +53,8 @@ AboutWindow::AboutWindow(AppModel *model, QWidget *parent)
 {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(QStringLiteral("About"));
-    setMinimumSize(420, 360);
+    // Tall enough for the application icon above the name as well.
+    setMinimumSize(420, 440);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingXL, Theme::spacingXL, Theme::spacingXL, Theme::spacingXL);
     layout->setSpacing(Theme::spacingS);
