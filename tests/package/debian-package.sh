@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# debian-package.sh BUILD VERSION SOURCE: builds the Debian package from the build tree, unpacks it into a
+# debian-package.sh BUILD VERSION: builds the Debian package from the build tree, unpacks it into a
 # temporary root as dpkg would install it, runs the installed quorvanectl and checks that every file is
 # where desktops and Debian look for it, and that nothing else (the simulator, the tests) went in.
 set -euo pipefail
-build=$1 version=$2 source=$3
+build=$1 version=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -60,7 +60,7 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/sh
     fail "the metainfo does not launch $id.desktop"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo has no release $version"
-grep -q "^## \[$version\]" "$source/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $version"
+zcat "$root/usr/share/doc/quorvane/changelog.gz" | grep -q "^quorvane ($version)" || fail "changelog.gz is not of $version"
 for page in quorvane quorvanectl; do
     zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH ${page^^} 1 .*Quorvane $version" ||
         fail "$page.1 is not the manual page of $version"
