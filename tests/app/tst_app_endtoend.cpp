@@ -107,6 +107,7 @@ private slots:
         timing.quitFallback = Timing{}.quitFallback;
         m_shell = std::make_unique<ApplicationShell>(PlatformFactory::create(timing), timing);
         m_shell->show();
+        QVERIFY2(!QApplication::windowIcon().pixmap(32).isNull(), "the windows carry no application icon");
     }
 
     void cleanupTestCase()

@@ -1,6 +1,7 @@
 #include "ApplicationShell.h"
 
 #include "ModeScreens.h"
+#include "Theme.h"
 
 #include <QApplication>
 
@@ -28,6 +29,10 @@ ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, T
 {
     // Quitting waits for the sessions to stop, so the last window closing must not end the process first.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Set for the application, so every window, dialogs included, carries it; the desktop file name
+    // lets a Wayland compositor match the windows to the installed entry and its themed icon.
+    QApplication::setWindowIcon(Theme::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.quorvane.Quorvane"));
     installModeScreens(m_window, m_model);
     connect(&m_model, &AppModel::started, &m_lifecycle, [this] { m_lifecycle.configure(&m_model); });
     connect(&m_lifecycle, &AppLifecycle::readyToQuit, this, &ApplicationShell::finished);

@@ -58,6 +58,11 @@ AboutWindow::AboutWindow(AppModel *model, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingXL, Theme::spacingXL, Theme::spacingXL, Theme::spacingXL);
     layout->setSpacing(Theme::spacingS);
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("aboutIcon"));
+    icon->setAlignment(Qt::AlignCenter);
+    icon->setPixmap(Theme::applicationIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
+    layout->addWidget(icon);
     auto *name = centred(QStringLiteral("Quorvane"), this);
     name->setFont(Theme::titleFont());
     layout->addWidget(name);

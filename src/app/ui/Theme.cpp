@@ -129,6 +129,11 @@ QString Theme::symbolLicense()
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+QIcon Theme::applicationIcon()
+{
+    return QIcon(resourcePath(QStringLiteral("app.quorvane.Quorvane.svg")));
+}
+
 QPixmap Theme::pixmap(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio)
 {
     QByteArray source = symbolSource(symbol);

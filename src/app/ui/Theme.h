@@ -43,6 +43,8 @@ public:
     static bool hasSymbol(const QString &symbol);
     // The licence of the bundled symbols, for the open-source notices.
     static QString symbolLicense();
+    // Quorvane's own icon, the same drawing the desktop entry names.
+    static QIcon applicationIcon();
 };
 
 } // namespace quorvane::app

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# completion.sh COMPLETION QUORVANECTL: what the bash completion offers for a table of command lines.
+set -o pipefail
+source "$1"
+quorvanectl=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-completion.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+touch "$work/adb-custom" "$work/record.json"
+# A program with commands quorvanectl does not have: the completion follows whichever program it completes.
+cat >"$work/other" <<'SCRIPT'
+#!/bin/sh
+printf 'Missing command.\n\nUsage: other [--json] COMMAND\n\nCommands:\n  brandnew MODE   a command\n' >&2
+exit 2
+SCRIPT
+chmod +x "$work/other"
+
+# program | command line typed so far (a trailing space starts a new word) | the offers, sorted
+cases=(
+    "$quorvanectl|quorvanectl ru|runtime"
+    "$quorvanectl|quorvanectl re|recommend remembered"
+    "$quorvanectl|quorvanectl --json de|desktop devices"
+    "$quorvanectl|quorvanectl --adb $work/adb-custom d|desktop devices doctor"
+    "$quorvanectl|quorvanectl --j|--json"
+    "$quorvanectl|quorvanectl --adb $work/ad|$work/adb-custom"
+    "$quorvanectl|quorvanectl args $work/re|$work/record.json"
+    "$quorvanectl|quorvanectl recommend --profile $work/re|$work/record.json"
+    "$quorvanectl|quorvanectl desktop |enable probe restore"
+    "$quorvanectl|quorvanectl desktop probe R58M --y|--yes"
+    "$quorvanectl|quorvanectl inspect R58M --y|"
+    "$quorvanectl|quorvanectl mirror R58M --r|--record"
+    "$quorvanectl|quorvanectl mirror R58M --live s|showTouches stayAwake"
+    "$quorvanectl|quorvanectl mirror R58M --mode |"
+    "$work/other|other b|brandnew"
+    "$work/other|other r|"
+)
+
+failures=0
+for row in "${cases[@]}"; do
+    IFS='|' read -r program line expected <<<"$row"
+    read -ra COMP_WORDS <<<"$line"
+    COMP_WORDS[0]=$program
+    [[ $line == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _quorvanectl 2>/dev/null
+    actual=$(printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | sort | paste -sd ' ')
+    if [[ $actual != "$expected" ]]; then
+        echo "FAIL: '$line' offered '$actual', expected '$expected'"
+        failures=$((failures + 1))
+    fi
+done
+echo "${#cases[@]} command lines, $failures wrong"
+[[ $failures -eq 0 ]]
