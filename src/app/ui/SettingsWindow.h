@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QGridLayout;
 class QLineEdit;
@@ -23,6 +24,7 @@ private:
     QWidget *runtimeGroup();
     QWidget *mediaGroup();
     QWidget *versionsGroup();
+    QWidget *windowsGroup();
     QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder);
     void refresh();
 
@@ -32,6 +34,7 @@ private:
     QLineEdit *m_mediaRoot = nullptr;
     QLabel *m_adbVersion = nullptr;
     QLabel *m_scrcpyVersion = nullptr;
+    QCheckBox *m_xwayland = nullptr;
 };
 
 } // namespace quorvane::app
