@@ -40,55 +40,69 @@ DoctorFinding scrcpyFinding(const std::optional<QString> &path)
                            "download it again.")};
 }
 
-// macOS asks for a permission; X11 has none to grant, only the XTEST extension keys travel through; on
-// Wayland keys reach a mirror window only when it is an X11 window shown by XWayland.
-DoctorFinding accessibilityFinding(const DoctorService &doctor, bool trusted)
+const QString shortcutsReady = QStringLiteral("Keyboard shortcuts ready");
+const QString shortcutsUnavailable = QStringLiteral("Keyboard shortcuts unavailable");
+
+DoctorFinding macFinding(bool trusted)
 {
-    using Kind = HostDesktop::Kind;
-    const QString ready = QStringLiteral("Keyboard shortcuts ready");
-    const QString unavailable = QStringLiteral("Keyboard shortcuts unavailable");
-    switch (doctor.desktop.kind()) {
-    case Kind::MacOS:
-        if (trusted)
-            return {Level::Ok, QStringLiteral("Accessibility permission granted"),
-                    QStringLiteral("You can use keyboard shortcuts like Turn Screen Off and Fullscreen."),
-                    QStringLiteral("No action needed.")};
-        return {Level::Warning, QStringLiteral("Accessibility permission not granted"), accessibilityPurpose,
-                QStringLiteral(
-                    "You can grant the permission in System Settings › Privacy & Security › Accessibility.")};
-    case Kind::X11:
-        if (trusted)
-            return {Level::Ok, ready,
-                    QStringLiteral("You can use keyboard shortcuts like Turn Screen Off and Fullscreen: "
-                                   "Quorvane types them through the X display."),
-                    QStringLiteral("No action needed: X11 has no permission to grant.")};
-        return {Level::Warning, unavailable, accessibilityPurpose,
-                QStringLiteral("This X display does not offer the XTEST extension that shortcut keys need. "
-                               "X11 has no permission to grant.")};
-    case Kind::Wayland:
-        if (!doctor.xwaylandWindows)
-            return {Level::Warning, QStringLiteral("Live toggles need an X11 window"),
-                    QStringLiteral("On Wayland, Quorvane cannot send keys to the mirror window, so the live "
-                                   "toggles Fullscreen, Screen Off and Torch work only when that window runs "
-                                   "through XWayland. Mirroring works without it."),
-                    QStringLiteral("Turn on \"%1\" in Settings: new sessions then start scrcpy with %2=%3.")
-                        .arg(HostDesktop::xwaylandOption, HostDesktop::xwaylandVariable,
-                             HostDesktop::xwaylandValue)};
-        if (trusted)
-            return {
-                Level::Ok, ready,
+    if (trusted)
+        return {Level::Ok, QStringLiteral("Accessibility permission granted"),
+                QStringLiteral("You can use keyboard shortcuts like Turn Screen Off and Fullscreen."),
+                QStringLiteral("No action needed.")};
+    return {Level::Warning, QStringLiteral("Accessibility permission not granted"), accessibilityPurpose,
+            QStringLiteral(
+                "You can grant the permission in System Settings › Privacy & Security › Accessibility.")};
+}
+
+// X has no permission to grant: keys travel through the XTEST extension, which nearly every server has.
+DoctorFinding x11Finding(bool trusted)
+{
+    if (trusted)
+        return {Level::Ok, shortcutsReady,
+                QStringLiteral("You can use keyboard shortcuts like Turn Screen Off and Fullscreen: "
+                               "Quorvane types them through the X display."),
+                QStringLiteral("No action needed: X11 has no permission to grant.")};
+    return {Level::Warning, shortcutsUnavailable, accessibilityPurpose,
+            QStringLiteral("This X display does not offer the XTEST extension that shortcut keys need. "
+                           "X11 has no permission to grant.")};
+}
+
+// Wayland lets no program type into another's window; an X11 window shown by XWayland still takes keys.
+DoctorFinding waylandFinding(bool xwaylandWindows, bool trusted)
+{
+    if (!xwaylandWindows)
+        return {
+            Level::Warning, QStringLiteral("Live toggles need an X11 window"),
+            QStringLiteral("On Wayland, Quorvane cannot send keys to the mirror window, so the live "
+                           "toggles Fullscreen, Screen Off and Torch work only when that window runs "
+                           "through XWayland. Mirroring works without it."),
+            QStringLiteral("Turn on \"%1\" in Settings: new sessions then start scrcpy with %2=%3.")
+                .arg(HostDesktop::xwaylandOption, HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue)};
+    if (trusted)
+        return {Level::Ok, shortcutsReady,
                 QStringLiteral("Mirror windows run through XWayland, so you can use keyboard shortcuts like "
                                "Turn Screen Off and Fullscreen."),
                 QStringLiteral("No action needed.")};
-        return {Level::Warning, unavailable,
-                QStringLiteral("Mirror windows are set to run through XWayland, but no XWayland display "
-                               "answered."),
-                QStringLiteral("Install XWayland (the xwayland package) and log in again.")};
-    case Kind::None:
+    return {
+        Level::Warning, shortcutsUnavailable,
+        QStringLiteral("Mirror windows are set to run through XWayland, but no XWayland display answered."),
+        QStringLiteral("Install XWayland (the xwayland package) and log in again.")};
+}
+
+DoctorFinding accessibilityFinding(const DoctorService &doctor, bool trusted)
+{
+    switch (doctor.desktop.kind()) {
+    case HostDesktop::Kind::MacOS:
+        return macFinding(trusted);
+    case HostDesktop::Kind::X11:
+        return x11Finding(trusted);
+    case HostDesktop::Kind::Wayland:
+        return waylandFinding(doctor.xwaylandWindows, trusted);
+    case HostDesktop::Kind::None:
         break;
     }
     return {
-        Level::Warning, unavailable,
+        Level::Warning, shortcutsUnavailable,
         QStringLiteral("No graphical session was found (no DISPLAY or WAYLAND_DISPLAY is set), so there is "
                        "no window to send keys to."),
         QStringLiteral("Run Quorvane inside a desktop session.")};
