@@ -465,7 +465,8 @@ HostDesktop AppModel::desktop() const
 
 Environment AppModel::windowEnvironment() const
 {
-    if (!mirrorThroughXWayland())
+    // macOS has no X server to ask for: scrcpy would find no window system at all.
+    if (!mirrorThroughXWayland() || desktop().isMac())
         return {};
     return {{HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue}};
 }
