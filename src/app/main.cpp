@@ -1,15 +1,19 @@
 #include "ApplicationShell.h"
 #include "PlatformFactory.h"
+#include "StartupCommandLine.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    using namespace quorvane::app;
+    if (const std::optional<int> exitCode = StartupCommandLine::handle(argc, argv))
+        return *exitCode;
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
 
-    using namespace quorvane::app;
     ApplicationShell shell(PlatformFactory::create());
     QObject::connect(&shell, &ApplicationShell::finished, &application, &QApplication::quit);
     shell.show();

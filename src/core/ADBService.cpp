@@ -52,6 +52,7 @@ std::optional<DeviceInfo> parseDeviceLine(const QString &rawLine)
     device.model = detail(QStringLiteral("model"));
     device.product = detail(QStringLiteral("product"));
     device.device = detail(QStringLiteral("device"));
+    device.usbPort = detail(QStringLiteral("usb"));
     device.connectionKind =
         ADBService::isWirelessSerial(device.serial) ? QStringLiteral("wireless") : QStringLiteral("usb");
     return device;

@@ -4,6 +4,8 @@
 #include "Errors.h"
 #include "WirelessService.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace quorvane {
@@ -38,7 +40,10 @@ DoctorFinding scrcpyFinding(const std::optional<QString> &path)
                            "download it again.")};
 }
 
-DoctorFinding accessibilityFinding(bool trusted)
+const QString shortcutsReady = QStringLiteral("Keyboard shortcuts ready");
+const QString shortcutsUnavailable = QStringLiteral("Keyboard shortcuts unavailable");
+
+DoctorFinding macFinding(bool trusted)
 {
     if (trusted)
         return {Level::Ok, QStringLiteral("Accessibility permission granted"),
@@ -47,6 +52,76 @@ DoctorFinding accessibilityFinding(bool trusted)
     return {Level::Warning, QStringLiteral("Accessibility permission not granted"), accessibilityPurpose,
             QStringLiteral(
                 "You can grant the permission in System Settings › Privacy & Security › Accessibility.")};
+}
+
+// X has no permission to grant: keys travel through the XTEST extension, which nearly every server has.
+DoctorFinding x11Finding(bool trusted)
+{
+    if (trusted)
+        return {Level::Ok, shortcutsReady,
+                QStringLiteral("You can use keyboard shortcuts like Turn Screen Off and Fullscreen: "
+                               "Quorvane types them through the X display."),
+                QStringLiteral("No action needed: X11 has no permission to grant.")};
+    return {Level::Warning, shortcutsUnavailable, accessibilityPurpose,
+            QStringLiteral("This X display does not offer the XTEST extension that shortcut keys need. "
+                           "X11 has no permission to grant.")};
+}
+
+// Wayland lets no program type into another's window; an X11 window shown by XWayland still takes keys.
+DoctorFinding waylandFinding(bool xwaylandWindows, bool trusted)
+{
+    if (!xwaylandWindows)
+        return {
+            Level::Warning, QStringLiteral("Live toggles need an X11 window"),
+            QStringLiteral("On Wayland, Quorvane cannot send keys to the mirror window, so the live "
+                           "toggles Fullscreen, Screen Off and Torch work only when that window runs "
+                           "through XWayland. Mirroring works without it."),
+            QStringLiteral("Turn on \"%1\" in Settings: new sessions then start scrcpy with %2=%3.")
+                .arg(HostDesktop::xwaylandOption, HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue)};
+    if (trusted)
+        return {Level::Ok, shortcutsReady,
+                QStringLiteral("Mirror windows run through XWayland, so you can use keyboard shortcuts like "
+                               "Turn Screen Off and Fullscreen."),
+                QStringLiteral("No action needed.")};
+    return {
+        Level::Warning, shortcutsUnavailable,
+        QStringLiteral("Mirror windows are set to run through XWayland, but no XWayland display answered."),
+        QStringLiteral("Install XWayland (the xwayland package) and log in again.")};
+}
+
+DoctorFinding accessibilityFinding(const DoctorService &doctor, bool trusted)
+{
+    switch (doctor.desktop.kind()) {
+    case HostDesktop::Kind::MacOS:
+        return macFinding(trusted);
+    case HostDesktop::Kind::X11:
+        return x11Finding(trusted);
+    case HostDesktop::Kind::Wayland:
+        return waylandFinding(doctor.xwaylandWindows, trusted);
+    case HostDesktop::Kind::None:
+        break;
+    }
+    return {
+        Level::Warning, shortcutsUnavailable,
+        QStringLiteral("No graphical session was found (no DISPLAY or WAYLAND_DISPLAY is set), so there is "
+                       "no window to send keys to."),
+        QStringLiteral("Run Quorvane inside a desktop session.")};
+}
+
+// Without the application's own check, the desktop decides: X11 has nothing to grant, Wayland needs the
+// X11 windows and an XWayland display, and macOS's permission belongs to the application only.
+bool presumedTrusted(const DoctorService &doctor)
+{
+    if (doctor.accessibilityTrusted)
+        return doctor.accessibilityTrusted();
+    switch (doctor.desktop.kind()) {
+    case HostDesktop::Kind::X11:
+        return true;
+    case HostDesktop::Kind::Wayland:
+        return doctor.xwaylandWindows && qEnvironmentVariableIsSet("DISPLAY");
+    default:
+        return false;
+    }
 }
 
 // Mirroring works with any adb; only wireless pairing needs a newer one, hence a warning.
@@ -61,15 +136,62 @@ std::optional<DoctorFinding> pairingFinding(const std::optional<ToolVersion> &re
             .arg(ToolVersion::adbPairingMinimum().major)};
 }
 
-DoctorFinding closingNote()
+DoctorFinding closingNote(const HostDesktop &desktop)
 {
-    return {
-        Level::Info, QStringLiteral("Accessibility (optional)"), accessibilityPurpose,
-        QStringLiteral("Grant in System Settings › Privacy & Security › Accessibility if you want shortcut "
-                       "buttons.")};
+    using Kind = HostDesktop::Kind;
+    if (desktop.isMac())
+        return {Level::Info, QStringLiteral("Accessibility (optional)"), accessibilityPurpose,
+                QStringLiteral("Grant in System Settings › Privacy & Security › Accessibility if you want "
+                               "shortcut buttons.")};
+    const QString title = QStringLiteral("Keyboard shortcuts (optional)");
+    if (desktop.kind() == Kind::X11)
+        return {Level::Info, title, accessibilityPurpose,
+                QStringLiteral("Nothing to grant on X11: shortcut buttons work while the X display offers "
+                               "XTEST.")};
+    if (desktop.kind() == Kind::Wayland)
+        return {Level::Info, title, accessibilityPurpose,
+                QStringLiteral("On Wayland, turn on \"%1\" in Settings if you want shortcut buttons.")
+                    .arg(HostDesktop::xwaylandOption)};
+    return {Level::Info, title, accessibilityPurpose,
+            QStringLiteral("Shortcut buttons need a graphical session: X11, or Wayland with XWayland.")};
 }
 
-DoctorFinding stateFinding(const DeviceInfo &device)
+// The vendor half of the phone's USB id, as the kernel describes the device on that port.
+std::optional<QString> usbVendor(const QString &folder, const std::optional<QString> &port)
+{
+    if (!port || port->isEmpty() || port->contains(QLatin1Char('/')))
+        return std::nullopt;
+    QFile file(folder + QLatin1Char('/') + *port + QStringLiteral("/idVendor"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{4}$"));
+    const QString vendor = QString::fromLatin1(file.read(16)).trimmed().toLower();
+    return hex.match(vendor).hasMatch() ? std::optional<QString>(vendor) : std::nullopt;
+}
+
+// adb lists a phone it may not open: the device node belongs to root. The fix is the user's group and a
+// udev rule that hands the phone's vendor to that group.
+DoctorFinding noPermissionsFinding(const DeviceInfo &device, const std::optional<QString> &vendor)
+{
+    const QString rule =
+        QStringLiteral("SUBSYSTEM==\"usb\", ATTR{idVendor}==\"%1\", MODE=\"0660\", GROUP=\"plugdev\"")
+            .arg(vendor.value_or(QStringLiteral("VENDOR")));
+    QString action = QStringLiteral(
+        "Install the android-sdk-platform-tools-common package first: its udev rules cover most phones. "
+        "Otherwise add yourself to the plugdev group (sudo usermod -aG plugdev $USER, then log out and in) "
+        "and create /etc/udev/rules.d/51-android.rules containing the line %1");
+    if (!vendor)
+        action += QStringLiteral(", where VENDOR is the phone's vendor id: the four digits before the colon "
+                                 "in its ID line of lsusb (18d1 in 18d1:4ee7)");
+    action += QStringLiteral(". Then run sudo udevadm control --reload-rules and replug the phone.");
+    return {Level::Warning, QStringLiteral("USB permission needed"),
+            QStringLiteral("%1 is connected, but this user may not open its USB device (adb reports 'no "
+                           "permissions').")
+                .arg(device.serial),
+            action.arg(rule)};
+}
+
+DoctorFinding stateFinding(const DeviceInfo &device, const std::optional<QString> &vendor)
 {
     if (device.state == QLatin1String("device"))
         return {Level::Ok, QStringLiteral("Device authorized"),
@@ -78,6 +200,8 @@ DoctorFinding stateFinding(const DeviceInfo &device)
         return {Level::Warning, QStringLiteral("USB debugging approval needed"),
                 device.serial + QStringLiteral(" is connected but not authorized."),
                 QStringLiteral("Unlock the phone and tap Allow on the USB debugging prompt.")};
+    if (device.state == QLatin1String("no permissions"))
+        return noPermissionsFinding(device, vendor);
     if (device.state == QLatin1String("offline"))
         return {Level::Warning, QStringLiteral("Device offline"),
                 device.serial + QStringLiteral(" is visible to ADB but not responding."),
@@ -97,7 +221,7 @@ QString identity(const DeviceInfo &device)
 
 } // namespace
 
-QList<DoctorFinding> DoctorService::deviceFindings(const QList<DeviceInfo> &devices)
+QList<DoctorFinding> DoctorService::deviceFindings(const QList<DeviceInfo> &devices) const
 {
     if (devices.isEmpty())
         return {{Level::Warning, QStringLiteral("No phone detected"),
@@ -110,7 +234,7 @@ QList<DoctorFinding> DoctorService::deviceFindings(const QList<DeviceInfo> &devi
         if (seen.contains(key))
             continue;
         seen.insert(key);
-        findings.append(stateFinding(device));
+        findings.append(stateFinding(device, usbVendor(usbDevicesFolder, device.usbPort)));
     }
     return findings;
 }
@@ -127,19 +251,19 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
             findings.append(*pairing);
     }
     findings.append(scrcpyFinding(self.locator.resolveTool(QStringLiteral("scrcpy"))));
-    findings.append(accessibilityFinding(self.accessibilityTrusted && self.accessibilityTrusted()));
+    findings.append(accessibilityFinding(self, presumedTrusted(self)));
     if (adb) {
         try {
             const ADBService bridge{paths};
             const QList<DeviceInfo> devices = co_await bridge.listDevices();
-            findings += deviceFindings(devices);
+            findings += self.deviceFindings(devices);
         } catch (const std::exception &error) {
             findings.append({Level::Error, QStringLiteral("ADB check failed"),
                              QString::fromUtf8(error.what()),
                              QStringLiteral("Close other ADB tools, reconnect the phone, and refresh.")});
         }
     }
-    findings.append(closingNote());
+    findings.append(closingNote(self.desktop));
     co_return findings;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DoctorFinding.h"
+#include "HostDesktop.h"
 #include "RuntimeLocator.h"
 #include "ToolPaths.h"
 
@@ -18,12 +19,19 @@ struct DoctorService
 {
     RuntimeLocator locator;
     // Whether this application may send keys to other windows. A platform facility the application
-    // supplies; without one the permission counts as missing.
+    // supplies. Without one (quorvanectl) the desktop decides: on X11 there is nothing to grant, so keys
+    // count as possible; on macOS the permission counts as missing.
     std::function<bool()> accessibilityTrusted;
+    // Whose words the accessibility findings use.
+    HostDesktop desktop = HostDesktop::detect();
+    // Whether mirror windows are started as X11 windows, which on Wayland is what lets keys reach them.
+    bool xwaylandWindows = false;
+    // Where the kernel describes USB devices by port, to name the vendor of a phone adb may not open.
+    QString usbDevicesFolder = QStringLiteral("/sys/bus/usb/devices");
 
     QCoro::Task<QList<DoctorFinding>> runDoctor(ToolPaths paths) const;
 
-    static QList<DoctorFinding> deviceFindings(const QList<DeviceInfo> &devices);
+    QList<DoctorFinding> deviceFindings(const QList<DeviceInfo> &devices) const;
 };
 
 } // namespace quorvane

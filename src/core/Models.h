@@ -29,6 +29,8 @@ struct DeviceInfo
     std::optional<QString> product;
     std::optional<QString> device;
     QString connectionKind;
+    // The USB port adb names ("1-3"), by which the kernel describes the device; absent over Wi-Fi.
+    std::optional<QString> usbPort;
 
     const QString &id() const { return serial; }
     QString displayName() const { return model.value_or(serial); }

@@ -225,8 +225,9 @@ QProcess *SessionManager::spawn(const QString &executable, const QStringList &ar
     tieToParent(process);
     process->setProgram(executable);
     process->setArguments(arguments);
-    process->setProcessEnvironment(
-        ProcessRunner::mergedEnvironment(RuntimeLocator::scrcpyEnvironment(m_paths)));
+    Environment environment = RuntimeLocator::scrcpyEnvironment(m_paths);
+    environment.insert(m_windowEnvironment);
+    process->setProcessEnvironment(ProcessRunner::mergedEnvironment(environment));
     process->setStandardInputFile(QProcess::nullDevice());
     pumpLines(process, QProcess::StandardOutput, QString());
     pumpLines(process, QProcess::StandardError, QStringLiteral("scrcpy:"));
@@ -437,9 +438,7 @@ QCoro::Task<void> SessionManager::applyLiveSetting(QString setting, LaunchConfig
 QCoro::Task<void> SessionManager::applyShortcut(QString setting, LaunchConfig config, KeySender keySender)
 {
     if (!keySender)
-        throw ScrcpyError::unchecked(
-            QStringLiteral("Keyboard shortcuts are unavailable. Grant Accessibility "
-                           "permission in System Settings › Privacy & Security if asked."));
+        throw ScrcpyError::unchecked(m_desktop.shortcutsUnavailable());
     activateWindow();
     const QPointer<SessionManager> self(this);
     QCoro::Task<void> sent = keySender(shortcutKey(setting, config));

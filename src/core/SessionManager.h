@@ -1,7 +1,9 @@
 #pragma once
 
+#include "HostDesktop.h"
 #include "LaunchConfig.h"
 #include "MediaService.h"
+#include "ProcessRunner.h"
 #include "ProfileStore.h"
 #include "SessionRecords.h"
 #include "Timing.h"
@@ -36,6 +38,11 @@ public:
     ~SessionManager() override;
 
     void setOnProcessSpawned(ProcessSpawned callback);
+    // The desktop whose words explain a shortcut that cannot be sent; detected when never set.
+    void setDesktop(HostDesktop desktop) { m_desktop = desktop; }
+    // Variables added to the environment of every scrcpy session started from now on (the window system
+    // its window uses).
+    void setWindowEnvironment(Environment environment) { m_windowEnvironment = std::move(environment); }
 
     // A stop for the serial while this runs ends it: the child being watched is ended, no further
     // attempt is made, nothing is remembered, and it fails with SessionError::launchCancelled().
@@ -83,6 +90,8 @@ private:
     std::optional<LaunchConfig> m_pendingConfig;
     std::shared_ptr<LaunchInProgress> m_launch;
     Timing m_timing;
+    HostDesktop m_desktop = HostDesktop::detect();
+    Environment m_windowEnvironment;
 };
 
 } // namespace quorvane

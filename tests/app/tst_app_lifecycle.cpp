@@ -1,6 +1,7 @@
 // Quitting: sessions stopped with the phone's settings put back, the adb server stopped, one clean-up only,
 // and an end within the quit fallback when stopping hangs. Real simulator processes in a temporary home.
 #include "AppLifecycle.h"
+#include "ApplicationVersion.h"
 #include "Async.h"
 #include "ModelTesting.h"
 #include "ProfileStore.h"
@@ -49,6 +50,55 @@ private:
     }
 
 private slots:
+    // Answers that need no window: they must come even where no display exists, instead of Qt's abort.
+    void commandLineWithoutADisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no display") << QStringList() << 1 << QString()
+                                    << "Quorvane needs a graphical session (no DISPLAY or WAYLAND_DISPLAY is "
+                                       "set).\n";
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                                 << QStringLiteral("quorvane %1\n").arg(QLatin1String(applicationVersion))
+                                 << QString();
+        QTest::newRow("help")
+            << QStringList{QStringLiteral("--help")} << 0
+            << "Usage: quorvane [options]\n"
+               "Mirror and control an Android phone from this computer with scrcpy and adb.\n"
+               "\n"
+               "Options:\n"
+               "  -h, --help     Show this help and exit.\n"
+               "  -v, --version  Show the version and exit.\n"
+               "\n"
+               "Qt's own options, such as -platform offscreen, are passed on to Qt.\n"
+               "quorvanectl offers the same functions in a terminal.\n"
+            << QString();
+    }
+
+    void commandLineWithoutADisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+                                    QStringLiteral("QT_QPA_PLATFORM")})
+            environment.remove(name);
+        environment.insert(QStringLiteral("HOME"), m_world->home.path());
+        QProcess application;
+        application.setProcessEnvironment(environment);
+        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), arguments);
+        QVERIFY(application.waitForFinished(20000));
+        QCOMPARE(application.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(application.readAllStandardError()), error);
+        QCOMPARE(QString::fromUtf8(application.readAllStandardOutput()), output);
+        QCOMPARE(application.exitCode(), exitCode);
+        QVERIFY(m_world->sim.calls().isEmpty());
+    }
+
     void init()
     {
         m_world = std::make_unique<ModelWorld>();

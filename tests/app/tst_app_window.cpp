@@ -17,6 +17,8 @@
 #include "UserDefaults.h"
 #include "WidgetLookup.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -295,6 +297,32 @@ private slots:
         QVERIFY(model().onboardingCompleted());
     }
 
+    // A Linux desktop reads Ctrl, not a Mac's command key, and each tooltip names the key really bound.
+    void linuxWords()
+    {
+        openWindow();
+        const auto boundKey = [this](const QString &action) {
+            for (const QAction *each : m_window->findChildren<QAction *>()) {
+                if (each->text() == action)
+                    return each->shortcut().toString(QKeySequence::NativeText);
+            }
+            return QString();
+        };
+        QCOMPARE(find<QWidget>(QStringLiteral("refreshDevicesButton"))->toolTip(),
+                 QStringLiteral("Refresh devices (Ctrl+R)"));
+        QCOMPARE(boundKey(QStringLiteral("Refresh Devices")), QStringLiteral("Ctrl+R"));
+        QCOMPARE(find<QWidget>(QStringLiteral("stopButton"))->toolTip(),
+                 QStringLiteral("Stop the running session (Ctrl+.)"));
+        QCOMPARE(boundKey(QStringLiteral("Stop Session")), QStringLiteral("Ctrl+."));
+        model().showOnboardingAgain();
+        QStringList steps;
+        for (const QLabel *each : m_window->onboardingSheet()
+                                      ->findChild<QWidget *>(QStringLiteral("onboardingStep3"))
+                                      ->findChildren<QLabel *>())
+            steps << each->text();
+        QVERIFY2(steps.contains(QStringLiteral("Allow this computer")), qPrintable(steps.join(u'|')));
+    }
+
     void onboardingButtons()
     {
         openWindow();
@@ -462,6 +490,18 @@ private slots:
         QVERIFY(!shown.join(u'\n').contains(u"5.0.1"_s));
         QVERIFY(!shown.join(u'\n').contains(u"Mac"_s));
         QCOMPARE(settings.findChild<QLabel *>(u"runtimeCaption"_s)->text(), caption);
+    }
+
+    void settingsXWaylandOption()
+    {
+        SettingsWindow settings(&model());
+        auto *box = settings.findChild<QCheckBox *>(QStringLiteral("xwaylandCheckBox"));
+        QCOMPARE(box->text(), QStringLiteral("Run mirror windows through XWayland"));
+        QVERIFY(!box->isChecked());
+        box->click();
+        QVERIFY(UserDefaults::flag(UserDefaults::mirrorThroughXWaylandKey));
+        model().setMirrorThroughXWayland(false);
+        QVERIFY(!box->isChecked());
     }
 
     void settingsShowTheVersions()

@@ -256,9 +256,50 @@ private slots:
         QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), calls);
     }
 
+    // quorvanectl has no window of its own: it takes the desktop from its environment and says what the
+    // application's Doctor says there.
+    void doctorFindingsAsJson_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QJsonObject>("shortcuts");
+        QTest::newRow("X11") << QByteArrayLiteral(":5") << QByteArray()
+                             << QJsonObject{
+                                    {QStringLiteral("level"), QStringLiteral("ok")},
+                                    {QStringLiteral("title"), QStringLiteral("Keyboard shortcuts ready")},
+                                    {QStringLiteral("detail"),
+                                     QStringLiteral("You can use keyboard shortcuts like Turn Screen Off "
+                                                    "and Fullscreen: Quorvane types them through the X "
+                                                    "display.")},
+                                    {QStringLiteral("action"),
+                                     QStringLiteral("No action needed: X11 has no permission to grant.")}};
+        QTest::newRow("Wayland with XWayland")
+            << QByteArrayLiteral(":5") << QByteArrayLiteral("wayland-0")
+            << QJsonObject{
+                   {QStringLiteral("level"), QStringLiteral("warning")},
+                   {QStringLiteral("title"), QStringLiteral("Live toggles need an X11 window")},
+                   {QStringLiteral("detail"),
+                    QStringLiteral("On Wayland, Quorvane cannot send keys to the mirror window, so the live "
+                                   "toggles Fullscreen, Screen Off and Torch work only when that window runs "
+                                   "through XWayland. Mirroring works without it.")},
+                   {QStringLiteral("action"),
+                    QStringLiteral(
+                        "Turn on \"Run mirror windows through XWayland\" in Settings: new sessions "
+                        "then start scrcpy with SDL_VIDEODRIVER=x11.")}};
+    }
+
     void doctorFindingsAsJson()
     {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QJsonObject, shortcuts);
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
+        const QByteArray oldWayland = qgetenv("WAYLAND_DISPLAY");
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
         const ProcessResult result = run({QStringLiteral("--json"), QStringLiteral("doctor")});
+        qputenv("DISPLAY", oldDisplay);
+        qputenv("WAYLAND_DISPLAY", oldWayland);
         QCOMPARE(result.statusCode, 0);
         const QJsonArray findings = test::jsonOutput(result).array();
         QCOMPARE(findings.size(), 6);
@@ -277,6 +318,7 @@ private slots:
                          {QStringLiteral("action"),
                           QStringLiteral("Install Android platform-tools 30 or newer and set its adb in "
                                          "Settings.")}}));
+        QCOMPARE(findings[3].toObject(), shortcuts);
         QCOMPARE(findings[4].toObject().value(QStringLiteral("title")),
                  QJsonValue(QStringLiteral("Device authorized")));
         QCOMPARE(findings[5].toObject().value(QStringLiteral("level")), QJsonValue(QStringLiteral("info")));

@@ -10,8 +10,20 @@ DeviceInfo device(const char *serial, const char *state, const char *kind,
                   std::optional<QString> model = std::nullopt, std::optional<QString> product = std::nullopt,
                   std::optional<QString> name = std::nullopt)
 {
-    return DeviceInfo{QString::fromUtf8(serial), QString::fromUtf8(state), model, product, name,
-                      QString::fromUtf8(kind)};
+    return DeviceInfo{QString::fromUtf8(serial),
+                      QString::fromUtf8(state),
+                      model,
+                      product,
+                      name,
+                      QString::fromUtf8(kind),
+                      std::nullopt};
+}
+
+// The same row as listed with the USB port adb names.
+DeviceInfo onPort(DeviceInfo device, const char *port)
+{
+    device.usbPort = QString::fromUtf8(port);
+    return device;
 }
 
 } // namespace
@@ -38,7 +50,7 @@ private slots:
             << QList<DeviceInfo>{};
         QTest::newRow("unauthorized usb")
             << "List of devices attached\n0A1B2C3D4E5F           unauthorized usb:1-2 transport_id:3\n"
-            << QList<DeviceInfo>{device("0A1B2C3D4E5F", "unauthorized", "usb")};
+            << QList<DeviceInfo>{onPort(device("0A1B2C3D4E5F", "unauthorized", "usb"), "1-2")};
         QTest::newRow("wireless with names")
             << "List of devices attached\n192.168.1.20:5555      device product:a52q model:SM_A525F "
                "device:a52q "
@@ -56,7 +68,7 @@ private slots:
             << "List of devices attached\n9A8B7C6D               no permissions (missing udev rules? user is "
                "in the plugdev group); see [http://developer.android.com/tools/device.html] usb:1-3 "
                "transport_id:4\n"
-            << QList<DeviceInfo>{device("9A8B7C6D", "no permissions", "usb")};
+            << QList<DeviceInfo>{onPort(device("9A8B7C6D", "no permissions", "usb"), "1-3")};
         QTest::newRow("no permissions, short listing")
             << "List of devices attached\n0123456789ABCDEF\tno permissions (missing udev rules? user is in "
                "the plugdev group); see [http://developer.android.com/tools/device.html]\n\n"
@@ -70,12 +82,13 @@ private slots:
             << QList<DeviceInfo>{device("????????????", "no permissions", "usb")};
         QTest::newRow("a lone 'no' keeps the second-word rule")
             << "List of devices attached\n9A8B7C6D no usb:1-3\n"
-            << QList<DeviceInfo>{device("9A8B7C6D", "no", "usb")};
+            << QList<DeviceInfo>{onPort(device("9A8B7C6D", "no", "usb"), "1-3")};
         QTest::newRow("other states are one word")
             << "List of devices attached\nR5CW20ABCDE recovery usb:1-1 product:dm1qxeea\n"
                "emulator-5554 authorizing transport_id:2\n"
             << QList<DeviceInfo>{
-                   device("R5CW20ABCDE", "recovery", "usb", std::nullopt, QStringLiteral("dm1qxeea")),
+                   onPort(device("R5CW20ABCDE", "recovery", "usb", std::nullopt, QStringLiteral("dm1qxeea")),
+                          "1-1"),
                    device("emulator-5554", "authorizing", "usb")};
         QTest::newRow("serial only") << "List of devices attached\n\tLONELY  \n"
                                      << QList<DeviceInfo>{device("LONELY", "unknown", "usb")};
@@ -88,8 +101,9 @@ private slots:
                "R5CW20ABCDE            device usb:1-1 product:dm1qxeea model:SM_S911B device:dm1q "
                "transport_id:1\n"
                "192.168.1.20:5555      device product:dm1qxeea model:SM_S911B device:dm1q transport_id:7\n\n"
-            << QList<DeviceInfo>{device("R5CW20ABCDE", "device", "usb", QStringLiteral("SM_S911B"),
-                                        QStringLiteral("dm1qxeea"), QStringLiteral("dm1q")),
+            << QList<DeviceInfo>{onPort(device("R5CW20ABCDE", "device", "usb", QStringLiteral("SM_S911B"),
+                                               QStringLiteral("dm1qxeea"), QStringLiteral("dm1q")),
+                                        "1-1"),
                                  device("192.168.1.20:5555", "device", "wireless", QStringLiteral("SM_S911B"),
                                         QStringLiteral("dm1qxeea"), QStringLiteral("dm1q"))};
     }

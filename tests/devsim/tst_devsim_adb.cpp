@@ -50,8 +50,20 @@ quint32 crc32(const QByteArray &bytes)
 DeviceInfo device(const char *serial, const char *state, const char *kind, std::optional<QString> model = {},
                   std::optional<QString> product = {}, std::optional<QString> name = {})
 {
-    return DeviceInfo{QString::fromUtf8(serial), QString::fromUtf8(state), model, product, name,
-                      QString::fromUtf8(kind)};
+    return DeviceInfo{QString::fromUtf8(serial),
+                      QString::fromUtf8(state),
+                      model,
+                      product,
+                      name,
+                      QString::fromUtf8(kind),
+                      std::nullopt};
+}
+
+// The same row as listed with the USB port adb names.
+DeviceInfo onPort(DeviceInfo device, const char *port)
+{
+    device.usbPort = QString::fromUtf8(port);
+    return device;
 }
 
 } // namespace
@@ -94,11 +106,12 @@ private slots:
         const QList<DeviceInfo> devices = await(service().listDevices());
 
         const QList<DeviceInfo> expected{
-            device("R5CW20ABCDE", "device", "usb", QStringLiteral("SM_S911B"), QStringLiteral("dm1qxeea"),
-                   QStringLiteral("dm1q")),
+            onPort(device("R5CW20ABCDE", "device", "usb", QStringLiteral("SM_S911B"),
+                          QStringLiteral("dm1qxeea"), QStringLiteral("dm1q")),
+                   "1-1"),
             device("192.168.1.44:5555", "device", "wireless", QStringLiteral("Pixel_8"),
                    QStringLiteral("shiba"), QStringLiteral("shiba")),
-            device("0A1B2C3D4E5F", "unauthorized", "usb"),
+            onPort(device("0A1B2C3D4E5F", "unauthorized", "usb"), "1-3"),
             device("emulator-5554", "offline", "usb"),
         };
         QCOMPARE(devices, expected);

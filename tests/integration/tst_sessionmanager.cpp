@@ -272,15 +272,20 @@ private slots:
     void sessionEnvironment_data()
     {
         QTest::addColumn<bool>("bundled");
-        QTest::newRow("user overrides") << false;
-        QTest::newRow("in-bundle runtime wins over the override") << true;
+        QTest::addColumn<QString>("videoDriver");
+        QTest::newRow("user overrides") << false << QString();
+        QTest::newRow("in-bundle runtime wins over the override") << true << QString();
+        QTest::newRow("an X11 window asked for") << false << QStringLiteral("x11");
     }
 
     void sessionEnvironment()
     {
         QFETCH(bool, bundled);
+        QFETCH(QString, videoDriver);
         if (bundled)
             m_sim->installAsBundle();
+        if (!videoDriver.isEmpty())
+            m_manager->setWindowEnvironment({{QStringLiteral("SDL_VIDEODRIVER"), videoDriver}});
         launch(mirrorConfig());
         const QList<QJsonObject> calls = m_sim->calls();
         const auto session = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
@@ -288,6 +293,7 @@ private slots:
         });
         QVERIFY(session != calls.cend());
         QCOMPARE(session->value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
+        QCOMPARE(session->value(QStringLiteral("SDL_VIDEODRIVER")).toString(), videoDriver);
         if (bundled)
             QCOMPARE(session->value(QStringLiteral("pathHead")).toString(), m_sim->binDir());
         else
@@ -456,11 +462,11 @@ private slots:
         other.mode = QStringLiteral("creator");
         QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
                  QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
-        QCOMPARE(
-            liveFailure(QStringLiteral("fullscreen"), config),
-            QStringLiteral(
-                "unchecked: Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
-                "Settings › Privacy & Security if asked."));
+        m_manager->setDesktop(HostDesktop(HostDesktop::Kind::X11));
+        QCOMPARE(liveFailure(QStringLiteral("fullscreen"), config),
+                 QStringLiteral("unchecked: Keyboard shortcuts are unavailable. Quorvane types them into the "
+                                "mirror window through the X display's XTEST extension, which it could not "
+                                "use."));
         QCOMPARE(liveFailure(QStringLiteral("videoBitRate"), config),
                  QStringLiteral("session: This setting requires restarting the current scrcpy session."));
     }

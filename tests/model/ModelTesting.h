@@ -22,10 +22,13 @@ class FakePlatform final : public app::PlatformServices
 {
 public:
     bool trusted = true;
+    // Linux's X11 unless a test speaks of another desktop.
+    HostDesktop host{HostDesktop::Kind::X11};
     QList<qint64> activated;
     QStringList sentKeys;
     std::optional<QString> sendFailure;
 
+    HostDesktop desktop() const override { return host; }
     bool hasAccessibility() const override { return trusted; }
     // The model never prompts on its own: the key path does, inside the platform.
     void promptForAccessibility() override {}

@@ -426,17 +426,33 @@ private slots:
 
     void doctor_data()
     {
+        QTest::addColumn<HostDesktop::Kind>("desktop");
+        QTest::addColumn<bool>("xwayland");
         QTest::addColumn<bool>("trusted");
         QTest::addColumn<QString>("finding");
-        QTest::newRow("trusted") << true << "Accessibility permission granted";
-        QTest::newRow("not trusted") << false << "Accessibility permission not granted";
+        QTest::newRow("macOS, trusted")
+            << HostDesktop::Kind::MacOS << false << true << "Accessibility permission granted";
+        QTest::newRow("macOS, not trusted")
+            << HostDesktop::Kind::MacOS << false << false << "Accessibility permission not granted";
+        QTest::newRow("X11") << HostDesktop::Kind::X11 << false << true << "Keyboard shortcuts ready";
+        QTest::newRow("X11 without XTEST")
+            << HostDesktop::Kind::X11 << false << false << "Keyboard shortcuts unavailable";
+        // XWayland answers, but the mirror windows would be Wayland windows keys cannot reach.
+        QTest::newRow("Wayland") << HostDesktop::Kind::Wayland << false << true
+                                 << "Live toggles need an X11 window";
+        QTest::newRow("Wayland through XWayland")
+            << HostDesktop::Kind::Wayland << true << true << "Keyboard shortcuts ready";
     }
 
     void doctor()
     {
+        QFETCH(HostDesktop::Kind, desktop);
+        QFETCH(bool, xwayland);
         QFETCH(bool, trusted);
         QFETCH(QString, finding);
+        m_world->platform.host = HostDesktop(desktop);
         m_world->platform.trusted = trusted;
+        model().setMirrorThroughXWayland(xwayland);
         auto busy = recordFlag(&AppModel::doctorRunningChanged, &AppModel::doctorRunning);
         await(model().runDoctor());
         QCOMPARE(busy->values, (QList<bool>{true, false}));

@@ -14,21 +14,34 @@ using namespace quorvane::app;
 
 namespace {
 
-const QString accessibilityMissingText = QStringLiteral(
+using Kind = HostDesktop::Kind;
+
+const QString macRefusal = QStringLiteral(
     "Keyboard shortcuts need the optional Accessibility permission. Quorvane prompted you to allow it — "
     "enable Quorvane in System Settings › Privacy & Security › Accessibility, then retry. Mirroring works "
     "without it.");
+const QString x11Refusal = QStringLiteral(
+    "Keyboard shortcuts need the XTEST extension, which this X display does not offer. Mirroring works "
+    "without it.");
+const QString waylandRefusal = QStringLiteral(
+    "Keyboard shortcuts reach only a mirror window that runs through XWayland. Turn on \"Run mirror windows "
+    "through XWayland\" in Settings, then start the session again. Mirroring works without it.");
+const QString sessionlessRefusal = QStringLiteral(
+    "Keyboard shortcuts need a graphical session (no DISPLAY or WAYLAND_DISPLAY is set). Mirroring works "
+    "without them.");
 
 // A desktop whose permission the user may grant when asked.
 class PromptedPlatform final : public PlatformServices
 {
 public:
-    PromptedPlatform(bool trusted, bool grantsWhenAsked)
+    PromptedPlatform(bool trusted, bool grantsWhenAsked, HostDesktop desktop)
         : m_trusted(trusted)
         , m_grantsWhenAsked(grantsWhenAsked)
+        , m_desktop(desktop)
     {
     }
 
+    HostDesktop desktop() const override { return m_desktop; }
     bool hasAccessibility() const override { return m_trusted; }
     void promptForAccessibility() override
     {
@@ -43,29 +56,32 @@ public:
 private:
     bool m_trusted;
     bool m_grantsWhenAsked;
+    HostDesktop m_desktop;
 };
 
 class DisplayVariable
 {
 public:
-    explicit DisplayVariable(const QByteArray &value)
-        : m_previous(qgetenv("DISPLAY"))
-        , m_wasSet(qEnvironmentVariableIsSet("DISPLAY"))
+    explicit DisplayVariable(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_previous(qgetenv(name))
+        , m_wasSet(qEnvironmentVariableIsSet(name))
     {
         if (value.isNull())
-            qunsetenv("DISPLAY");
+            qunsetenv(m_name);
         else
-            qputenv("DISPLAY", value);
+            qputenv(m_name, value);
     }
     ~DisplayVariable()
     {
         if (m_wasSet)
-            qputenv("DISPLAY", m_previous);
+            qputenv(m_name, m_previous);
         else
-            qunsetenv("DISPLAY");
+            qunsetenv(m_name);
     }
 
 private:
+    const char *m_name;
     QByteArray m_previous;
     bool m_wasSet;
 };
@@ -115,10 +131,14 @@ private slots:
         QTest::addColumn<bool>("trusted");
         QTest::addColumn<bool>("grantsWhenAsked");
         QTest::addColumn<int>("prompts");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("trusted: no prompt") << true << false << 0 << false;
-        QTest::newRow("granted at the prompt") << false << true << 1 << false;
-        QTest::newRow("still missing after the prompt") << false << false << 1 << true;
+        QTest::addColumn<Kind>("desktop");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("trusted: no prompt") << true << false << 0 << Kind::MacOS << QString();
+        QTest::newRow("granted at the prompt") << false << true << 1 << Kind::MacOS << QString();
+        QTest::newRow("still missing on macOS") << false << false << 1 << Kind::MacOS << macRefusal;
+        QTest::newRow("X11 without XTEST") << false << false << 1 << Kind::X11 << x11Refusal;
+        QTest::newRow("Wayland") << false << false << 1 << Kind::Wayland << waylandRefusal;
+        QTest::newRow("no session") << false << false << 1 << Kind::None << sessionlessRefusal;
     }
 
     void permissionIsAskedForOnceWhenMissing()
@@ -126,22 +146,23 @@ private slots:
         QFETCH(bool, trusted);
         QFETCH(bool, grantsWhenAsked);
         QFETCH(int, prompts);
-        QFETCH(bool, fails);
-        PromptedPlatform platform(trusted, grantsWhenAsked);
-        QString failure;
+        QFETCH(Kind, desktop);
+        QFETCH(QString, failure);
+        PromptedPlatform platform(trusted, grantsWhenAsked, HostDesktop(desktop));
+        QString seen;
         try {
             ShortcutError::requireAccessibility(platform);
         } catch (const ShortcutError &error) {
             QCOMPARE(error.kind(), ShortcutError::Kind::AccessibilityMissing);
-            failure = error.text();
+            seen = error.text();
         }
         QCOMPARE(platform.prompts, prompts);
-        QCOMPARE(failure, fails ? accessibilityMissingText : QString());
+        QCOMPARE(seen, failure);
     }
 
     void withoutDesktopFacilitiesKeysReportTheMissingPermission()
     {
-        UnavailablePlatform platform;
+        UnavailablePlatform platform(HostDesktop(Kind::Wayland));
         QVERIFY(!platform.hasAccessibility());
         QVERIFY(!platform.activate(QCoreApplication::applicationPid()));
         try {
@@ -149,24 +170,75 @@ private slots:
             QFAIL("a shortcut was reported as sent");
         } catch (const ShortcutError &error) {
             QCOMPARE(error.kind(), ShortcutError::Kind::AccessibilityMissing);
-            QCOMPARE(error.text(), accessibilityMissingText);
-            QCOMPARE(QString::fromUtf8(error.what()), accessibilityMissingText);
+            QCOMPARE(error.text(), waylandRefusal);
+            QCOMPARE(QString::fromUtf8(error.what()), waylandRefusal);
         }
+    }
+
+    // Every screen and the core take these words from the desktop value, so each row is what a user of that
+    // desktop reads in the tooltips, the onboarding and a failed shortcut toggle.
+    void wordsFollowTheDesktop_data()
+    {
+        QTest::addColumn<Kind>("desktop");
+        QTest::addColumn<QString>("refreshKey");
+        QTest::addColumn<QString>("thisComputer");
+        QTest::addColumn<QString>("unavailable");
+        QTest::newRow("macOS")
+            << Kind::MacOS << "⌘R"
+            << "this Mac"
+            << "Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
+               "Settings › Privacy & Security if asked.";
+        QTest::newRow("X11")
+            << Kind::X11 << "Ctrl+R"
+            << "this computer"
+            << "Keyboard shortcuts are unavailable. Quorvane types them into the mirror window "
+               "through the X display's XTEST extension, which it could not use.";
+        QTest::newRow("Wayland") << Kind::Wayland << "Ctrl+R"
+                                 << "this computer"
+                                 << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror "
+                                    "window that runs through XWayland: turn on \"Run mirror windows through "
+                                    "XWayland\" in Settings, then start the session again.";
+        QTest::newRow("no session") << Kind::None << "Ctrl+R"
+                                    << "this computer"
+                                    << "Keyboard shortcuts are unavailable without a graphical session (no "
+                                       "DISPLAY or WAYLAND_DISPLAY is set).";
+    }
+
+    void wordsFollowTheDesktop()
+    {
+        QFETCH(Kind, desktop);
+        QFETCH(QString, refreshKey);
+        QFETCH(QString, thisComputer);
+        QFETCH(QString, unavailable);
+        const HostDesktop words(desktop);
+        QCOMPARE(words.commandKey(QStringLiteral("R")), refreshKey);
+        QCOMPARE(words.thisComputer(), thisComputer);
+        QCOMPARE(words.shortcutsUnavailable(), unavailable);
     }
 
     void theFactoryFallsBackWhereNoDisplayAnswers_data()
     {
         QTest::addColumn<QByteArray>("display");
-        QTest::newRow("no DISPLAY") << QByteArray();
-        QTest::newRow("DISPLAY names no server") << QByteArrayLiteral(":987");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<Kind>("desktop");
+        QTest::newRow("no DISPLAY") << QByteArray() << QByteArray() << Kind::None;
+        QTest::newRow("DISPLAY names no server") << QByteArrayLiteral(":987") << QByteArray() << Kind::X11;
+        QTest::newRow("Wayland without XWayland")
+            << QByteArray() << QByteArrayLiteral("wayland-0") << Kind::Wayland;
+        QTest::newRow("Wayland with a silent XWayland")
+            << QByteArrayLiteral(":987") << QByteArrayLiteral("wayland-0") << Kind::Wayland;
     }
 
     void theFactoryFallsBackWhereNoDisplayAnswers()
     {
         QFETCH(QByteArray, display);
-        const DisplayVariable variable(display);
+        QFETCH(QByteArray, wayland);
+        QFETCH(Kind, desktop);
+        const DisplayVariable x11("DISPLAY", display);
+        const DisplayVariable waylandDisplay("WAYLAND_DISPLAY", wayland);
         const std::unique_ptr<PlatformServices> platform = PlatformFactory::create();
         QVERIFY(platform);
+        QCOMPARE(platform->desktop().kind(), desktop);
         QVERIFY(!platform->hasAccessibility());
         QVERIFY(dynamic_cast<UnavailablePlatform *>(platform.get()));
     }

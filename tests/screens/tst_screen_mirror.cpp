@@ -182,7 +182,7 @@ private slots:
                                     << "Turn the phone screen off"
                                     << "turnScreenOff";
         QTest::newRow("clipboard") << "mirrorClipboardSync"
-                                   << "Sync clipboard between Mac and phone"
+                                   << "Sync clipboard between computer and phone"
                                    << "clipboardSync";
         QTest::newRow("fullscreen") << "mirrorFullscreen"
                                     << "Start with a fullscreen window"

@@ -31,6 +31,8 @@ QString describe(const QList<DoctorFinding> &findings)
     return lines.join(QLatin1Char('\n'));
 }
 
+using Kind = HostDesktop::Kind;
+
 QString notTrusted()
 {
     return QStringLiteral("warning|Accessibility permission not granted|") + optionalPurpose +
@@ -70,7 +72,8 @@ private:
 
     QList<DoctorFinding> doctor(bool trusted = false) const
     {
-        const DoctorService service{RuntimeLocator{}, [trusted] { return trusted; }};
+        const DoctorService service{RuntimeLocator{}, [trusted] { return trusted; },
+                                    HostDesktop(Kind::MacOS)};
         return await(service.runDoctor(m_sim->toolPaths()));
     }
 
@@ -176,7 +179,7 @@ private slots:
     void doctorWithoutAdb()
     {
         hideEveryTool();
-        const DoctorService service{RuntimeLocator{}, {}};
+        const DoctorService service{RuntimeLocator{}, {}, HostDesktop(Kind::MacOS)};
         const QList<DoctorFinding> findings = await(service.runDoctor(ToolPaths{}));
         QCOMPARE(describe(findings),
                  QStringList(
@@ -189,6 +192,83 @@ private slots:
                       notTrusted(), closingNote()})
                      .join(QLatin1Char('\n')));
         QVERIFY(m_sim->calls().isEmpty());
+    }
+
+    // The accessibility finding and the closing note in each desktop's words. A missing check is
+    // quorvanectl, which has no window of its own: it must say what the application says.
+    void accessibilityFollowsTheDesktop_data()
+    {
+        QTest::addColumn<Kind>("desktop");
+        QTest::addColumn<int>("check"); // -1: no check (quorvanectl), else the answer of the check
+        QTest::addColumn<bool>("xwayland");
+        QTest::addColumn<QString>("findings");
+        const QString granted =
+            QStringLiteral("ok|Accessibility permission granted|You can use keyboard "
+                           "shortcuts like Turn Screen Off and Fullscreen.|No action needed.");
+        QTest::newRow("macOS, granted") << Kind::MacOS << 1 << false << granted + u'\n' + closingNote();
+        QTest::newRow("macOS, quorvanectl")
+            << Kind::MacOS << -1 << false << notTrusted() + u'\n' + closingNote();
+        const QString x11Note = QStringLiteral("info|Keyboard shortcuts (optional)|") + optionalPurpose +
+                                QStringLiteral("|Nothing to grant on X11: shortcut buttons work while the X "
+                                               "display offers XTEST.");
+        const QString x11Ready = QStringLiteral(
+            "ok|Keyboard shortcuts ready|You can use keyboard shortcuts like Turn Screen Off and Fullscreen: "
+            "Quorvane types them through the X display.|No action needed: X11 has no permission to grant.");
+        QTest::newRow("X11") << Kind::X11 << 1 << false << x11Ready + u'\n' + x11Note;
+        QTest::newRow("X11, quorvanectl") << Kind::X11 << -1 << false << x11Ready + u'\n' + x11Note;
+        QTest::newRow("X11 without XTEST")
+            << Kind::X11 << 0 << false
+            << QStringLiteral("warning|Keyboard shortcuts unavailable|") + optionalPurpose +
+                   QStringLiteral(
+                       "|This X display does not offer the XTEST extension that shortcut keys need. "
+                       "X11 has no permission to grant.\n") +
+                   x11Note;
+        const QString waylandNote = QStringLiteral("info|Keyboard shortcuts (optional)|") + optionalPurpose +
+                                    QStringLiteral("|On Wayland, turn on \"Run mirror windows through "
+                                                   "XWayland\" in Settings if you want shortcut buttons.");
+        const QString waylandOffer = QStringLiteral(
+            "warning|Live toggles need an X11 window|On Wayland, Quorvane cannot send keys to the mirror "
+            "window, so the live toggles Fullscreen, Screen Off and Torch work only when that window runs "
+            "through XWayland. Mirroring works without it.|Turn on \"Run mirror windows through XWayland\" "
+            "in Settings: new sessions then start scrcpy with SDL_VIDEODRIVER=x11.");
+        QTest::newRow("Wayland") << Kind::Wayland << 1 << false << waylandOffer + u'\n' + waylandNote;
+        QTest::newRow("Wayland, quorvanectl")
+            << Kind::Wayland << -1 << false << waylandOffer + u'\n' + waylandNote;
+        QTest::newRow("Wayland through XWayland")
+            << Kind::Wayland << 1 << true
+            << QStringLiteral(
+                   "ok|Keyboard shortcuts ready|Mirror windows run through XWayland, so you can "
+                   "use keyboard shortcuts like Turn Screen Off and Fullscreen.|No action needed.\n") +
+                   waylandNote;
+        QTest::newRow("Wayland, XWayland silent")
+            << Kind::Wayland << 0 << true
+            << QStringLiteral("warning|Keyboard shortcuts unavailable|Mirror windows are set to run through "
+                              "XWayland, but no XWayland display answered.|Install XWayland (the xwayland "
+                              "package) and log in again.\n") +
+                   waylandNote;
+        QTest::newRow("no graphical session")
+            << Kind::None << -1 << false
+            << QStringLiteral(
+                   "warning|Keyboard shortcuts unavailable|No graphical session was found (no "
+                   "DISPLAY or WAYLAND_DISPLAY is set), so there is no window to send keys to.|Run "
+                   "Quorvane inside a desktop session.\ninfo|Keyboard shortcuts (optional)|") +
+                   optionalPurpose +
+                   QStringLiteral(
+                       "|Shortcut buttons need a graphical session: X11, or Wayland with XWayland.");
+    }
+
+    void accessibilityFollowsTheDesktop()
+    {
+        QFETCH(Kind, desktop);
+        QFETCH(int, check);
+        QFETCH(bool, xwayland);
+        QFETCH(QString, findings);
+        hideEveryTool();
+        DoctorService service{RuntimeLocator{}, {}, HostDesktop(desktop), xwayland};
+        if (check >= 0)
+            service.accessibilityTrusted = [check] { return check == 1; };
+        const QList<DoctorFinding> all = await(service.runDoctor(ToolPaths{}));
+        QCOMPARE(describe(all.mid(2)), findings);
     }
 
     void doctorWithoutPhone()

@@ -1,6 +1,9 @@
 #include "ADBService.h"
 #include "DoctorService.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quorvane;
@@ -8,6 +11,24 @@ using namespace quorvane;
 namespace {
 
 using Level = DoctorFinding::Level;
+
+// What adb cannot open, the doctor fixes with a udev rule for the vendor the kernel names on that port.
+QString noPermissions(const QString &serial, const QString &vendor, const QString &lookup = {})
+{
+    return QStringLiteral(
+               "warning|USB permission needed|%1 is connected, but this user may not open its USB device "
+               "(adb "
+               "reports 'no permissions').|Install the android-sdk-platform-tools-common package first: its "
+               "udev rules cover most phones. Otherwise add yourself to the plugdev group (sudo usermod -aG "
+               "plugdev $USER, then log out and in) and create /etc/udev/rules.d/51-android.rules containing "
+               "the line SUBSYSTEM==\"usb\", ATTR{idVendor}==\"%2\", MODE=\"0660\", GROUP=\"plugdev\"%3. "
+               "Then run sudo udevadm control --reload-rules and replug the phone.")
+        .arg(serial, vendor, lookup);
+}
+
+const QString lsusbHint =
+    QStringLiteral(", where VENDOR is the phone's vendor id: the four digits before the "
+                   "colon in its ID line of lsusb (18d1 in 18d1:4ee7)");
 
 QString describe(const QList<DoctorFinding> &findings)
 {
@@ -66,8 +87,19 @@ private slots:
                    "9A8B7C6D               no permissions (missing udev rules? user is in the plugdev "
                    "group); see [http://developer.android.com/tools/device.html] usb:1-3 "
                    "transport_id:4\n")
-            << QStringLiteral("info|Device needs attention|9A8B7C6D reports state 'no permissions'.|"
-                              "Reconnect the device and refresh.");
+            << noPermissions(QStringLiteral("9A8B7C6D"), QStringLiteral("18d1"));
+        QTest::newRow("no permissions, vendor written in capitals")
+            << QStringLiteral("9A no permissions (user in plugdev group); see [x] usb:2-1.4\n")
+            << noPermissions(QStringLiteral("9A"), QStringLiteral("04e8"));
+        QTest::newRow("no permissions, port unknown to the kernel")
+            << QStringLiteral("9A no permissions (user in plugdev group); see [x] usb:3-9\n")
+            << noPermissions(QStringLiteral("9A"), QStringLiteral("VENDOR"), lsusbHint);
+        QTest::newRow("no permissions, no port listed")
+            << QStringLiteral("9A no permissions (user in plugdev group); see [x]\n")
+            << noPermissions(QStringLiteral("9A"), QStringLiteral("VENDOR"), lsusbHint);
+        QTest::newRow("no permissions, a port that climbs out of the folder")
+            << QStringLiteral("9A no permissions (user in plugdev group); see [x] usb:../1-3\n")
+            << noPermissions(QStringLiteral("9A"), QStringLiteral("VENDOR"), lsusbHint);
         QTest::newRow("same serial twice without identity")
             << QStringLiteral("R5 offline\nR5 device model:X\n")
             << QStringLiteral(
@@ -83,8 +115,18 @@ private slots:
     {
         QFETCH(QString, listing);
         QFETCH(QString, findings);
+        // The kernel's USB folder as it looks with a Pixel on port 1-3 and a Samsung on 2-1.4.
+        const QTemporaryDir usb;
+        for (const auto &[port, vendor] : {std::pair{"1-3", "18d1\n"}, std::pair{"2-1.4", "04E8\n"}}) {
+            QVERIFY(QDir(usb.path()).mkpath(QLatin1String(port)));
+            QFile file(usb.path() + QLatin1Char('/') + QLatin1String(port) + QStringLiteral("/idVendor"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(vendor);
+        }
+        DoctorService doctor;
+        doctor.usbDevicesFolder = usb.path();
         const auto devices = ADBService::parseDevices(QStringLiteral("List of devices attached\n") + listing);
-        QCOMPARE(describe(DoctorService::deviceFindings(devices)), findings);
+        QCOMPARE(describe(doctor.deviceFindings(devices)), findings);
     }
 
     void levelNames()

@@ -87,7 +87,8 @@ public:
     // Edits the world file under the simulator's lock; for anything the helpers above do not cover.
     void updateWorld(const std::function<void(QJsonObject &)> &edit);
     QJsonObject readWorld() const;
-    // One object per invocation, oldest first: tool, program, argv, ADB, SCRCPY_SERVER_PATH, pathHead.
+    // One object per invocation, oldest first: tool, program, argv, ADB, SCRCPY_SERVER_PATH,
+    // SDL_VIDEODRIVER, pathHead.
     QList<QJsonObject> calls() const;
     // The argument vectors of one tool's invocations, oldest first.
     QList<QStringList> callArguments(const QString &tool) const;

@@ -36,6 +36,7 @@ void CallLog::record(const QString &tool, const QString &program, const QStringL
         {QStringLiteral("argv"), QJsonArray::fromStringList(arguments)},
         {QStringLiteral("ADB"), variable("ADB")},
         {QStringLiteral("SCRCPY_SERVER_PATH"), variable("SCRCPY_SERVER_PATH")},
+        {QStringLiteral("SDL_VIDEODRIVER"), variable("SDL_VIDEODRIVER")},
         {QStringLiteral("pathHead"), firstPathEntry()},
         {QStringLiteral("pid"), static_cast<qint64>(getpid())},
         {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},

@@ -285,6 +285,7 @@ SessionManager &AppModel::sessionManager()
             QMetaObject::invokeMethod(self, [self, line] { self->appendLog(line); });
     };
     m_sessionManager = std::make_unique<SessionManager>(paths(), std::move(log), m_timing);
+    m_sessionManager->setDesktop(desktop());
     PlatformServices *platform = m_platform;
     m_sessionManager->setOnProcessSpawned([platform](qint64 pid) {
         if (platform)
@@ -450,6 +451,35 @@ QString AppModel::mediaRootOverride() const
 QString AppModel::recordingsRootOverride() const
 {
     return UserDefaults::text(UserDefaults::recordingsRootOverrideKey);
+}
+
+bool AppModel::mirrorThroughXWayland() const
+{
+    return UserDefaults::flag(UserDefaults::mirrorThroughXWaylandKey);
+}
+
+HostDesktop AppModel::desktop() const
+{
+    return m_platform ? m_platform->desktop() : HostDesktop::detect();
+}
+
+Environment AppModel::windowEnvironment() const
+{
+    // macOS has no X server to ask for: scrcpy would find no window system at all.
+    if (!mirrorThroughXWayland() || desktop().isMac())
+        return {};
+    return {{HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue}};
+}
+
+bool AppModel::shortcutsReachWindows() const
+{
+    return m_platform && (desktop().kind() != HostDesktop::Kind::Wayland || mirrorThroughXWayland());
+}
+
+void AppModel::setMirrorThroughXWayland(bool value)
+{
+    if (UserDefaults::writeFlag(UserDefaults::mirrorThroughXWaylandKey, value))
+        emit mirrorThroughXWaylandChanged();
 }
 
 void AppModel::setCustomADBPath(const QString &value)

@@ -113,6 +113,8 @@ class AppModel final : public QObject
                    mediaRootOverrideChanged)
     Q_PROPERTY(QString recordingsRootOverride READ recordingsRootOverride WRITE setRecordingsRootOverride
                    NOTIFY recordingsRootOverrideChanged)
+    Q_PROPERTY(bool mirrorThroughXWayland READ mirrorThroughXWayland WRITE setMirrorThroughXWayland NOTIFY
+                   mirrorThroughXWaylandChanged)
     Q_PROPERTY(quorvane::app::MirrorPhoneSettings *mirrorState READ mirrorState CONSTANT)
     Q_PROPERTY(quorvane::app::CameraSettings *cameraState READ cameraState CONSTANT)
     Q_PROPERTY(quorvane::app::DesktopSettings *desktopState READ desktopState CONSTANT)
@@ -144,6 +146,8 @@ public:
     const ADBService &adb();
     std::optional<QString> mediaRootOverrideURL() const;
     std::optional<QString> recordingsRootOverrideURL() const;
+    // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
+    HostDesktop desktop() const;
 
     // Launching, reconnecting and stopping.
     LaunchConfig liveConfig(const QString &modeKey) const;
@@ -242,6 +246,7 @@ public:
     bool onboardingCompleted() const;
     QString mediaRootOverride() const;
     QString recordingsRootOverride() const;
+    bool mirrorThroughXWayland() const;
 
     void setSelectedMode(SidebarMode value);
     void setSelectedSerial(std::optional<QString> value);
@@ -254,6 +259,11 @@ public:
     void setOnboardingCompleted(bool value);
     void setMediaRootOverride(const QString &value);
     void setRecordingsRootOverride(const QString &value);
+    void setMirrorThroughXWayland(bool value);
+    // What scrcpy sessions get added to their environment: on request, an X11 window that XWayland shows.
+    Environment windowEnvironment() const;
+    // Whether keys can reach a mirror window at all: on Wayland only an X11 window takes them.
+    bool shortcutsReachWindows() const;
 
 signals:
     // The first thing start() does: the application's lifecycle takes hold of the model here, so that
@@ -311,6 +321,7 @@ signals:
     void onboardingCompletedChanged();
     void mediaRootOverrideChanged();
     void recordingsRootOverrideChanged();
+    void mirrorThroughXWaylandChanged();
 
 private:
     template<typename T>

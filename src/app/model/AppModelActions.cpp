@@ -422,7 +422,8 @@ QCoro::Task<void> AppModel::runDoctor()
     PlatformServices *platform = m_platform;
     const ToolPaths toolPaths = paths();
     const DoctorService doctor{RuntimeLocator{toolPaths.adbOverride, toolPaths.scrcpyOverride},
-                               [platform] { return platform && platform->hasAccessibility(); }};
+                               [platform] { return platform && platform->hasAccessibility(); }, desktop(),
+                               mirrorThroughXWayland()};
     QCoro::Task<QList<DoctorFinding>> diagnosing = doctor.runDoctor(toolPaths);
     QList<DoctorFinding> findings = co_await std::move(diagnosing);
     if (!*alive)

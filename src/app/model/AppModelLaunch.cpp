@@ -105,6 +105,7 @@ QCoro::Task<bool> AppModel::startSession(LaunchConfig config)
     std::optional<LaunchResult> result;
     QString failure;
     try {
+        sessionManager().setWindowEnvironment(windowEnvironment());
         QCoro::Task<LaunchResult> launching = sessionManager().launch(config, media);
         result = co_await std::move(launching);
     } catch (const std::exception &error) {
@@ -252,7 +253,8 @@ QCoro::Task<void> AppModel::applyLive(QString setting, LaunchConfig config)
     const auto alive = m_alive;
     publish(m_applyingLiveSetting, true, &AppModel::applyingLiveSettingChanged);
     SessionManager::KeySender sendKey;
-    if (PlatformServices *platform = m_platform)
+    // Without a way to the window, the session manager explains in the desktop's words why.
+    if (PlatformServices *platform = m_platform; platform && shortcutsReachWindows())
         sendKey = [platform](QString key) { return platform->sendShortcut(std::move(key)); };
     std::optional<QString> failure;
     try {

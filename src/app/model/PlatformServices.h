@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostDesktop.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -14,6 +16,10 @@ class PlatformServices
 {
 public:
     virtual ~PlatformServices() = default;
+
+    // The desktop the application runs on, whose words every screen uses for keys, this computer and
+    // the accessibility facility.
+    virtual HostDesktop desktop() const = 0;
 
     // Whether this process may send keys to other windows (checked by the Connection Doctor).
     virtual bool hasAccessibility() const = 0;

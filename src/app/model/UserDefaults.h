@@ -4,7 +4,7 @@
 
 namespace quorvane::app {
 
-// The five per-user defaults of the application. Nothing is cached: every read goes to the store and
+// The per-user defaults of the application. Nothing is cached: every read goes to the store and
 // every write goes straight into it, so a value written anywhere in the application is seen at once.
 class UserDefaults
 {
@@ -14,6 +14,7 @@ public:
     static inline const QString onboardingCompletedKey = QStringLiteral("onboardingCompleted");
     static inline const QString mediaRootOverrideKey = QStringLiteral("mediaRootOverride");
     static inline const QString recordingsRootOverrideKey = QStringLiteral("recordingsRootOverride");
+    static inline const QString mirrorThroughXWaylandKey = QStringLiteral("mirrorThroughXWayland");
 
     // "" and false when the key was never written.
     static QString text(const QString &key);

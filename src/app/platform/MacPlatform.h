@@ -12,6 +12,7 @@ class MacPlatform final : public PlatformServices
 public:
     explicit MacPlatform(Timing timing = {});
 
+    HostDesktop desktop() const override { return HostDesktop(HostDesktop::Kind::MacOS); }
     bool hasAccessibility() const override;
     void promptForAccessibility() override;
     bool activate(qint64 pid) override;

@@ -15,12 +15,9 @@ ShortcutError ShortcutError::notFound()
     return {Kind::NotFound, QStringLiteral("The active scrcpy window was not found.")};
 }
 
-ShortcutError ShortcutError::accessibilityMissing()
+ShortcutError ShortcutError::accessibilityMissing(const HostDesktop &desktop)
 {
-    return {Kind::AccessibilityMissing,
-            QStringLiteral("Keyboard shortcuts need the optional Accessibility permission. Quorvane prompted "
-                           "you to allow it — enable Quorvane in System Settings › Privacy & Security › "
-                           "Accessibility, then retry. Mirroring works without it.")};
+    return {Kind::AccessibilityMissing, desktop.shortcutsRefused()};
 }
 
 ShortcutError ShortcutError::sendFailed(QString reason)
@@ -34,7 +31,7 @@ void ShortcutError::requireAccessibility(PlatformServices &platform)
         return;
     platform.promptForAccessibility();
     if (!platform.hasAccessibility())
-        throw accessibilityMissing();
+        throw accessibilityMissing(platform.desktop());
 }
 
 } // namespace quorvane::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Errors.h"
+#include "HostDesktop.h"
 
 namespace quorvane::app {
 
@@ -15,7 +16,8 @@ public:
     Kind kind() const noexcept { return m_kind; }
 
     static ShortcutError notFound();
-    static ShortcutError accessibilityMissing();
+    // In the words of the desktop the keys were refused by.
+    static ShortcutError accessibilityMissing(const HostDesktop &desktop);
     // The system refused the synthetic key events; reason is a complete sentence.
     static ShortcutError sendFailed(QString reason);
 

@@ -9,10 +9,19 @@ namespace quorvane::app {
 class UnavailablePlatform final : public PlatformServices
 {
 public:
+    explicit UnavailablePlatform(HostDesktop desktop = HostDesktop::detect())
+        : m_desktop(desktop)
+    {
+    }
+
+    HostDesktop desktop() const override { return m_desktop; }
     bool hasAccessibility() const override { return false; }
     void promptForAccessibility() override {}
     bool activate(qint64 pid) override;
     QCoro::Task<void> sendShortcut(QString key) override;
+
+private:
+    HostDesktop m_desktop;
 };
 
 } // namespace quorvane::app

@@ -21,6 +21,8 @@ public:
     // Connects to the display (empty name: $DISPLAY); nullptr when no X server answers there.
     static std::unique_ptr<X11Platform> open(Timing timing = {}, const QByteArray &displayName = {});
 
+    // An X session, or a Wayland session whose XWayland answered.
+    HostDesktop desktop() const override { return m_desktop; }
     bool hasAccessibility() const override { return m_hasXTest; }
     void promptForAccessibility() override {}
     bool activate(qint64 pid) override;
@@ -33,6 +35,7 @@ private:
     std::shared_ptr<_XDisplay> m_display;
     Timing m_timing;
     bool m_hasXTest = false;
+    HostDesktop m_desktop = HostDesktop::detect();
     // The window a window manager was asked to activate and may not have activated yet: the next
     // shortcut waits for it, or its keys would go to the window that still has the focus (ours).
     std::optional<unsigned long> m_pendingActivation;

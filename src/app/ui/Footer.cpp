@@ -53,7 +53,8 @@ Footer::Footer(AppModel *model, QWidget *parent)
     m_sessions->setObjectName(QStringLiteral("activeSessionsText"));
     m_stopAll->setObjectName(QStringLiteral("stopAllButton"));
     m_refresh->setObjectName(QStringLiteral("refreshDevicesButton"));
-    m_refresh->setToolTip(QStringLiteral("Refresh devices (⌘R)"));
+    m_refresh->setToolTip(
+        QStringLiteral("Refresh devices (%1)").arg(model->desktop().commandKey(QStringLiteral("R"))));
     m_refresh->setAccessibleName(QStringLiteral("Refresh devices"));
     m_refresh->setIcon(Theme::icon(QStringLiteral("arrow.clockwise"), Theme::secondaryText()));
     m_refresh->setAutoRaise(true);

@@ -37,7 +37,7 @@ OnboardingSheet::OnboardingSheet(AppModel *model, QWidget *parent)
     m_vendorPath->setFont(Theme::captionFont());
     layout->addWidget(m_vendor);
     layout->addWidget(m_vendorPath);
-    layout->addWidget(stepRow(3, QStringLiteral("Allow this Mac")));
+    layout->addWidget(stepRow(3, QStringLiteral("Allow ") + model->desktop().thisComputer()));
     layout->addStretch();
 
     auto *buttons = new QHBoxLayout;

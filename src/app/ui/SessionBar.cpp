@@ -41,7 +41,8 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
     m_badge->setObjectName(QStringLiteral("launchMessageBadge"));
     m_cancelReconnect->setObjectName(QStringLiteral("cancelReconnectButton"));
     m_stop->setObjectName(QStringLiteral("stopButton"));
-    m_stop->setToolTip(QStringLiteral("Stop the running session (⌘.)"));
+    m_stop->setToolTip(QStringLiteral("Stop the running session (%1)")
+                           .arg(model->desktop().commandKey(QStringLiteral("."))));
     m_primary->setObjectName(QStringLiteral("primaryLaunchButton"));
     m_primary->setCaption(QStringLiteral("Starts the current session."));
 

@@ -5,6 +5,7 @@
 #include "ConfirmationPrompt.h"
 #include "Theme.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,16 +36,18 @@ SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
 {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("Settings"));
-    setFixedSize(580, 560);
+    setFixedSize(580, 680);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingXL, Theme::spacingXL, Theme::spacingXL, Theme::spacingXL);
     layout->setSpacing(Theme::spacingL);
     layout->addWidget(runtimeGroup());
     layout->addWidget(mediaGroup());
+    layout->addWidget(windowsGroup());
     layout->addWidget(versionsGroup());
     layout->addStretch();
     for (auto signal : {&AppModel::customADBPathChanged, &AppModel::customScrcpyPathChanged,
-                        &AppModel::mediaRootOverrideChanged, &AppModel::runtimeChanged})
+                        &AppModel::mediaRootOverrideChanged, &AppModel::runtimeChanged,
+                        &AppModel::mirrorThroughXWaylandChanged})
         connect(model, signal, this, &SettingsWindow::refresh);
     refresh();
 }
@@ -148,6 +151,23 @@ QWidget *SettingsWindow::mediaGroup()
     return group;
 }
 
+QWidget *SettingsWindow::windowsGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Mirror windows"), this);
+    auto *layout = new QVBoxLayout(group);
+    m_xwayland = new QCheckBox(HostDesktop::xwaylandOption, group);
+    m_xwayland->setObjectName(QStringLiteral("xwaylandCheckBox"));
+    layout->addWidget(m_xwayland);
+    layout->addWidget(
+        caption(QStringLiteral("On Wayland, keyboard shortcuts such as Fullscreen and Screen Off "
+                               "reach only an X11 window. New sessions start scrcpy with "
+                               "%1=%2, which XWayland shows.")
+                    .arg(HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue),
+                group));
+    connect(m_xwayland, &QCheckBox::toggled, m_model, &AppModel::setMirrorThroughXWayland);
+    return group;
+}
+
 QWidget *SettingsWindow::versionsGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Current versions"), this);
@@ -181,6 +201,7 @@ void SettingsWindow::refresh()
         mark->setText(problem);
         mark->setVisible(!problem.isEmpty());
     }
+    m_xwayland->setChecked(m_model->mirrorThroughXWayland());
     const RuntimeStatus &runtime = m_model->runtime();
     m_adbVersion->setText(runtime.adbVersion.value_or(QStringLiteral("not found")));
     m_scrcpyVersion->setText(runtime.scrcpyVersion.value_or(QStringLiteral("not found")));

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QGridLayout;
 class QLineEdit;
@@ -23,6 +24,7 @@ private:
     QWidget *runtimeGroup();
     QWidget *mediaGroup();
     QWidget *versionsGroup();
+    QWidget *windowsGroup();
     // A tool's path field with its Browse and Reset buttons, and under it the mark of a path that cannot
     // be used; typing, browsing and resetting all write the override.
     QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder,
@@ -37,6 +39,7 @@ private:
     QLabel *m_scrcpyMark = nullptr;
     QLabel *m_adbVersion = nullptr;
     QLabel *m_scrcpyVersion = nullptr;
+    QCheckBox *m_xwayland = nullptr;
 };
 
 } // namespace quorvane::app

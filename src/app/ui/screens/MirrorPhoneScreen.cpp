@@ -258,8 +258,8 @@ QWidget *MirrorPhoneScreen::togglesCard()
         {QStringLiteral("Keep the phone awake while mirroring"), QStringLiteral("mirrorStayAwake"),
          "stayAwake"},
         {QStringLiteral("Turn the phone screen off"), QStringLiteral("mirrorTurnScreenOff"), "turnScreenOff"},
-        {QStringLiteral("Sync clipboard between Mac and phone"), QStringLiteral("mirrorClipboardSync"),
-         "clipboardSync"},
+        {QStringLiteral("Sync clipboard between %1 and phone").arg(m_model->desktop().computer()),
+         QStringLiteral("mirrorClipboardSync"), "clipboardSync"},
         {QStringLiteral("Start with a fullscreen window"), QStringLiteral("mirrorFullscreen"), "fullscreen"},
         {QStringLiteral("Record the session to MP4"), QStringLiteral("mirrorRecord"), "record"}};
     for (const auto &[label, name, property] : toggles)
