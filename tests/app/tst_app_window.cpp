@@ -481,6 +481,7 @@ private slots:
         model().refreshRuntimeStatus();
         QTRY_COMPARE(about.findChild<QLabel *>(u"scrcpyRuntime"_s)->text(), scrcpy);
         QCOMPARE(about.findChild<QLabel *>(u"adbRuntime"_s)->text(), adb);
+        QVERIFY(!about.findChild<QLabel *>(u"aboutIcon"_s)->pixmap().isNull());
         QCOMPARE(about.findChild<QLabel *>(u"appVersion"_s)->text(),
                  u"Version "_s + QLatin1String(quorvane::applicationVersion));
         QStringList shown;
