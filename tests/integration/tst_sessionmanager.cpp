@@ -297,8 +297,12 @@ private slots:
             m_sim->installAsBundle();
         launch(mirrorConfig());
         const QList<QJsonObject> calls = m_sim->calls();
+        // The session, not the version query before it.
         const auto session = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy");
+            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy") &&
+                   call.value(QStringLiteral("argv"))
+                       .toArray()
+                       .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
         });
         QVERIFY(session != calls.cend());
         QCOMPARE(session->value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
