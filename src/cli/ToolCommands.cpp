@@ -28,6 +28,8 @@ QCoro::Task<int> runtime(CliContext context, ArgumentList arguments)
             describeTool(QStringLiteral("adb"), status.adbFound, status.adbPath, status.adbVersion));
         context.print(describeTool(QStringLiteral("scrcpy"), status.scrcpyFound, status.scrcpyPath,
                                    status.scrcpyVersion));
+        if (status.problem)
+            context.print(*status.problem);
     }
     co_return 0;
 }

@@ -2,8 +2,11 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "JsonFile.h"
+#include "ProcessRunner.h"
+#include "TextParsing.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
@@ -21,13 +24,30 @@ QString usage()
     return text;
 }
 
+// A tool named on the command line is the one meant: running another one found elsewhere instead would
+// answer a question nobody asked.
+std::optional<QString> takeToolOption(ArgumentList &arguments, const QString &name)
+{
+    const std::optional<QString> value = arguments.takeOption(name);
+    if (!value)
+        return std::nullopt;
+    const QString path = TextParsing::trimSpacesAndTabs(*value);
+    if (path.isEmpty())
+        throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
+    if (!QFileInfo::exists(path))
+        throw UsageError(QStringLiteral("%1: %2 does not exist.").arg(name, path));
+    if (!ProcessRunner::isUsableExecutable(path))
+        throw UsageError(QStringLiteral("%1: %2 is not an executable file.").arg(name, path));
+    return path;
+}
+
 // Takes the options every subcommand shares, wherever they stand.
 CliContext takeCommonOptions(ArgumentList &arguments)
 {
     CliContext context;
     context.json = arguments.takeFlag(QStringLiteral("--json"));
-    context.paths.adbOverride = arguments.takeOption(QStringLiteral("--adb"));
-    context.paths.scrcpyOverride = arguments.takeOption(QStringLiteral("--scrcpy"));
+    context.paths.adbOverride = takeToolOption(arguments, QStringLiteral("--adb"));
+    context.paths.scrcpyOverride = takeToolOption(arguments, QStringLiteral("--scrcpy"));
     return context;
 }
 

@@ -24,20 +24,21 @@ DoctorFinding adbFinding(const std::optional<QString> &path)
         return {Level::Ok, QStringLiteral("ADB ready"), QStringLiteral("Using %1.").arg(*path), std::nullopt};
     return {Level::Error, QStringLiteral("ADB missing"),
             QStringLiteral("Quorvane cannot detect Android devices without ADB."),
-            QStringLiteral(
-                "The built-in device bridge is missing. This copy of the app may be damaged — download "
-                "it again.")};
+            RuntimeLocator::adbMissing()};
 }
 
-DoctorFinding scrcpyFinding(const std::optional<QString> &path)
+DoctorFinding scrcpyFinding(const std::optional<QString> &path, const std::optional<ToolVersion> &release)
 {
-    if (path)
+    const std::optional<QString> problem = RuntimeLocator::scrcpyProblem(path, release);
+    if (!problem)
         return {Level::Ok, QStringLiteral("scrcpy ready"), QStringLiteral("Using %1.").arg(*path),
                 std::nullopt};
-    return {Level::Error, QStringLiteral("scrcpy missing"),
-            QStringLiteral("The mirroring engine is not available yet."),
-            QStringLiteral("The built-in mirroring engine is missing. This copy of the app may be damaged — "
-                           "download it again.")};
+    if (!path)
+        return {Level::Error, QStringLiteral("scrcpy missing"),
+                QStringLiteral("The mirroring engine is not available yet."), *problem};
+    return {Level::Error,
+            release ? QStringLiteral("scrcpy too old") : QStringLiteral("scrcpy version unknown"), *problem,
+            std::nullopt};
 }
 
 const QString shortcutsReady = QStringLiteral("Keyboard shortcuts ready");
@@ -250,7 +251,11 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
         if (const std::optional<DoctorFinding> pairing = pairingFinding(release))
             findings.append(*pairing);
     }
-    findings.append(scrcpyFinding(self.locator.resolveTool(QStringLiteral("scrcpy"))));
+    const std::optional<QString> scrcpy = self.locator.resolveTool(QStringLiteral("scrcpy"));
+    std::optional<ToolVersion> scrcpyRelease;
+    if (scrcpy)
+        scrcpyRelease = co_await RuntimeLocator::scrcpyRelease(*scrcpy);
+    findings.append(scrcpyFinding(scrcpy, scrcpyRelease));
     findings.append(accessibilityFinding(self, presumedTrusted(self)));
     if (adb) {
         try {

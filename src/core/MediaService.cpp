@@ -4,6 +4,7 @@
 #include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "RuntimeLocator.h"
 #include "SafeFile.h"
 #include "TextParsing.h"
 
@@ -169,8 +170,7 @@ QCoro::Task<QString> MediaService::capture(QString serial, std::optional<QString
 {
     const QString adb = paths.adb();
     if (!ProcessRunner::isUsableExecutable(adb))
-        throw ScrcpyError::runtimeMissing(
-            QStringLiteral("The built-in device bridge is missing. Reinstall the app."));
+        throw ScrcpyError::runtimeMissing(RuntimeLocator::adbMissing());
     QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("exec-out"),
                           QStringLiteral("screencap")};
     if (captureId)

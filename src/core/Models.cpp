@@ -16,6 +16,12 @@ QJsonObject toJson(const RuntimeStatus &status)
     insertOptional(object, QStringLiteral("scrcpyPath"), status.scrcpyPath);
     insertOptional(object, QStringLiteral("adbVersion"), status.adbVersion);
     insertOptional(object, QStringLiteral("scrcpyVersion"), status.scrcpyVersion);
+    if (status.adbRelease)
+        object.insert(QStringLiteral("adbRelease"), status.adbRelease->text);
+    if (status.scrcpyRelease)
+        object.insert(QStringLiteral("scrcpyRelease"), status.scrcpyRelease->text);
+    object.insert(QStringLiteral("usable"), status.usable());
+    insertOptional(object, QStringLiteral("problem"), status.problem);
     return object;
 }
 

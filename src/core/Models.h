@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToolVersion.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -16,7 +18,14 @@ struct RuntimeStatus
     std::optional<QString> scrcpyPath;
     std::optional<QString> adbVersion;
     std::optional<QString> scrcpyVersion;
+    // The releases read from those lines, absent when a line names none.
+    std::optional<ToolVersion> adbRelease;
+    std::optional<ToolVersion> scrcpyRelease;
+    // Why the tools cannot be used, as one sentence per tool, absent when both can.
+    std::optional<QString> problem;
 
+    // Nothing is usable before the tools were looked for.
+    bool usable() const { return adbFound && scrcpyFound && !problem; }
     bool operator==(const RuntimeStatus &) const = default;
 };
 

@@ -1,11 +1,14 @@
 #include "RuntimeLocator.h"
 
+#include "Errors.h"
 #include "ProcessRunner.h"
 #include "TextParsing.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 namespace quorvane {
 
@@ -60,6 +63,49 @@ QCoro::Task<std::optional<QString>> versionLine(QString executable, QString argu
 {
     const std::optional<QString> text = co_await versionOutput(std::move(executable), std::move(argument));
     co_return text ? std::optional(firstLine(*text)) : std::nullopt;
+}
+
+#ifdef Q_OS_MACOS
+constexpr char16_t scrcpyArchive[] = u"macOS";
+#else
+constexpr char16_t scrcpyArchive[] = u"Linux";
+#endif
+
+QString damagedCopy(const QString &what)
+{
+    return QStringLiteral("The built-in %1 is missing. This copy of the app may be damaged — download it "
+                          "again from %2.")
+        .arg(what, QString::fromUtf16(downloadSite));
+}
+
+// A version line as read from one file, kept while the file is unchanged: a launch need not ask again.
+struct RememberedLine
+{
+    QDateTime modified;
+    qint64 size = 0;
+    QString line;
+};
+
+QHash<QString, RememberedLine> &rememberedScrcpyLines()
+{
+    static QHash<QString, RememberedLine> lines;
+    return lines;
+}
+
+void rememberScrcpyLine(const QString &executable, const QString &line)
+{
+    const QFileInfo file(executable);
+    rememberedScrcpyLines().insert(file.canonicalFilePath(), {file.lastModified(), file.size(), line});
+}
+
+std::optional<QString> rememberedScrcpyLine(const QString &executable)
+{
+    const QFileInfo file(executable);
+    const auto found = rememberedScrcpyLines().constFind(file.canonicalFilePath());
+    if (found == rememberedScrcpyLines().cend() || found->modified != file.lastModified() ||
+        found->size != file.size())
+        return std::nullopt;
+    return found->line;
 }
 
 } // namespace
@@ -122,14 +168,22 @@ std::optional<QString> RuntimeLocator::bundledRuntimeIn(const QString &directory
 {
     if (directory.isEmpty())
         return std::nullopt;
-    if (isUsable(directory + QStringLiteral("/scrcpy")) && isUsable(directory + QStringLiteral("/adb")))
-        return directory;
+    const QStringList candidates{directory,
+                                 QDir::cleanPath(directory + QStringLiteral("/../share/quorvane"))};
+    for (const QString &candidate : candidates) {
+        if (isUsable(candidate + QStringLiteral("/scrcpy")) && isUsable(candidate + QStringLiteral("/adb")))
+            return candidate;
+    }
     return std::nullopt;
 }
 
 std::optional<QString> RuntimeLocator::bundledServerPath()
 {
-    QString executableDirectory = bundledDirectory().value_or(QString());
+    const std::optional<QString> bundle = bundledDirectory();
+    // An unpacked scrcpy release keeps its server beside the two tools.
+    if (bundle && QFileInfo(*bundle + QStringLiteral("/scrcpy-server")).isFile())
+        return *bundle + QStringLiteral("/scrcpy-server");
+    QString executableDirectory = bundle.value_or(QString());
     if (executableDirectory.isEmpty() && QCoreApplication::instance())
         executableDirectory = QCoreApplication::applicationDirPath();
     if (executableDirectory.isEmpty())
@@ -175,6 +229,58 @@ QCoro::Task<std::optional<ToolVersion>> RuntimeLocator::adbRelease(QString execu
     co_return text ? ToolVersion::fromAdbVersionOutput(*text) : std::nullopt;
 }
 
+QString RuntimeLocator::adbMissing()
+{
+    if (bundledDirectory())
+        return damagedCopy(QStringLiteral("device bridge"));
+    return QStringLiteral("adb was not found: install Debian's adb package or Android platform-tools, then "
+                          "set its adb in Settings (for quorvanectl, --adb PATH) or put its folder on PATH.");
+}
+
+std::optional<QString> RuntimeLocator::scrcpyProblem(const std::optional<QString> &path,
+                                                     const std::optional<ToolVersion> &release)
+{
+    const ToolVersion minimum = ToolVersion::scrcpyMinimum();
+    if (release && *release >= minimum)
+        return std::nullopt;
+    if (!path && bundledDirectory())
+        return damagedCopy(QStringLiteral("mirroring engine"));
+    QString found;
+    if (!path)
+        found = QStringLiteral("scrcpy was not found");
+    else if (!release)
+        found = QStringLiteral("The scrcpy at %1 did not say which version it is").arg(*path);
+    else
+        found = QStringLiteral("Found scrcpy %1 at %2").arg(release->text, *path);
+    return found + QStringLiteral(", but Quorvane needs scrcpy %1 or newer: unpack the scrcpy project's %2 "
+                                  "release archive anywhere, then set its scrcpy in Settings (for "
+                                  "quorvanectl, --scrcpy PATH) or put its folder on PATH.")
+                       .arg(minimum.text, QString::fromUtf16(scrcpyArchive));
+}
+
+QCoro::Task<std::optional<ToolVersion>> RuntimeLocator::scrcpyRelease(QString executable)
+{
+    std::optional<QString> line = rememberedScrcpyLine(executable);
+    if (!line) {
+        line = co_await versionLine(executable, QStringLiteral("--version"));
+        if (line)
+            rememberScrcpyLine(executable, *line);
+    }
+    co_return line ? ToolVersion::fromScrcpyVersionLine(*line) : std::nullopt;
+}
+
+QCoro::Task<void> RuntimeLocator::requireUsableScrcpy(QString executable)
+{
+    const std::optional<ToolVersion> release = co_await scrcpyRelease(executable);
+    if (const std::optional<QString> problem = scrcpyProblem(executable, release))
+        throw ScrcpyError::runtimeMissing(*problem);
+}
+
+void RuntimeLocator::forgetScrcpyReleases()
+{
+    rememberedScrcpyLines().clear();
+}
+
 void RuntimeLocator::setBundledDirectoryOverride(std::optional<QString> directory)
 {
     bundledDirectoryOverride() = std::move(directory);
@@ -196,13 +302,27 @@ QCoro::Task<RuntimeStatus> RuntimeLocator::probeStatus() const
     status.adbFound = adb.has_value();
     status.scrcpyFound = scrcpy.has_value();
     if (adb) {
-        status.adbVersion = co_await versionLine(*adb, QStringLiteral("version"));
+        const std::optional<QString> output = co_await versionOutput(*adb, QStringLiteral("version"));
+        status.adbVersion = output ? std::optional(firstLine(*output)) : std::nullopt;
+        status.adbRelease = output ? ToolVersion::fromAdbVersionOutput(*output) : std::nullopt;
         status.adbPath = status.adbVersion ? adb : std::nullopt;
     }
     if (scrcpy) {
+        // Asked afresh: the user probes after putting a new scrcpy in place.
         status.scrcpyVersion = co_await versionLine(*scrcpy, QStringLiteral("--version"));
         status.scrcpyPath = status.scrcpyVersion ? scrcpy : std::nullopt;
+        if (status.scrcpyVersion) {
+            rememberScrcpyLine(*scrcpy, *status.scrcpyVersion);
+            status.scrcpyRelease = ToolVersion::fromScrcpyVersionLine(*status.scrcpyVersion);
+        }
     }
+    QStringList problems;
+    if (!adb)
+        problems << adbMissing();
+    if (const std::optional<QString> problem = scrcpyProblem(scrcpy, status.scrcpyRelease))
+        problems << *problem;
+    if (!problems.isEmpty())
+        status.problem = problems.join(QLatin1Char(' '));
     co_return status;
 }
 

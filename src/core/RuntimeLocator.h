@@ -38,11 +38,27 @@ struct RuntimeLocator
     // The release of the adb at `executable`, absent when it cannot be run or names none.
     static QCoro::Task<std::optional<ToolVersion>> adbRelease(QString executable);
 
+    // The sentences that say a tool cannot be used and how to put that right. Only a bundle that
+    // should carry the tool speaks of a damaged copy; anywhere else they name what to install.
+    static QString adbMissing();
+    // Why the scrcpy at `path` (absent: none found) whose version line named `release` (absent: none)
+    // cannot run our sessions; absent when it can.
+    static std::optional<QString> scrcpyProblem(const std::optional<QString> &path,
+                                                const std::optional<ToolVersion> &release);
+    // The release of the scrcpy at `executable`, asked once while the file stays the same.
+    static QCoro::Task<std::optional<ToolVersion>> scrcpyRelease(QString executable);
+    // ScrcpyError::runtimeMissing with scrcpyProblem's sentence when `executable` cannot run a session.
+    static QCoro::Task<void> requireUsableScrcpy(QString executable);
+    // Tests change what one simulator file answers without changing the file.
+    static void forgetScrcpyReleases();
+
     static ToolResolution resolveWithSource(const QString &base, const std::optional<QString> &override);
     static std::optional<QString> resolve(const QString &base, const std::optional<QString> &override);
 
     static std::optional<QString> bundledDirectory();
-    // directory itself when it holds both tools: a bundle with only one counts as no bundle at all.
+    // Where the tools of a runtime shipped with the executable in `directory` are: that directory itself,
+    // or `<directory>/../share/quorvane` where an installed copy keeps an unpacked scrcpy release. Each
+    // must hold both tools: a folder with only one counts as no runtime at all.
     static std::optional<QString> bundledRuntimeIn(const QString &directory);
     static std::optional<QString> bundledServerPath();
     static QStringList wellKnownDirectories();

@@ -159,6 +159,9 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
             throw SessionError::launchCancelled();
     };
 
+    // An older scrcpy rejects options we pass; saying so beats a ladder of launches that all die.
+    co_await RuntimeLocator::requireUsableScrcpy(scrcpy);
+    checkStillWanted();
     const ADBService adbService{m_paths};
     const QList<DeviceInfo> devices = co_await adbService.listDevices();
     checkStillWanted();

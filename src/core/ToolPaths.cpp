@@ -14,10 +14,7 @@ QString ToolPaths::scrcpy() const
 {
     if (auto path = RuntimeLocator::resolve(QStringLiteral("scrcpy"), scrcpyOverride))
         return *path;
-    throw ScrcpyError::runtimeMissing(
-        QStringLiteral("The built-in mirroring engine is missing. This copy of the app may be damaged — "
-                       "download it again from %1.")
-            .arg(QString::fromUtf16(downloadSite)));
+    throw ScrcpyError::runtimeMissing(*RuntimeLocator::scrcpyProblem(std::nullopt, std::nullopt));
 }
 
 } // namespace quorvane

@@ -27,9 +27,23 @@ std::optional<ToolVersion> ToolVersion::fromAdbVersionOutput(const QString &outp
     return std::nullopt;
 }
 
+std::optional<ToolVersion> ToolVersion::fromScrcpyVersionLine(const QString &line)
+{
+    const QString marker = QStringLiteral("scrcpy ");
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(marker))
+        return std::nullopt;
+    return parse(trimmed.mid(marker.size()));
+}
+
 ToolVersion ToolVersion::adbPairingMinimum()
 {
     return {30, 0, 0, QStringLiteral("30.0.0")};
+}
+
+ToolVersion ToolVersion::scrcpyMinimum()
+{
+    return {4, 0, 0, QStringLiteral("4.0")};
 }
 
 std::strong_ordering ToolVersion::operator<=>(const ToolVersion &other) const

@@ -21,9 +21,13 @@ struct ToolVersion
     static std::optional<ToolVersion> parse(const QString &text);
     // adb's first line names its protocol ("version 1.0.41"); the release is on the "Version" line.
     static std::optional<ToolVersion> fromAdbVersionOutput(const QString &output);
+    // scrcpy names itself first: "scrcpy 4.1 <https://github.com/Genymobile/scrcpy>".
+    static std::optional<ToolVersion> fromScrcpyVersionLine(const QString &line);
 
     // `adb pair` arrived with platform-tools 30.
     static ToolVersion adbPairingMinimum();
+    // Every option we pass to scrcpy exists since 4.0; an older one rejects them.
+    static ToolVersion scrcpyMinimum();
 
     std::strong_ordering operator<=>(const ToolVersion &other) const;
     bool operator==(const ToolVersion &other) const { return (*this <=> other) == 0; }

@@ -117,18 +117,46 @@ private slots:
         QVERIFY(!m_window->findChild<QAction *>(QStringLiteral("startSessionAction"))->isEnabled());
     }
 
-    void withTheToolsMissing()
+    // The footer's pill and the launch button's hint carry the core's sentences about the tools.
+    void withUnusableTools_data()
     {
-        model().setCustomADBPath(QStringLiteral("/nonexistent/adb"));
-        model().setCustomScrcpyPath(QStringLiteral("/nonexistent/scrcpy"));
-        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-        qputenv("PATH", m_world->home.path().toUtf8());
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QString>("footer");
+        QTest::addColumn<QString>("hint"); // $SCRCPY stands for the simulator's scrcpy
+        const QString advice = QStringLiteral(
+            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
+            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
+            "on PATH.");
+        QTest::newRow("missing")
+            << true << "Runtime missing"
+            << QStringLiteral(
+                   "adb was not found: install Debian's adb package or Android platform-tools, then "
+                   "set its adb in Settings (for quorvanectl, --adb PATH) or put its folder on "
+                   "PATH. scrcpy was not found") +
+                   advice;
+        QTest::newRow("scrcpy too old")
+            << false << "scrcpy too old" << QStringLiteral("Found scrcpy 1.25 at $SCRCPY") + advice;
+    }
+
+    void withUnusableTools()
+    {
+        QFETCH(bool, missing);
+        QFETCH(QString, footer);
+        QFETCH(QString, hint);
+        if (missing) {
+            model().setCustomADBPath(QStringLiteral("/nonexistent/adb"));
+            model().setCustomScrcpyPath(QStringLiteral("/nonexistent/scrcpy"));
+            RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
+            qputenv("PATH", m_world->home.path().toUtf8());
+        } else {
+            m_world->sim.setScrcpy(QStringLiteral("version"), QStringLiteral("1.25"));
+        }
         m_window = std::make_unique<MainWindow>(&model());
         model().refreshRuntimeStatus();
-        QTRY_COMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("Runtime missing"));
-        QCOMPARE(primary()->disabledHint(),
-                 QStringLiteral(
-                     "scrcpy or ADB was not found. Reinstall the app, or set their paths in Settings (⌘,)."));
+        QTRY_COMPARE(pill(QStringLiteral("footerStatusPill")), footer);
+        hint.replace(QStringLiteral("$SCRCPY"), m_world->sim.scrcpyPath());
+        QCOMPARE(primary()->disabledHint(), hint);
+        QCOMPARE(find<StatusPill>(QStringLiteral("footerStatusPill"))->toolTip(), hint);
     }
 
     void deviceNotReady_data()

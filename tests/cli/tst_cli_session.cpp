@@ -150,7 +150,7 @@ private slots:
         QFETCH(int, signal);
         QFETCH(int, exitCode);
         startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))}, true);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_sim->scrcpySessions().isEmpty(), 10000);
         ::kill(-static_cast<pid_t>(m_ctl->processId()), signal);
         QVERIFY(m_ctl->waitForFinished(10000));
         QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
@@ -158,7 +158,7 @@ private slots:
         QVERIFY2(m_output.contains(
                      QStringLiteral("Launch cancelled: the session was stopped while it was starting.\n")),
                  qPrintable(m_output));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")).size(), 1);
+        QCOMPARE(m_sim->scrcpySessions().size(), 1);
         QVERIFY(!QFile::exists(learnedProfilesPath()));
         QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
     }

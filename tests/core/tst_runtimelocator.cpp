@@ -77,12 +77,34 @@ private slots:
         QVERIFY(found.source == RuntimeSource::Bundled);
     }
 
-    void bundleNeedsBothTools()
+    // Each folder must hold both tools; an installed copy keeps an unpacked scrcpy release in share/.
+    void bundledRuntimeBesideOrUnderShare_data()
     {
-        tool(QStringLiteral("half/scrcpy"));
-        QCOMPARE(RuntimeLocator::bundledRuntimeIn(dir(QStringLiteral("half"))), std::nullopt);
-        tool(QStringLiteral("half/adb"));
-        QCOMPARE(RuntimeLocator::bundledRuntimeIn(dir(QStringLiteral("half"))), dir(QStringLiteral("half")));
+        QTest::addColumn<QStringList>("tools");
+        QTest::addColumn<QString>("runtime"); // "" for none
+        QTest::newRow("beside the executable")
+            << QStringList{QStringLiteral("bin/scrcpy"), QStringLiteral("bin/adb")} << "bin";
+        QTest::newRow("only scrcpy beside it") << QStringList{QStringLiteral("bin/scrcpy")} << "";
+        QTest::newRow("under share") << QStringList{QStringLiteral("share/quorvane/scrcpy"),
+                                                    QStringLiteral("share/quorvane/adb")}
+                                     << "share/quorvane";
+        QTest::newRow("only adb under share") << QStringList{QStringLiteral("share/quorvane/adb")} << "";
+        QTest::newRow("one tool in each folder")
+            << QStringList{QStringLiteral("bin/scrcpy"), QStringLiteral("share/quorvane/adb")} << "";
+        QTest::newRow("beside wins") << QStringList{QStringLiteral("bin/scrcpy"), QStringLiteral("bin/adb"),
+                                                    QStringLiteral("share/quorvane/scrcpy"),
+                                                    QStringLiteral("share/quorvane/adb")}
+                                     << "bin";
+    }
+
+    void bundledRuntimeBesideOrUnderShare()
+    {
+        QFETCH(QStringList, tools);
+        QFETCH(QString, runtime);
+        for (const QString &relative : tools)
+            tool(relative);
+        const auto expected = runtime.isEmpty() ? std::nullopt : std::optional(dir(runtime));
+        QCOMPARE(RuntimeLocator::bundledRuntimeIn(dir(QStringLiteral("bin"))), expected);
     }
 
     void firstWellKnownDirectoryWins()
@@ -119,9 +141,7 @@ private slots:
             QFAIL("a missing scrcpy must be reported");
         } catch (const ScrcpyError &error) {
             QCOMPARE(error.kind(), ScrcpyError::Kind::RuntimeMissing);
-            QCOMPARE(error.text(),
-                     QStringLiteral("The built-in mirroring engine is missing. This copy of the app may "
-                                    "be damaged — download it again from https://quorvane.app/download."));
+            QVERIFY(error.text().startsWith(QStringLiteral("scrcpy was not found, but Quorvane needs")));
         }
     }
 
@@ -134,34 +154,117 @@ private slots:
         QCOMPARE(locator.resolveTool(QStringLiteral("scrcpy")), scrcpy);
     }
 
-    void serverFileIsFoundBesideTheBundle()
+    void serverFileIsFoundForTheBundle_data()
     {
-        tool(QStringLiteral("app/bin/adb"));
-        RuntimeLocator::setBundledDirectoryOverride(dir(QStringLiteral("app/bin")));
-        QCOMPARE(RuntimeLocator::bundledServerPath(), std::nullopt);
-        QFile server(m_home->file(QStringLiteral("app/share/quorvane/scrcpy-server")));
-        QVERIFY(server.open(QIODevice::WriteOnly));
-        QCOMPARE(RuntimeLocator::bundledServerPath(),
-                 dir(QStringLiteral("app/share/quorvane/scrcpy-server")));
+        QTest::addColumn<QString>("bundle");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("tools beside the executable") << "app/bin"
+                                                     << "app/share/quorvane/scrcpy-server";
+        QTest::newRow("unpacked release under share") << "app/share/quorvane"
+                                                      << "app/share/quorvane/scrcpy-server";
     }
 
-    void probeReportsFirstVersionLines()
+    void serverFileIsFoundForTheBundle()
     {
+        QFETCH(QString, bundle);
+        QFETCH(QString, server);
+        RuntimeLocator::setBundledDirectoryOverride(dir(bundle));
+        QCOMPARE(RuntimeLocator::bundledServerPath(), std::nullopt);
+        QFile file(m_home->file(server));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(RuntimeLocator::bundledServerPath(), dir(server));
+    }
+
+    void probeReadsVersionsAndJudgesScrcpy_data()
+    {
+        QTest::addColumn<QString>("scrcpyLine");
+        QTest::addColumn<QString>("release"); // "" for none
+        QTest::addColumn<QString>("problem"); // "" when usable; $SCRCPY stands for the tool's path
+        const QString advice = QStringLiteral(
+            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
+            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
+            "on PATH.");
+        QTest::newRow("4.1") << "scrcpy 4.1 <https://github.com/Genymobile/scrcpy>"
+                             << "4.1"
+                             << "";
+        QTest::newRow("4.0") << "scrcpy 4.0 <https://github.com/Genymobile/scrcpy>"
+                             << "4.0"
+                             << "";
+        QTest::newRow("debian 12") << "scrcpy 1.25 <https://github.com/Genymobile/scrcpy>"
+                                   << "1.25" << QStringLiteral("Found scrcpy 1.25 at $SCRCPY") + advice;
+        QTest::newRow("numbers, not text, order releases") << "scrcpy 10.0"
+                                                           << "10.0"
+                                                           << "";
+        QTest::newRow("no release named")
+            << "usage: scrcpy [options]"
+            << "" << QStringLiteral("The scrcpy at $SCRCPY did not say which version it is") + advice;
+    }
+
+    void probeReadsVersionsAndJudgesScrcpy()
+    {
+        QFETCH(QString, scrcpyLine);
+        QFETCH(QString, release);
+        QFETCH(QString, problem);
         const QString adb =
             tool(QStringLiteral("t/adb"),
                  QStringLiteral("#!/bin/sh\n[ \"$1\" = version ] || exit 9\n"
-                                "printf 'Android Debug Bridge version 1.0.41\\nVersion 29\\n'\n"));
+                                "printf 'Android Debug Bridge version 1.0.41\\nVersion 29.0.6-debian\\n'\n"));
         const QString scrcpy =
             tool(QStringLiteral("t/scrcpy"), QStringLiteral("#!/bin/sh\n[ \"$1\" = --version ] || exit 9\n"
-                                                            "echo 'scrcpy 4.1 <x>'; echo; echo deps\n"));
+                                                            "echo '%1'; echo; echo deps\n")
+                                                 .arg(scrcpyLine));
         const RuntimeStatus status = test::await(RuntimeLocator{adb, scrcpy}.probeStatus());
-        RuntimeStatus expected{true,
-                               true,
-                               adb,
-                               scrcpy,
-                               QStringLiteral("Android Debug Bridge version 1.0.41"),
-                               QStringLiteral("scrcpy 4.1 <x>")};
+        RuntimeStatus expected;
+        expected.adbFound = expected.scrcpyFound = true;
+        expected.adbPath = adb;
+        expected.scrcpyPath = scrcpy;
+        expected.adbVersion = QStringLiteral("Android Debug Bridge version 1.0.41");
+        expected.scrcpyVersion = scrcpyLine;
+        expected.adbRelease = ToolVersion::parse(QStringLiteral("29.0.6"));
+        expected.scrcpyRelease = release.isEmpty() ? std::nullopt : ToolVersion::parse(release);
+        if (!problem.isEmpty())
+            expected.problem = problem.replace(QStringLiteral("$SCRCPY"), scrcpy);
         QCOMPARE(status, expected);
+        QCOMPARE(status.scrcpyRelease.value_or(ToolVersion{}).text, release);
+    }
+
+    // Without a bundle nothing speaks of a damaged copy: each missing tool is named with what to get.
+    void missingToolsSayWhatToInstall()
+    {
+        const RuntimeStatus status = test::await(RuntimeLocator{}.probeStatus());
+        QCOMPARE(
+            status.problem,
+            QStringLiteral("adb was not found: install Debian's adb package or Android platform-tools, "
+                           "then set its adb in Settings (for quorvanectl, --adb PATH) or put its folder "
+                           "on PATH. scrcpy was not found, but Quorvane needs scrcpy 4.0 or newer: unpack "
+                           "the scrcpy project's Linux release archive anywhere, then set its scrcpy in "
+                           "Settings (for quorvanectl, --scrcpy PATH) or put its folder on PATH."));
+        // A bundle that should carry them is what is broken.
+        RuntimeLocator::setBundledDirectoryOverride(dir(QStringLiteral("bundle")));
+        QCOMPARE(RuntimeLocator::adbMissing(),
+                 QStringLiteral("The built-in device bridge is missing. This copy of the app may be damaged "
+                                "— download it again from https://quorvane.app/download."));
+    }
+
+    // A launch asks the file once; a replaced file is asked again.
+    void scrcpyReleaseIsAskedOncePerFile()
+    {
+        const QString asked = m_home->file(QStringLiteral("asked"));
+        const QString script = QStringLiteral("#!/bin/sh\necho x >> '%1'\necho 'scrcpy %2 <x>'\n");
+        const QString scrcpy = tool(QStringLiteral("t/scrcpy"), script.arg(asked, QStringLiteral("4.1")));
+        test::await(RuntimeLocator::requireUsableScrcpy(scrcpy));
+        test::await(RuntimeLocator::requireUsableScrcpy(scrcpy));
+        QFile log(asked);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count('x'), 1);
+        tool(QStringLiteral("t/scrcpy"), script.arg(asked, QStringLiteral("1.25")));
+        try {
+            test::await(RuntimeLocator::requireUsableScrcpy(scrcpy));
+            QFAIL("a scrcpy older than 4.0 must be refused");
+        } catch (const ScrcpyError &error) {
+            QCOMPARE(error.kind(), ScrcpyError::Kind::RuntimeMissing);
+            QVERIFY(error.text().startsWith(QStringLiteral("Found scrcpy 1.25 at ") + scrcpy));
+        }
     }
 
     void probeKeepsFoundButPathlessWhenVersionFails()

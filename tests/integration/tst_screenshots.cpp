@@ -213,8 +213,9 @@ private slots:
         const QString message = failureOf(service.captureScreenshot(serial, std::nullopt));
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         qputenv("PATH", path);
-        QCOMPARE(message,
-                 QStringLiteral("runtimeMissing: The built-in device bridge is missing. Reinstall the app."));
+        QCOMPARE(message, QStringLiteral("runtimeMissing: adb was not found: install Debian's adb package or "
+                                         "Android platform-tools, then set its adb in Settings (for "
+                                         "quorvanectl, --adb PATH) or put its folder on PATH."));
     }
 
     void saveFailuresLeaveNoFile_data()

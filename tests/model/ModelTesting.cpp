@@ -88,12 +88,7 @@ int ModelWorld::deviceListings() const
 
 QList<QStringList> ModelWorld::scrcpySessions() const
 {
-    QList<QStringList> sessions;
-    for (const QStringList &arguments : sim.callArguments(QStringLiteral("scrcpy"))) {
-        if (arguments.contains(QStringLiteral("--shortcut-mod=lctrl,lalt")))
-            sessions.append(arguments);
-    }
-    return sessions;
+    return sim.scrcpySessions();
 }
 
 int ModelWorld::launchAttempts() const

@@ -204,6 +204,23 @@ private slots:
         QVERIFY(refreshing.count() >= 4);
     }
 
+    // Debian 12's scrcpy is found, but it rejects the options of every session: nothing offers a launch.
+    void tooOldScrcpyIsNoRuntime()
+    {
+        m_world->sim.setScrcpy(QStringLiteral("version"), QStringLiteral("1.25"));
+        m_world->sim.addPhone(QStringLiteral("A1"));
+        model().setOnboardingCompleted(true);
+        model().start();
+        QTRY_VERIFY(model().runtime().scrcpyFound && model().deviceProfile().has_value());
+        QVERIFY(!model().runtimeHealthy());
+        QVERIFY(!model().canLaunch());
+        QCOMPARE(model().runtime().problem,
+                 QStringLiteral("Found scrcpy 1.25 at %1, but Quorvane needs scrcpy 4.0 or newer: unpack the "
+                                "scrcpy project's Linux release archive anywhere, then set its scrcpy in "
+                                "Settings (for quorvanectl, --scrcpy PATH) or put its folder on PATH.")
+                     .arg(m_world->sim.scrcpyPath()));
+    }
+
     void monitorPausesAfterEachPass()
     {
         model().setOnboardingCompleted(true);

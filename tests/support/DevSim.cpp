@@ -282,6 +282,8 @@ DevSim::DevSim(const TestHome &home)
 {
     qputenv("DEVSIM_WORLD", m_worldPath.toUtf8());
     qputenv("DEVSIM_LOG", m_logPath.toUtf8());
+    // The same simulator file answers for another world now.
+    RuntimeLocator::forgetScrcpyReleases();
     devsim::World::write(m_worldPath, QJsonObject{});
 }
 
@@ -393,6 +395,7 @@ void DevSim::setScrcpy(const QString &key, const QJsonValue &value)
         scrcpy.insert(key, value);
         world.insert(QStringLiteral("scrcpy"), scrcpy);
     });
+    RuntimeLocator::forgetScrcpyReleases();
 }
 
 void DevSim::setAdbVersion(const QString &version)
@@ -466,6 +469,15 @@ QList<QStringList> DevSim::callArguments(const QString &tool) const
         result.append(arguments);
     }
     return result;
+}
+
+QList<QStringList> DevSim::scrcpySessions() const
+{
+    QList<QStringList> sessions = callArguments(QStringLiteral("scrcpy"));
+    sessions.removeIf([](const QStringList &arguments) {
+        return !arguments.contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
+    });
+    return sessions;
 }
 
 QList<qint64> DevSim::runningProcesses() const

@@ -92,6 +92,8 @@ public:
     QList<QJsonObject> calls() const;
     // The argument vectors of one tool's invocations, oldest first.
     QList<QStringList> callArguments(const QString &tool) const;
+    // The scrcpy invocations that opened a session, leaving out version and listing queries.
+    QList<QStringList> scrcpySessions() const;
 
     // The simulator processes (adb, scrcpy and their helpers) of this world that still run, wherever they
     // were started from: an orphan left by a killed parent counts too.

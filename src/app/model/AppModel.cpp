@@ -334,8 +334,7 @@ void AppModel::updateDerived()
     }
     const bool ready = selected && selected->state == QLatin1String("device");
     publishDerived(m_selectedDevice, selected, &AppModel::selectedDeviceChanged);
-    publishDerived(m_runtimeHealthy, m_runtime.adbFound && m_runtime.scrcpyFound,
-                   &AppModel::runtimeHealthyChanged);
+    publishDerived(m_runtimeHealthy, m_runtime.usable(), &AppModel::runtimeHealthyChanged);
     publishDerived(m_desktopReady,
                    m_selectedMode != SidebarMode::Desktop ||
                        (m_desktopCapabilities && m_desktopCapabilities->supported),

@@ -74,8 +74,9 @@ Footer::Footer(AppModel *model, QWidget *parent)
     connect(m_picker, &QComboBox::activated, this, &Footer::pickDevice);
     connect(m_stopAll, &QPushButton::clicked, this, [this] { m_model->stopAllSessions(); });
     connect(m_refresh, &QToolButton::clicked, this, [this] { m_model->refreshDevices(); });
-    for (auto signal : {&AppModel::runtimeHealthyChanged, &AppModel::selectedDeviceChanged,
-                        &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
+    for (auto signal :
+         {&AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged, &AppModel::selectedDeviceChanged,
+          &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
         connect(model, signal, this, &Footer::refreshStatus);
     connect(model, &AppModel::devicesChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::selectedSerialChanged, this, &Footer::refreshDevices);
@@ -87,8 +88,12 @@ Footer::Footer(AppModel *model, QWidget *parent)
 
 QString Footer::statusText(const AppModel &model)
 {
-    if (!model.runtimeHealthy())
-        return QStringLiteral("Runtime missing");
+    if (!model.runtimeHealthy()) {
+        const RuntimeStatus &runtime = model.runtime();
+        if (!runtime.adbFound || !runtime.scrcpyFound)
+            return QStringLiteral("Runtime missing");
+        return runtime.scrcpyRelease ? QStringLiteral("scrcpy too old") : QStringLiteral("scrcpy unusable");
+    }
     const auto &device = model.selectedDevice();
     if (device && device->state == QLatin1String("device"))
         return QStringLiteral("Ready");
@@ -101,6 +106,9 @@ void Footer::refreshStatus()
 {
     m_pill->setText(statusText(*m_model));
     m_pill->setTone(statusTone(*m_model));
+    // The pill has room for a word or two; the whole sentence says what to do about it.
+    m_pill->setToolTip(m_model->runtimeHealthy() ? QString()
+                                                 : m_model->runtime().problem.value_or(QString()));
     const bool busy = m_model->refreshingDevices();
     m_refreshing->setRunning(busy);
     m_refreshing->setVisible(busy);

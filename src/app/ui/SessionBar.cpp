@@ -66,7 +66,7 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
           &AppModel::pendingRestartChanged, &AppModel::sessionActiveChanged, &AppModel::selectedDeviceChanged,
           &AppModel::devicesChanged, &AppModel::launchMessageChanged, &AppModel::launchFailedChanged,
           &AppModel::launchButtonTitleChanged, &AppModel::launchingChanged, &AppModel::canLaunchChanged,
-          &AppModel::runtimeHealthyChanged, &AppModel::selectedModeChanged,
+          &AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged, &AppModel::selectedModeChanged,
           &AppModel::desktopCapabilitiesChanged})
         connect(model, signal, this, &SessionBar::refresh);
     refresh();
@@ -91,8 +91,7 @@ QString SessionBar::deviceText(const AppModel &model)
 QString SessionBar::launchHint(const AppModel &model)
 {
     if (!model.runtimeHealthy())
-        return QStringLiteral(
-            "scrcpy or ADB was not found. Reinstall the app, or set their paths in Settings (⌘,).");
+        return model.runtime().problem.value_or(QStringLiteral("Looking for scrcpy and adb…"));
     const auto &device = model.selectedDevice();
     if (!device)
         return QStringLiteral("Choose a device in the sidebar first.");
