@@ -43,6 +43,8 @@ struct CliContext
 {
     ToolPaths paths;
     bool json = false;
+    // The application's "Run mirror windows through XWayland" choice, which this tool honours too.
+    bool xwaylandWindows = false;
 
     void print(const QString &text) const;
     void printJson(const QJsonObject &object) const;

@@ -53,8 +53,9 @@ QString findingText(const DoctorFinding &finding)
 QCoro::Task<int> doctor(CliContext context, ArgumentList arguments)
 {
     arguments.expectEnd();
-    // A command-line tool cannot send keys to the mirror window itself, so for it the permission is missing.
-    const DoctorService service{RuntimeLocator{context.paths.adbOverride, context.paths.scrcpyOverride}, {}};
+    // Without the application's own check the desktop decides whether keys can reach a mirror window.
+    DoctorService service{RuntimeLocator{context.paths.adbOverride, context.paths.scrcpyOverride}, {}};
+    service.xwaylandWindows = context.xwaylandWindows;
     const QList<DoctorFinding> findings = co_await service.runDoctor(context.paths);
     if (context.json) {
         QJsonArray array;

@@ -2,6 +2,7 @@
 #include "Async.h"
 #include "Commands.h"
 #include "Errors.h"
+#include "HostDesktop.h"
 #include "MediaService.h"
 #include "ProfileStore.h"
 #include "RecordFile.h"
@@ -104,6 +105,7 @@ QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
         co_return exitCodeFor(termination);
 
     SessionManager manager(context.paths, [context](const QString &line) { context.print(line); });
+    manager.setWindowEnvironment(HostDesktop::detect().windowEnvironment(context.xwaylandWindows));
     const MediaService media{context.paths};
     // A signal while the session is starting ends the launch there: a Ctrl+C that also reached scrcpy
     // must not pass for a failed attempt and open the next, weaker one.

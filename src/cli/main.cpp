@@ -1,6 +1,7 @@
 #include "ApplicationVersion.h"
 #include "Commands.h"
 #include "Errors.h"
+#include "HostDesktop.h"
 #include "JsonFile.h"
 #include "ProcessRunner.h"
 #include "TextParsing.h"
@@ -48,6 +49,7 @@ CliContext takeCommonOptions(ArgumentList &arguments)
     context.json = arguments.takeFlag(QStringLiteral("--json"));
     context.paths.adbOverride = takeToolOption(arguments, QStringLiteral("--adb"));
     context.paths.scrcpyOverride = takeToolOption(arguments, QStringLiteral("--scrcpy"));
+    context.xwaylandWindows = HostDesktop::xwaylandChosen();
     return context;
 }
 

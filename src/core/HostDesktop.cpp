@@ -1,5 +1,7 @@
 #include "HostDesktop.h"
 
+#include <QSettings>
+
 namespace quorvane {
 
 namespace {
@@ -82,6 +84,18 @@ QString HostDesktop::shortcutsRefused() const
     }
     return QStringLiteral("Keyboard shortcuts need a graphical session (%1). Mirroring works without them.")
         .arg(noSession);
+}
+
+bool HostDesktop::xwaylandChosen()
+{
+    return QSettings().value(xwaylandSettingKey, false).toBool();
+}
+
+Environment HostDesktop::windowEnvironment(bool throughXWayland) const
+{
+    if (!throughXWayland || isMac())
+        return {};
+    return {{xwaylandVariable, xwaylandValue}};
 }
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProcessRunner.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -44,8 +46,16 @@ public:
     // The variable that makes scrcpy open an X11 window, which XWayland shows on a Wayland desktop.
     static inline const QString xwaylandVariable = QStringLiteral("SDL_VIDEODRIVER");
     static inline const QString xwaylandValue = QStringLiteral("x11");
-    // The Settings option that sets it, as the user reads it.
+    // The Settings option that sets it, as the user reads it, and the per-user default it is kept in.
     static inline const QString xwaylandOption = QStringLiteral("Run mirror windows through XWayland");
+    static inline const QString xwaylandSettingKey = QStringLiteral("mirrorThroughXWayland");
+
+    // Whether the user turned that option on. quorvanectl reads the application's own defaults, so a
+    // session it starts opens the same kind of window as one the application starts.
+    static bool xwaylandChosen();
+    // What every scrcpy run adds to its environment for the window the user chose. macOS has no X server
+    // to ask for: scrcpy would find no window system at all.
+    Environment windowEnvironment(bool throughXWayland) const;
 
 private:
     Kind m_kind = Kind::None;

@@ -262,8 +262,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("display");
         QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<bool>("xwaylandChosen");
         QTest::addColumn<QJsonObject>("shortcuts");
-        QTest::newRow("X11") << QByteArrayLiteral(":5") << QByteArray()
+        QTest::newRow("X11") << QByteArrayLiteral(":5") << QByteArray() << false
                              << QJsonObject{
                                     {QStringLiteral("level"), QStringLiteral("ok")},
                                     {QStringLiteral("title"), QStringLiteral("Keyboard shortcuts ready")},
@@ -273,8 +274,8 @@ private slots:
                                                     "display.")},
                                     {QStringLiteral("action"),
                                      QStringLiteral("No action needed: X11 has no permission to grant.")}};
-        QTest::newRow("Wayland with XWayland")
-            << QByteArrayLiteral(":5") << QByteArrayLiteral("wayland-0")
+        QTest::newRow("Wayland, X11 windows not chosen")
+            << QByteArrayLiteral(":5") << QByteArrayLiteral("wayland-0") << false
             << QJsonObject{
                    {QStringLiteral("level"), QStringLiteral("warning")},
                    {QStringLiteral("title"), QStringLiteral("Live toggles need an X11 window")},
@@ -286,13 +287,24 @@ private slots:
                     QStringLiteral(
                         "Turn on \"Run mirror windows through XWayland\" in Settings: new sessions "
                         "then start scrcpy with SDL_VIDEODRIVER=x11.")}};
+        // The choice made in the application's Settings holds for this tool too.
+        QTest::newRow("Wayland, X11 windows chosen")
+            << QByteArrayLiteral(":5") << QByteArrayLiteral("wayland-0") << true
+            << QJsonObject{{QStringLiteral("level"), QStringLiteral("ok")},
+                           {QStringLiteral("title"), QStringLiteral("Keyboard shortcuts ready")},
+                           {QStringLiteral("detail"),
+                            QStringLiteral("Mirror windows run through XWayland, so you can use keyboard "
+                                           "shortcuts like Turn Screen Off and Fullscreen.")},
+                           {QStringLiteral("action"), QStringLiteral("No action needed.")}};
     }
 
     void doctorFindingsAsJson()
     {
         QFETCH(QByteArray, display);
         QFETCH(QByteArray, wayland);
+        QFETCH(bool, xwaylandChosen);
         QFETCH(QJsonObject, shortcuts);
+        m_home->writeUserDefault(QStringLiteral("mirrorThroughXWayland"), xwaylandChosen);
         const QByteArray oldDisplay = qgetenv("DISPLAY");
         const QByteArray oldWayland = qgetenv("WAYLAND_DISPLAY");
         qputenv("DISPLAY", display);

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTest>
@@ -111,6 +112,7 @@ private slots:
     void recoversThenStopsCleanlyOnTermination()
     {
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
+        m_home->writeUserDefault(QStringLiteral("mirrorThroughXWayland"), true);
         startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h265")),
                      QStringLiteral("--live"), QStringLiteral("showTouches")});
         QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches\n")),
@@ -119,6 +121,17 @@ private slots:
                                                  "profile is now remembered for this device.\n")));
         QCOMPARE(showTouches(), QStringLiteral("1"));
         QVERIFY(!m_sim->runningProcesses().isEmpty());
+        // Every attempt opens the window the user chose in the application's Settings.
+        int sessions = 0;
+        for (const QJsonObject &call : m_sim->calls()) {
+            if (call.value(QStringLiteral("argv"))
+                    .toArray()
+                    .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"))) {
+                QCOMPARE(call.value(QStringLiteral("SDL_VIDEODRIVER")).toString(), QStringLiteral("x11"));
+                ++sessions;
+            }
+        }
+        QCOMPARE(sessions, 2);
 
         ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
         QVERIFY(m_ctl->waitForFinished(10000));

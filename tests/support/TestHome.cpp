@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace quorvane::test {
@@ -26,6 +27,12 @@ QString TestHome::file(const QString &relative) const
     const QString path = m_dir.filePath(relative);
     QDir().mkpath(QFileInfo(path).absolutePath());
     return path;
+}
+
+void TestHome::writeUserDefault(const QString &key, const QVariant &value) const
+{
+    QSettings settings(file(QStringLiteral(".config/Quorvane/Quorvane.conf")), QSettings::IniFormat);
+    settings.setValue(key, value);
 }
 
 QString writeExecutable(const QString &path, const QString &script)

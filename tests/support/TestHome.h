@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 
 namespace quorvane::test {
 
@@ -17,6 +18,8 @@ public:
     QString path() const { return m_dir.path(); }
     // A file path inside the home; the folders on the way are created.
     QString file(const QString &relative) const;
+    // Writes one of the application's per-user defaults where a child process of this home reads them.
+    void writeUserDefault(const QString &key, const QVariant &value) const;
 
 private:
     QTemporaryDir m_dir;

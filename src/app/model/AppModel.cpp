@@ -464,10 +464,7 @@ HostDesktop AppModel::desktop() const
 
 Environment AppModel::windowEnvironment() const
 {
-    // macOS has no X server to ask for: scrcpy would find no window system at all.
-    if (!mirrorThroughXWayland() || desktop().isMac())
-        return {};
-    return {{HostDesktop::xwaylandVariable, HostDesktop::xwaylandValue}};
+    return desktop().windowEnvironment(mirrorThroughXWayland());
 }
 
 bool AppModel::shortcutsReachWindows() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostDesktop.h"
+
 #include <QString>
 
 namespace quorvane::app {
@@ -14,7 +16,7 @@ public:
     static inline const QString onboardingCompletedKey = QStringLiteral("onboardingCompleted");
     static inline const QString mediaRootOverrideKey = QStringLiteral("mediaRootOverride");
     static inline const QString recordingsRootOverrideKey = QStringLiteral("recordingsRootOverride");
-    static inline const QString mirrorThroughXWaylandKey = QStringLiteral("mirrorThroughXWayland");
+    static inline const QString mirrorThroughXWaylandKey = HostDesktop::xwaylandSettingKey;
 
     // "" and false when the key was never written.
     static QString text(const QString &key);
