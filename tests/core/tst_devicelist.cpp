@@ -1,32 +1,10 @@
 #include "ADBService.h"
+#include "DeviceRows.h"
 
 #include <QTest>
 
 using namespace quorvane;
-
-namespace {
-
-DeviceInfo device(const char *serial, const char *state, const char *kind,
-                  std::optional<QString> model = std::nullopt, std::optional<QString> product = std::nullopt,
-                  std::optional<QString> name = std::nullopt)
-{
-    return DeviceInfo{QString::fromUtf8(serial),
-                      QString::fromUtf8(state),
-                      model,
-                      product,
-                      name,
-                      QString::fromUtf8(kind),
-                      std::nullopt};
-}
-
-// The same row as listed with the USB port adb names.
-DeviceInfo onPort(DeviceInfo device, const char *port)
-{
-    device.usbPort = QString::fromUtf8(port);
-    return device;
-}
-
-} // namespace
+using namespace quorvane::test;
 
 class TestDeviceList final : public QObject
 {

@@ -2,6 +2,7 @@
 #include "ADBService.h"
 #include "Await.h"
 #include "DevSim.h"
+#include "DeviceRows.h"
 #include "MediaService.h"
 #include "TestHome.h"
 
@@ -45,25 +46,6 @@ quint32 crc32(const QByteArray &bytes)
             crc = (crc & 1) ? (crc >> 1) ^ 0xedb88320u : crc >> 1;
     }
     return ~crc;
-}
-
-DeviceInfo device(const char *serial, const char *state, const char *kind, std::optional<QString> model = {},
-                  std::optional<QString> product = {}, std::optional<QString> name = {})
-{
-    return DeviceInfo{QString::fromUtf8(serial),
-                      QString::fromUtf8(state),
-                      model,
-                      product,
-                      name,
-                      QString::fromUtf8(kind),
-                      std::nullopt};
-}
-
-// The same row as listed with the USB port adb names.
-DeviceInfo onPort(DeviceInfo device, const char *port)
-{
-    device.usbPort = QString::fromUtf8(port);
-    return device;
 }
 
 } // namespace
