@@ -1,8 +1,11 @@
 #include "CliContext.h"
 
+#include "ADBService.h"
+#include "Errors.h"
 #include "SettingsJournal.h"
 
 #include <QJsonDocument>
+#include <QProcessEnvironment>
 #include <QTextStream>
 
 namespace quorvane::cli {
@@ -10,51 +13,6 @@ namespace quorvane::cli {
 UsageError::UsageError(const QString &text)
     : std::runtime_error(text.toStdString())
 {
-}
-
-ArgumentList::ArgumentList(QStringList words)
-    : m_words(std::move(words))
-{
-}
-
-bool ArgumentList::takeFlag(const QString &name)
-{
-    return m_words.removeAll(name) > 0;
-}
-
-std::optional<QString> ArgumentList::takeOption(const QString &name)
-{
-    const qsizetype index = m_words.indexOf(name);
-    if (index < 0)
-        return std::nullopt;
-    if (index + 1 >= m_words.size())
-        throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
-    const QString value = m_words.at(index + 1);
-    m_words.remove(index, 2);
-    return value;
-}
-
-std::optional<QString> ArgumentList::takeOptionalPositional()
-{
-    for (qsizetype i = 0; i < m_words.size(); ++i) {
-        const QString &word = m_words.at(i);
-        if (word == QLatin1String("-") || !word.startsWith(QLatin1Char('-')))
-            return m_words.takeAt(i);
-    }
-    return std::nullopt;
-}
-
-QString ArgumentList::takePositional(const QString &what)
-{
-    if (auto word = takeOptionalPositional())
-        return *word;
-    throw UsageError(QStringLiteral("Missing %1.").arg(what));
-}
-
-void ArgumentList::expectEnd() const
-{
-    if (!m_words.isEmpty())
-        throw UsageError(QStringLiteral("Unexpected argument: %1").arg(m_words.first()));
 }
 
 void CliContext::print(const QString &text) const
@@ -78,6 +36,39 @@ QCoro::Task<void> putBackLeftoverSettings(ToolPaths paths, QString serial)
         SettingsJournal{}.putBackLeftovers(std::move(paths), serial);
     if (const std::optional<QString> message = co_await std::move(putting))
         QTextStream(stderr) << *message << Qt::endl;
+}
+
+QCoro::Task<QString> choosePhone(ToolPaths paths, std::optional<QString> named)
+{
+    if (named)
+        co_return *named;
+    const QString fromEnvironment =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("ANDROID_SERIAL")).trimmed();
+    if (!fromEnvironment.isEmpty())
+        co_return fromEnvironment;
+    const ADBService adb{paths};
+    const QList<DeviceInfo> devices = co_await adb.listDevices();
+    QStringList ready;
+    QStringList notReady;
+    for (const DeviceInfo &device : devices) {
+        if (device.state == QLatin1String("device"))
+            ready.append(device.serial);
+        else
+            notReady.append(QStringLiteral("%1 is %2").arg(device.serial, device.state));
+    }
+    if (ready.size() == 1)
+        co_return ready.first();
+    if (ready.size() > 1)
+        throw ScrcpyError::deviceState(
+            QStringLiteral("More than one phone is ready (%1): choose one with -s SERIAL.")
+                .arg(ready.join(QStringLiteral(", "))));
+    if (!notReady.isEmpty())
+        throw ScrcpyError::deviceState(
+            QStringLiteral("No phone is ready (%1): allow USB debugging on the phone, or choose one with "
+                           "-s SERIAL.")
+                .arg(notReady.join(QStringLiteral(", "))));
+    throw ScrcpyError::deviceState(QStringLiteral(
+        "No phone is connected: connect one with USB debugging on, or name one with -s SERIAL."));
 }
 
 } // namespace quorvane::cli

@@ -21,23 +21,6 @@ public:
     explicit UsageError(const QString &text);
 };
 
-// The words of one subcommand, consumed as the subcommand reads them; whatever is left is an error.
-class ArgumentList
-{
-public:
-    explicit ArgumentList(QStringList words);
-
-    bool takeFlag(const QString &name);
-    std::optional<QString> takeOption(const QString &name);
-    QString takePositional(const QString &what);
-    std::optional<QString> takeOptionalPositional();
-    // Call once every option has been taken: anything left over is reported.
-    void expectEnd() const;
-
-private:
-    QStringList m_words;
-};
-
 // What every subcommand shares: the user's tool overrides and how results are printed.
 struct CliContext
 {
@@ -54,5 +37,9 @@ struct CliContext
 // Puts back the phone settings an interrupted run of ours left changed, and says so on stderr. Every
 // command that works on one phone calls it before doing anything else with the phone.
 QCoro::Task<void> putBackLeftoverSettings(ToolPaths paths, QString serial);
+
+// The phone a command works on, chosen the way adb chooses: the one named, else ANDROID_SERIAL, else the
+// one phone ready; none or several ready is an error that says which.
+QCoro::Task<QString> choosePhone(ToolPaths paths, std::optional<QString> named);
 
 } // namespace quorvane::cli

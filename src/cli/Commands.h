@@ -1,21 +1,12 @@
 #pragma once
 
-#include "CliContext.h"
+#include "CommandLine.h"
 
 #include <QCoroTask>
 
 #include <functional>
 
 namespace quorvane::cli {
-
-using CommandHandler = std::function<QCoro::Task<int>(CliContext, ArgumentList)>;
-
-struct Command
-{
-    QString name;
-    QString synopsis;
-    CommandHandler run;
-};
 
 // Each group of subcommands lives in its own file and contributes its entries here.
 QList<Command> toolCommands();

@@ -63,12 +63,11 @@ DesktopService serviceFor(const CliContext &context)
                           [](const QString &line) { QTextStream(stderr) << line << Qt::endl; }};
 }
 
-QCoro::Task<int> desktop(CliContext context, ArgumentList arguments)
+QCoro::Task<int> desktop(CliContext context, ParsedArguments arguments)
 {
-    const QString action = arguments.takePositional(QStringLiteral("action (probe, enable or restore)"));
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    const bool yes = arguments.takeFlag(QStringLiteral("--yes"));
-    arguments.expectEnd();
+    const QString action = *arguments.positional(QStringLiteral("ACTION"));
+    const bool yes = arguments.flag(QStringLiteral("--yes"));
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
     co_await putBackLeftoverSettings(context.paths, serial);
     const DesktopService service = serviceFor(context);
     if (action == QLatin1String("probe")) {
@@ -81,14 +80,12 @@ QCoro::Task<int> desktop(CliContext context, ArgumentList arguments)
         }
         const DesktopExperienceResult result = co_await service.enableDesktopExperience(serial);
         printResult(context, result);
-    } else if (action == QLatin1String("restore")) {
+    } else {
         const DesktopExperienceResult result = co_await service.restoreDesktopExperience(serial);
         printResult(context, result);
         // A backup still there after a restore means some settings did not go back.
         if (result.backupAvailable)
             co_return 1;
-    } else {
-        throw UsageError(QStringLiteral("Unknown desktop action: %1").arg(action));
     }
     co_return 0;
 }
@@ -99,9 +96,17 @@ QList<Command> desktopCommands()
 {
     return {
         {QStringLiteral("desktop"),
-         QStringLiteral(
-             "desktop probe|enable|restore SERIAL [--yes]\n"
-             "                          desktop mode support; switch windowing settings on or back"),
+         QStringLiteral("desktop mode support; switch windowing settings on or back"),
+         {{QStringLiteral("ACTION"),
+           QStringLiteral("probe what the phone supports, enable desktop windowing (the phone reboots) or "
+                          "restore the settings as they were"),
+           ValueKind::Choice,
+           {QStringLiteral("probe"), QStringLiteral("enable"), QStringLiteral("restore")}},
+          phonePositional()},
+         {{QStringLiteral("--yes"),
+           ValueKind::None,
+           {},
+           QStringLiteral("confirm enable without asking, as a script must")}},
          desktop},
     };
 }

@@ -10,10 +10,9 @@ namespace quorvane::cli {
 
 namespace {
 
-QCoro::Task<int> inspect(CliContext context, ArgumentList arguments)
+QCoro::Task<int> inspect(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
     co_await putBackLeftoverSettings(context.paths, serial);
     const ADBService adb{context.paths};
     const DeviceProfile profile = co_await adb.inspectDevice(serial);
@@ -21,17 +20,18 @@ QCoro::Task<int> inspect(CliContext context, ArgumentList arguments)
     co_return 0;
 }
 
-QCoro::Task<int> recommend(CliContext context, ArgumentList arguments)
+QCoro::Task<int> recommend(CliContext context, ParsedArguments arguments)
 {
-    const auto profileFile = arguments.takeOption(QStringLiteral("--profile"));
-    const auto mode = arguments.takeOption(QStringLiteral("--mode"));
-    const auto learnedFile = arguments.takeOption(QStringLiteral("--learned"));
-    const auto serial =
-        profileFile ? std::nullopt
-                    : std::optional(arguments.takePositional(QStringLiteral("serial or --profile FILE")));
-    arguments.expectEnd();
+    const auto profileFile = arguments.value(QStringLiteral("--profile"));
+    const auto mode = arguments.value(QStringLiteral("--mode"));
+    const auto learnedFile = arguments.value(QStringLiteral("--learned"));
     if (!mode)
         throw UsageError(QStringLiteral("--mode is required."));
+    if (profileFile && arguments.positional(serialWord))
+        throw UsageError(QStringLiteral("recommend takes SERIAL or --profile FILE, not both."));
+    std::optional<QString> serial;
+    if (!profileFile)
+        serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
 
     DeviceProfile profile;
     if (profileFile) {
@@ -50,12 +50,11 @@ QCoro::Task<int> recommend(CliContext context, ArgumentList arguments)
     co_return 0;
 }
 
-QCoro::Task<int> args(CliContext context, ArgumentList arguments)
+QCoro::Task<int> args(CliContext context, ParsedArguments arguments)
 {
-    const auto recording = arguments.takeOption(QStringLiteral("--recording"));
-    const bool preview = arguments.takeFlag(QStringLiteral("--preview"));
-    const QString file = arguments.takePositional(QStringLiteral("launch record file"));
-    arguments.expectEnd();
+    const auto recording = arguments.value(QStringLiteral("--recording"));
+    const bool preview = arguments.flag(QStringLiteral("--preview"));
+    const QString file = *arguments.positional(QStringLiteral("FILE"));
     const QStringList scrcpyArguments =
         LaunchArgumentBuilder::buildArguments(readRecord<LaunchConfig>(file), recording);
     if (preview)
@@ -67,10 +66,9 @@ QCoro::Task<int> args(CliContext context, ArgumentList arguments)
     co_return 0;
 }
 
-QCoro::Task<int> ladder(CliContext context, ArgumentList arguments)
+QCoro::Task<int> ladder(CliContext context, ParsedArguments arguments)
 {
-    const QString file = arguments.takePositional(QStringLiteral("launch record file"));
-    arguments.expectEnd();
+    const QString file = *arguments.positional(QStringLiteral("FILE"));
     QJsonArray rungs;
     for (const LaunchConfig &rung : FallbackProfiles::variants(readRecord<LaunchConfig>(file)))
         rungs.append(rung.toJson());
@@ -82,20 +80,39 @@ QCoro::Task<int> ladder(CliContext context, ArgumentList arguments)
 
 QList<Command> launchCommands()
 {
+    const PositionalSpec record{QStringLiteral("FILE"),
+                                QStringLiteral("a launch record as JSON; - reads standard input"),
+                                ValueKind::Path};
     return {
-        {QStringLiteral("inspect"), QStringLiteral("inspect SERIAL          what the phone offers, as JSON"),
+        {QStringLiteral("inspect"),
+         QStringLiteral("what the phone offers, as JSON"),
+         {phonePositional()},
+         {},
          inspect},
         {QStringLiteral("recommend"),
-         QStringLiteral("recommend (SERIAL | --profile FILE) --mode MODE [--learned FILE]\n"
-                        "                          the smart settings for a phone and mode, as JSON"),
+         QStringLiteral("the smart settings for a phone and mode, as JSON"),
+         {phonePositional()},
+         {modeOption(QStringLiteral("the kind of session to recommend for (required)")),
+          {QStringLiteral("--profile"), ValueKind::Path, QStringLiteral("FILE"),
+           QStringLiteral("a device profile as inspect prints it, instead of asking a phone")},
+          {QStringLiteral("--learned"), ValueKind::Path, QStringLiteral("FILE"),
+           QStringLiteral("a learned profile to use instead of the one stored for the phone")}},
          recommend},
         {QStringLiteral("args"),
-         QStringLiteral(
-             "args FILE [--recording PATH] [--preview]\n"
-             "                          the scrcpy arguments of a launch record (- reads standard input)"),
+         QStringLiteral("the scrcpy arguments of a launch record"),
+         {record},
+         {{QStringLiteral("--recording"), ValueKind::Path, QStringLiteral("PATH"),
+           QStringLiteral("the file a recording record writes to")},
+          {QStringLiteral("--preview"),
+           ValueKind::None,
+           {},
+           QStringLiteral("print one command line a shell can run")}},
          args},
         {QStringLiteral("ladder"),
-         QStringLiteral("ladder FILE             the safer launch records tried in turn, as JSON"), ladder},
+         QStringLiteral("the safer launch records tried in turn, as JSON"),
+         {record},
+         {},
+         ladder},
     };
 }
 

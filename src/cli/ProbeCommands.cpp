@@ -20,10 +20,9 @@ QString cameraLine(const CameraInfo &camera)
     return line;
 }
 
-QCoro::Task<int> cameras(CliContext context, ArgumentList arguments)
+QCoro::Task<int> cameras(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
     co_await putBackLeftoverSettings(context.paths, serial);
     const CameraService service{context.paths};
     const CameraCapabilities caps = co_await service.listCapabilities(serial);
@@ -50,9 +49,8 @@ QString findingText(const DoctorFinding &finding)
     return text;
 }
 
-QCoro::Task<int> doctor(CliContext context, ArgumentList arguments)
+QCoro::Task<int> doctor(CliContext context, ParsedArguments)
 {
-    arguments.expectEnd();
     // Without the application's own check the desktop decides whether keys can reach a mirror window.
     DoctorService service{RuntimeLocator{context.paths.adbOverride, context.paths.scrcpyOverride}, {}};
     service.xwaylandWindows = context.xwaylandWindows;
@@ -75,8 +73,14 @@ QList<Command> probeCommands()
 {
     return {
         {QStringLiteral("cameras"),
-         QStringLiteral("cameras SERIAL          the phone's cameras, sizes and frame rates"), cameras},
-        {QStringLiteral("doctor"), QStringLiteral("doctor                  why a phone cannot be mirrored"),
+         QStringLiteral("the phone's cameras, sizes and frame rates"),
+         {phonePositional()},
+         {},
+         cameras},
+        {QStringLiteral("doctor"),
+         QStringLiteral("why a phone cannot be mirrored, and what to do"),
+         {},
+         {},
          doctor},
     };
 }

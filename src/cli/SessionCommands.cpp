@@ -47,18 +47,6 @@ int exitCodeFor(const TerminationSignals &termination)
     return 128 + termination.signalNumber();
 }
 
-// The phone settings "--live" may switch on once the session runs; put back when it ends.
-QStringList takeLiveSettings(ArgumentList &arguments)
-{
-    QStringList settings;
-    while (const auto setting = arguments.takeOption(QStringLiteral("--live"))) {
-        if (*setting != QLatin1String("showTouches") && *setting != QLatin1String("stayAwake"))
-            throw UsageError(QStringLiteral("--live takes showTouches or stayAwake."));
-        settings.append(*setting);
-    }
-    return settings;
-}
-
 // Switches the settings on in the running session; a failure ends the session (putting back what was
 // already changed) before it is reported.
 QCoro::Task<void> switchOn(SessionManager *manager, LaunchConfig config, QStringList settings)
@@ -80,14 +68,13 @@ QCoro::Task<void> switchOn(SessionManager *manager, LaunchConfig config, QString
     std::rethrow_exception(failure);
 }
 
-QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
+QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    const auto mode = arguments.takeOption(QStringLiteral("--mode"));
-    const auto configFile = arguments.takeOption(QStringLiteral("--config"));
-    const bool record = arguments.takeFlag(QStringLiteral("--record"));
-    const QStringList live = takeLiveSettings(arguments);
-    arguments.expectEnd();
+    const auto mode = arguments.value(QStringLiteral("--mode"));
+    const auto configFile = arguments.value(QStringLiteral("--config"));
+    const bool record = arguments.flag(QStringLiteral("--record"));
+    const QStringList live = arguments.values(QStringLiteral("--live"));
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
     co_await putBackLeftoverSettings(context.paths, serial);
 
     const TerminationSignals termination;
@@ -144,17 +131,12 @@ QCoro::Task<int> mirror(CliContext context, ArgumentList arguments)
     co_return endedByItself ? 1 : 0;
 }
 
-QCoro::Task<int> screenshot(CliContext context, ArgumentList arguments)
+QCoro::Task<int> screenshot(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    const auto displayId = arguments.takeOption(QStringLiteral("--display-id"));
-    arguments.expectEnd();
     std::optional<quint32> display;
-    if (displayId) {
+    if (const auto displayId = arguments.value(QStringLiteral("--display-id")))
         display = TextParsing::parseUInt32(*displayId);
-        if (!display)
-            throw UsageError(QStringLiteral("--display-id needs a display number."));
-    }
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
     co_await putBackLeftoverSettings(context.paths, serial);
     const MediaService media{context.paths};
     const QString path = co_await media.captureScreenshot(serial, display);
@@ -168,12 +150,26 @@ QList<Command> sessionCommands()
 {
     return {
         {QStringLiteral("mirror"),
-         QStringLiteral("mirror SERIAL [--mode MODE] [--config FILE] [--record] [--live "
-                        "showTouches|stayAwake]...   start a "
-                        "session; Ctrl+C stops it"),
+         QStringLiteral("start a session; Ctrl+C stops it"),
+         {phonePositional()},
+         {modeOption(QStringLiteral("the kind of session (mirror when left out)")),
+          {QStringLiteral("--config"), ValueKind::Path, QStringLiteral("FILE"),
+           QStringLiteral(
+               "start from this launch record instead of the recommendation; - reads standard input")},
+          {QStringLiteral("--record"), ValueKind::None, {}, QStringLiteral("record the session to a file")},
+          {QStringLiteral("--live"),
+           ValueKind::Choice,
+           QStringLiteral("SETTING"),
+           QStringLiteral("switch this phone setting on once the session runs, put back when it ends"),
+           {QStringLiteral("showTouches"), QStringLiteral("stayAwake")},
+           true}},
          mirror},
         {QStringLiteral("screenshot"),
-         QStringLiteral("screenshot SERIAL [--display-id N]   save a screenshot of the phone"), screenshot},
+         QStringLiteral("save a screenshot of the phone"),
+         {phonePositional()},
+         {{QStringLiteral("--display-id"), ValueKind::Number, QStringLiteral("N"),
+           QStringLiteral("the display to capture (the main one when left out)")}},
+         screenshot},
     };
 }
 

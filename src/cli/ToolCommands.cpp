@@ -16,9 +16,8 @@ QString describeTool(const QString &name, bool found, const std::optional<QStrin
     return QStringLiteral("%1: %2 (%3)").arg(name, *path, version.value_or(QString()));
 }
 
-QCoro::Task<int> runtime(CliContext context, ArgumentList arguments)
+QCoro::Task<int> runtime(CliContext context, ParsedArguments)
 {
-    arguments.expectEnd();
     const RuntimeLocator locator{context.paths.adbOverride, context.paths.scrcpyOverride};
     const RuntimeStatus status = co_await locator.probeStatus();
     if (context.json) {
@@ -34,9 +33,8 @@ QCoro::Task<int> runtime(CliContext context, ArgumentList arguments)
     co_return 0;
 }
 
-QCoro::Task<int> devices(CliContext context, ArgumentList arguments)
+QCoro::Task<int> devices(CliContext context, ParsedArguments)
 {
-    arguments.expectEnd();
     const ADBService adb{context.paths};
     const QList<DeviceInfo> devices = co_await adb.listDevices();
     if (context.json) {
@@ -60,9 +58,11 @@ QList<Command> toolCommands()
 {
     return {
         {QStringLiteral("runtime"),
-         QStringLiteral("runtime                 where adb and scrcpy are, and their versions"), runtime},
-        {QStringLiteral("devices"), QStringLiteral("devices                 the phones adb can see"),
-         devices},
+         QStringLiteral("where adb and scrcpy are, and their versions"),
+         {},
+         {},
+         runtime},
+        {QStringLiteral("devices"), QStringLiteral("the phones adb can see"), {}, {}, devices},
     };
 }
 

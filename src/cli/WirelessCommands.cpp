@@ -66,46 +66,45 @@ QCoro::Task<int> answer(CliContext context, QCoro::Task<Answer> (WirelessService
     co_return 0;
 }
 
-QCoro::Task<int> pair(CliContext context, ArgumentList arguments)
+QCoro::Task<int> pair(CliContext context, ParsedArguments arguments)
 {
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    const QString code = arguments.takePositional(QStringLiteral("pairing code"));
-    arguments.expectEnd();
-    return answer(std::move(context), &WirelessService::pairDevice, address, code);
+    return answer(std::move(context), &WirelessService::pairDevice,
+                  *arguments.positional(QStringLiteral("ADDRESS")),
+                  *arguments.positional(QStringLiteral("CODE")));
 }
 
-QCoro::Task<int> connect(CliContext context, ArgumentList arguments)
+QCoro::Task<int> connect(CliContext context, ParsedArguments arguments)
 {
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    arguments.expectEnd();
-    return answer(std::move(context), &WirelessService::connectDevice, address);
+    return answer(std::move(context), &WirelessService::connectDevice,
+                  *arguments.positional(QStringLiteral("ADDRESS")));
 }
 
-QCoro::Task<int> wifi(CliContext context, ArgumentList arguments)
+QCoro::Task<int> wifi(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
-    return answer(std::move(context), &WirelessService::enableUSBWireless, serial);
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
+    co_return co_await answer(std::move(context), &WirelessService::enableUSBWireless, serial);
 }
 
-QCoro::Task<int> usb(CliContext context, ArgumentList arguments)
+QCoro::Task<int> usb(CliContext context, ParsedArguments arguments)
 {
-    const QString serial = arguments.takePositional(QStringLiteral("serial"));
-    arguments.expectEnd();
-    return answer(std::move(context), &WirelessService::switchToUSB, serial);
+    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
+    co_return co_await answer(std::move(context), &WirelessService::switchToUSB, serial);
 }
 
-QCoro::Task<int> forget(CliContext context, ArgumentList arguments)
+QCoro::Task<int> forget(CliContext context, ParsedArguments arguments)
 {
-    const QString address = arguments.takePositional(QStringLiteral("address"));
-    arguments.expectEnd();
-    return answer(std::move(context), &WirelessService::forgetDevice, address);
+    return answer(std::move(context), &WirelessService::forgetDevice,
+                  *arguments.positional(QStringLiteral("ADDRESS")));
 }
 
-QCoro::Task<int> remembered(CliContext context, ArgumentList arguments)
+QCoro::Task<int> remembered(CliContext context, ParsedArguments)
 {
-    arguments.expectEnd();
     return answer(std::move(context), &WirelessService::listRemembered);
+}
+
+PositionalSpec address(const QString &help)
+{
+    return {QStringLiteral("ADDRESS"), help};
 }
 
 } // namespace
@@ -114,17 +113,36 @@ QList<Command> wirelessCommands()
 {
     return {
         {QStringLiteral("pair"),
-         QStringLiteral("pair ADDRESS CODE       pair with a phone for wireless debugging"), pair},
-        {QStringLiteral("connect"), QStringLiteral("connect ADDRESS         connect to a phone over Wi-Fi"),
+         QStringLiteral("pair with a phone for wireless debugging"),
+         {address(QStringLiteral("the pairing address the phone shows, HOST:PORT")),
+          {QStringLiteral("CODE"), QStringLiteral("the six-digit pairing code the phone shows")}},
+         {},
+         pair},
+        {QStringLiteral("connect"),
+         QStringLiteral("connect to a phone over Wi-Fi"),
+         {address(QStringLiteral("the phone's address, HOST or HOST:PORT"))},
+         {},
          connect},
         {QStringLiteral("wifi"),
-         QStringLiteral("wifi SERIAL             move a USB-connected phone to Wi-Fi"), wifi},
+         QStringLiteral("move a USB-connected phone to Wi-Fi"),
+         {phonePositional()},
+         {},
+         wifi},
         {QStringLiteral("usb"),
-         QStringLiteral("usb SERIAL              move a wireless phone back to its USB cable"), usb},
+         QStringLiteral("move a wireless phone back to its USB cable"),
+         {phonePositional()},
+         {},
+         usb},
         {QStringLiteral("forget"),
-         QStringLiteral("forget ADDRESS          disconnect and forget a wireless address"), forget},
+         QStringLiteral("disconnect and forget a wireless address"),
+         {address(QStringLiteral("a remembered address, as remembered lists it"))},
+         {},
+         forget},
         {QStringLiteral("remembered"),
-         QStringLiteral("remembered              the remembered wireless addresses"), remembered},
+         QStringLiteral("the remembered wireless addresses"),
+         {},
+         {},
+         remembered},
     };
 }
 

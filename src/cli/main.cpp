@@ -4,7 +4,6 @@
 #include "HostDesktop.h"
 #include "JsonFile.h"
 #include "ProcessRunner.h"
-#include "TextParsing.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -16,66 +15,61 @@ using namespace quorvane::cli;
 
 namespace {
 
-QString usage()
-{
-    QString text = QStringLiteral(
-        "Usage: quorvanectl [--version] [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]\n\nCommands:\n");
-    for (const Command &command : allCommands())
-        text += QStringLiteral("  ") + command.synopsis + QLatin1Char('\n');
-    return text;
-}
-
 // A tool named on the command line is the one meant: running another one found elsewhere instead would
 // answer a question nobody asked.
-std::optional<QString> takeToolOption(ArgumentList &arguments, const QString &name)
+std::optional<QString> checkedTool(const QString &name, const std::optional<QString> &path)
 {
-    const std::optional<QString> value = arguments.takeOption(name);
-    if (!value)
+    if (!path)
         return std::nullopt;
-    const QString path = TextParsing::trimSpacesAndTabs(*value);
-    if (path.isEmpty())
-        throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
-    if (!QFileInfo::exists(path))
-        throw UsageError(QStringLiteral("%1: %2 does not exist.").arg(name, path));
-    if (!ProcessRunner::isUsableExecutable(path))
-        throw UsageError(QStringLiteral("%1: %2 is not an executable file.").arg(name, path));
+    if (!QFileInfo::exists(*path))
+        throw UsageError(QStringLiteral("%1: %2 does not exist.").arg(name, *path));
+    if (!ProcessRunner::isUsableExecutable(*path))
+        throw UsageError(QStringLiteral("%1: %2 is not an executable file.").arg(name, *path));
     return path;
-}
-
-// Takes the options every subcommand shares, wherever they stand.
-CliContext takeCommonOptions(ArgumentList &arguments)
-{
-    CliContext context;
-    context.json = arguments.takeFlag(QStringLiteral("--json"));
-    context.paths.adbOverride = takeToolOption(arguments, QStringLiteral("--adb"));
-    context.paths.scrcpyOverride = takeToolOption(arguments, QStringLiteral("--scrcpy"));
-    context.xwaylandWindows = HostDesktop::xwaylandChosen();
-    return context;
 }
 
 QCoro::Task<int> run(QStringList words)
 {
-    QTextStream err(stderr);
+    const QList<Command> commands = allCommands();
+    CommandLine line;
     try {
-        ArgumentList arguments(words);
-        if (arguments.takeFlag(QStringLiteral("--version"))) {
-            QTextStream(stdout) << "quorvanectl " << applicationVersion << Qt::endl;
+        line.parse(words, commands);
+        QTextStream out(stdout);
+        switch (line.action) {
+        case CommandLine::Action::Version:
+            out << "quorvanectl " << applicationVersion << Qt::endl;
             co_return 0;
+        case CommandLine::Action::Overview:
+            out << CommandLine::overview(commands) << Qt::flush;
+            co_return 0;
+        case CommandLine::Action::CommandHelp:
+            out << line.command->help() << Qt::flush;
+            co_return 0;
+        case CommandLine::Action::ManSection:
+            out << CommandLine::manSections(commands) << Qt::flush;
+            co_return 0;
+        case CommandLine::Action::Run:
+            break;
         }
-        const CliContext context = takeCommonOptions(arguments);
-        const QString name = arguments.takePositional(QStringLiteral("command"));
-        for (const Command &command : allCommands()) {
-            if (command.name != name)
-                continue;
-            QCoro::Task<int> task = command.run(context, arguments);
-            co_return co_await std::move(task);
-        }
-        throw UsageError(QStringLiteral("Unknown command: %1").arg(name));
+        CliContext context;
+        context.json = line.json;
+        context.paths.adbOverride = checkedTool(QStringLiteral("--adb"), line.adb);
+        context.paths.scrcpyOverride = checkedTool(QStringLiteral("--scrcpy"), line.scrcpy);
+        context.xwaylandWindows = HostDesktop::xwaylandChosen();
+        QCoro::Task<int> task = line.command->run(context, line.arguments);
+        co_return co_await std::move(task);
     } catch (const UsageError &error) {
-        err << QString::fromUtf8(error.what()) << "\n\n" << usage();
+        QTextStream err(stderr);
+        err << QString::fromUtf8(error.what()) << '\n';
+        // The command's own usage says what was expected; without a command, the whole overview.
+        if (line.command)
+            err << line.command->usageLine() << "\nRun \"quorvanectl help " << line.command->name
+                << "\" for its options." << Qt::endl;
+        else
+            err << '\n' << CommandLine::overview(commands) << Qt::flush;
         co_return 2;
     } catch (const std::exception &error) {
-        err << QString::fromUtf8(error.what()) << Qt::endl;
+        QTextStream(stderr) << QString::fromUtf8(error.what()) << Qt::endl;
         co_return 1;
     }
 }

@@ -211,13 +211,6 @@ private slots:
         QCOMPARE(recommendation.value(QStringLiteral("audio")).toBool(), false);
     }
 
-    void recommendNeedsAMode()
-    {
-        const auto result = test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("ABC")});
-        QCOMPARE(result.statusCode, 2);
-        QVERIFY(result.stderr_.startsWith(QStringLiteral("--mode is required.\n")));
-    }
-
     void inspectAndRecommendAPhone()
     {
         test::DevSim sim(*m_home);

@@ -17,6 +17,7 @@ using namespace quorvane;
 namespace {
 
 const QString serial = QStringLiteral("R5CW20ABCDE");
+const QString other = QStringLiteral("PIXEL8XYZ");
 
 } // namespace
 
@@ -49,6 +50,64 @@ private slots:
     {
         m_sim.reset();
         m_home.reset();
+    }
+
+    // The phone is chosen as adb chooses it: named by SERIAL or -s, else ANDROID_SERIAL, else the one ready.
+    void phoneChoice_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("phones");
+        QTest::addColumn<QByteArray>("androidSerial");
+        QTest::addColumn<int>("statusCode");
+        // The inspected phone's serial, or the first line of the error.
+        QTest::addColumn<QString>("expected");
+        const QString inspect = QStringLiteral("inspect");
+        QTest::newRow("-s before the command")
+            << QStringList{QStringLiteral("-s"), other, inspect} << "two" << QByteArray() << 0 << other;
+        QTest::newRow("-s= after the command")
+            << QStringList{inspect, QStringLiteral("-s=") + other} << "two" << QByteArray() << 0 << other;
+        QTest::newRow("SERIAL over ANDROID_SERIAL")
+            << QStringList{inspect, serial} << "two" << other.toUtf8() << 0 << serial;
+        QTest::newRow("ANDROID_SERIAL") << QStringList{inspect} << "two" << other.toUtf8() << 0 << other;
+        QTest::newRow("the one phone ready") << QStringList{inspect} << "one" << QByteArray() << 0 << serial;
+        QTest::newRow("several ready")
+            << QStringList{inspect} << "two" << QByteArray() << 1
+            << QStringLiteral("More than one phone is ready (%1, %2): choose one with -s SERIAL.")
+                   .arg(serial, other);
+        QTest::newRow("none ready") << QStringList{inspect} << "unauthorized" << QByteArray() << 1
+                                    << QStringLiteral(
+                                           "No phone is ready (%1 is unauthorized): allow USB debugging "
+                                           "on the phone, or choose one with -s SERIAL.")
+                                           .arg(serial);
+        QTest::newRow("none connected")
+            << QStringList{QStringLiteral("screenshot")} << "none" << QByteArray() << 1
+            << QStringLiteral(
+                   "No phone is connected: connect one with USB debugging on, or name one with -s SERIAL.");
+    }
+
+    void phoneChoice()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, phones);
+        QFETCH(QByteArray, androidSerial);
+        QFETCH(int, statusCode);
+        QFETCH(QString, expected);
+        if (phones == QLatin1String("two"))
+            m_sim->addPhone(other);
+        else if (phones == QLatin1String("unauthorized"))
+            m_sim->phone(serial).state(QStringLiteral("unauthorized"));
+        else if (phones == QLatin1String("none"))
+            m_sim->updateWorld(
+                [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray()); });
+        if (!androidSerial.isEmpty())
+            qputenv("ANDROID_SERIAL", androidSerial);
+        const ProcessResult result = run(arguments);
+        qunsetenv("ANDROID_SERIAL");
+        QCOMPARE(result.statusCode, statusCode);
+        if (statusCode == 0)
+            QCOMPARE(test::jsonOutput(result).object().value(QStringLiteral("serial")).toString(), expected);
+        else
+            QCOMPARE(result.stderr_.section(QLatin1Char('\n'), 0, 0), expected);
     }
 
     void desktopEnableNeedsConfirmation()

@@ -112,41 +112,149 @@ private slots:
                     .hasMatch());
     }
 
-    void usageErrorsExitTwo_data()
+    // Every command read against its table, with no phone needed: the help forms, and the words a command
+    // line can get wrong. A usage error names the bad word and shows the command's usage line under it.
+    void commandLines_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("statusCode");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("no command") << QStringList{} << "Missing command.";
-        QTest::newRow("unknown command")
-            << QStringList{QStringLiteral("frobnicate")} << "Unknown command: frobnicate";
-        QTest::newRow("option without value")
-            << QStringList{QStringLiteral("devices"), QStringLiteral("--adb")} << "--adb needs a value.";
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("devices"), QStringLiteral("extra")}
-                                        << "Unexpected argument: extra";
-        QTest::newRow("live setting that is no phone setting")
-            << QStringList{QStringLiteral("mirror"), QStringLiteral("PIXEL8"), QStringLiteral("--live"),
-                           QStringLiteral("fullscreen")}
-            << "--live takes showTouches or stayAwake.";
+        // For a usage error, the line under the reason: the command's usage, or the overview's gap.
+        QTest::addColumn<QString>("secondLine");
+        const QString overview = QStringLiteral(
+            "Usage: quorvanectl [-s SERIAL] [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]");
+        const QString recommend = QStringLiteral(
+            "Usage: quorvanectl recommend [SERIAL] [--mode MODE] [--profile FILE] [--learned FILE]");
+        const QString args = QStringLiteral("Usage: quorvanectl args FILE [--recording PATH] [--preview]");
+        const QString mirror = QStringLiteral("Usage: quorvanectl mirror [SERIAL] [--mode MODE] [--config "
+                                              "FILE] [--record] [--live SETTING]...");
+        const QString screenshot = QStringLiteral("Usage: quorvanectl screenshot [SERIAL] [--display-id N]");
+        const QString desktop =
+            QStringLiteral("Usage: quorvanectl desktop probe|enable|restore [SERIAL] [--yes]");
+        auto row = [](const char *name, const char *line, int code, const QString &first,
+                      const QString &second = {}) {
+            QTest::newRow(name) << QString::fromLatin1(line) << code << first << second;
+        };
+
+        row("--help", "--help", 0, overview);
+        row("-h", "-h --json", 0, overview);
+        row("help", "help", 0, overview);
+        row("no command", "", 2, QStringLiteral("Missing command."));
+        row("unknown command", "frobnicate", 2, QStringLiteral("Unknown command: frobnicate"));
+        row("help on an unknown command", "help frobnicate", 2,
+            QStringLiteral("Unknown command: frobnicate"));
+        row("unknown option before the command", "--bogus devices", 2,
+            QStringLiteral("Unknown option: --bogus"));
+
+        row("runtime --help", "runtime --help", 0, QStringLiteral("Usage: quorvanectl runtime"));
+        row("runtime extra", "runtime extra", 2, QStringLiteral("Unexpected argument: extra"),
+            QStringLiteral("Usage: quorvanectl runtime"));
+        row("help devices", "help devices", 0, QStringLiteral("Usage: quorvanectl devices"));
+        row("devices --bogus", "devices --bogus", 2, QStringLiteral("Unknown option for devices: --bogus"),
+            QStringLiteral("Usage: quorvanectl devices"));
+        row("inspect -h", "inspect -h", 0, QStringLiteral("Usage: quorvanectl inspect [SERIAL]"));
+        row("inspect two phones", "inspect A B", 2, QStringLiteral("Unexpected argument: B"),
+            QStringLiteral("Usage: quorvanectl inspect [SERIAL]"));
+        row("help recommend", "help recommend", 0, recommend);
+        row("recommend without a mode", "recommend A", 2, QStringLiteral("--mode is required."), recommend);
+        const QString badMode =
+            QStringLiteral("Invalid value for --mode: bogus (valid: mirror, creator, camera, desktop)");
+        row("recommend --mode bogus", "recommend A --mode bogus", 2, badMode, recommend);
+        row("recommend --mode=bogus", "recommend --mode=bogus A", 2, badMode, recommend);
+        row("recommend a phone and a profile", "recommend A --profile p.json --mode=camera", 2,
+            QStringLiteral("recommend takes SERIAL or --profile FILE, not both."), recommend);
+        row("args --help", "args --help", 0, args);
+        row("args without a file", "args --preview", 2, QStringLiteral("Missing FILE."), args);
+        row("args option without value", "args f.json --recording", 2,
+            QStringLiteral("--recording needs a value."), args);
+        row("args flag with a value", "args f.json --preview=yes", 2,
+            QStringLiteral("--preview takes no value."), args);
+        row("ladder without a file", "ladder", 2, QStringLiteral("Missing FILE."),
+            QStringLiteral("Usage: quorvanectl ladder FILE"));
+        row("pair --help", "pair --help", 0, QStringLiteral("Usage: quorvanectl pair ADDRESS CODE"));
+        row("pair without a code", "pair 192.168.1.20:37000", 2, QStringLiteral("Missing CODE."),
+            QStringLiteral("Usage: quorvanectl pair ADDRESS CODE"));
+        row("connect without an address", "connect", 2, QStringLiteral("Missing ADDRESS."),
+            QStringLiteral("Usage: quorvanectl connect ADDRESS"));
+        row("wifi two phones", "wifi A B", 2, QStringLiteral("Unexpected argument: B"),
+            QStringLiteral("Usage: quorvanectl wifi [SERIAL]"));
+        row("usb --yes", "usb A --yes", 2, QStringLiteral("Unknown option for usb: --yes"),
+            QStringLiteral("Usage: quorvanectl usb [SERIAL]"));
+        row("forget without an address", "forget", 2, QStringLiteral("Missing ADDRESS."),
+            QStringLiteral("Usage: quorvanectl forget ADDRESS"));
+        row("remembered extra", "remembered extra", 2, QStringLiteral("Unexpected argument: extra"),
+            QStringLiteral("Usage: quorvanectl remembered"));
+        row("help desktop", "help desktop", 0, desktop);
+        row("desktop without an action", "desktop", 2, QStringLiteral("Missing ACTION."), desktop);
+        row("desktop bogus", "desktop bogus A", 2,
+            QStringLiteral("Invalid value for ACTION: bogus (valid: probe, enable, restore)"), desktop);
+        row("cameras --mode", "cameras A --mode mirror", 2,
+            QStringLiteral("Unknown option for cameras: --mode"),
+            QStringLiteral("Usage: quorvanectl cameras [SERIAL]"));
+        row("doctor extra", "doctor extra", 2, QStringLiteral("Unexpected argument: extra"),
+            QStringLiteral("Usage: quorvanectl doctor"));
+        row("mirror --help", "mirror --help", 0, mirror);
+        row("mirror --live that is no phone setting", "mirror P --live fullscreen", 2,
+            QStringLiteral("Invalid value for --live: fullscreen (valid: showTouches, stayAwake)"), mirror);
+        row("mirror two modes", "mirror P --mode mirror --mode=camera", 2,
+            QStringLiteral("--mode is given twice."), mirror);
+        row("mirror two phones", "-s A mirror B", 2,
+            QStringLiteral("Two phones named: -s A and B; name one."), mirror);
+        row("help screenshot", "help screenshot", 0, screenshot);
+        row("screenshot negative display", "screenshot P --display-id -1", 2,
+            QStringLiteral("Invalid value for --display-id: -1 (valid: a whole number, 0 or more)"),
+            screenshot);
+        row("screenshot display that is no number", "screenshot P --display-id=one", 2,
+            QStringLiteral("Invalid value for --display-id: one (valid: a whole number, 0 or more)"),
+            screenshot);
+
+        row("-s without value", "devices -s", 2, QStringLiteral("-s needs a value."),
+            QStringLiteral("Usage: quorvanectl devices"));
+        row("--adb without value", "devices --adb", 2, QStringLiteral("--adb needs a value."),
+            QStringLiteral("Usage: quorvanectl devices"));
         // A tool named on the command line is never swapped for another found elsewhere.
-        QTest::newRow("scrcpy that does not exist")
-            << QStringList{QStringLiteral("runtime"), QStringLiteral("--scrcpy"), QStringLiteral("/x/scrcpy")}
-            << "--scrcpy: /x/scrcpy does not exist.";
-        QTest::newRow("adb that cannot be run")
-            << QStringList{QStringLiteral("devices"), QStringLiteral("--adb"), QStringLiteral("/etc/passwd")}
-            << "--adb: /etc/passwd is not an executable file.";
-        QTest::newRow("blank tool path")
-            << QStringList{QStringLiteral("devices"), QStringLiteral("--adb"), QStringLiteral(" ")}
-            << "--adb needs a value.";
+        row("scrcpy that does not exist", "runtime --scrcpy /x/scrcpy", 2,
+            QStringLiteral("--scrcpy: /x/scrcpy does not exist."),
+            QStringLiteral("Usage: quorvanectl runtime"));
+        row("adb that cannot be run", "devices --adb=/etc/passwd", 2,
+            QStringLiteral("--adb: /etc/passwd is not an executable file."),
+            QStringLiteral("Usage: quorvanectl devices"));
+        row("blank tool path", "devices --adb=", 2, QStringLiteral("--adb needs a value."),
+            QStringLiteral("Usage: quorvanectl devices"));
     }
 
-    void usageErrorsExitTwo()
+    void commandLines()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, line);
+        QFETCH(int, statusCode);
         QFETCH(QString, firstLine);
-        const auto result = test::runQuorvanectl(arguments);
-        QCOMPARE(result.statusCode, 2);
-        QCOMPARE(result.stderr_.section(QLatin1Char('\n'), 0, 0), firstLine);
-        QVERIFY(result.stderr_.contains(QStringLiteral("Usage: quorvanectl")));
+        QFETCH(QString, secondLine);
+        const auto result = test::runQuorvanectl(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+        QCOMPARE(result.statusCode, statusCode);
+        const QString &shown = statusCode == 0 ? result.stdout_ : result.stderr_;
+        QCOMPARE(shown.section(QLatin1Char('\n'), 0, 0), firstLine);
+        if (statusCode != 0)
+            QCOMPARE(shown.section(QLatin1Char('\n'), 1, 1), secondLine);
+        QCOMPARE(statusCode == 0 ? result.stderr_ : result.stdout_, QString());
+    }
+
+    // Help is read by people deciding what to type: every option of a command is there with the values
+    // it takes.
+    void helpNamesEveryValue()
+    {
+        const auto result = test::runQuorvanectl({QStringLiteral("help"), QStringLiteral("mirror")});
+        QCOMPARE(result.statusCode, 0);
+        QVERIFY2(result.stdout_.contains(QStringLiteral("  --mode mirror|creator|camera|desktop\n")),
+                 qPrintable(result.stdout_));
+        QVERIFY2(result.stdout_.contains(QStringLiteral("  --live showTouches|stayAwake\n")),
+                 qPrintable(result.stdout_));
+        const auto overview = test::runQuorvanectl({QStringLiteral("--help")});
+        for (const QString &command : {QStringLiteral("runtime"), QStringLiteral("recommend"),
+                                       QStringLiteral("desktop probe|enable|restore [SERIAL]"),
+                                       QStringLiteral("mirror [SERIAL]"), QStringLiteral("help [COMMAND]")})
+            QVERIFY2(overview.stdout_.contains(QStringLiteral("\n  ") + command + QLatin1Char(' ')),
+                     qPrintable(command));
+        QVERIFY(overview.stdout_.contains(QStringLiteral("\n  -s SERIAL ")));
     }
 };
 

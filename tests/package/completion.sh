@@ -9,8 +9,8 @@ touch "$work/adb-custom" "$work/record.json"
 # A program with commands quorvanectl does not have: the completion follows whichever program it completes.
 cat >"$work/other" <<'SCRIPT'
 #!/bin/sh
-printf 'Missing command.\n\nUsage: other [--json] COMMAND\n\nCommands:\n  brandnew MODE   a command\n' >&2
-exit 2
+[ "$1" = --help ] || exit 2
+printf 'Usage: other [--json] COMMAND\n\nCommands:\n  brandnew MODE   a command\n\nOptions:\n  --json   JSON\n'
 SCRIPT
 chmod +x "$work/other"
 
@@ -29,7 +29,17 @@ cases=(
     "$quorvanectl|quorvanectl inspect R58M --y|"
     "$quorvanectl|quorvanectl mirror R58M --r|--record"
     "$quorvanectl|quorvanectl mirror R58M --live s|showTouches stayAwake"
-    "$quorvanectl|quorvanectl mirror R58M --mode |"
+    "$quorvanectl|quorvanectl mirror R58M --mode |camera creator desktop mirror"
+    "$quorvanectl|quorvanectl mirror --mode=cr|--mode=creator"
+    "$quorvanectl|quorvanectl mirror --mode = d|desktop"
+    "$quorvanectl|quorvanectl mirror --live=s|--live=showTouches --live=stayAwake"
+    "$quorvanectl|quorvanectl mirror --config=$work/re|--config=$work/record.json"
+    "$quorvanectl|quorvanectl -s R58M desktop |enable probe restore"
+    "$quorvanectl|quorvanectl -s R58M mirror --r|--record"
+    "$quorvanectl|quorvanectl mirror -|--adb --config --help --json --live --mode --record --scrcpy --version -h -s"
+    "$quorvanectl|quorvanectl screenshot --display-id |"
+    "$quorvanectl|quorvanectl help mi|mirror"
+    "$quorvanectl|quorvanectl help mirror |"
     "$work/other|other b|brandnew"
     "$work/other|other r|"
 )

@@ -1,0 +1,345 @@
+#include "CommandLine.h"
+
+#include "LaunchConfig.h"
+#include "TextParsing.h"
+
+#include <algorithm>
+
+namespace quorvane::cli {
+
+namespace {
+
+// Where a description starts in the help, as in the overview's command list.
+constexpr qsizetype helpColumn = 26;
+
+// "--mode MODE", or with its values when they are few enough to name: what the completion reads too.
+QString optionTerm(const OptionSpec &option, bool withChoices)
+{
+    if (option.kind == ValueKind::None)
+        return option.name;
+    const QString value =
+        withChoices && !option.choices.isEmpty() ? option.choices.join(QLatin1Char('|')) : option.valueName;
+    return option.name + QLatin1Char(' ') + value;
+}
+
+QString positionalTerm(const PositionalSpec &positional)
+{
+    return positional.choices.isEmpty() ? positional.name : positional.choices.join(QLatin1Char('|'));
+}
+
+QString helpRow(const QString &term, const QString &text)
+{
+    const QString start = QStringLiteral("  ") + term;
+    if (start.size() + 2 <= helpColumn)
+        return start.leftJustified(helpColumn) + text + QLatin1Char('\n');
+    return start + QLatin1Char('\n') + QString(helpColumn, QLatin1Char(' ')) + text + QLatin1Char('\n');
+}
+
+QString listOfValues(const QStringList &values)
+{
+    return values.join(QStringLiteral(", "));
+}
+
+QString optionHelp(const OptionSpec &option)
+{
+    QString text = option.help;
+    if (option.repeatable)
+        text += QStringLiteral(" (may be given more than once)");
+    return text;
+}
+
+const QString numberValues = QStringLiteral("a whole number, 0 or more");
+
+// A value is checked where it is read, so a wrong one never reaches the phone.
+QString checkedValue(const QString &name, ValueKind kind, const QStringList &choices, const QString &value)
+{
+    if (kind == ValueKind::Number && !TextParsing::parseUInt32(value))
+        throw UsageError(
+            QStringLiteral("Invalid value for %1: %2 (valid: %3)").arg(name, value, numberValues));
+    if (kind == ValueKind::Choice && !choices.contains(value))
+        throw UsageError(
+            QStringLiteral("Invalid value for %1: %2 (valid: %3)").arg(name, value, listOfValues(choices)));
+    if (kind != ValueKind::None && kind != ValueKind::Choice && value.trimmed().isEmpty())
+        throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
+    return value;
+}
+
+QString roff(QString text)
+{
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\e"));
+    text.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+    if (text.startsWith(QLatin1Char('.')) || text.startsWith(QLatin1Char('\'')))
+        text.prepend(QStringLiteral("\\&"));
+    return text;
+}
+
+QString roffOption(const OptionSpec &option)
+{
+    QString term = QStringLiteral("\\fB%1\\fR").arg(roff(option.name));
+    if (option.kind != ValueKind::None) {
+        term += option.choices.isEmpty() ? QStringLiteral(" \\fI%1\\fR").arg(roff(option.valueName))
+                                         : QStringLiteral(" ") + roff(option.choices.join(QLatin1Char('|')));
+    }
+    QString text = optionHelp(option);
+    if (!option.choices.isEmpty())
+        text += QStringLiteral(": ") + listOfValues(option.choices);
+    return QStringLiteral(".TP\n%1\n%2.\n").arg(term, roff(text));
+}
+
+} // namespace
+
+OptionSpec modeOption(const QString &help)
+{
+    return {QStringLiteral("--mode"), ValueKind::Choice, QStringLiteral("MODE"), help,
+            LaunchConfig::supportedModes()};
+}
+
+std::optional<QString> ParsedArguments::value(const QString &name) const
+{
+    const QStringList given = m_options.value(name);
+    if (given.isEmpty())
+        return std::nullopt;
+    return given.last();
+}
+
+std::optional<QString> ParsedArguments::positional(const QString &name) const
+{
+    const auto found = m_positionals.constFind(name);
+    if (found == m_positionals.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QString Command::usageLine() const
+{
+    QString line = QStringLiteral("Usage: quorvanectl ") + name;
+    for (const PositionalSpec &positional : positionals)
+        line += positional.optional ? QStringLiteral(" [%1]").arg(positionalTerm(positional))
+                                    : QLatin1Char(' ') + positionalTerm(positional);
+    for (const OptionSpec &option : options)
+        line += QStringLiteral(" [%1]%2").arg(optionTerm(option, false),
+                                              option.repeatable ? QStringLiteral("...") : QString());
+    return line;
+}
+
+QString Command::help() const
+{
+    QString text = usageLine() + QLatin1Char('\n') + summary + QLatin1Char('\n');
+    if (!positionals.isEmpty()) {
+        text += QStringLiteral("\nArguments:\n");
+        for (const PositionalSpec &positional : positionals)
+            text += helpRow(positionalTerm(positional), positional.help);
+    }
+    if (!options.isEmpty()) {
+        text += QStringLiteral("\nOptions:\n");
+        for (const OptionSpec &option : options)
+            text += helpRow(optionTerm(option, true), optionHelp(option));
+    }
+    return text;
+}
+
+const QList<OptionSpec> &CommandLine::globalOptions()
+{
+    static const QList<OptionSpec> options{
+        {QStringLiteral("-s"), ValueKind::Text, serialWord,
+         QStringLiteral("the phone to use; without it ANDROID_SERIAL, or the one phone ready")},
+        {QStringLiteral("--adb"), ValueKind::Path, QStringLiteral("PATH"),
+         QStringLiteral("the adb to run, which must exist and be executable")},
+        {QStringLiteral("--scrcpy"), ValueKind::Path, QStringLiteral("PATH"),
+         QStringLiteral("the scrcpy to run, 4.0 or newer, which must exist and be executable")},
+        {QStringLiteral("--json"), ValueKind::None, {}, QStringLiteral("print results as JSON")},
+        {QStringLiteral("--help"),
+         ValueKind::None,
+         {},
+         QStringLiteral("this overview, or a command's options")},
+        {QStringLiteral("-h"), ValueKind::None, {}, QStringLiteral("the same as --help")},
+        {QStringLiteral("--version"), ValueKind::None, {}, QStringLiteral("print the version and exit")},
+    };
+    return options;
+}
+
+QString CommandLine::overview(const QList<Command> &commands)
+{
+    QString text =
+        QStringLiteral("Usage: quorvanectl [-s SERIAL] [--adb PATH] [--scrcpy PATH] [--json] COMMAND [ARGS]\n"
+                       "       quorvanectl help [COMMAND] | --help | --version\n\nCommands:\n");
+    for (const Command &command : commands) {
+        QString term = command.name;
+        for (const PositionalSpec &positional : command.positionals)
+            term += positional.optional ? QStringLiteral(" [%1]").arg(positionalTerm(positional))
+                                        : QLatin1Char(' ') + positionalTerm(positional);
+        text += helpRow(term, command.summary);
+    }
+    text +=
+        helpRow(QStringLiteral("help [COMMAND]"), QStringLiteral("this overview, or a command's options"));
+    text += QStringLiteral("\nOptions for every command, anywhere on the line (--opt=value works too):\n");
+    for (const OptionSpec &option : globalOptions())
+        text += helpRow(optionTerm(option, true), option.help);
+    text += QStringLiteral("\nRun \"quorvanectl help COMMAND\" for a command's options and the values "
+                           "they take.\n");
+    return text;
+}
+
+QString CommandLine::manSections(const QList<Command> &commands)
+{
+    QString text = QStringLiteral(".SH OPTIONS\nThese options may stand anywhere on the command line; an "
+                                  "option's value may follow it as the next word or after \\fB=\\fR.\n");
+    for (const OptionSpec &option : globalOptions())
+        text += roffOption(option);
+    text += QStringLiteral(".SH COMMANDS\n");
+    for (const Command &command : commands) {
+        QString term = QStringLiteral("\\fB%1\\fR").arg(roff(command.name));
+        for (const PositionalSpec &positional : command.positionals) {
+            const QString word = positional.choices.isEmpty()
+                                     ? QStringLiteral("\\fI%1\\fR").arg(roff(positional.name))
+                                     : roff(positionalTerm(positional));
+            term += positional.optional ? QStringLiteral(" [%1]").arg(word) : QLatin1Char(' ') + word;
+        }
+        text += QStringLiteral(".TP\n%1\n%2.\n").arg(term, roff(command.summary));
+        if (command.positionals.isEmpty() && command.options.isEmpty())
+            continue;
+        text += QStringLiteral(".RS\n");
+        for (const PositionalSpec &positional : command.positionals)
+            text += QStringLiteral(".TP\n\\fI%1\\fR\n%2.\n")
+                        .arg(roff(positionalTerm(positional)), roff(positional.help));
+        for (const OptionSpec &option : command.options)
+            text += roffOption(option);
+        text += QStringLiteral(".RE\n");
+    }
+    return text;
+}
+
+void CommandLine::parse(const QStringList &words, const QList<Command> &commands)
+{
+    bool wantsHelp = false;
+    bool helpCommand = false;
+    bool version = false;
+    bool manSection = false;
+    std::optional<QString> namedSerial;
+    QStringList positionals;
+    bool optionsEnded = false;
+
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        const bool isOption =
+            !optionsEnded && word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
+        if (isOption && word == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!isOption) {
+            if (!command && !helpCommand && word == QLatin1String("help")) {
+                helpCommand = true;
+                continue;
+            }
+            if (command) {
+                positionals.append(word);
+                continue;
+            }
+            for (const Command &known : commands) {
+                if (known.name == word)
+                    command = known;
+            }
+            if (!command)
+                throw UsageError(QStringLiteral("Unknown command: %1").arg(word));
+            continue;
+        }
+
+        const qsizetype equals = word.startsWith(QLatin1String("--")) ? word.indexOf(QLatin1Char('=')) : -1;
+        const QString name = equals < 0 ? word : word.left(equals);
+        if (name == QLatin1String("--man-section")) {
+            manSection = true;
+            continue;
+        }
+        const OptionSpec *spec = nullptr;
+        for (const OptionSpec &option : globalOptions()) {
+            if (option.name == name)
+                spec = &option;
+        }
+        if (!spec && command) {
+            for (const OptionSpec &option : command->options) {
+                if (option.name == name)
+                    spec = &option;
+            }
+        }
+        if (!spec) {
+            throw UsageError(command ? QStringLiteral("Unknown option for %1: %2").arg(command->name, name)
+                                     : QStringLiteral("Unknown option: %1").arg(name));
+        }
+        std::optional<QString> value;
+        if (equals >= 0)
+            value = word.mid(equals + 1);
+        if (spec->kind == ValueKind::None) {
+            if (value)
+                throw UsageError(QStringLiteral("%1 takes no value.").arg(name));
+        } else if (!value) {
+            if (i + 1 >= words.size())
+                throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
+            value = words.at(++i);
+        }
+
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            wantsHelp = true;
+        } else if (name == QLatin1String("--version")) {
+            version = true;
+        } else if (name == QLatin1String("--json")) {
+            json = true;
+        } else {
+            const QString checked = checkedValue(name, spec->kind, spec->choices, value.value_or(QString()));
+            QStringList &given = arguments.m_options[name];
+            if (!given.isEmpty() && !spec->repeatable && spec->kind != ValueKind::None &&
+                given.constLast() != checked)
+                throw UsageError(QStringLiteral("%1 is given twice.").arg(name));
+            given.append(spec->kind == ValueKind::Path ? TextParsing::trimSpacesAndTabs(checked) : checked);
+        }
+    }
+
+    adb = arguments.value(QStringLiteral("--adb"));
+    scrcpy = arguments.value(QStringLiteral("--scrcpy"));
+    namedSerial = arguments.value(QStringLiteral("-s"));
+    if (manSection) {
+        action = Action::ManSection;
+        return;
+    }
+    if (version) {
+        action = Action::Version;
+        return;
+    }
+    if (helpCommand && !command && !positionals.isEmpty())
+        throw UsageError(QStringLiteral("Unknown command: %1").arg(positionals.first()));
+    if (wantsHelp || helpCommand) {
+        if (helpCommand && command && !positionals.isEmpty())
+            throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.first()));
+        action = command ? Action::CommandHelp : Action::Overview;
+        return;
+    }
+    if (!command)
+        throw UsageError(QStringLiteral("Missing command."));
+
+    const QList<PositionalSpec> &specs = command->positionals;
+    if (positionals.size() > specs.size())
+        throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.at(specs.size())));
+    for (qsizetype i = 0; i < specs.size(); ++i) {
+        const PositionalSpec &spec = specs.at(i);
+        if (i >= positionals.size()) {
+            if (!spec.optional)
+                throw UsageError(QStringLiteral("Missing %1.").arg(spec.name));
+            continue;
+        }
+        arguments.m_positionals.insert(
+            spec.name, checkedValue(spec.name, spec.choices.isEmpty() ? ValueKind::Text : ValueKind::Choice,
+                                    spec.choices, positionals.at(i)));
+    }
+    // "-s" names the phone of any command that works on one, as it does for adb.
+    const bool takesSerial = std::any_of(specs.cbegin(), specs.cend(),
+                                         [](const PositionalSpec &s) { return s.name == serialWord; });
+    if (namedSerial && takesSerial) {
+        const std::optional<QString> written = arguments.positional(serialWord);
+        if (written && *written != *namedSerial)
+            throw UsageError(
+                QStringLiteral("Two phones named: -s %1 and %2; name one.").arg(*namedSerial, *written));
+        arguments.m_positionals.insert(serialWord, *namedSerial);
+    }
+}
+
+} // namespace quorvane::cli
