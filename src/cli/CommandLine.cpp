@@ -35,6 +35,12 @@ QString helpRow(const QString &term, const QString &text)
     return start + QLatin1Char('\n') + QString(helpColumn, QLatin1Char(' ')) + text + QLatin1Char('\n');
 }
 
+// A summary reads as a sentence where it stands alone.
+QString sentence(const QString &text)
+{
+    return text.isEmpty() ? text : text.at(0).toUpper() + text.mid(1) + QLatin1Char('.');
+}
+
 QString listOfValues(const QStringList &values)
 {
     return values.join(QStringLiteral(", "));
@@ -80,10 +86,7 @@ QString roffOption(const OptionSpec &option)
         term += option.choices.isEmpty() ? QStringLiteral(" \\fI%1\\fR").arg(roff(option.valueName))
                                          : QStringLiteral(" ") + roff(option.choices.join(QLatin1Char('|')));
     }
-    QString text = optionHelp(option);
-    if (!option.choices.isEmpty())
-        text += QStringLiteral(": ") + listOfValues(option.choices);
-    return QStringLiteral(".TP\n%1\n%2.\n").arg(term, roff(text));
+    return QStringLiteral(".TP\n%1\n%2\n").arg(term, roff(sentence(optionHelp(option))));
 }
 
 } // namespace
@@ -124,7 +127,7 @@ QString Command::usageLine() const
 
 QString Command::help() const
 {
-    QString text = usageLine() + QLatin1Char('\n') + summary + QLatin1Char('\n');
+    QString text = usageLine() + QLatin1Char('\n') + sentence(summary) + QLatin1Char('\n');
     if (!positionals.isEmpty()) {
         text += QStringLiteral("\nArguments:\n");
         for (const PositionalSpec &positional : positionals)
@@ -195,13 +198,18 @@ QString CommandLine::manSections(const QList<Command> &commands)
                                      : roff(positionalTerm(positional));
             term += positional.optional ? QStringLiteral(" [%1]").arg(word) : QLatin1Char(' ') + word;
         }
-        text += QStringLiteral(".TP\n%1\n%2.\n").arg(term, roff(command.summary));
-        if (command.positionals.isEmpty() && command.options.isEmpty())
+        text += QStringLiteral(".TP\n%1\n%2\n").arg(term, roff(sentence(command.summary)));
+        if (std::all_of(command.positionals.cbegin(), command.positionals.cend(),
+                        [](const PositionalSpec &p) { return p.name == serialWord; }) &&
+            command.options.isEmpty())
             continue;
         text += QStringLiteral(".RS\n");
-        for (const PositionalSpec &positional : command.positionals)
-            text += QStringLiteral(".TP\n\\fI%1\\fR\n%2.\n")
-                        .arg(roff(positionalTerm(positional)), roff(positional.help));
+        // How a phone is chosen is told once, in its own section.
+        for (const PositionalSpec &positional : command.positionals) {
+            if (positional.name != serialWord)
+                text += QStringLiteral(".TP\n\\fI%1\\fR\n%2\n")
+                            .arg(roff(positionalTerm(positional)), roff(sentence(positional.help)));
+        }
         for (const OptionSpec &option : command.options)
             text += roffOption(option);
         text += QStringLiteral(".RE\n");

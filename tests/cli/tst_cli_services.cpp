@@ -64,12 +64,14 @@ private slots:
         const QString inspect = QStringLiteral("inspect");
         QTest::newRow("-s before the command")
             << QStringList{QStringLiteral("-s"), other, inspect} << "two" << QByteArray() << 0 << other;
-        QTest::newRow("-s= after the command")
-            << QStringList{inspect, QStringLiteral("-s=") + other} << "two" << QByteArray() << 0 << other;
+        QTest::newRow("-s after the command")
+            << QStringList{inspect, QStringLiteral("-s"), other} << "two" << QByteArray() << 0 << other;
         QTest::newRow("SERIAL over ANDROID_SERIAL")
             << QStringList{inspect, serial} << "two" << other.toUtf8() << 0 << serial;
         QTest::newRow("ANDROID_SERIAL") << QStringList{inspect} << "two" << other.toUtf8() << 0 << other;
         QTest::newRow("the one phone ready") << QStringList{inspect} << "one" << QByteArray() << 0 << serial;
+        QTest::newRow("the one ready beside one not ready")
+            << QStringList{inspect} << "other unauthorized" << QByteArray() << 0 << serial;
         QTest::newRow("several ready")
             << QStringList{inspect} << "two" << QByteArray() << 1
             << QStringLiteral("More than one phone is ready (%1, %2): choose one with -s SERIAL.")
@@ -95,7 +97,9 @@ private slots:
         if (phones == QLatin1String("two"))
             m_sim->addPhone(other);
         else if (phones == QLatin1String("unauthorized"))
-            m_sim->phone(serial).state(QStringLiteral("unauthorized"));
+            m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        else if (phones == QLatin1String("other unauthorized"))
+            m_sim->addPhone(other).state(QStringLiteral("unauthorized"));
         else if (phones == QLatin1String("none"))
             m_sim->updateWorld(
                 [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray()); });
