@@ -223,7 +223,6 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
     bool helpCommand = false;
     bool version = false;
     bool manSection = false;
-    std::optional<QString> namedSerial;
     QStringList positionals;
     bool optionsEnded = false;
 
@@ -304,7 +303,6 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
 
     adb = arguments.value(QStringLiteral("--adb"));
     scrcpy = arguments.value(QStringLiteral("--scrcpy"));
-    namedSerial = arguments.value(QStringLiteral("-s"));
     if (manSection) {
         action = Action::ManSection;
         return;
@@ -313,8 +311,6 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
         action = Action::Version;
         return;
     }
-    if (helpCommand && !command && !positionals.isEmpty())
-        throw UsageError(QStringLiteral("Unknown command: %1").arg(positionals.first()));
     if (wantsHelp || helpCommand) {
         if (helpCommand && command && !positionals.isEmpty())
             throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.first()));
@@ -341,6 +337,7 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
     // "-s" names the phone of any command that works on one, as it does for adb.
     const bool takesSerial = std::any_of(specs.cbegin(), specs.cend(),
                                          [](const PositionalSpec &s) { return s.name == serialWord; });
+    const std::optional<QString> namedSerial = arguments.value(QStringLiteral("-s"));
     if (namedSerial && takesSerial) {
         const std::optional<QString> written = arguments.positional(serialWord);
         if (written && *written != *namedSerial)
