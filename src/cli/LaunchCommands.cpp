@@ -4,6 +4,7 @@
 #include "FallbackProfiles.h"
 #include "LaunchArgumentBuilder.h"
 #include "ProfileStore.h"
+#include "RecommendedLaunch.h"
 #include "RecordFile.h"
 
 namespace quorvane::cli {
@@ -46,7 +47,13 @@ QCoro::Task<int> recommend(CliContext context, ParsedArguments arguments)
         learned = readRecord<LearnedProfile>(*learnedFile);
     else if (serial)
         learned = ProfileStore().load(*serial, *mode);
-    context.printJson(ADBService::recommendation(profile, *mode, learned).toJson());
+    const Recommendation recommendation = ADBService::recommendation(profile, *mode, learned);
+    // The launch record itself, so that args, ladder and mirror --config read it back unchanged; the
+    // explanation rides along in keys the record's reader ignores.
+    QJsonObject record = recommendedRecord(recommendation, serial.value_or(profile.serial)).toJson();
+    record.insert(QStringLiteral("qualityLabel"), recommendation.qualityLabel);
+    record.insert(QStringLiteral("rationale"), QJsonArray::fromStringList(recommendation.rationale));
+    context.printJson(record);
     co_return 0;
 }
 
@@ -90,7 +97,7 @@ QList<Command> launchCommands()
          {},
          inspect},
         {QStringLiteral("recommend"),
-         QStringLiteral("the smart settings for a phone and mode, as JSON"),
+         QStringLiteral("the launch record Quorvane would start for a phone and mode, as JSON"),
          {phonePositional()},
          {modeOption(QStringLiteral("the kind of session to recommend for (required)")),
           {QStringLiteral("--profile"), ValueKind::Path, QStringLiteral("FILE"),

@@ -5,11 +5,13 @@
 #include "HostDesktop.h"
 #include "MediaService.h"
 #include "ProfileStore.h"
+#include "RecommendedLaunch.h"
 #include "RecordFile.h"
 #include "SessionManager.h"
 #include "TerminationSignals.h"
 #include "TextParsing.h"
 
+#include <QJsonDocument>
 #include <QTextStream>
 
 namespace quorvane::cli {
@@ -19,24 +21,13 @@ namespace {
 // How often a running mirror checks for Ctrl+C and for the session ending on its own.
 constexpr std::chrono::milliseconds pollInterval{200};
 
-// The launch record the application would start with: the default record with the smart
-// recommendation's choices, the learned profile included.
+// The launch record the application would start with, the learned profile included.
 QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QString mode, bool record)
 {
     const ADBService adb{paths};
     const DeviceProfile profile = co_await adb.inspectDevice(serial);
-    const Recommendation recommendation =
-        ADBService::recommendation(profile, mode, ProfileStore().load(serial, mode));
-    LaunchConfig config = LaunchConfig::defaultRecord();
-    config.serial = serial;
-    config.mode = mode;
-    config.maxSize = recommendation.maxSize;
-    config.maxFps = recommendation.maxFps;
-    config.codec = recommendation.codec;
-    config.audio = recommendation.audio;
-    config.stayAwake = recommendation.stayAwake;
-    config.turnScreenOff = recommendation.turnScreenOff;
-    config.showTouches = recommendation.showTouches;
+    LaunchConfig config = recommendedRecord(
+        ADBService::recommendation(profile, mode, ProfileStore().load(serial, mode)), serial);
     config.record = record;
     co_return config;
 }
@@ -68,16 +59,36 @@ QCoro::Task<void> switchOn(SessionManager *manager, LaunchConfig config, QString
     std::rethrow_exception(failure);
 }
 
-QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
+// With --json a session is followed as JSON Lines on standard output, one event an object, and nothing else
+// goes there, so a script can read it line by line.
+void printEvent(const QString &event, QJsonObject fields)
 {
-    const auto mode = arguments.value(QStringLiteral("--mode"));
-    const auto configFile = arguments.value(QStringLiteral("--config"));
-    const bool record = arguments.flag(QStringLiteral("--record"));
-    const QStringList live = arguments.values(QStringLiteral("--live"));
-    const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
+    fields.insert(QStringLiteral("event"), event);
+    QTextStream(stdout) << QJsonDocument(fields).toJson(QJsonDocument::Compact) << Qt::endl;
+}
+
+// How a session ended, for scripts: "closed" (the user closed the window) and 0, "died" (scrcpy ended on
+// its own) and 1, "interrupted" by a signal and what a shell reports for it.
+int endWith(const CliContext &context, const QString &reason, int exitCode, std::optional<int> scrcpyExitCode)
+{
+    if (context.json) {
+        QJsonObject fields{{QStringLiteral("reason"), reason}, {QStringLiteral("exitCode"), exitCode}};
+        if (scrcpyExitCode)
+            fields.insert(QStringLiteral("scrcpyExitCode"), *scrcpyExitCode);
+        printEvent(QStringLiteral("ended"), fields);
+    }
+    return exitCode;
+}
+
+QCoro::Task<int> runSession(CliContext context, QString serial, std::optional<QString> mode,
+                            std::optional<QString> configFile, bool record, QStringList live)
+{
     co_await putBackLeftoverSettings(context.paths, serial);
 
     const TerminationSignals termination;
+    const auto interrupted = [&context, &termination] {
+        return endWith(context, QStringLiteral("interrupted"), exitCodeFor(termination), std::nullopt);
+    };
     LaunchConfig config;
     if (configFile) {
         config = readRecord<LaunchConfig>(*configFile);
@@ -89,9 +100,20 @@ QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
                                             record);
     }
     if (termination.requested())
-        co_return exitCodeFor(termination);
+        co_return interrupted();
 
-    SessionManager manager(context.paths, [context](const QString &line) { context.print(line); });
+    SessionManager manager(context.paths, [context](const QString &line) {
+        if (context.json)
+            printEvent(QStringLiteral("log"), {{QStringLiteral("line"), line}});
+        else
+            context.print(line);
+    });
+    if (context.json)
+        manager.setOnAttempt([](int number, const QStringList &arguments) {
+            printEvent(QStringLiteral("attempt"),
+                       {{QStringLiteral("number"), number},
+                        {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)}});
+        });
     manager.setWindowEnvironment(HostDesktop::detect().windowEnvironment(context.xwaylandWindows));
     const MediaService media{context.paths};
     // A signal while the session is starting ends the launch there: a Ctrl+C that also reached scrcpy
@@ -115,20 +137,54 @@ QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
     if (cancelling)
         co_await std::move(*cancelling);
     if (!result)
-        co_return exitCodeFor(termination);
-    context.print(result->message);
-    context.print(result->commandPreview);
-    if (result->recordingPath)
-        context.print(QStringLiteral("Recording to %1").arg(*result->recordingPath));
+        co_return interrupted();
+    if (context.json) {
+        QJsonObject started{{QStringLiteral("message"), result->message},
+                            {QStringLiteral("command"), result->commandPreview},
+                            {QStringLiteral("attempts"), result->attempts},
+                            {QStringLiteral("fallbackUsed"), result->fallbackUsed}};
+        if (result->recordingPath)
+            started.insert(QStringLiteral("recordingPath"), *result->recordingPath);
+        printEvent(QStringLiteral("started"), started);
+    } else {
+        context.print(result->message);
+        context.print(result->commandPreview);
+        if (result->recordingPath)
+            context.print(QStringLiteral("Recording to %1").arg(*result->recordingPath));
+    }
     co_await switchOn(&manager, config, live);
 
     while (!termination.requested() && manager.runningSerials().contains(serial))
         co_await sleepPrecisely(pollInterval);
-    const bool endedByItself = !termination.requested();
-    if (endedByItself)
+    // A Ctrl+C from the terminal reaches scrcpy too, which then ends as if its window were closed; the
+    // signal is read first, so that end still counts as an interruption.
+    const bool signalled = termination.requested();
+    const std::optional<int> scrcpyExitCode = signalled ? std::nullopt : manager.exitCodeOf(serial);
+    const bool closed = scrcpyExitCode == 0;
+    if (!signalled && !closed && !context.json)
         context.print(QStringLiteral("The session ended on its own."));
     co_await manager.stop(serial);
-    co_return endedByItself ? 1 : 0;
+    if (signalled)
+        co_return interrupted();
+    co_return endWith(context, closed ? QStringLiteral("closed") : QStringLiteral("died"), closed ? 0 : 1,
+                      scrcpyExitCode);
+}
+
+QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
+{
+    const auto mode = arguments.value(QStringLiteral("--mode"));
+    const auto configFile = arguments.value(QStringLiteral("--config"));
+    const bool record = arguments.flag(QStringLiteral("--record"));
+    const QStringList live = arguments.values(QStringLiteral("--live"));
+    try {
+        const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
+        QCoro::Task<int> running = runSession(context, serial, mode, configFile, record, live);
+        co_return co_await std::move(running);
+    } catch (const std::exception &) {
+        // The front end prints the reason on standard error and exits 1.
+        endWith(context, QStringLiteral("failed"), 1, std::nullopt);
+        throw;
+    }
 }
 
 QCoro::Task<int> screenshot(CliContext context, ParsedArguments arguments)

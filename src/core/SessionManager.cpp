@@ -193,6 +193,8 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
         log(QStringLiteral("Attempt %1/%2: %3")
                 .arg(QString::number(index + 1), QString::number(count), preview));
+        if (m_onAttempt)
+            m_onAttempt(static_cast<int>(index + 1), arguments);
         QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments, current);
         const bool started = co_await std::move(watching);
         if (self && current->cancelled)
@@ -390,6 +392,15 @@ QSet<QString> SessionManager::runningSerials() const
             serials.insert(it.key());
     }
     return serials;
+}
+
+std::optional<int> SessionManager::exitCodeOf(const QString &serial) const
+{
+    const auto it = m_sessions.constFind(serial);
+    if (it == m_sessions.cend() || !it->process || it->isRunning() ||
+        it->process->exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return it->process->exitCode();
 }
 
 bool SessionManager::isRunning() const

@@ -38,6 +38,11 @@ public:
     ~SessionManager() override;
 
     void setOnProcessSpawned(ProcessSpawned callback);
+    // Called as each attempt of a launch starts scrcpy: its number from 1 and scrcpy's arguments.
+    void setOnAttempt(std::function<void(int number, QStringList arguments)> callback)
+    {
+        m_onAttempt = std::move(callback);
+    }
     // The desktop whose words explain a shortcut that cannot be sent; detected when never set.
     void setDesktop(HostDesktop desktop) { m_desktop = desktop; }
     // Variables added to the environment of every scrcpy session started from now on (the window system
@@ -54,6 +59,9 @@ public:
     // Ended sessions are pruned (and their phone settings restored in the background) only once none runs.
     SessionStatus status();
     QSet<QString> runningSerials() const;
+    // How the serial's session ended while nobody stopped it: scrcpy's exit code, or nullopt while it runs,
+    // once it is gone, or when scrcpy crashed. scrcpy exits 0 when the user closes its window.
+    std::optional<int> exitCodeOf(const QString &serial) const;
     bool isRunning() const;
 
     QCoro::Task<SettingBackup> readSetting(QString serial, QString settingNamespace, QString key) const;
@@ -87,6 +95,7 @@ private:
     ProfileStore m_profiles;
     Log m_log;
     ProcessSpawned m_onProcessSpawned;
+    std::function<void(int, QStringList)> m_onAttempt;
     std::optional<LaunchConfig> m_pendingConfig;
     std::shared_ptr<LaunchInProgress> m_launch;
     Timing m_timing;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTest>
 
 using namespace quorvane;
@@ -175,7 +176,17 @@ private slots:
         QCOMPARE(
             test::jsonOutput(result).object(),
             QJsonObject(
-                {{QStringLiteral("mode"), QStringLiteral("creator")},
+                {{QStringLiteral("serial"), QStringLiteral("R5CW20ABCDE")},
+                 {QStringLiteral("mode"), QStringLiteral("creator")},
+                 {QStringLiteral("videoBitRate"), 8},
+                 {QStringLiteral("record"), false},
+                 {QStringLiteral("fullscreen"), false},
+                 {QStringLiteral("cameraTorch"), false},
+                 {QStringLiteral("cameraHighSpeed"), false},
+                 {QStringLiteral("desktopFlex"), false},
+                 {QStringLiteral("desktopNoDecorations"), false},
+                 {QStringLiteral("desktopKeepContent"), false},
+                 {QStringLiteral("clipboardSync"), false},
                  {QStringLiteral("maxSize"), 1920},
                  {QStringLiteral("maxFps"), 60},
                  {QStringLiteral("codec"), QStringLiteral("h265")},
@@ -190,6 +201,48 @@ private slots:
                                             "tutorial capture."),
                              QStringLiteral("H.265 is available, so Creator Mode starts with the more "
                                             "bandwidth-efficient encoder.")}}}));
+    }
+
+    // What recommend prints is the record mirror starts on its own, and args and mirror read it back as it
+    // is.
+    void recommendedRecordFeedsArgsAndMirror()
+    {
+        test::DevSim sim(*m_home);
+        sim.addPhone(QStringLiteral("R5CW20ABCDE"));
+        sim.addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                                      {QStringLiteral("afterMs"), 1500},
+                                      {QStringLiteral("closeWindow"), true}});
+        const QStringList phone = {QStringLiteral("R5CW20ABCDE"), QStringLiteral("--adb"), sim.adbPath(),
+                                   QStringLiteral("--scrcpy"), sim.scrcpyPath()};
+        const auto recommended = test::runQuorvanectl(
+            QStringList{QStringLiteral("recommend"), QStringLiteral("--mode"), QStringLiteral("creator")} +
+            phone);
+        QCOMPARE(recommended.statusCode, 0);
+        const auto fed = [&recommended](const QStringList &words) {
+            QProcess ctl;
+            ctl.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvanectl"), words);
+            ctl.write(recommended.stdout_.toUtf8());
+            ctl.closeWriteChannel();
+            if (!ctl.waitForFinished(20000))
+                qFatal("quorvanectl did not end");
+            return std::pair(ctl.exitCode(), QString::fromUtf8(ctl.readAllStandardOutput()));
+        };
+        const auto [argsExit, arguments] = fed({QStringLiteral("args"), QStringLiteral("-")});
+        QCOMPARE(argsExit, 0);
+        const auto plain =
+            test::runQuorvanectl(QStringList{QStringLiteral("mirror")} + phone +
+                                 QStringList{QStringLiteral("--mode"), QStringLiteral("creator")});
+        QCOMPARE(plain.statusCode, 0);
+        QCOMPARE(fed(QStringList{QStringLiteral("mirror")} + phone +
+                     QStringList{QStringLiteral("--config"), QStringLiteral("-")})
+                     .first,
+                 0);
+        const QList<QStringList> sessions = sim.scrcpySessions();
+        QCOMPARE(sessions.size(), 2);
+        QCOMPARE(sessions.at(1), sessions.at(0));
+        QVERIFY(sessions.at(0).contains(QStringLiteral("--show-touches")));
+        QCOMPARE(sessions.at(0).first(sessions.at(0).size() - 1),
+                 arguments.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
     }
 
     void recommendWithALearnedFile()

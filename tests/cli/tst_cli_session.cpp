@@ -70,14 +70,16 @@ private:
 
     // With ownGroup, quorvanectl leads a process group of its own, so a signal can reach it and its
     // children together, as a terminal's Ctrl+C does.
+    // With --json among the words, m_output gets standard output alone.
     void startMirror(const QStringList &extra, bool ownGroup = false)
     {
         m_ctl = std::make_unique<QProcess>();
         if (ownGroup)
             m_ctl->setChildProcessModifier([] { ::setpgid(0, 0); });
-        m_ctl->setProcessChannelMode(QProcess::MergedChannels);
-        connect(m_ctl.get(), &QProcess::readyRead, this,
-                [this] { m_output += QString::fromUtf8(m_ctl->readAll()); });
+        if (!extra.contains(QStringLiteral("--json")))
+            m_ctl->setProcessChannelMode(QProcess::MergedChannels);
+        connect(m_ctl.get(), &QProcess::readyReadStandardOutput, this,
+                [this] { m_output += QString::fromUtf8(m_ctl->readAllStandardOutput()); });
         QStringList arguments{QStringLiteral("mirror"),   serial,
                               QStringLiteral("--adb"),    m_sim->adbPath(),
                               QStringLiteral("--scrcpy"), m_sim->scrcpyPath()};
@@ -136,7 +138,7 @@ private slots:
         ::kill(static_cast<pid_t>(m_ctl->processId()), SIGTERM);
         QVERIFY(m_ctl->waitForFinished(10000));
         QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_ctl->exitCode(), 0);
+        QCOMPARE(m_ctl->exitCode(), 143);
         QVERIFY(m_output.contains(QStringLiteral("Session stopped for PIXEL8; Android settings restored.")));
         QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
         QCOMPARE(showTouches(), QStringLiteral("0"));
@@ -228,17 +230,88 @@ private slots:
         QCOMPARE(result.stderr_, QString());
     }
 
-    void sessionEndingOnItsOwnExitsOne()
+    void sessionEndGivesScriptsItsReason_data()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 1500}};
-        m_sim->addLaunchRule(rule);
-        startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))});
+        QTest::addColumn<QJsonObject>("rule");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("told");
+        const auto endsAfter = [](bool closeWindow) {
+            return QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                               {QStringLiteral("afterMs"), 2500},
+                               {QStringLiteral("closeWindow"), closeWindow}};
+        };
+        // told: the events other than log lines, or with human output its last line before the stop.
+        QTest::newRow("window closed")
+            << endsAfter(true) << 0 << true << 0
+            << R"(attempt started ended{"exitCode":0,"reason":"closed","scrcpyExitCode":0})";
+        QTest::newRow("died mid-session")
+            << endsAfter(false) << 0 << true << 1
+            << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
+        QTest::newRow("died mid-session, human output")
+            << endsAfter(false) << 0 << false << 1 << "The session ended on its own.";
+        QTest::newRow("dies at once") << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true
+                                      << 1 << R"(attempt attempt ended{"exitCode":1,"reason":"failed"})";
+        QTest::newRow("Ctrl+C from the terminal")
+            << QJsonObject() << SIGINT << true << 130
+            << R"(attempt started ended{"exitCode":130,"reason":"interrupted"})";
+    }
+
+    // A script learns from the exit code (and with --json from one object a line) how the session ended,
+    // and the setting changed live is back however it ended.
+    void sessionEndGivesScriptsItsReason()
+    {
+        QFETCH(QJsonObject, rule);
+        QFETCH(int, signal);
+        QFETCH(bool, json);
+        QFETCH(int, exitCode);
+        QFETCH(QString, told);
+        if (!rule.isEmpty())
+            m_sim->addLaunchRule(rule);
+        QStringList extra{QStringLiteral("--config"), writeConfig(QStringLiteral("h264")),
+                          QStringLiteral("--live"), QStringLiteral("showTouches")};
+        if (json)
+            extra << QStringLiteral("--json");
+        startMirror(extra, true);
+        if (signal) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Applied live setting: showTouches")),
+                                     15000);
+            QCOMPARE(showTouches(), QStringLiteral("1"));
+            ::kill(-static_cast<pid_t>(m_ctl->processId()), signal);
+        }
         QVERIFY(m_ctl->waitForFinished(15000));
-        QCOMPARE(m_ctl->exitCode(), 1);
-        QVERIFY2(m_output.contains(QStringLiteral("Session started with the selected smart profile.\n")),
-                 qPrintable(m_output));
-        QVERIFY(m_output.contains(QStringLiteral("The session ended on its own.\n")));
+        QCOMPARE(m_ctl->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_ctl->exitCode(), exitCode);
+        QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
+        QCOMPARE(showTouches(), QStringLiteral("0"));
+        if (!json) {
+            QVERIFY2(m_output.contains(told + QStringLiteral("\nSession stopped for PIXEL8; Android settings "
+                                                             "restored.\n")),
+                     qPrintable(m_output));
+            return;
+        }
+        // Nothing but events on standard output; each attempt shows the arguments scrcpy was given.
+        QStringList events;
+        QJsonObject ended;
+        const QList<QStringList> sessions = m_sim->scrcpySessions();
+        for (const QString &line : m_output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            QJsonObject event = QJsonDocument::fromJson(line.toUtf8()).object();
+            const QString name = event.take(QStringLiteral("event")).toString();
+            QVERIFY2(!name.isEmpty(), qPrintable(line));
+            if (name == QLatin1String("attempt")) {
+                const int number = event.value(QStringLiteral("number")).toInt();
+                QCOMPARE(number, events.count(QStringLiteral("attempt")) + 1);
+                QCOMPARE(event.value(QStringLiteral("arguments")).toVariant().toStringList(),
+                         sessions.value(number - 1));
+            }
+            if (name != QLatin1String("log"))
+                events << name;
+            ended = event;
+        }
+        QCOMPARE(events.join(QLatin1Char(' ')) +
+                     QString::fromUtf8(QJsonDocument(ended).toJson(QJsonDocument::Compact)),
+                 told);
     }
 
     void failureTextAndExitOne_data()

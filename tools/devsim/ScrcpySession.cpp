@@ -284,10 +284,17 @@ int ScrcpySession::waitForEnd(const std::optional<QJsonObject> &timedRule)
         const QString message = timedRule->value(QStringLiteral("message"))
                                     .toString(code == 2 ? QStringLiteral("WARN: Device disconnected")
                                                         : QStringLiteral("Server connection failed"));
-        QObject::connect(&timer, &QTimer::timeout, QCoreApplication::instance(), [this, code, message] {
-            m_output.error(messageLine(message));
-            QCoreApplication::exit(code);
-        });
+        // The user closing the window ends scrcpy quietly and successfully.
+        const bool closeWindow = timedRule->value(QStringLiteral("closeWindow")).toBool();
+        QObject::connect(&timer, &QTimer::timeout, QCoreApplication::instance(),
+                         [this, code, message, closeWindow] {
+                             if (closeWindow) {
+                                 QCoreApplication::exit(0);
+                                 return;
+                             }
+                             m_output.error(messageLine(message));
+                             QCoreApplication::exit(code);
+                         });
         timer.start(timedRule->value(QStringLiteral("afterMs")).toInt());
     }
     // scrcpy names its window after the phone's model unless told otherwise.
