@@ -28,7 +28,7 @@ struct OptionSpec
     ValueKind kind = ValueKind::None;
     QString valueName; // "MODE"
     QString help;
-    QStringList choices;
+    QStringList choices = {};
     bool repeatable = false;
 };
 
@@ -37,7 +37,7 @@ struct PositionalSpec
     QString name; // "SERIAL", "FILE"
     QString help;
     ValueKind kind = ValueKind::Text;
-    QStringList choices;
+    QStringList choices = {};
     bool optional = false;
 };
 
