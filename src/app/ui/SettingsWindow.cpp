@@ -53,7 +53,7 @@ SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
 }
 
 QLineEdit *SettingsWindow::pathRow(QGridLayout *grid, int row, const QString &title,
-                                   const QString &placeholder, void (AppModel::*write)(const QString &),
+                                   const QString &placeholder, std::function<void(const QString &)> write,
                                    QLabel **mark)
 {
     QWidget *parent = grid->parentWidget();
@@ -71,7 +71,7 @@ QLineEdit *SettingsWindow::pathRow(QGridLayout *grid, int row, const QString &ti
     (*mark)->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::color(Tone::Danger).name()));
     (*mark)->hide();
     connect(field, &QLineEdit::textEdited, this, [this, write](const QString &text) {
-        (m_model->*write)(text);
+        write(text);
         m_model->refreshRuntimeStatus();
     });
     connect(reset, &QPushButton::clicked, field, [field] {
@@ -103,12 +103,14 @@ QWidget *SettingsWindow::runtimeGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Runtime locations"), this);
     auto *grid = new QGridLayout(group);
-    m_adb = pathRow(grid, 0, QStringLiteral("ADB"), QStringLiteral("/usr/bin/adb"),
-                    &AppModel::setCustomADBPath, &m_adbMark);
+    m_adb = pathRow(
+        grid, 0, QStringLiteral("ADB"), QStringLiteral("/usr/bin/adb"),
+        [this](const QString &path) { m_model->setCustomADBPath(path); }, &m_adbMark);
     m_adb->setObjectName(QStringLiteral("adbPathField"));
     m_adbMark->setObjectName(QStringLiteral("adbPathMark"));
-    m_scrcpy = pathRow(grid, 2, QStringLiteral("scrcpy"), QStringLiteral("/usr/bin/scrcpy"),
-                       &AppModel::setCustomScrcpyPath, &m_scrcpyMark);
+    m_scrcpy = pathRow(
+        grid, 2, QStringLiteral("scrcpy"), QStringLiteral("/usr/bin/scrcpy"),
+        [this](const QString &path) { m_model->setCustomScrcpyPath(path); }, &m_scrcpyMark);
     m_scrcpy->setObjectName(QStringLiteral("scrcpyPathField"));
     m_scrcpyMark->setObjectName(QStringLiteral("scrcpyPathMark"));
     // "Built-in" is only true of a copy that really carries the tools; a source build or a distribution

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QGridLayout;
@@ -28,7 +30,7 @@ private:
     // A tool's path field with its Browse and Reset buttons, and under it the mark of a path that cannot
     // be used; typing, browsing and resetting all write the override.
     QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder,
-                       void (AppModel::*write)(const QString &), QLabel **mark);
+                       std::function<void(const QString &)> write, QLabel **mark);
     void refresh();
 
     AppModel *m_model;
