@@ -13,7 +13,7 @@ namespace {
 constexpr qsizetype helpColumn = 26;
 
 // "--mode MODE", or with its values when they are few enough to name: what the completion reads too.
-QString optionTerm(const OptionSpec &option, bool withChoices)
+QString optionTerm(const OptionRule &option, bool withChoices)
 {
     if (option.kind == ValueKind::None)
         return option.name;
@@ -22,7 +22,7 @@ QString optionTerm(const OptionSpec &option, bool withChoices)
     return option.name + QLatin1Char(' ') + value;
 }
 
-QString positionalTerm(const PositionalSpec &positional)
+QString positionalTerm(const PositionalRule &positional)
 {
     return positional.choices.isEmpty() ? positional.name : positional.choices.join(QLatin1Char('|'));
 }
@@ -46,7 +46,7 @@ QString listOfValues(const QStringList &values)
     return values.join(QStringLiteral(", "));
 }
 
-QString optionHelp(const OptionSpec &option)
+QString optionHelp(const OptionRule &option)
 {
     QString text = option.help;
     if (option.repeatable)
@@ -79,7 +79,7 @@ QString roff(QString text)
     return text;
 }
 
-QString roffOption(const OptionSpec &option)
+QString roffOption(const OptionRule &option)
 {
     QString term = QStringLiteral("\\fB%1\\fR").arg(roff(option.name));
     if (option.kind != ValueKind::None) {
@@ -91,7 +91,7 @@ QString roffOption(const OptionSpec &option)
 
 } // namespace
 
-OptionSpec modeOption(const QString &help)
+OptionRule modeOption(const QString &help)
 {
     return {QStringLiteral("--mode"), ValueKind::Choice, QStringLiteral("MODE"), help,
             LaunchConfig::supportedModes()};
@@ -116,10 +116,10 @@ std::optional<QString> ParsedArguments::positional(const QString &name) const
 QString Command::usageLine() const
 {
     QString line = QStringLiteral("Usage: quorvanectl ") + name;
-    for (const PositionalSpec &positional : positionals)
+    for (const PositionalRule &positional : positionals)
         line += positional.optional ? QStringLiteral(" [%1]").arg(positionalTerm(positional))
                                     : QLatin1Char(' ') + positionalTerm(positional);
-    for (const OptionSpec &option : options)
+    for (const OptionRule &option : options)
         line += QStringLiteral(" [%1]%2").arg(optionTerm(option, false),
                                               option.repeatable ? QStringLiteral("...") : QString());
     return line;
@@ -130,20 +130,20 @@ QString Command::help() const
     QString text = usageLine() + QLatin1Char('\n') + sentence(summary) + QLatin1Char('\n');
     if (!positionals.isEmpty()) {
         text += QStringLiteral("\nArguments:\n");
-        for (const PositionalSpec &positional : positionals)
+        for (const PositionalRule &positional : positionals)
             text += helpRow(positionalTerm(positional), positional.help);
     }
     if (!options.isEmpty()) {
         text += QStringLiteral("\nOptions:\n");
-        for (const OptionSpec &option : options)
+        for (const OptionRule &option : options)
             text += helpRow(optionTerm(option, true), optionHelp(option));
     }
     return text;
 }
 
-const QList<OptionSpec> &CommandLine::globalOptions()
+const QList<OptionRule> &CommandLine::globalOptions()
 {
-    static const QList<OptionSpec> options{
+    static const QList<OptionRule> options{
         {QStringLiteral("-s"), ValueKind::Text, serialWord,
          QStringLiteral("the phone to use; without it ANDROID_SERIAL, or the one phone ready")},
         {QStringLiteral("--adb"), ValueKind::Path, QStringLiteral("PATH"),
@@ -168,7 +168,7 @@ QString CommandLine::overview(const QList<Command> &commands)
                        "       quorvanectl help [COMMAND] | --help | --version\n\nCommands:\n");
     for (const Command &command : commands) {
         QString term = command.name;
-        for (const PositionalSpec &positional : command.positionals)
+        for (const PositionalRule &positional : command.positionals)
             term += positional.optional ? QStringLiteral(" [%1]").arg(positionalTerm(positional))
                                         : QLatin1Char(' ') + positionalTerm(positional);
         text += helpRow(term, command.summary);
@@ -176,7 +176,7 @@ QString CommandLine::overview(const QList<Command> &commands)
     text +=
         helpRow(QStringLiteral("help [COMMAND]"), QStringLiteral("this overview, or a command's options"));
     text += QStringLiteral("\nOptions for every command, anywhere on the line (--opt=value works too):\n");
-    for (const OptionSpec &option : globalOptions())
+    for (const OptionRule &option : globalOptions())
         text += helpRow(optionTerm(option, true), option.help);
     text += QStringLiteral("\nRun \"quorvanectl help COMMAND\" for a command's options and the values "
                            "they take.\n");
@@ -187,12 +187,12 @@ QString CommandLine::manSections(const QList<Command> &commands)
 {
     QString text = QStringLiteral(".SH OPTIONS\nThese options may stand anywhere on the command line; an "
                                   "option's value may follow it as the next word or after \\fB=\\fR.\n");
-    for (const OptionSpec &option : globalOptions())
+    for (const OptionRule &option : globalOptions())
         text += roffOption(option);
     text += QStringLiteral(".SH COMMANDS\n");
     for (const Command &command : commands) {
         QString term = QStringLiteral("\\fB%1\\fR").arg(roff(command.name));
-        for (const PositionalSpec &positional : command.positionals) {
+        for (const PositionalRule &positional : command.positionals) {
             const QString word = positional.choices.isEmpty()
                                      ? QStringLiteral("\\fI%1\\fR").arg(roff(positional.name))
                                      : roff(positionalTerm(positional));
@@ -200,17 +200,17 @@ QString CommandLine::manSections(const QList<Command> &commands)
         }
         text += QStringLiteral(".TP\n%1\n%2\n").arg(term, roff(sentence(command.summary)));
         if (std::all_of(command.positionals.cbegin(), command.positionals.cend(),
-                        [](const PositionalSpec &p) { return p.name == serialWord; }) &&
+                        [](const PositionalRule &p) { return p.name == serialWord; }) &&
             command.options.isEmpty())
             continue;
         text += QStringLiteral(".RS\n");
         // How a phone is chosen is told once, in its own section.
-        for (const PositionalSpec &positional : command.positionals) {
+        for (const PositionalRule &positional : command.positionals) {
             if (positional.name != serialWord)
                 text += QStringLiteral(".TP\n\\fI%1\\fR\n%2\n")
                             .arg(roff(positionalTerm(positional)), roff(sentence(positional.help)));
         }
-        for (const OptionSpec &option : command.options)
+        for (const OptionRule &option : command.options)
             text += roffOption(option);
         text += QStringLiteral(".RE\n");
     }
@@ -258,25 +258,25 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
             manSection = true;
             continue;
         }
-        const OptionSpec *spec = nullptr;
-        for (const OptionSpec &option : globalOptions()) {
+        const OptionRule *rule = nullptr;
+        for (const OptionRule &option : globalOptions()) {
             if (option.name == name)
-                spec = &option;
+                rule = &option;
         }
-        if (!spec && command) {
-            for (const OptionSpec &option : command->options) {
+        if (!rule && command) {
+            for (const OptionRule &option : command->options) {
                 if (option.name == name)
-                    spec = &option;
+                    rule = &option;
             }
         }
-        if (!spec) {
+        if (!rule) {
             throw UsageError(command ? QStringLiteral("Unknown option for %1: %2").arg(command->name, name)
                                      : QStringLiteral("Unknown option: %1").arg(name));
         }
         std::optional<QString> value;
         if (equals >= 0)
             value = word.mid(equals + 1);
-        if (spec->kind == ValueKind::None) {
+        if (rule->kind == ValueKind::None) {
             if (value)
                 throw UsageError(QStringLiteral("%1 takes no value.").arg(name));
         } else if (!value) {
@@ -292,12 +292,12 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
         } else if (name == QLatin1String("--json")) {
             json = true;
         } else {
-            const QString checked = checkedValue(name, spec->kind, spec->choices, value.value_or(QString()));
+            const QString checked = checkedValue(name, rule->kind, rule->choices, value.value_or(QString()));
             QStringList &given = arguments.m_options[name];
-            if (!given.isEmpty() && !spec->repeatable && spec->kind != ValueKind::None &&
+            if (!given.isEmpty() && !rule->repeatable && rule->kind != ValueKind::None &&
                 given.constLast() != checked)
                 throw UsageError(QStringLiteral("%1 is given twice.").arg(name));
-            given.append(spec->kind == ValueKind::Path ? TextParsing::trimSpacesAndTabs(checked) : checked);
+            given.append(rule->kind == ValueKind::Path ? TextParsing::trimSpacesAndTabs(checked) : checked);
         }
     }
 
@@ -320,23 +320,23 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
     if (!command)
         throw UsageError(QStringLiteral("Missing command."));
 
-    const QList<PositionalSpec> &specs = command->positionals;
-    if (positionals.size() > specs.size())
-        throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.at(specs.size())));
-    for (qsizetype i = 0; i < specs.size(); ++i) {
-        const PositionalSpec &spec = specs.at(i);
+    const QList<PositionalRule> &rules = command->positionals;
+    if (positionals.size() > rules.size())
+        throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.at(rules.size())));
+    for (qsizetype i = 0; i < rules.size(); ++i) {
+        const PositionalRule &rule = rules.at(i);
         if (i >= positionals.size()) {
-            if (!spec.optional)
-                throw UsageError(QStringLiteral("Missing %1.").arg(spec.name));
+            if (!rule.optional)
+                throw UsageError(QStringLiteral("Missing %1.").arg(rule.name));
             continue;
         }
         arguments.m_positionals.insert(
-            spec.name, checkedValue(spec.name, spec.choices.isEmpty() ? ValueKind::Text : ValueKind::Choice,
-                                    spec.choices, positionals.at(i)));
+            rule.name, checkedValue(rule.name, rule.choices.isEmpty() ? ValueKind::Text : ValueKind::Choice,
+                                    rule.choices, positionals.at(i)));
     }
     // "-s" names the phone of any command that works on one, as it does for adb.
-    const bool takesSerial = std::any_of(specs.cbegin(), specs.cend(),
-                                         [](const PositionalSpec &s) { return s.name == serialWord; });
+    const bool takesSerial = std::any_of(rules.cbegin(), rules.cend(),
+                                         [](const PositionalRule &s) { return s.name == serialWord; });
     const std::optional<QString> namedSerial = arguments.value(QStringLiteral("-s"));
     if (namedSerial && takesSerial) {
         const std::optional<QString> written = arguments.positional(serialWord);

@@ -22,7 +22,7 @@ enum class ValueKind {
     Choice, // one of the listed words
 };
 
-struct OptionSpec
+struct OptionRule
 {
     QString name; // "--mode", or "-s"
     ValueKind kind = ValueKind::None;
@@ -32,7 +32,7 @@ struct OptionSpec
     bool repeatable = false;
 };
 
-struct PositionalSpec
+struct PositionalRule
 {
     QString name; // "SERIAL", "FILE"
     QString help;
@@ -45,9 +45,9 @@ struct PositionalSpec
 inline const QString serialWord = QStringLiteral("SERIAL");
 
 // "--mode", with the modes the core knows.
-OptionSpec modeOption(const QString &help);
+OptionRule modeOption(const QString &help);
 
-inline PositionalSpec phonePositional()
+inline PositionalRule phonePositional()
 {
     return {serialWord,
             QStringLiteral("the phone; without it -s, ANDROID_SERIAL or the one phone ready"),
@@ -79,8 +79,8 @@ struct Command
 {
     QString name;
     QString summary;
-    QList<PositionalSpec> positionals;
-    QList<OptionSpec> options;
+    QList<PositionalRule> positionals;
+    QList<OptionRule> options;
     CommandHandler run;
 
     QString usageLine() const;
@@ -104,7 +104,7 @@ public:
     std::optional<QString> adb;
     std::optional<QString> scrcpy;
 
-    static const QList<OptionSpec> &globalOptions();
+    static const QList<OptionRule> &globalOptions();
     static QString overview(const QList<Command> &commands);
     // The OPTIONS and COMMANDS sections of the manual page, in roff.
     static QString manSections(const QList<Command> &commands);

@@ -87,7 +87,7 @@ QCoro::Task<int> ladder(CliContext context, ParsedArguments arguments)
 
 QList<Command> launchCommands()
 {
-    const PositionalSpec record{QStringLiteral("FILE"),
+    const PositionalRule record{QStringLiteral("FILE"),
                                 QStringLiteral("a launch record as JSON; - reads standard input"),
                                 ValueKind::Path};
     return {

@@ -102,7 +102,7 @@ QCoro::Task<int> remembered(CliContext context, ParsedArguments)
     return answer(std::move(context), &WirelessService::listRemembered);
 }
 
-PositionalSpec address(const QString &help)
+PositionalRule address(const QString &help)
 {
     return {QStringLiteral("ADDRESS"), help};
 }
