@@ -142,7 +142,8 @@ QList<CameraInfo> CameraService::parseCameraOutput(const QString &text)
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype index = 0; index < lines.size(); ++index) {
         if (auto header = parseCameraHeader(lines.at(index))) {
-            auto &[id, info] = *header;
+            const QString &id = header->first;
+            CameraInfo &info = header->second;
             currentId = id;
             highSpeed = false;
             const auto existing = std::find_if(cameras.begin(), cameras.end(),
