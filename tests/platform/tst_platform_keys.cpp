@@ -162,7 +162,7 @@ private slots:
 
     void withoutDesktopFacilitiesKeysReportTheMissingPermission()
     {
-        UnavailablePlatform platform(HostDesktop(Kind::Wayland));
+        UnavailablePlatform platform{HostDesktop(Kind::Wayland)};
         QVERIFY(!platform.hasAccessibility());
         QVERIFY(!platform.activate(QCoreApplication::applicationPid()));
         try {
