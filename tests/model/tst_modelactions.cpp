@@ -367,6 +367,11 @@ private slots:
         m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
         await(model().pushFile(notes));
         QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
+        QCOMPARE(m_world->notifier.told,
+                 (QList<QStringList>{
+                     {QStringLiteral("File sent"), QStringLiteral("Sent notes.pdf to /sdcard/Download.")},
+                     {QStringLiteral("File push failed"),
+                      QStringLiteral("Failed: adb: error: remote read-only (exit code 1)")}}));
     }
 
     void pushSizeLimit_data()

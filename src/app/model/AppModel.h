@@ -3,7 +3,9 @@
 #include "CameraSettings.h"
 #include "DesktopSettings.h"
 #include "MirrorPhoneSettings.h"
+#include "Notifier.h"
 #include "PlatformServices.h"
+#include "RememberedChoices.h"
 #include "SidebarMode.h"
 #include "Sleeper.h"
 
@@ -24,6 +26,7 @@
 #include "WirelessRecords.h"
 #include "WirelessService.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -148,6 +151,10 @@ public:
     std::optional<QString> recordingsRootOverrideURL() const;
     // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
     HostDesktop desktop() const;
+    // What the remembered choices and the remembered selection of a phone are kept under.
+    static QString phoneKey(const QString &serial);
+    // Where the events the user may have missed are told; none tells nothing. Not owned.
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
 
     // Launching, reconnecting and stopping.
     LaunchConfig liveConfig(const QString &modeKey) const;
@@ -334,7 +341,13 @@ private:
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
 
-    void applySelectionRules(const QList<DeviceInfo> &list);
+    void applySelectionRules(const QList<DeviceInfo> &previous, const QList<DeviceInfo> &list);
+    std::optional<QString> rememberedPhoneIn(const QList<DeviceInfo> &list) const;
+    void select(std::optional<QString> serial);
+    ModeSettings *settingsFor(SidebarMode mode) const;
+    void notify(const QString &title, const QString &message);
+    QString deviceName(const QString &serial) const;
+    void notifyFinishedRecordings(const QSet<QString> &running);
     QCoro::Task<void> probeRuntime();
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
@@ -359,6 +372,7 @@ private:
     QCoro::Task<bool> publishRemembered(WirelessService wireless);
 
     PlatformServices *m_platform;
+    Notifier *m_notifier = nullptr;
     Timing m_timing;
     // Coroutines still suspended when the model goes away see false here and end without touching it.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
@@ -368,10 +382,13 @@ private:
     MirrorPhoneSettings *m_mirrorState;
     CameraSettings *m_cameraState;
     DesktopSettings *m_desktopState;
+    RememberedChoices *m_choices;
 
     std::shared_ptr<Sleeper::Cancellation> m_reconnect;
     bool m_userStoppedSession = false;
     std::optional<LaunchConfig> m_lastLaunchConfig;
+    // The file each recording session writes, by serial, until the session is gone.
+    QHash<QString, QString> m_recordings;
     // The session manager starts one launch at a time (it keeps a single pending launch record).
     bool m_launchInProgress = false;
 

@@ -411,8 +411,11 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
     }
     if (!*alive)
         co_return;
-    status(failure ? QStringLiteral("Failed: ") + *failure
-                   : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download."));
+    const QString outcome = failure
+                                ? QStringLiteral("Failed: ") + *failure
+                                : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download.");
+    status(outcome);
+    notify(failure ? QStringLiteral("File push failed") : QStringLiteral("File sent"), outcome);
 }
 
 QCoro::Task<void> AppModel::runDoctor()
