@@ -560,6 +560,20 @@ bool AppModel::shortcutsReachWindows() const
     return m_platform && (desktop().kind() != HostDesktop::Kind::Wayland || mirrorThroughXWayland());
 }
 
+bool AppModel::showTrayIcon() const
+{
+    const QVariant stored = UserDefaults::value(UserDefaults::showTrayIconKey);
+    return !stored.isValid() || stored.toBool();
+}
+
+void AppModel::setShowTrayIcon(bool value)
+{
+    if (value == showTrayIcon())
+        return;
+    UserDefaults::setValue(UserDefaults::showTrayIconKey, value);
+    emit showTrayIconChanged();
+}
+
 void AppModel::setMirrorThroughXWayland(bool value)
 {
     if (UserDefaults::writeFlag(UserDefaults::mirrorThroughXWaylandKey, value))

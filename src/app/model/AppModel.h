@@ -118,6 +118,7 @@ class AppModel final : public QObject
                    NOTIFY recordingsRootOverrideChanged)
     Q_PROPERTY(bool mirrorThroughXWayland READ mirrorThroughXWayland WRITE setMirrorThroughXWayland NOTIFY
                    mirrorThroughXWaylandChanged)
+    Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged)
     Q_PROPERTY(quorvane::app::MirrorPhoneSettings *mirrorState READ mirrorState CONSTANT)
     Q_PROPERTY(quorvane::app::CameraSettings *cameraState READ cameraState CONSTANT)
     Q_PROPERTY(quorvane::app::DesktopSettings *desktopState READ desktopState CONSTANT)
@@ -254,6 +255,8 @@ public:
     QString mediaRootOverride() const;
     QString recordingsRootOverride() const;
     bool mirrorThroughXWayland() const;
+    // The tray icon, where the desktop has a tray; on unless the user turned it off.
+    bool showTrayIcon() const;
 
     void setSelectedMode(SidebarMode value);
     void setSelectedSerial(std::optional<QString> value);
@@ -267,6 +270,7 @@ public:
     void setMediaRootOverride(const QString &value);
     void setRecordingsRootOverride(const QString &value);
     void setMirrorThroughXWayland(bool value);
+    void setShowTrayIcon(bool value);
     // What scrcpy sessions get added to their environment: on request, an X11 window that XWayland shows.
     Environment windowEnvironment() const;
     // Whether keys can reach a mirror window at all: on Wayland only an X11 window takes them.
@@ -329,6 +333,7 @@ signals:
     void mediaRootOverrideChanged();
     void recordingsRootOverrideChanged();
     void mirrorThroughXWaylandChanged();
+    void showTrayIconChanged();
 
 private:
     template<typename T>

@@ -20,6 +20,9 @@ public:
     static inline const QString mirrorThroughXWaylandKey = HostDesktop::xwaylandSettingKey;
     static inline const QString selectedModeKey = QStringLiteral("selectedMode");
     static inline const QString selectedPhoneKey = QStringLiteral("selectedPhone");
+    static inline const QString showTrayIconKey = QStringLiteral("showTrayIcon");
+    static inline const QString windowGeometryKey = QStringLiteral("window/geometry");
+    static inline const QString windowSplitterKey = QStringLiteral("window/splitter");
 
     // "" and false when the key was never written.
     static QString text(const QString &key);

@@ -6,6 +6,7 @@
 #include <QMap>
 
 class QAction;
+class QSplitter;
 class QStackedWidget;
 class QToolButton;
 
@@ -24,6 +25,7 @@ class MainWindow final : public QMainWindow
 
 public:
     explicit MainWindow(AppModel *model, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // Puts a mode's screen in the detail area in place of what was there.
     void setScreen(SidebarMode mode, QWidget *screen);
@@ -47,9 +49,14 @@ private:
     void showSelectedScreen();
     void showOnboardingIfWanted();
     void placeTerminalButton();
+    void restoreLayout();
+    void saveLayout() const;
+    void saveSplit() const;
+    void restoreSplit();
 
     AppModel *m_model;
     QStackedWidget *m_stack;
+    QSplitter *m_split = nullptr;
     QMap<SidebarMode, QWidget *> m_screens;
     QWidget *m_detail = nullptr;
     QToolButton *m_terminalButton = nullptr;
