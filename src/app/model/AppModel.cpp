@@ -428,7 +428,7 @@ void AppModel::updateDerived()
                    &AppModel::desktopReadyChanged);
     publishDerived(m_canLaunch,
                    !m_selectedSerial.value_or(QString()).isEmpty() && ready && m_runtimeHealthy &&
-                       m_desktopReady,
+                       m_desktopReady && !m_desktopChanging,
                    &AppModel::canLaunchChanged);
 
     QString modeKey = QStringLiteral("mirror");

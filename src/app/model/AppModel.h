@@ -86,6 +86,8 @@ class AppModel final : public QObject
     Q_PROPERTY(std::optional<DesktopCapabilities> desktopCapabilities READ desktopCapabilities NOTIFY
                    desktopCapabilitiesChanged)
     Q_PROPERTY(bool desktopBusy READ desktopBusy NOTIFY desktopBusyChanged)
+    Q_PROPERTY(bool desktopChanging READ desktopChanging NOTIFY desktopChangingChanged)
+    Q_PROPERTY(std::optional<QString> desktopActivity READ desktopActivity NOTIFY desktopActivityChanged)
     Q_PROPERTY(QList<SavedProfile> profiles READ profiles NOTIFY profilesChanged)
     Q_PROPERTY(std::optional<QUuid> selectedProfileId READ selectedProfileId WRITE setSelectedProfileId NOTIFY
                    selectedProfileIdChanged)
@@ -229,6 +231,10 @@ public:
     const std::optional<CameraCapabilities> &cameraCapabilities() const { return m_cameraCapabilities; }
     const std::optional<DesktopCapabilities> &desktopCapabilities() const { return m_desktopCapabilities; }
     bool desktopBusy() const { return m_desktopBusy; }
+    // Desktop settings are being enabled or restored, which reboots the phone; the activity says which
+    // step runs, in the user's words.
+    bool desktopChanging() const { return m_desktopChanging; }
+    const std::optional<QString> &desktopActivity() const { return m_desktopActivity; }
     const QList<SavedProfile> &profiles() const { return m_profiles; }
     const std::optional<QUuid> &selectedProfileId() const { return m_selectedProfileId; }
     bool showOnboarding() const { return m_showOnboarding; }
@@ -310,6 +316,8 @@ signals:
     void cameraCapabilitiesChanged();
     void desktopCapabilitiesChanged();
     void desktopBusyChanged();
+    void desktopChangingChanged();
+    void desktopActivityChanged();
     void profilesChanged();
     void selectedProfileIdChanged();
     void showOnboardingChanged();
@@ -370,6 +378,7 @@ private:
     QCoro::Task<void> takeScreenshot(std::optional<quint32> displayId, bool desktop);
     void openFolder(bool recordings);
     QCoro::Task<void> changeDesktop(QString serial, bool enable);
+    void showDesktopActivity(std::optional<QString> activity);
     DesktopService desktopService();
     template<typename Probe>
     QCoro::Task<void> runProbe(Probe probe);
@@ -428,6 +437,8 @@ private:
     std::optional<CameraCapabilities> m_cameraCapabilities;
     std::optional<DesktopCapabilities> m_desktopCapabilities;
     bool m_desktopBusy = false;
+    bool m_desktopChanging = false;
+    std::optional<QString> m_desktopActivity;
     QList<SavedProfile> m_profiles;
     std::optional<QUuid> m_selectedProfileId;
     bool m_showOnboarding = false;
