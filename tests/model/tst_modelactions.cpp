@@ -218,8 +218,23 @@ private slots:
         QCOMPARE(model().launchMessage(), expected);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().desktopCapabilities());
+        QVERIFY(!model().desktopChanging());
 
-        await(model().enableDesktop(usbSerial, true));
+        // While the phone reboots the model says what happens, holds launches back and refuses a second
+        // change.
+        Recorder<std::optional<QString>> activity(&model(), &AppModel::desktopActivityChanged,
+                                                  [this] { return model().desktopActivity(); });
+        QCoro::Task<void> enabling = model().enableDesktop(usbSerial, true);
+        QVERIFY(model().desktopChanging());
+        QVERIFY(!model().canLaunch());
+        await(model().restoreDesktop(usbSerial));
+        await(std::move(enabling));
+        QCOMPARE(
+            activity.values,
+            (QList<std::optional<QString>>{
+                text("Backing up the desktop settings, enabling desktop windowing and rebooting the phone…"),
+                text("Checking the phone's display support again…"), std::nullopt}));
+        QVERIFY(!model().desktopChanging());
         QVERIFY(!model().launchFailed());
         QCOMPARE(model().launchMessage(),
                  text("Desktop settings enabled from a fresh backup, and the phone is "

@@ -88,7 +88,7 @@ void RememberedChoices::forgetWhile(ModeSettings *settings, const std::function<
 
 void RememberedChoices::assigned(const Tracked &tracked, const QByteArray &property, bool byUser)
 {
-    if (m_restoring || !m_phone)
+    if (m_restoring || !m_phone || property.isEmpty())
         return;
     if (byUser) {
         const QMetaObject *meta = tracked.settings->metaObject();
