@@ -7,6 +7,7 @@
 #include "Footer.h"
 #include "LaunchMessageBadge.h"
 #include "MainWindow.h"
+#include "ModeScreens.h"
 #include "ModelTesting.h"
 #include "OnboardingSheet.h"
 #include "PrimaryActionButton.h"
@@ -324,6 +325,27 @@ private slots:
         QVERIFY(find<QWidget>(QStringLiteral("sidebarRow_Wireless"))->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         QCOMPARE(model().selectedMode(), SidebarMode::Desktop);
+    }
+
+    // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
+    void tabOrderFollowsTheWindow()
+    {
+        openWindow();
+        installModeScreens(*m_window, model());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        find<QWidget>(QStringLiteral("sidebarRow_Mirror Phone"))->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int step = 0; step < 80 && !visited.contains(QStringLiteral("refreshDevicesButton")); ++step) {
+            visited.append(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
+        QVERIFY2(at(QStringLiteral("sidebarRow_Connection Doctor")) >= 0, qPrintable(visited.join(u' ')));
+        QVERIFY2(at(QStringLiteral("sidebarRow_Connection Doctor")) <
+                         at(QStringLiteral("mirrorResetToAuto")) &&
+                     at(QStringLiteral("mirrorResetToAuto")) < at(QStringLiteral("refreshDevicesButton")),
+                 qPrintable(visited.join(u' ')));
     }
 
     // Size, place and the terminal's width come back in a window opened after the first one closed.

@@ -99,6 +99,9 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
     }
     m_screens.insert(mode, screen);
     m_stack->addWidget(screen);
+    // A screen made after the window would come last for Tab, after the footer; it belongs under the bar.
+    if (m_sessionBar)
+        QWidget::setTabOrder(m_sessionBar, screen);
     showSelectedScreen();
 }
 
@@ -142,7 +145,8 @@ QWidget *MainWindow::buildDetail()
     auto *layout = new QVBoxLayout(m_detail);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(new SessionBar(m_model, m_detail));
+    m_sessionBar = new SessionBar(m_model, m_detail);
+    layout->addWidget(m_sessionBar);
     layout->addWidget(separatorLine(QFrame::HLine, m_detail));
     m_split = new QSplitter(Qt::Horizontal, m_detail);
     m_split->setObjectName(QStringLiteral("detailSplitter"));

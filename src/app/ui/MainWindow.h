@@ -14,6 +14,7 @@ namespace quorvane::app {
 
 class AppModel;
 class OnboardingSheet;
+class SessionBar;
 class SessionTerminal;
 
 // The root window: the sidebar of modes, the selected mode's screen under the session bar, the device
@@ -59,6 +60,7 @@ private:
     QSplitter *m_split = nullptr;
     QMap<SidebarMode, QWidget *> m_screens;
     QWidget *m_detail = nullptr;
+    SessionBar *m_sessionBar = nullptr;
     QToolButton *m_terminalButton = nullptr;
     SessionTerminal *m_terminal = nullptr;
     OnboardingSheet *m_onboarding = nullptr;
