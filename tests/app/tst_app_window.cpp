@@ -20,6 +20,7 @@
 #include "WidgetLookup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -363,7 +364,7 @@ private slots:
         QCOMPARE(m_window->size(), QSize(1234, 777));
         m_window->show();
         m_window->setTerminalShown(true);
-        QCOMPARE(find<QSplitter>(QStringLiteral("detailSplitter"))->sizes(), sizes);
+        QTRY_COMPARE(find<QSplitter>(QStringLiteral("detailSplitter"))->sizes(), sizes);
     }
 
     // The tray lists the sessions and stops them; its bubbles come only while the window is not active.

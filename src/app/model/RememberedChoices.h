@@ -4,7 +4,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QVariantMap>
+#include <QMap>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -37,7 +38,7 @@ private:
     {
         ModeSettings *settings;
         QString mode;
-        QVariantMap defaults;
+        QMap<QString, QVariant> defaults;
     };
 
     void assigned(const Tracked &tracked, const QByteArray &property, bool byUser);
