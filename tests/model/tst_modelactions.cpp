@@ -486,7 +486,6 @@ private slots:
     void recommendation()
     {
         connectPhone();
-        model().mirrorState()->setMaxSize(720);
         await(model().recommend(QStringLiteral("mirror")));
         QVERIFY(model().mirrorRecommendation().has_value());
         QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);
