@@ -99,10 +99,30 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
     }
     m_screens.insert(mode, screen);
     m_stack->addWidget(screen);
-    // A screen made after the window would come last for Tab, after the footer; it belongs under the bar.
     if (m_sessionBar)
-        QWidget::setTabOrder(m_sessionBar, screen);
+        placeInTabOrderAfter(m_sessionBar, screen);
     showSelectedScreen();
+}
+
+// A screen made after the window would come last for Tab, after the footer. Qt moves only the widget it is
+// given, not its children, so the screen's part of the chain is moved one widget at a time.
+void MainWindow::placeInTabOrderAfter(QWidget *anchor, QWidget *screen)
+{
+    const auto lastOf = [](QWidget *widget) {
+        QWidget *last = widget;
+        while (widget->isAncestorOf(last->nextInFocusChain()))
+            last = last->nextInFocusChain();
+        return last;
+    };
+    QList<QWidget *> moving{screen};
+    for (QWidget *next = screen->nextInFocusChain(); screen->isAncestorOf(next);
+         next = next->nextInFocusChain())
+        moving.append(next);
+    QWidget *previous = lastOf(anchor);
+    for (QWidget *widget : std::as_const(moving)) {
+        QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void MainWindow::setTerminalShown(bool shown)

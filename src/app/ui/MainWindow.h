@@ -51,6 +51,7 @@ private:
     void showOnboardingIfWanted();
     void placeTerminalButton();
     void restoreLayout();
+    static void placeInTabOrderAfter(QWidget *anchor, QWidget *screen);
     void saveLayout() const;
     void saveSplit() const;
     void restoreSplit();
