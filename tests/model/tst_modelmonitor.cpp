@@ -335,7 +335,7 @@ private slots:
     void userChoiceOutlivesTheRecommendationUntilReset()
     {
         // Over Wi-Fi the recommendation differs from the defaults in both size and frame rate.
-        m_world->sim.addPhone(QStringLiteral("A1"), test::DevSim::Connection::Wireless);
+        m_world->sim.addPhone(QStringLiteral("192.168.1.40:5555"), test::DevSim::Connection::Wireless);
         refresh();
         model().mirrorState()->setMaxFps(15);
         model().mirrorState()->setCrop(QStringLiteral("720:1280:0:0"));

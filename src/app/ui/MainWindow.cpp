@@ -120,7 +120,9 @@ void MainWindow::placeInTabOrderAfter(QWidget *anchor, QWidget *screen)
         moving.append(next);
     QWidget *previous = lastOf(anchor);
     for (QWidget *widget : std::as_const(moving)) {
-        QWidget::setTabOrder(previous, widget);
+        // Qt 6.4 ties a widget to itself when asked to move it where it already is.
+        if (previous->nextInFocusChain() != widget)
+            QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
 }
