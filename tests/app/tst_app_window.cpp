@@ -32,6 +32,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 using namespace quorvane;
@@ -669,6 +670,12 @@ private slots:
         QVERIFY(UserDefaults::flag(UserDefaults::mirrorThroughXWaylandKey));
         model().setMirrorThroughXWayland(false);
         QVERIFY(!box->isChecked());
+
+        // The test display has no tray: the option shows off, cannot be changed, and leaves the setting be.
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        auto *tray = settings.findChild<QCheckBox *>(QStringLiteral("trayCheckBox"));
+        QVERIFY(!tray->isEnabled() && !tray->isChecked());
+        QVERIFY(model().showTrayIcon());
     }
 
     void settingsShowTheVersions()
