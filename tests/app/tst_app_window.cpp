@@ -346,8 +346,8 @@ private slots:
         // The mode list is one stop, as a group of choices is: the arrow keys move within it.
         const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
         QVERIFY2(at(QStringLiteral("sidebarRow_Mirror Phone")) == 0 &&
-                     at(QStringLiteral("primaryLaunchButton")) > 0 &&
-                     at(QStringLiteral("primaryLaunchButton")) < at(QStringLiteral("mirrorResetToAuto")) &&
+                     at(QStringLiteral("primaryActionButton")) > 0 &&
+                     at(QStringLiteral("primaryActionButton")) < at(QStringLiteral("mirrorResetToAuto")) &&
                      at(QStringLiteral("mirrorResetToAuto")) < at(QStringLiteral("devicePicker")),
                  qPrintable(visited.join(u' ')));
     }
