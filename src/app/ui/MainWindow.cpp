@@ -105,21 +105,24 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
 }
 
 // A screen made after the window would come last for Tab, after the footer. Qt moves only the widget it is
-// given, not its children, so the screen's part of the chain is moved one widget at a time.
+// given, not its children, and ignores widgets that take no focus, so the screen's focusable widgets are
+// moved one at a time behind the last focusable one of the anchor.
 void MainWindow::placeInTabOrderAfter(QWidget *anchor, QWidget *screen)
 {
-    const auto lastOf = [](QWidget *widget) {
-        QWidget *last = widget;
-        while (widget->isAncestorOf(last->nextInFocusChain()))
-            last = last->nextInFocusChain();
-        return last;
+    const auto focusableIn = [](QWidget *root) {
+        QList<QWidget *> found;
+        for (QWidget *next = root->nextInFocusChain(); root->isAncestorOf(next);
+             next = next->nextInFocusChain()) {
+            if (next->focusPolicy() & Qt::TabFocus)
+                found.append(next);
+        }
+        return found;
     };
-    QList<QWidget *> moving{screen};
-    for (QWidget *next = screen->nextInFocusChain(); screen->isAncestorOf(next);
-         next = next->nextInFocusChain())
-        moving.append(next);
-    QWidget *previous = lastOf(anchor);
-    for (QWidget *widget : std::as_const(moving)) {
+    const QList<QWidget *> anchors = focusableIn(anchor);
+    if (anchors.isEmpty())
+        return;
+    QWidget *previous = anchors.last();
+    for (QWidget *widget : focusableIn(screen)) {
         // Qt 6.4 ties a widget to itself when asked to move it where it already is.
         if (previous->nextInFocusChain() != widget)
             QWidget::setTabOrder(previous, widget);
