@@ -37,7 +37,7 @@ SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
 {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("Settings"));
-    setFixedSize(580, 800);
+    setFixedSize(580, 680);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingXL, Theme::spacingXL, Theme::spacingXL, Theme::spacingXL);
     layout->setSpacing(Theme::spacingL);
