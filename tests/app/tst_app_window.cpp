@@ -3,9 +3,11 @@
 #include "AboutWindow.h"
 #include "ApplicationVersion.h"
 #include "ConfirmationPrompt.h"
+#include "DesktopTray.h"
 #include "Footer.h"
 #include "LaunchMessageBadge.h"
 #include "MainWindow.h"
+#include "ModeScreens.h"
 #include "ModelTesting.h"
 #include "OnboardingSheet.h"
 #include "PrimaryActionButton.h"
@@ -18,6 +20,7 @@
 #include "WidgetLookup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -26,6 +29,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 using namespace quorvane;
@@ -267,13 +274,145 @@ private slots:
         QVERIFY(button->isVisibleTo(m_window.get()));
         QVERIFY(!find<QPushButton>(QStringLiteral("live_cameraTorch"))->isVisibleTo(m_window.get()));
         const LaunchConfig before = *model().appliedConfig();
+        QVERIFY(button->isCheckable());
+        QCOMPARE(button->isChecked(), SessionTerminal::isOn(before, setting));
         button->click();
         QTRY_VERIFY(!model().applyingLiveSetting());
         QCOMPARE(*model().appliedConfig(), SessionTerminal::inverted(before, setting));
+        QCOMPARE(button->isChecked(), !SessionTerminal::isOn(before, setting));
         if (!key.isEmpty())
             QCOMPARE(m_world->platform.sentKeys, QStringList{key});
         if (!phoneKey.isEmpty())
             QCOMPARE(m_world->phoneSetting(space, phoneKey), QStringLiteral("1"));
+    }
+
+    // A refused toggle leaves the button showing what the session still has.
+    void refusedToggleKeepsItsState()
+    {
+        openWindow();
+        launch();
+        m_window->setTerminalShown(true);
+        m_world->platform.sendFailure = QStringLiteral("The active scrcpy window was not found.");
+        auto *button = find<QPushButton>(QStringLiteral("live_fullscreen"));
+        QVERIFY(!button->isChecked());
+        button->click();
+        QTRY_COMPARE(model().launchMessage(), QStringLiteral("The active scrcpy window was not found."));
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        QVERIFY(!button->isChecked());
+    }
+
+    void ctrlDigitsSwitchModes()
+    {
+        openWindow();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const QList<SidebarMode> modes = allSidebarModes();
+        for (int index = static_cast<int>(modes.size()) - 1; index >= 0; --index) {
+            QTest::keyClick(m_window.get(), static_cast<Qt::Key>(Qt::Key_1 + index), Qt::ControlModifier);
+            QCOMPARE(model().selectedMode(), modes.at(index));
+        }
+    }
+
+    // Tab reaches the mode list; the arrow keys then walk it, from one section into the next.
+    void arrowKeysWalkTheModes()
+    {
+        openWindow();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        auto *desktop = find<QWidget>(QStringLiteral("sidebarRow_Desktop Mode"));
+        model().setSelectedMode(SidebarMode::Desktop);
+        desktop->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(desktop, Qt::Key_Down);
+        QCOMPARE(model().selectedMode(), SidebarMode::Wireless);
+        QVERIFY(find<QWidget>(QStringLiteral("sidebarRow_Wireless"))->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(model().selectedMode(), SidebarMode::Desktop);
+    }
+
+    // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
+    void tabOrderFollowsTheWindow()
+    {
+        openWindow();
+        connectPhone();
+        installModeScreens(*m_window, model());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        find<QWidget>(QStringLiteral("sidebarRow_Mirror Phone"))->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int step = 0; step < 80 && !visited.contains(QStringLiteral("devicePicker")); ++step) {
+            visited.append(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // The mode list is one stop, as a group of choices is: the arrow keys move within it.
+        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
+        QVERIFY2(at(QStringLiteral("sidebarRow_Mirror Phone")) == 0 &&
+                     at(QStringLiteral("primaryActionButton")) > 0 &&
+                     at(QStringLiteral("primaryActionButton")) < at(QStringLiteral("mirrorResetToAuto")) &&
+                     at(QStringLiteral("mirrorResetToAuto")) < at(QStringLiteral("devicePicker")),
+                 qPrintable(visited.join(u' ')));
+    }
+
+    // Size, place and the terminal's width come back in a window opened after the first one closed.
+    void windowLayoutIsRemembered()
+    {
+        openWindow();
+        m_window->show();
+        m_window->setGeometry(40, 50, 1234, 777);
+        m_window->setTerminalShown(true);
+        auto *split = find<QSplitter>(QStringLiteral("detailSplitter"));
+        split->setSizes({700, 420});
+        const QList<int> sizes = split->sizes();
+        m_window->close();
+        m_window = std::make_unique<MainWindow>(&model());
+        QCOMPARE(m_window->size(), QSize(1234, 777));
+        m_window->show();
+        m_window->setTerminalShown(true);
+        QTRY_COMPARE(find<QSplitter>(QStringLiteral("detailSplitter"))->sizes(), sizes);
+    }
+
+    // The tray lists the sessions and stops them; its bubbles come only while the window is not active.
+    void trayMenuAndNotifications()
+    {
+        openWindow();
+        DesktopTray tray(&model(), m_window.get(), true);
+        QList<QStringList> shown;
+        tray.setPresenter([&shown](const QString &title, const QString &message) {
+            shown.append({title, message});
+        });
+        const auto texts = [&tray] {
+            QStringList result;
+            for (const QAction *action : tray.menu()->actions()) {
+                if (!action->isSeparator())
+                    result.append(action->text() +
+                                  (action->isEnabled() ? QString() : QStringLiteral(" (off)")));
+            }
+            return result;
+        };
+        QCOMPARE(texts(),
+                 (QStringList{QStringLiteral("No running sessions (off)"), QStringLiteral("Stop All (off)"),
+                              QStringLiteral("Show Quorvane"), QStringLiteral("Quit")}));
+        launch();
+        QCOMPARE(texts().first(), QStringLiteral("Session running on ") +
+                                      model().selectedDevice()->displayName() + " (off)"_L1);
+        tray.notify(QStringLiteral("File sent"), QStringLiteral("Sent a.txt to /sdcard/Download."));
+        QCOMPARE(shown.size(), 1);
+
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        tray.notify(QStringLiteral("File sent"), QStringLiteral("Sent b.txt to /sdcard/Download."));
+        QCOMPARE(shown.size(), 1);
+        model().setShowTrayIcon(false);
+        QVERIFY(!tray.isShown());
+        QVERIFY(!QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"))
+                     .value(QStringLiteral("showTrayIcon"))
+                     .toBool());
+
+        QSignalSpy showRequested(&tray, &DesktopTray::showRequested);
+        tray.menu()->findChild<QAction *>(QStringLiteral("trayShow"))->trigger();
+        QCOMPARE(showRequested.count(), 1);
+        tray.menu()->findChild<QAction *>(QStringLiteral("trayStopAll"))->trigger();
+        QTRY_VERIFY(model().activeSessionSerials().isEmpty());
+        QCOMPARE(texts().first(), QStringLiteral("No running sessions (off)"));
     }
 
     void terminalLogKeepsTheNewestLineInView()
@@ -531,6 +670,12 @@ private slots:
         QVERIFY(UserDefaults::flag(UserDefaults::mirrorThroughXWaylandKey));
         model().setMirrorThroughXWayland(false);
         QVERIFY(!box->isChecked());
+
+        // The test display has no tray: the option shows off, cannot be changed, and leaves the setting be.
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        auto *tray = settings.findChild<QCheckBox *>(QStringLiteral("trayCheckBox"));
+        QVERIFY(!tray->isEnabled() && !tray->isChecked());
+        QVERIFY(model().showTrayIcon());
     }
 
     void settingsShowTheVersions()

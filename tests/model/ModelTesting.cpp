@@ -63,6 +63,7 @@ app::AppModel &ModelWorld::model()
 app::AppModel &ModelWorld::makeModel(Timing timing)
 {
     m_model = std::make_unique<app::AppModel>(&platform, timing);
+    m_model->setNotifier(&notifier);
     m_model->setCustomADBPath(sim.adbPath());
     m_model->setCustomScrcpyPath(sim.scrcpyPath());
     return *m_model;

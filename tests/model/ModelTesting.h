@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppModel.h"
+#include "Notifier.h"
 #include "PlatformServices.h"
 
 #include "Await.h"
@@ -36,6 +37,15 @@ public:
     QCoro::Task<void> sendShortcut(QString key) override;
 };
 
+// Keeps what the model asked to tell the user: {title, message} per notification.
+class FakeNotifier final : public app::Notifier
+{
+public:
+    QList<QStringList> told;
+
+    void notify(const QString &title, const QString &message) override { told.append({title, message}); }
+};
+
 // Waits a tenth of the system's; the launch watch and the stop checks stay long enough for the simulated
 // scrcpy to start (or fail) and to answer a termination request.
 Timing modelTiming();
@@ -54,6 +64,7 @@ public:
     TestHome home;
     DevSim sim{home};
     FakePlatform platform;
+    FakeNotifier notifier;
 
     app::AppModel &model();
     app::AppModel &makeModel(Timing timing = modelTiming());

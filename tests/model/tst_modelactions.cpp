@@ -218,8 +218,23 @@ private slots:
         QCOMPARE(model().launchMessage(), expected);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().desktopCapabilities());
+        QVERIFY(!model().desktopChanging());
 
-        await(model().enableDesktop(usbSerial, true));
+        // While the phone reboots the model says what happens, holds launches back and refuses a second
+        // change.
+        Recorder<std::optional<QString>> activity(&model(), &AppModel::desktopActivityChanged,
+                                                  [this] { return model().desktopActivity(); });
+        QCoro::Task<void> enabling = model().enableDesktop(usbSerial, true);
+        QVERIFY(model().desktopChanging());
+        QVERIFY(!model().canLaunch());
+        await(model().restoreDesktop(usbSerial));
+        await(std::move(enabling));
+        QCOMPARE(
+            activity.values,
+            (QList<std::optional<QString>>{
+                text("Backing up the desktop settings, enabling desktop windowing and rebooting the phone…"),
+                text("Checking the phone's display support again…"), std::nullopt}));
+        QVERIFY(!model().desktopChanging());
         QVERIFY(!model().launchFailed());
         QCOMPARE(model().launchMessage(),
                  text("Desktop settings enabled from a fresh backup, and the phone is "
@@ -367,6 +382,11 @@ private slots:
         m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
         await(model().pushFile(notes));
         QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
+        QCOMPARE(m_world->notifier.told,
+                 (QList<QStringList>{
+                     {QStringLiteral("File sent"), QStringLiteral("Sent notes.pdf to /sdcard/Download.")},
+                     {QStringLiteral("File push failed"),
+                      QStringLiteral("Failed: adb: error: remote read-only (exit code 1)")}}));
     }
 
     void pushSizeLimit_data()
@@ -466,7 +486,6 @@ private slots:
     void recommendation()
     {
         connectPhone();
-        model().mirrorState()->setMaxSize(720);
         await(model().recommend(QStringLiteral("mirror")));
         QVERIFY(model().mirrorRecommendation().has_value());
         QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);

@@ -308,6 +308,77 @@ private slots:
                     .toBool());
     }
 
+    // The mode, the phone and each phone's choices come back in a model started afresh on the same store.
+    void rememberedStateSurvivesARestart()
+    {
+        m_world->sim.addPhone(QStringLiteral("A1"));
+        m_world->sim.addPhone(QStringLiteral("B2"));
+        refresh();
+        model().setSelectedSerial(QStringLiteral("B2"));
+        model().setSelectedMode(SidebarMode::Camera);
+        model().mirrorState()->setMaxFps(15);
+        model().mirrorState()->setCaptureOrientation(QStringLiteral("90"));
+        model().cameraState()->setCodec(QStringLiteral("h265"));
+        model().cameraState()->setZoom(2.5);
+
+        m_world->dropModel();
+        QCOMPARE(model().selectedMode(), SidebarMode::Camera);
+        refresh();
+        QCOMPARE(selection(model()), QStringLiteral("B2"));
+        QCOMPARE(model().mirrorState()->maxFps(), 15u);
+        QCOMPARE(model().mirrorState()->captureOrientation(), std::optional(QStringLiteral("90")));
+        QCOMPARE(model().cameraState()->codec(), QStringLiteral("h265"));
+        QCOMPARE(model().cameraState()->zoom(), 2.5);
+    }
+
+    // What the user chose stays over a recommendation, which still fills the rest, until Reset to Auto.
+    void userChoiceOutlivesTheRecommendationUntilReset()
+    {
+        // Over Wi-Fi the recommendation differs from the defaults in both size and frame rate.
+        m_world->sim.addPhone(QStringLiteral("192.168.1.40:5555"), test::DevSim::Connection::Wireless);
+        refresh();
+        model().mirrorState()->setMaxFps(15);
+        model().mirrorState()->setCrop(QStringLiteral("720:1280:0:0"));
+        await(model().recommend(QStringLiteral("mirror")));
+        const std::optional<Recommendation> recommendation = model().mirrorRecommendation();
+        QVERIFY(recommendation);
+        QVERIFY(recommendation->maxFps != 15 && recommendation->maxFps != 60 &&
+                recommendation->maxSize != 1920);
+        QCOMPARE(model().mirrorState()->maxFps(), 15u);
+        QCOMPARE(model().mirrorState()->maxSize(), recommendation->maxSize);
+
+        await(model().resetToAuto());
+        QCOMPARE(model().mirrorState()->maxFps(), recommendation->maxFps);
+        QCOMPARE(model().mirrorState()->crop(), QString());
+        m_world->dropModel();
+        refresh();
+        QCOMPARE(model().mirrorState()->maxFps(), 60u);
+    }
+
+    // Each phone shows its own choices; the one the user picked is picked again when it comes back.
+    void eachPhoneHasItsOwnChoices()
+    {
+        m_world->sim.addPhone(QStringLiteral("A1"));
+        m_world->sim.addPhone(QStringLiteral("B2"));
+        refresh();
+        model().setSelectedSerial(QStringLiteral("A1"));
+        model().mirrorState()->setMaxFps(15);
+        model().setSelectedSerial(QStringLiteral("B2"));
+        QCOMPARE(model().mirrorState()->maxFps(), 60u);
+        model().mirrorState()->setRecord(true);
+
+        m_world->unplug(QStringLiteral("B2"));
+        refresh();
+        QCOMPARE(selection(model()), QStringLiteral("A1"));
+        QCOMPARE(model().mirrorState()->maxFps(), 15u);
+        QVERIFY(!model().mirrorState()->record());
+        m_world->sim.addTransport(QStringLiteral("B2"), QStringLiteral("device"));
+        refresh();
+        QCOMPARE(selection(model()), QStringLiteral("B2"));
+        QVERIFY(model().mirrorState()->record());
+        QCOMPARE(model().mirrorState()->maxFps(), 60u);
+    }
+
     void onboardingAtStart_data()
     {
         QTest::addColumn<bool>("completed");

@@ -212,6 +212,28 @@ private slots:
         QVERIFY(!model().launchFailed());
         QCOMPARE(sessionLaunches(), 2);
         QCOMPARE(m_world->scrcpySessions().last(), m_world->scrcpySessions().first());
+        QCOMPARE(
+            m_world->notifier.told,
+            (QList<QStringList>{{QStringLiteral("Session ended"),
+                                 QStringLiteral("The session on ") + model().selectedDevice()->displayName() +
+                                     QStringLiteral(" ended on its own; Quorvane is reconnecting.")}}));
+    }
+
+    // The file is told of once its session is gone; a session the user stopped is not news.
+    void finishedRecordingIsTold()
+    {
+        connectPhone();
+        model().mirrorState()->setRecord(true);
+        await(model().launchCurrentMode());
+        QVERIFY(model().sessionActive());
+        QVERIFY(m_world->notifier.told.isEmpty());
+        await(model().stopSession());
+        QCOMPARE(m_world->notifier.told.size(), 1);
+        const QStringList told = m_world->notifier.told.first();
+        QCOMPARE(told.first(), QStringLiteral("Recording saved"));
+        QVERIFY2(told.last().startsWith(QStringLiteral("Recording saved to ") + m_world->home.path()) &&
+                     told.last().endsWith(QStringLiteral(".mp4.")),
+                 qPrintable(told.last()));
     }
 
     void stoppedSessionStaysStopped()
@@ -264,6 +286,8 @@ private slots:
         QCOMPARE(attempts.values, (QList<int>{1, 0}));
         QVERIFY(!model().reconnecting());
         QCOMPARE(sessionLaunches(), 1);
+        QCOMPARE(m_world->notifier.told.last(),
+                 (QStringList{QStringLiteral("Reconnect failed"), reconnectFailed}));
     }
 
     void cancelEndsTheLoop()
@@ -284,6 +308,8 @@ private slots:
         QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
         QCOMPARE(sessionLaunches(), launches);
         QVERIFY(!model().reconnecting());
+        // The user who cancelled needs no telling.
+        QCOMPARE(m_world->notifier.told.size(), 1);
     }
 
     void stopDuringAReconnectWait()

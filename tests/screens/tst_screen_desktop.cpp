@@ -189,7 +189,17 @@ private slots:
         QVERIFY(!model().desktopBusy());
         QCOMPARE(m_world->world.sim.calls().size(), calls);
 
-        // The model keeps no busy flag while the phone's settings change; the probe that follows has one.
+        // While the phone's settings change and it reboots, the screen says so and nothing else may start.
+        QStringList whileChanging;
+        connect(&model(), &AppModel::desktopActivityChanged, &screen, [&] {
+            if (!model().desktopActivity())
+                return;
+            bool anyEnabled = false;
+            for (const char *name : {"desktopEnable", "desktopRestore", "desktopProbe", "desktopScreenshot"})
+                anyEnabled |= child<QPushButton>(screen, QLatin1String(name))->isEnabled();
+            whileChanging.append(text(screen, QStringLiteral("desktopStatus")) +
+                                 (anyEnabled ? QStringLiteral(" (enabled)") : QString()));
+        });
         ConfirmationPrompt::setNextAnswer(true);
         enable->click();
         QTRY_VERIFY(model().launchMessage().has_value());
@@ -201,6 +211,12 @@ private slots:
             QStringLiteral("1"));
         QCOMPARE(text(screen, QStringLiteral("desktopCapability_prepared")),
                  model().desktopCapabilities()->prepared ? QStringLiteral("yes") : QStringLiteral("no"));
+        QTRY_VERIFY(!model().desktopChanging());
+        QCOMPARE(
+            whileChanging,
+            (QStringList{QStringLiteral("Backing up the desktop settings, enabling desktop windowing and "
+                                        "rebooting the phone…"),
+                         QStringLiteral("Checking the phone's display support again…")}));
 
         QCOMPARE(child<QPushButton>(screen, QStringLiteral("desktopRestore"))->text(),
                  QStringLiteral("Restore Backup…"));

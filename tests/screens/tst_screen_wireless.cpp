@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 using namespace quorvane;
@@ -131,17 +132,20 @@ private slots:
         QVERIFY(child<QWidget>(screen, QStringLiteral("wirelessManual"))->isVisible());
         child<QLineEdit>(screen, QStringLiteral("wirelessPairingAddress"))
             ->setText(QStringLiteral("192.168.1.20:37123"));
-        child<QLineEdit>(screen, QStringLiteral("wirelessPairingCode"))->setText(QStringLiteral("482913"));
-        click(screen, "wirelessPair");
+        // Enter in a field presses its button.
+        auto *code = child<QLineEdit>(screen, QStringLiteral("wirelessPairingCode"));
+        code->setText(QStringLiteral("482913"));
+        QVERIFY(button(screen, "wirelessPair")->isEnabled());
+        QTest::keyClick(code, Qt::Key_Return);
         QTRY_VERIFY(!model().wirelessBusy());
         QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
                     .contains(QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37123"),
                                           QStringLiteral("482913")}));
         QCOMPARE(status(screen), QStringLiteral("Successfully paired to 192.168.1.20:37123 [guid=adb-guid]"));
 
-        child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))
-            ->setText(QStringLiteral("192.168.1.20:37123"));
-        click(screen, "wirelessConnect");
+        auto *address = child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"));
+        address->setText(QStringLiteral("192.168.1.20:37123"));
+        QTest::keyClick(address, Qt::Key_Enter);
         QTRY_VERIFY(!model().wirelessBusy());
         QCOMPARE(
             status(screen),

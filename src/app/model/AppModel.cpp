@@ -54,7 +54,13 @@ AppModel::AppModel(PlatformServices *platform, Timing timing, QObject *parent)
     , m_mirrorState(new MirrorPhoneSettings(this))
     , m_cameraState(new CameraSettings(this))
     , m_desktopState(new DesktopSettings(this))
+    , m_choices(new RememberedChoices(this))
 {
+    m_choices->track(m_mirrorState, QStringLiteral("mirror"));
+    m_choices->track(m_cameraState, QStringLiteral("camera"));
+    m_choices->track(m_desktopState, QStringLiteral("desktop"));
+    m_selectedMode =
+        sidebarModeFromTitle(UserDefaults::text(UserDefaults::selectedModeKey)).value_or(m_selectedMode);
     for (ModeSettings *settings :
          std::initializer_list<ModeSettings *>{m_mirrorState, m_cameraState, m_desktopState})
         connect(settings, &ModeSettings::changed, this, &AppModel::updateDerived);
@@ -154,8 +160,9 @@ QCoro::Task<void> AppModel::refreshDevices()
                 if (device.state == QLatin1String("device") && !ready(m_devices, device.serial))
                     putBackLeftoverSettings(device.serial);
             }
+            const QList<DeviceInfo> previous = m_devices;
             publish(m_devices, *list, &AppModel::devicesChanged);
-            applySelectionRules(*list);
+            applySelectionRules(previous, *list);
         }
         refreshSessionPulse();
     } else {
@@ -165,32 +172,75 @@ QCoro::Task<void> AppModel::refreshDevices()
     publish(m_refreshingDevices, false, &AppModel::refreshingDevicesChanged);
 }
 
-void AppModel::applySelectionRules(const QList<DeviceInfo> &list)
+void AppModel::applySelectionRules(const QList<DeviceInfo> &previous, const QList<DeviceInfo> &list)
 {
-    const auto withSerial = [&list](const QString &serial) {
-        return std::any_of(list.cbegin(), list.cend(),
+    const auto withSerial = [](const QList<DeviceInfo> &devices, const QString &serial) {
+        return std::any_of(devices.cbegin(), devices.cend(),
                            [&serial](const DeviceInfo &device) { return device.serial == serial; });
     };
+    const std::optional<QString> remembered = rememberedPhoneIn(list);
     if (m_selectedSerial) {
-        if (!withSerial(*m_selectedSerial))
-            setSelectedSerial(list.isEmpty() ? std::nullopt : std::optional(list.first().serial));
+        if (!withSerial(list, *m_selectedSerial))
+            select(remembered       ? remembered
+                   : list.isEmpty() ? std::nullopt
+                                    : std::optional(list.first().serial));
+        // The phone the user chose comes back to the front when it reappears, unless a reconnect still
+        // waits for the phone it was given.
+        else if (remembered && remembered != m_selectedSerial && !withSerial(previous, *remembered) &&
+                 !m_reconnecting)
+            select(remembered);
         return;
     }
     const auto ready = std::find_if(list.cbegin(), list.cend(), [](const DeviceInfo &device) {
         return device.state == QLatin1String("device");
     });
-    if (ready != list.cend())
-        setSelectedSerial(ready->serial);
+    if (remembered)
+        select(remembered);
+    else if (ready != list.cend())
+        select(ready->serial);
     else if (!list.isEmpty())
-        setSelectedSerial(list.first().serial);
+        select(list.first().serial);
 }
 
+std::optional<QString> AppModel::rememberedPhoneIn(const QList<DeviceInfo> &list) const
+{
+    const QString remembered = UserDefaults::text(UserDefaults::selectedPhoneKey);
+    const auto it = std::find_if(list.cbegin(), list.cend(), [&remembered](const DeviceInfo &device) {
+        return !remembered.isEmpty() && phoneKey(device.serial) == remembered;
+    });
+    return it == list.cend() ? std::nullopt : std::optional(it->serial);
+}
+
+// The user's pick is remembered; the automatic ones above are not, so the pick wins when its phone returns.
 void AppModel::setSelectedSerial(std::optional<QString> value)
 {
-    if (value == m_selectedSerial)
+    if (value)
+        UserDefaults::writeText(UserDefaults::selectedPhoneKey, phoneKey(*value));
+    select(std::move(value));
+}
+
+void AppModel::select(std::optional<QString> serial)
+{
+    if (serial == m_selectedSerial)
         return;
-    publish(m_selectedSerial, std::move(value), &AppModel::selectedSerialChanged);
+    publish(m_selectedSerial, std::move(serial), &AppModel::selectedSerialChanged);
+    m_choices->showPhone(m_selectedSerial ? std::optional(phoneKey(*m_selectedSerial)) : std::nullopt);
     refreshInspection();
+}
+
+// Today the adb serial; one function so that a steadier identity of the phone can take its place.
+QString AppModel::phoneKey(const QString &serial)
+{
+    return serial;
+}
+
+ModeSettings *AppModel::settingsFor(SidebarMode mode) const
+{
+    if (mode == SidebarMode::Camera)
+        return m_cameraState;
+    if (mode == SidebarMode::Desktop)
+        return m_desktopState;
+    return m_mirrorState;
 }
 
 void AppModel::refreshInspection()
@@ -243,15 +293,52 @@ void AppModel::refreshSessionPulse()
     SessionManager &manager = sessionManager();
     const bool wasActive = m_sessionActive;
     const SessionStatus status = manager.status();
+    const std::optional<QString> endedOn = m_sessionDevice;
     if (status.active != m_sessionActive) {
         publish(m_sessionActive, status.active, &AppModel::sessionActiveChanged);
         // A session that vanishes while a launch is under way is being replaced by that launch.
-        if (!status.active && wasActive && !m_userStoppedSession && m_lastLaunchConfig && !m_launchInProgress)
-            attemptReconnect(*m_lastLaunchConfig);
+        if (!status.active && wasActive && !m_userStoppedSession && !m_launchInProgress) {
+            const bool reconnect = m_lastLaunchConfig.has_value();
+            notify(QStringLiteral("Session ended"),
+                   QStringLiteral("The session on ") + deviceName(endedOn.value_or(QString())) +
+                       (reconnect ? QStringLiteral(" ended on its own; Quorvane is reconnecting.")
+                                  : QStringLiteral(" ended on its own.")));
+            if (reconnect)
+                attemptReconnect(*m_lastLaunchConfig);
+        }
     }
     publish(m_sessionDevice, status.serial, &AppModel::sessionDeviceChanged);
     publish(m_appliedConfig, status.appliedConfig, &AppModel::appliedConfigChanged);
-    publish(m_activeSessionSerials, manager.runningSerials(), &AppModel::activeSessionSerialsChanged);
+    const QSet<QString> running = manager.runningSerials();
+    publish(m_activeSessionSerials, running, &AppModel::activeSessionSerialsChanged);
+    notifyFinishedRecordings(running);
+}
+
+// A recording is complete once its session is gone, whoever ended it.
+void AppModel::notifyFinishedRecordings(const QSet<QString> &running)
+{
+    for (auto it = m_recordings.begin(); it != m_recordings.end();) {
+        if (running.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        notify(QStringLiteral("Recording saved"),
+               QStringLiteral("Recording saved to ") + it.value() + QLatin1Char('.'));
+        it = m_recordings.erase(it);
+    }
+}
+
+void AppModel::notify(const QString &title, const QString &message)
+{
+    if (m_notifier)
+        m_notifier->notify(title, message);
+}
+
+QString AppModel::deviceName(const QString &serial) const
+{
+    const auto it = std::find_if(m_devices.cbegin(), m_devices.cend(),
+                                 [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    return it != m_devices.cend() ? it->displayName() : serial;
 }
 
 void AppModel::appendLog(const QString &text)
@@ -341,7 +428,7 @@ void AppModel::updateDerived()
                    &AppModel::desktopReadyChanged);
     publishDerived(m_canLaunch,
                    !m_selectedSerial.value_or(QString()).isEmpty() && ready && m_runtimeHealthy &&
-                       m_desktopReady,
+                       m_desktopReady && !m_desktopChanging,
                    &AppModel::canLaunchChanged);
 
     QString modeKey = QStringLiteral("mirror");
@@ -404,6 +491,7 @@ QString AppModel::computeDesktopLaunchLabel() const
 
 void AppModel::setSelectedMode(SidebarMode value)
 {
+    UserDefaults::writeText(UserDefaults::selectedModeKey, title(value));
     publish(m_selectedMode, value, &AppModel::selectedModeChanged);
 }
 
@@ -470,6 +558,20 @@ Environment AppModel::windowEnvironment() const
 bool AppModel::shortcutsReachWindows() const
 {
     return m_platform && (desktop().kind() != HostDesktop::Kind::Wayland || mirrorThroughXWayland());
+}
+
+bool AppModel::showTrayIcon() const
+{
+    const QVariant stored = UserDefaults::value(UserDefaults::showTrayIconKey);
+    return !stored.isValid() || stored.toBool();
+}
+
+void AppModel::setShowTrayIcon(bool value)
+{
+    if (value == showTrayIcon())
+        return;
+    UserDefaults::setValue(UserDefaults::showTrayIconKey, value);
+    emit showTrayIconChanged();
 }
 
 void AppModel::setMirrorThroughXWayland(bool value)

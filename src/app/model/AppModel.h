@@ -3,7 +3,9 @@
 #include "CameraSettings.h"
 #include "DesktopSettings.h"
 #include "MirrorPhoneSettings.h"
+#include "Notifier.h"
 #include "PlatformServices.h"
+#include "RememberedChoices.h"
 #include "SidebarMode.h"
 #include "Sleeper.h"
 
@@ -24,6 +26,7 @@
 #include "WirelessRecords.h"
 #include "WirelessService.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -83,6 +86,8 @@ class AppModel final : public QObject
     Q_PROPERTY(std::optional<DesktopCapabilities> desktopCapabilities READ desktopCapabilities NOTIFY
                    desktopCapabilitiesChanged)
     Q_PROPERTY(bool desktopBusy READ desktopBusy NOTIFY desktopBusyChanged)
+    Q_PROPERTY(bool desktopChanging READ desktopChanging NOTIFY desktopChangingChanged)
+    Q_PROPERTY(std::optional<QString> desktopActivity READ desktopActivity NOTIFY desktopActivityChanged)
     Q_PROPERTY(QList<SavedProfile> profiles READ profiles NOTIFY profilesChanged)
     Q_PROPERTY(std::optional<QUuid> selectedProfileId READ selectedProfileId WRITE setSelectedProfileId NOTIFY
                    selectedProfileIdChanged)
@@ -115,6 +120,7 @@ class AppModel final : public QObject
                    NOTIFY recordingsRootOverrideChanged)
     Q_PROPERTY(bool mirrorThroughXWayland READ mirrorThroughXWayland WRITE setMirrorThroughXWayland NOTIFY
                    mirrorThroughXWaylandChanged)
+    Q_PROPERTY(bool showTrayIcon READ showTrayIcon WRITE setShowTrayIcon NOTIFY showTrayIconChanged)
     Q_PROPERTY(quorvane::app::MirrorPhoneSettings *mirrorState READ mirrorState CONSTANT)
     Q_PROPERTY(quorvane::app::CameraSettings *cameraState READ cameraState CONSTANT)
     Q_PROPERTY(quorvane::app::DesktopSettings *desktopState READ desktopState CONSTANT)
@@ -148,6 +154,10 @@ public:
     std::optional<QString> recordingsRootOverrideURL() const;
     // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
     HostDesktop desktop() const;
+    // What the remembered choices and the remembered selection of a phone are kept under.
+    static QString phoneKey(const QString &serial);
+    // Where the events the user may have missed are told; none tells nothing. Not owned.
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
 
     // Launching, reconnecting and stopping.
     LaunchConfig liveConfig(const QString &modeKey) const;
@@ -221,6 +231,10 @@ public:
     const std::optional<CameraCapabilities> &cameraCapabilities() const { return m_cameraCapabilities; }
     const std::optional<DesktopCapabilities> &desktopCapabilities() const { return m_desktopCapabilities; }
     bool desktopBusy() const { return m_desktopBusy; }
+    // Desktop settings are being enabled or restored, which reboots the phone; the activity says which
+    // step runs, in the user's words.
+    bool desktopChanging() const { return m_desktopChanging; }
+    const std::optional<QString> &desktopActivity() const { return m_desktopActivity; }
     const QList<SavedProfile> &profiles() const { return m_profiles; }
     const std::optional<QUuid> &selectedProfileId() const { return m_selectedProfileId; }
     bool showOnboarding() const { return m_showOnboarding; }
@@ -247,6 +261,8 @@ public:
     QString mediaRootOverride() const;
     QString recordingsRootOverride() const;
     bool mirrorThroughXWayland() const;
+    // The tray icon, where the desktop has a tray; on unless the user turned it off.
+    bool showTrayIcon() const;
 
     void setSelectedMode(SidebarMode value);
     void setSelectedSerial(std::optional<QString> value);
@@ -260,6 +276,7 @@ public:
     void setMediaRootOverride(const QString &value);
     void setRecordingsRootOverride(const QString &value);
     void setMirrorThroughXWayland(bool value);
+    void setShowTrayIcon(bool value);
     // What scrcpy sessions get added to their environment: on request, an X11 window that XWayland shows.
     Environment windowEnvironment() const;
     // Whether keys can reach a mirror window at all: on Wayland only an X11 window takes them.
@@ -299,6 +316,8 @@ signals:
     void cameraCapabilitiesChanged();
     void desktopCapabilitiesChanged();
     void desktopBusyChanged();
+    void desktopChangingChanged();
+    void desktopActivityChanged();
     void profilesChanged();
     void selectedProfileIdChanged();
     void showOnboardingChanged();
@@ -322,6 +341,7 @@ signals:
     void mediaRootOverrideChanged();
     void recordingsRootOverrideChanged();
     void mirrorThroughXWaylandChanged();
+    void showTrayIconChanged();
 
 private:
     template<typename T>
@@ -334,7 +354,13 @@ private:
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
 
-    void applySelectionRules(const QList<DeviceInfo> &list);
+    void applySelectionRules(const QList<DeviceInfo> &previous, const QList<DeviceInfo> &list);
+    std::optional<QString> rememberedPhoneIn(const QList<DeviceInfo> &list) const;
+    void select(std::optional<QString> serial);
+    ModeSettings *settingsFor(SidebarMode mode) const;
+    void notify(const QString &title, const QString &message);
+    QString deviceName(const QString &serial) const;
+    void notifyFinishedRecordings(const QSet<QString> &running);
     QCoro::Task<void> probeRuntime();
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
@@ -352,6 +378,7 @@ private:
     QCoro::Task<void> takeScreenshot(std::optional<quint32> displayId, bool desktop);
     void openFolder(bool recordings);
     QCoro::Task<void> changeDesktop(QString serial, bool enable);
+    void showDesktopActivity(std::optional<QString> activity);
     DesktopService desktopService();
     template<typename Probe>
     QCoro::Task<void> runProbe(Probe probe);
@@ -359,6 +386,7 @@ private:
     QCoro::Task<bool> publishRemembered(WirelessService wireless);
 
     PlatformServices *m_platform;
+    Notifier *m_notifier = nullptr;
     Timing m_timing;
     // Coroutines still suspended when the model goes away see false here and end without touching it.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
@@ -368,10 +396,13 @@ private:
     MirrorPhoneSettings *m_mirrorState;
     CameraSettings *m_cameraState;
     DesktopSettings *m_desktopState;
+    RememberedChoices *m_choices;
 
     std::shared_ptr<Sleeper::Cancellation> m_reconnect;
     bool m_userStoppedSession = false;
     std::optional<LaunchConfig> m_lastLaunchConfig;
+    // The file each recording session writes, by serial, until the session is gone.
+    QHash<QString, QString> m_recordings;
     // The session manager starts one launch at a time (it keeps a single pending launch record).
     bool m_launchInProgress = false;
 
@@ -406,6 +437,8 @@ private:
     std::optional<CameraCapabilities> m_cameraCapabilities;
     std::optional<DesktopCapabilities> m_desktopCapabilities;
     bool m_desktopBusy = false;
+    bool m_desktopChanging = false;
+    std::optional<QString> m_desktopActivity;
     QList<SavedProfile> m_profiles;
     std::optional<QUuid> m_selectedProfileId;
     bool m_showOnboarding = false;

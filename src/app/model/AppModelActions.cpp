@@ -254,6 +254,13 @@ QCoro::Task<void> AppModel::restoreDesktop(QString serial)
 QCoro::Task<void> AppModel::changeDesktop(QString serial, bool enable)
 {
     const auto alive = m_alive;
+    // One reboot at a time: a second request while the phone restarts would back up half-changed values.
+    if (m_desktopChanging)
+        co_return;
+    showDesktopActivity(
+        enable ? QStringLiteral("Backing up the desktop settings, enabling desktop windowing "
+                                "and rebooting the phone…")
+               : QStringLiteral("Restoring the saved desktop settings and rebooting the phone…"));
     const DesktopService desktop = desktopService();
     std::optional<DesktopExperienceResult> result;
     QString failure;
@@ -270,12 +277,23 @@ QCoro::Task<void> AppModel::changeDesktop(QString serial, bool enable)
         // Every failure gets its sentence: a backup that could not be saved is as worth saying as a
         // phone that is not ready.
         reportLaunch(failure, true);
+        showDesktopActivity(std::nullopt);
         co_return;
     }
     // A restore that left some settings behind keeps its backup and is shown as not done.
     reportLaunch(result->message, !enable && result->backupAvailable);
+    showDesktopActivity(QStringLiteral("Checking the phone's display support again…"));
     QCoro::Task<void> probing = probeDesktop(serial);
     co_await std::move(probing);
+    if (*alive)
+        showDesktopActivity(std::nullopt);
+}
+
+void AppModel::showDesktopActivity(std::optional<QString> activity)
+{
+    const bool changing = activity.has_value();
+    publish(m_desktopActivity, std::move(activity), &AppModel::desktopActivityChanged);
+    publish(m_desktopChanging, changing, &AppModel::desktopChangingChanged);
 }
 
 void AppModel::openDesktopDiagnostics()
@@ -411,8 +429,11 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
     }
     if (!*alive)
         co_return;
-    status(failure ? QStringLiteral("Failed: ") + *failure
-                   : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download."));
+    const QString outcome = failure
+                                ? QStringLiteral("Failed: ") + *failure
+                                : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download.");
+    status(outcome);
+    notify(failure ? QStringLiteral("File push failed") : QStringLiteral("File sent"), outcome);
 }
 
 QCoro::Task<void> AppModel::runDoctor()

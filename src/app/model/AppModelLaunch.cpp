@@ -123,6 +123,8 @@ QCoro::Task<bool> AppModel::startSession(LaunchConfig config)
     } else if (result) {
         publish(m_lastCommandPreview, std::optional(result->commandPreview),
                 &AppModel::lastCommandPreviewChanged);
+        if (result->started && result->recordingPath)
+            m_recordings.insert(config.serial, *result->recordingPath);
         if (result->fallbackUsed)
             appendLog(QStringLiteral("Recovered with a safer profile on attempt %1.").arg(result->attempts));
         // The starting message must give way to what actually happened, for user launches and
@@ -191,6 +193,9 @@ void AppModel::endReconnect(const Sleeper::Cancellation &cancellation, bool fail
     publish(m_reconnectAttempt, 0, &AppModel::reconnectAttemptChanged);
     if (failed)
         reportLaunch(reconnectFailed, true);
+    // Cancelled means the user was there to cancel it.
+    if (failed && !cancellation.cancelled)
+        notify(QStringLiteral("Reconnect failed"), reconnectFailed);
 }
 
 void AppModel::cancelReconnect()
@@ -311,8 +316,10 @@ void AppModel::apply(const Recommendation &recommendation, const QString &mode)
         m_mirrorState->apply(recommendation);
     else if (mode == QLatin1String("camera"))
         m_cameraState->apply(recommendation);
-    else if (mode == QLatin1String("desktop"))
+    else if (mode == QLatin1String("desktop")) {
+        const ModeSettings::AutomaticFill fill(m_desktopState);
         m_desktopState->setMaxFps(recommendation.maxFps);
+    }
 }
 
 QCoro::Task<void> AppModel::resetToAuto()
@@ -323,11 +330,17 @@ QCoro::Task<void> AppModel::resetToAuto()
         publish(m_resettingToAuto, false, &AppModel::resettingToAutoChanged);
         co_return;
     }
-    QCoro::Task<void> recommending = recommend(m_currentModeKey);
+    const QString mode = m_currentModeKey;
+    QCoro::Task<void> recommending = recommend(mode);
     co_await std::move(recommending);
     if (!*alive)
         co_return;
-    resetModeSettings();
+    // The user's choices yielded to nothing so far; here they give way to the automatic profile.
+    m_choices->forgetWhile(settingsFor(m_selectedMode), [this, &mode] {
+        if (m_mirrorRecommendation && m_mirrorRecommendation->mode == mode)
+            apply(*m_mirrorRecommendation, mode);
+        resetModeSettings();
+    });
     reportLaunch(modeWord() + QStringLiteral(" settings restored to the automatic profile."), false);
     publish(m_resettingToAuto, false, &AppModel::resettingToAutoChanged);
 }

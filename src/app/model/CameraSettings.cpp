@@ -125,6 +125,7 @@ LaunchConfig CameraSettings::launchConfig(const QString &serial) const
 
 void CameraSettings::apply(const Recommendation &recommendation)
 {
+    const AutomaticFill fill(this);
     setMaxSize(recommendation.maxSize);
     setMaxFps(recommendation.maxFps);
     setCodec(recommendation.codec);

@@ -100,6 +100,7 @@ LaunchConfig DesktopSettings::launchConfig(const QString &serial,
 
 void DesktopSettings::applyCapabilities(const DesktopCapabilities &capabilities)
 {
+    const AutomaticFill fill(this);
     setWidth(capabilities.recommendedWidth);
     setHeight(capabilities.recommendedHeight);
     setDensity(capabilities.recommendedDensity);

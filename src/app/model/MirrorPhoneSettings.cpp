@@ -120,6 +120,7 @@ LaunchConfig MirrorPhoneSettings::launchConfig(const QString &serial, const QStr
 // Bit rate, encoder and the screen-off choice are the user's own and stay as they are.
 void MirrorPhoneSettings::apply(const Recommendation &recommendation)
 {
+    const AutomaticFill fill(this);
     setMaxSize(recommendation.maxSize);
     setMaxFps(recommendation.maxFps);
     setCodec(recommendation.codec);

@@ -39,4 +39,22 @@ bool UserDefaults::writeFlag(const QString &key, bool value)
     return true;
 }
 
+QVariant UserDefaults::value(const QString &key)
+{
+    const QSettings settings(organisation, application);
+    return settings.value(key);
+}
+
+void UserDefaults::setValue(const QString &key, const QVariant &value)
+{
+    QSettings settings(organisation, application);
+    settings.setValue(key, value);
+}
+
+void UserDefaults::remove(const QString &key)
+{
+    QSettings settings(organisation, application);
+    settings.remove(key);
+}
+
 } // namespace quorvane::app

@@ -26,6 +26,7 @@ ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, T
     , m_window(&m_model)
     , m_settings(&m_model)
     , m_about(&m_model)
+    , m_tray(&m_model, &m_window)
 {
     // Quitting waits for the sessions to stop, so the last window closing must not end the process first.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -41,6 +42,9 @@ ApplicationShell::ApplicationShell(std::unique_ptr<PlatformServices> platform, T
     connect(&m_termination, &TerminationSignals::received, &m_lifecycle, &AppLifecycle::requestQuit);
     connect(&m_window, &MainWindow::settingsRequested, this, [this] { bringUp(&m_settings); });
     connect(&m_window, &MainWindow::aboutRequested, this, [this] { bringUp(&m_about); });
+    m_model.setNotifier(&m_tray);
+    connect(&m_tray, &DesktopTray::showRequested, this, [this] { bringUp(&m_window); });
+    connect(&m_tray, &DesktopTray::quitRequested, &m_lifecycle, &AppLifecycle::requestQuit);
 }
 
 void ApplicationShell::show()

@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "AppLifecycle.h"
 #include "AppModel.h"
+#include "DesktopTray.h"
 #include "MainWindow.h"
 #include "PlatformServices.h"
 #include "SettingsWindow.h"
@@ -32,6 +33,7 @@ public:
     AppModel &model() { return m_model; }
     MainWindow &mainWindow() { return m_window; }
     AppLifecycle &lifecycle() { return m_lifecycle; }
+    DesktopTray &tray() { return m_tray; }
 
 signals:
     // The clean-up after a quit request is over (or ran out of time): the process may end now.
@@ -44,6 +46,7 @@ private:
     MainWindow m_window;
     SettingsWindow m_settings;
     AboutWindow m_about;
+    DesktopTray m_tray;
     TerminationSignals m_termination;
 };
 

@@ -7,6 +7,7 @@
 #include "SessionTerminal.h"
 #include "Sidebar.h"
 #include "Theme.h"
+#include "UserDefaults.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,6 +83,12 @@ MainWindow::MainWindow(AppModel *model, QWidget *parent)
             m_model->refreshRuntimeStatus();
     });
     showSelectedScreen();
+    restoreLayout();
+}
+
+MainWindow::~MainWindow()
+{
+    saveLayout();
 }
 
 void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
@@ -91,13 +99,69 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
     }
     m_screens.insert(mode, screen);
     m_stack->addWidget(screen);
+    if (m_sessionBar)
+        placeInTabOrderAfter(m_sessionBar, screen);
     showSelectedScreen();
+}
+
+// A screen made after the window would come last for Tab, after the footer. Qt moves only the widget it is
+// given, not its children, and ignores widgets that take no focus, so the screen's focusable widgets are
+// moved one at a time behind the last focusable one of the anchor.
+void MainWindow::placeInTabOrderAfter(QWidget *anchor, QWidget *screen)
+{
+    const auto focusableIn = [](QWidget *root) {
+        QList<QWidget *> found;
+        for (QWidget *next = root->nextInFocusChain(); root->isAncestorOf(next);
+             next = next->nextInFocusChain()) {
+            if (next->focusPolicy() & Qt::TabFocus)
+                found.append(next);
+        }
+        return found;
+    };
+    const QList<QWidget *> anchors = focusableIn(anchor);
+    if (anchors.isEmpty())
+        return;
+    QWidget *previous = anchors.last();
+    for (QWidget *widget : focusableIn(screen)) {
+        // Qt 6.4 ties a widget to itself when asked to move it where it already is.
+        if (previous->nextInFocusChain() != widget)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void MainWindow::setTerminalShown(bool shown)
 {
+    if (!shown)
+        saveSplit();
     m_terminal->setVisible(shown);
     m_terminalButton->setChecked(shown);
+    if (shown)
+        restoreSplit();
+}
+
+// Hidden, the terminal has no share of the splitter: only a shown one's widths are worth keeping.
+void MainWindow::saveSplit() const
+{
+    const QList<int> sizes = m_split->sizes();
+    if (m_terminal->isHidden() || sizes.size() != 2 || sizes.contains(0))
+        return;
+    UserDefaults::setValue(UserDefaults::windowSplitterKey,
+                           QStringLiteral("%1,%2").arg(sizes.first()).arg(sizes.last()));
+}
+
+void MainWindow::restoreSplit()
+{
+    const QStringList widths = UserDefaults::value(UserDefaults::windowSplitterKey).toString().split(u',');
+    QList<int> sizes;
+    for (const QString &width : widths) {
+        bool number = false;
+        const int value = width.toInt(&number);
+        if (number && value > 0)
+            sizes.append(value);
+    }
+    if (sizes.size() == 2)
+        m_split->setSizes(sizes);
 }
 
 QWidget *MainWindow::buildDetail()
@@ -106,15 +170,19 @@ QWidget *MainWindow::buildDetail()
     auto *layout = new QVBoxLayout(m_detail);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(new SessionBar(m_model, m_detail));
+    m_sessionBar = new SessionBar(m_model, m_detail);
+    layout->addWidget(m_sessionBar);
     layout->addWidget(separatorLine(QFrame::HLine, m_detail));
-    auto *content = new QHBoxLayout;
-    content->setSpacing(0);
-    content->addWidget(m_stack, 1);
-    m_terminal = new SessionTerminal(m_model, m_detail);
+    m_split = new QSplitter(Qt::Horizontal, m_detail);
+    m_split->setObjectName(QStringLiteral("detailSplitter"));
+    // A terminal dragged to nothing could not be found again behind its button.
+    m_split->setChildrenCollapsible(false);
+    m_split->addWidget(m_stack);
+    m_terminal = new SessionTerminal(m_model, m_split);
     m_terminal->hide();
-    content->addWidget(m_terminal);
-    layout->addLayout(content, 1);
+    m_split->addWidget(m_terminal);
+    m_split->setStretchFactor(0, 1);
+    layout->addWidget(m_split, 1);
 
     m_terminalButton = new QToolButton(m_detail);
     m_terminalButton->setObjectName(QStringLiteral("sessionTerminalButton"));
@@ -127,7 +195,7 @@ QWidget *MainWindow::buildDetail()
         QStringLiteral(
             "QToolButton { padding: 6px 12px; border-radius: 14px; background: %1; border: 1px solid %2; }")
             .arg(Theme::cardBackground().name(), Theme::separator().name()));
-    connect(m_terminalButton, &QToolButton::toggled, m_terminal, &QWidget::setVisible);
+    connect(m_terminalButton, &QToolButton::toggled, this, &MainWindow::setTerminalShown);
     m_detail->installEventFilter(this);
     return m_detail;
 }
@@ -156,6 +224,16 @@ void MainWindow::buildMenus()
     QAction *stop =
         session->addAction(QStringLiteral("Stop Session"), this, [this] { m_model->stopSession(); });
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    const QList<SidebarMode> &modes = allSidebarModes();
+    for (qsizetype index = 0; index < modes.size(); ++index) {
+        const SidebarMode mode = modes.at(index);
+        QAction *action =
+            view->addAction(title(mode), this, [this, mode] { m_model->setSelectedMode(mode); });
+        action->setObjectName(QStringLiteral("modeAction_%1").arg(index + 1));
+        action->setShortcut(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(Qt::Key_1 + index)));
+    }
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("About Quorvane"), this, &MainWindow::aboutRequested);
@@ -192,6 +270,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::restoreLayout()
+{
+    restoreGeometry(UserDefaults::value(UserDefaults::windowGeometryKey).toByteArray());
+}
+
+void MainWindow::saveLayout() const
+{
+    UserDefaults::setValue(UserDefaults::windowGeometryKey, saveGeometry());
+    saveSplit();
+}
+
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -205,6 +294,7 @@ void MainWindow::showEvent(QShowEvent *event)
 // The main window may always close; closing it means quitting the application.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    saveLayout();
     event->accept();
     emit quitRequested();
 }

@@ -6,6 +6,7 @@
 #include <QMap>
 
 class QAction;
+class QSplitter;
 class QStackedWidget;
 class QToolButton;
 
@@ -13,6 +14,7 @@ namespace quorvane::app {
 
 class AppModel;
 class OnboardingSheet;
+class SessionBar;
 class SessionTerminal;
 
 // The root window: the sidebar of modes, the selected mode's screen under the session bar, the device
@@ -24,6 +26,7 @@ class MainWindow final : public QMainWindow
 
 public:
     explicit MainWindow(AppModel *model, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // Puts a mode's screen in the detail area in place of what was there.
     void setScreen(SidebarMode mode, QWidget *screen);
@@ -47,11 +50,18 @@ private:
     void showSelectedScreen();
     void showOnboardingIfWanted();
     void placeTerminalButton();
+    void restoreLayout();
+    static void placeInTabOrderAfter(QWidget *anchor, QWidget *screen);
+    void saveLayout() const;
+    void saveSplit() const;
+    void restoreSplit();
 
     AppModel *m_model;
     QStackedWidget *m_stack;
+    QSplitter *m_split = nullptr;
     QMap<SidebarMode, QWidget *> m_screens;
     QWidget *m_detail = nullptr;
+    SessionBar *m_sessionBar = nullptr;
     QToolButton *m_terminalButton = nullptr;
     SessionTerminal *m_terminal = nullptr;
     OnboardingSheet *m_onboarding = nullptr;

@@ -99,7 +99,8 @@ QSize ModeSidebarRow::sizeHint() const
 
 void ModeSidebarRow::focusInEvent(QFocusEvent *event)
 {
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    // Arrow keys move the focus with no particular reason; only a click leaves the ring out.
+    m_keyboardFocus = event->reason() != Qt::MouseFocusReason;
     QAbstractButton::focusInEvent(event);
 }
 

@@ -14,13 +14,17 @@ namespace {
 
 QString buttonStyle(const QColor &tint)
 {
-    return QStringLiteral("QPushButton#primaryActionButton { background: %1; color: white; border: none;"
-                          " border-radius: 8px; padding: 7px 18px; font-weight: 600; }"
-                          "QPushButton#primaryActionButton:hover { background: %2; }"
-                          "QPushButton#primaryActionButton:pressed { background: %3; }"
-                          "QPushButton#primaryActionButton:disabled { background: %4; color: %5; }")
+    return QStringLiteral(
+               "QPushButton#primaryActionButton { background: %1; color: white; border: none;"
+               " border-radius: 8px; padding: 7px 18px; font-weight: 600; }"
+               "QPushButton#primaryActionButton:hover { background: %2; }"
+               "QPushButton#primaryActionButton:pressed { background: %3; }"
+               "QPushButton#primaryActionButton:disabled { background: %4; color: %5; }"
+               // Without a border the style draws no focus: a keyboard user must see where they are.
+               "QPushButton#primaryActionButton:focus { border: 2px solid %6; padding: 5px 16px; }")
         .arg(tint.name(), tint.lighter(112).name(), tint.darker(115).name(),
-             Theme::wash(Theme::secondaryText()).name(QColor::HexArgb), Theme::secondaryText().name());
+             Theme::wash(Theme::secondaryText()).name(QColor::HexArgb), Theme::secondaryText().name(),
+             tint.darker(170).name());
 }
 
 QLabel *smallLabel(const QString &objectName, QWidget *parent)

@@ -67,7 +67,7 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
           &AppModel::devicesChanged, &AppModel::launchMessageChanged, &AppModel::launchFailedChanged,
           &AppModel::launchButtonTitleChanged, &AppModel::launchingChanged, &AppModel::canLaunchChanged,
           &AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged, &AppModel::selectedModeChanged,
-          &AppModel::desktopCapabilitiesChanged})
+          &AppModel::desktopCapabilitiesChanged, &AppModel::desktopActivityChanged})
         connect(model, signal, this, &SessionBar::refresh);
     refresh();
 }
@@ -92,6 +92,8 @@ QString SessionBar::launchHint(const AppModel &model)
 {
     if (!model.runtimeHealthy())
         return model.runtime().problem.value_or(QStringLiteral("Looking for scrcpy and adb…"));
+    if (const auto &activity = model.desktopActivity())
+        return *activity;
     const auto &device = model.selectedDevice();
     if (!device)
         return QStringLiteral("Choose a device in the sidebar first.");

@@ -83,17 +83,31 @@ const QList<std::pair<QString, QString>> &SessionTerminal::liveToggles()
     return toggles;
 }
 
+namespace {
+
+bool *liveField(LaunchConfig &config, const QString &setting)
+{
+    return setting == QLatin1String("fullscreen")      ? &config.fullscreen
+           : setting == QLatin1String("turnScreenOff") ? &config.turnScreenOff
+           : setting == QLatin1String("showTouches")   ? &config.showTouches
+           : setting == QLatin1String("stayAwake")     ? &config.stayAwake
+           : setting == QLatin1String("cameraTorch")   ? &config.cameraTorch
+                                                       : nullptr;
+}
+
+} // namespace
+
 LaunchConfig SessionTerminal::inverted(LaunchConfig config, const QString &setting)
 {
-    bool *field = setting == QLatin1String("fullscreen")      ? &config.fullscreen
-                  : setting == QLatin1String("turnScreenOff") ? &config.turnScreenOff
-                  : setting == QLatin1String("showTouches")   ? &config.showTouches
-                  : setting == QLatin1String("stayAwake")     ? &config.stayAwake
-                  : setting == QLatin1String("cameraTorch")   ? &config.cameraTorch
-                                                              : nullptr;
-    if (field)
+    if (bool *field = liveField(config, setting))
         *field = !*field;
     return config;
+}
+
+bool SessionTerminal::isOn(LaunchConfig config, const QString &setting)
+{
+    const bool *field = liveField(config, setting);
+    return field && *field;
 }
 
 void SessionTerminal::addLiveButtons(QLayout *layout)
@@ -106,6 +120,8 @@ void SessionTerminal::addLiveButtons(QLayout *layout)
     for (const auto &[setting, title] : liveToggles()) {
         auto *button = new QPushButton(title, m_liveControls);
         button->setObjectName(QStringLiteral("live_") + setting);
+        // Checked shows what the session has now, so the user can tell what is on.
+        button->setCheckable(true);
         (m_liveButtons.size() < 2 ? row : secondRow)->addWidget(button);
         m_liveButtons.insert(setting, button);
         connect(button, &QPushButton::clicked, this, [this, setting] { toggle(setting); });
@@ -115,6 +131,8 @@ void SessionTerminal::addLiveButtons(QLayout *layout)
 void SessionTerminal::toggle(const QString &setting)
 {
     const auto &applied = m_model->appliedConfig();
+    // The click flipped the button already; it shows the session's state again until the session changes.
+    refreshSession();
     if (!applied)
         return;
     m_model->applyLive(setting, inverted(*applied, setting));
@@ -142,8 +160,10 @@ void SessionTerminal::refreshSession()
     const auto &applied = m_model->appliedConfig();
     m_liveButtons.value(QStringLiteral("cameraTorch"))
         ->setVisible(applied && applied->mode == QLatin1String("camera"));
-    for (QPushButton *button : std::as_const(m_liveButtons))
-        button->setEnabled(!m_model->applyingLiveSetting());
+    for (auto it = m_liveButtons.cbegin(); it != m_liveButtons.cend(); ++it) {
+        it.value()->setEnabled(!m_model->applyingLiveSetting());
+        it.value()->setChecked(applied && isOn(*applied, it.key()));
+    }
 }
 
 void SessionTerminal::refreshLog()

@@ -29,6 +29,8 @@ public:
     static const QList<std::pair<QString, QString>> &liveToggles();
     // The config with that one live setting switched to its other value.
     static LaunchConfig inverted(LaunchConfig config, const QString &setting);
+    // Whether the session runs with that live setting on.
+    static bool isOn(LaunchConfig config, const QString &setting);
 
 private:
     void addLiveButtons(QLayout *layout);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
 namespace quorvane::app {
@@ -43,11 +44,12 @@ SettingsWindow::SettingsWindow(AppModel *model, QWidget *parent)
     layout->addWidget(runtimeGroup());
     layout->addWidget(mediaGroup());
     layout->addWidget(windowsGroup());
+    layout->addWidget(trayGroup());
     layout->addWidget(versionsGroup());
     layout->addStretch();
     for (auto signal : {&AppModel::customADBPathChanged, &AppModel::customScrcpyPathChanged,
                         &AppModel::mediaRootOverrideChanged, &AppModel::runtimeChanged,
-                        &AppModel::mirrorThroughXWaylandChanged})
+                        &AppModel::mirrorThroughXWaylandChanged, &AppModel::showTrayIconChanged})
         connect(model, signal, this, &SettingsWindow::refresh);
     refresh();
 }
@@ -170,6 +172,27 @@ QWidget *SettingsWindow::windowsGroup()
     return group;
 }
 
+QWidget *SettingsWindow::trayGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("System tray"), this);
+    auto *layout = new QVBoxLayout(group);
+    m_tray = new QCheckBox(QStringLiteral("Show Quorvane in the system tray"), group);
+    m_tray->setObjectName(QStringLiteral("trayCheckBox"));
+    layout->addWidget(m_tray);
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    m_tray->setEnabled(available);
+    layout->addWidget(caption(available ? QStringLiteral("Running sessions, Stop All and Quit from the tray, "
+                                                         "and a notification when a session ends, a "
+                                                         "reconnect gives up or a push or recording "
+                                                         "finishes while Quorvane is in the background.")
+                                        : QStringLiteral("This desktop has no system tray, so Quorvane shows "
+                                                         "no tray icon and no notifications."),
+                              group));
+    // Only the user's click writes: the box shown unchecked on a desktop without a tray changes nothing.
+    connect(m_tray, &QCheckBox::clicked, m_model, &AppModel::setShowTrayIcon);
+    return group;
+}
+
 QWidget *SettingsWindow::versionsGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Current versions"), this);
@@ -204,6 +227,7 @@ void SettingsWindow::refresh()
         mark->setVisible(!problem.isEmpty());
     }
     m_xwayland->setChecked(m_model->mirrorThroughXWayland());
+    m_tray->setChecked(m_tray->isEnabled() && m_model->showTrayIcon());
     const RuntimeStatus &runtime = m_model->runtime();
     m_adbVersion->setText(runtime.adbVersion.value_or(QStringLiteral("not found")));
     m_scrcpyVersion->setText(runtime.scrcpyVersion.value_or(QStringLiteral("not found")));

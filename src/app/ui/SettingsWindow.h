@@ -27,6 +27,7 @@ private:
     QWidget *mediaGroup();
     QWidget *versionsGroup();
     QWidget *windowsGroup();
+    QWidget *trayGroup();
     // A tool's path field with its Browse and Reset buttons, and under it the mark of a path that cannot
     // be used; typing, browsing and resetting all write the override.
     QLineEdit *pathRow(QGridLayout *grid, int row, const QString &title, const QString &placeholder,
@@ -42,6 +43,7 @@ private:
     QLabel *m_adbVersion = nullptr;
     QLabel *m_scrcpyVersion = nullptr;
     QCheckBox *m_xwayland = nullptr;
+    QCheckBox *m_tray = nullptr;
 };
 
 } // namespace quorvane::app

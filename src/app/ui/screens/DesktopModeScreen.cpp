@@ -57,6 +57,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
     alignFormLabels(this);
     connect(m_model, &AppModel::desktopCapabilitiesChanged, this, &DesktopModeScreen::refreshCapabilities);
     connect(m_model, &AppModel::desktopBusyChanged, this, &DesktopModeScreen::refreshBusy);
+    connect(m_model, &AppModel::desktopActivityChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::selectedSerialChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &DesktopModeScreen::refreshBusy);
     refreshCapabilities();
@@ -260,17 +261,20 @@ void DesktopModeScreen::refreshCapabilities()
 
 void DesktopModeScreen::refreshBusy()
 {
-    const bool busy = m_model->desktopBusy();
+    // While the phone reboots for an enable or a restore, nothing that talks to it may start.
+    const std::optional<QString> &activity = m_model->desktopActivity();
+    const bool busy = m_model->desktopBusy() || activity;
     const bool device = m_model->selectedSerial().has_value();
-    m_status->setText(!device ? QStringLiteral("Select a device to check desktop display support.")
-                      : busy  ? QStringLiteral("Probing device capabilities…")
-                              : QString());
+    m_status->setText(!device    ? QStringLiteral("Select a device to check desktop display support.")
+                      : activity ? *activity
+                      : busy     ? QStringLiteral("Probing device capabilities…")
+                                 : QString());
     m_status->setVisible(!device || busy);
     m_busy->setRunning(busy);
     m_busy->setVisible(busy);
     for (QPushButton *button : {m_probe, m_enable, m_restore})
         button->setEnabled(device && !busy);
-    m_screenshot->setEnabled(!m_model->capturingScreenshot());
+    m_screenshot->setEnabled(!m_model->capturingScreenshot() && !activity);
 }
 
 } // namespace quorvane::app

@@ -143,6 +143,10 @@ QWidget *WirelessScreen::manualCard()
         const QString address = m_manualAddress->text();
         m_model->connectWireless(address);
     });
+    // Enter in a field presses its button, which stays inert while it is disabled.
+    for (QLineEdit *field : {m_pairingAddress, m_pairingCode})
+        connect(field, &QLineEdit::returnPressed, m_pair, &QPushButton::click);
+    connect(m_manualAddress, &QLineEdit::returnPressed, connectButton, &QPushButton::click);
     return card;
 }
 
