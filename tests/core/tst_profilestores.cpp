@@ -112,7 +112,8 @@ int rememberMany(const QString &prefix, int count)
     try {
         for (int i = 0; i < count; ++i)
             ProfileStore().remember(
-                working(qPrintable(prefix + QString::number(i)), "mirror", 1920, 60, "h264", true));
+                working(qPrintable(prefix + QString::number(i)), "mirror", 1920, 60, "h264", true),
+                prefix + QString::number(i));
     } catch (const std::exception &error) {
         fprintf(stderr, "%s\n", error.what());
         return 1;
@@ -162,7 +163,7 @@ private slots:
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
         QVERIFY(!QFile::exists(AppPaths::learnedProfilesFile()));
 
-        store.remember(working("ABC", "mirror", 1280, 30, "h264", true));
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC"));
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), QByteArray("{\n"
                                                                        "    \"profiles\": {\n"
                                                                        "        \"ABC\\u001fmirror\": {\n"
@@ -180,10 +181,11 @@ private slots:
     void learnedEntriesAreReplacedAndKeptApart()
     {
         const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h265", true));
-        store.remember(working("ABC", "creator", 1920, 60, "H265", false));
-        store.remember(working("192.168.1.20:5555", "camera", 1280, 30, "h264", false));
-        store.remember(working("ABC", "mirror", 1280, 30, "h264", false));
+        store.remember(working("ABC", "mirror", 1920, 60, "h265", true), QStringLiteral("ABC"));
+        store.remember(working("ABC", "creator", 1920, 60, "H265", false), QStringLiteral("ABC"));
+        store.remember(working("192.168.1.20:5555", "camera", 1280, 30, "h264", false),
+                       QStringLiteral("192.168.1.20:5555"));
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", false), QStringLiteral("ABC"));
 
         QCOMPARE(store.load(QStringLiteral("ABC"), QStringLiteral("mirror")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
@@ -230,7 +232,7 @@ private slots:
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
 
         const Notices notices;
-        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(
             QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
             QJsonObject({{QStringLiteral("profiles"),
@@ -240,7 +242,7 @@ private slots:
 
         // A second bad file in the same second is kept as well, beside the first.
         writeFile(AppPaths::learnedProfilesFile(), content);
-        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(keptCopies(AppPaths::learnedProfilesFile()).size(), 2);
         QCOMPARE(notices.sentences().size(), 2);
     }
@@ -288,12 +290,13 @@ private slots:
     void failedLearnedWriteKeepsTheOldFile()
     {
         const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h264", true));
+        store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC"));
         const QByteArray before = contents(AppPaths::learnedProfilesFile());
         {
             test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(FileSystemError,
-                                     store.remember(working("ABC", "mirror", 1280, 30, "h264", true)));
+            QVERIFY_THROWS_EXCEPTION(
+                FileSystemError,
+                store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC")));
         }
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), before);
         QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
@@ -305,8 +308,9 @@ private slots:
         blockApplicationFolder(*m_home);
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
-        QVERIFY_THROWS_EXCEPTION(FileSystemError,
-                                 store.remember(working("ABC", "mirror", 1920, 60, "h264", true)));
+        QVERIFY_THROWS_EXCEPTION(
+            FileSystemError,
+            store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC")));
     }
 
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.

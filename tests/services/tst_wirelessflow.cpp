@@ -484,7 +484,7 @@ private slots:
         // Every real flow lists devices first, which starts the server; this one asks directly.
         m_sim->setServerRunning(true);
         const ADBService adb{m_sim->toolPaths()};
-        QCOMPARE(await(WirelessService::hardwareSerial(adb, usbSerial)).value_or(QString()), serial);
+        QCOMPARE(await(adb.hardwareSerial(usbSerial)).value_or(QString()), serial);
     }
 
     void samePhoneByIdentityWhenSerialsDiffer()

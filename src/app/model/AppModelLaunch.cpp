@@ -299,7 +299,9 @@ QCoro::Task<void> AppModel::recommend(QString mode)
         reportLaunch(failure, true);
         co_return;
     }
-    const std::optional<LearnedProfile> learned = ProfileStore{}.load(serial, mode);
+    const PhoneIdentity phone(serial, profile->hardwareSerial);
+    ProfileStore{}.adopt(phone);
+    const std::optional<LearnedProfile> learned = ProfileStore{}.load(phone, mode);
     const Recommendation recommendation = ADBService::recommendation(*profile, mode, learned);
     apply(recommendation, mode);
     publish(m_mirrorRecommendation, std::optional(recommendation), &AppModel::mirrorRecommendationChanged);
