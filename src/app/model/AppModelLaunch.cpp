@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
+#include "WirelessService.h"
 
 #include <QLocale>
 
@@ -300,7 +301,9 @@ QCoro::Task<void> AppModel::recommend(QString mode)
         co_return;
     }
     const PhoneIdentity phone(serial, profile->hardwareSerial);
+    // The first time a phone is seen since its stores were keyed by address, they learn who it is.
     ProfileStore{}.adopt(phone);
+    WirelessService::adopt(phone);
     const std::optional<LearnedProfile> learned = ProfileStore{}.load(phone, mode);
     const Recommendation recommendation = ADBService::recommendation(*profile, mode, learned);
     apply(recommendation, mode);
