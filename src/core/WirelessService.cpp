@@ -3,6 +3,7 @@
 #include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "ProfileStore.h"
 #include "RuntimeLocator.h"
 #include "TextParsing.h"
 
@@ -245,12 +246,17 @@ QCoro::Task<QString> WirelessService::reconnectMoved(SavedWirelessDevice saved, 
     if (!moved || *moved == saved.address)
         throw failure;
     co_await self.connectAt(*moved);
-    // An entry that did not know its phone yet cannot be matched by serial: it is the phone just found.
-    WirelessStoreFile::update([&saved, &moved](WirelessStoreFile &store) {
+    // An entry that did not know its phone yet cannot be matched by serial: it is the phone just found,
+    // and what was learned for the phone at its old address is the phone's now.
+    std::optional<QString> hardwareSerial;
+    WirelessStoreFile::update([&saved, &moved, &hardwareSerial](WirelessStoreFile &store) {
+        if (const SavedWirelessDevice *found = store.find(*moved))
+            hardwareSerial = found->hardwareSerial;
         store.devices.removeIf([&](const SavedWirelessDevice &d) {
             return d.address == saved.address && d.address != *moved && !d.hardwareSerial;
         });
     });
+    ProfileStore{}.adopt(PhoneIdentity(saved.address, hardwareSerial));
     co_return QStringLiteral("The phone's wireless debugging port changed; reconnected at %1.").arg(*moved);
 }
 

@@ -144,6 +144,18 @@ QStringList journalLines(const QList<JournalEntry> &entries)
     return lines;
 }
 
+// A learned store from "serial/mode=maxSize" entries, every other field fixed.
+QJsonObject learnedStore(const QStringList &entries)
+{
+    QJsonObject profiles;
+    for (const QString &entry : entries) {
+        const QString key = entry.section(QLatin1Char('='), 0, 0).replace(QLatin1Char('/'), QChar(0x1F));
+        const quint32 size = entry.section(QLatin1Char('='), 1).toUInt();
+        profiles.insert(key, LearnedProfile{size, 60, QStringLiteral("h264"), true}.toJson());
+    }
+    return {{QStringLiteral("profiles"), profiles}};
+}
+
 } // namespace
 
 class TestProfileStores final : public QObject
@@ -201,6 +213,67 @@ private slots:
         const qsizetype mirror = file.indexOf("\"ABC\\u001fmirror\"");
         QVERIFY(wireless > 0 && wireless < creator && creator < mirror);
         QVERIFY(!file.contains('\x1f'));
+    }
+
+    // Stores written when phones were known by address move to the hardware serial the first time the
+    // phone is seen; nothing is dropped, and the file as it was stays beside the new one.
+    void learnedMovesToTheHardwareSerial_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("hardwareSerial"); // "" for a phone that tells none
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after"); // empty: the file is not touched
+        const QString address = QStringLiteral("192.168.1.20:5555");
+        QTest::newRow("every mode of the address moves")
+            << address << QStringLiteral("HW1")
+            << QStringList{address + QStringLiteral("/mirror=1280"), address + QStringLiteral("/camera=720"),
+                           QStringLiteral("10.0.0.9:5555/mirror=1024")}
+            << QStringList{QStringLiteral("HW1/mirror=1280"), QStringLiteral("HW1/camera=720"),
+                           QStringLiteral("10.0.0.9:5555/mirror=1024")};
+        QTest::newRow("a newer entry of the phone keeps its place; the old one stays")
+            << address << QStringLiteral("HW1")
+            << QStringList{address + QStringLiteral("/mirror=1280"), QStringLiteral("HW1/mirror=1920"),
+                           address + QStringLiteral("/desktop=800")}
+            << QStringList{address + QStringLiteral("/mirror=1280"), QStringLiteral("HW1/mirror=1920"),
+                           QStringLiteral("HW1/desktop=800")};
+        QTest::newRow("USB serial is the hardware serial")
+            << QStringLiteral("HW1") << QStringLiteral("HW1")
+            << QStringList{QStringLiteral("HW1/mirror=1280")} << QStringList();
+        QTest::newRow("no hardware serial")
+            << address << QString() << QStringList{address + QStringLiteral("/mirror=1280")} << QStringList();
+    }
+
+    void learnedMovesToTheHardwareSerial()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, hardwareSerial);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        const QString path = AppPaths::learnedProfilesFile();
+        const QByteArray original = QJsonDocument(learnedStore(before)).toJson();
+        writeFile(path, original);
+        const PhoneIdentity phone(serial,
+                                  hardwareSerial.isEmpty() ? std::nullopt : std::optional(hardwareSerial));
+
+        // Found where it was before the move, and after it.
+        const std::optional<LearnedProfile> learned = ProfileStore().load(phone, QStringLiteral("mirror"));
+        QVERIFY(learned);
+        ProfileStore().adopt(phone);
+        QCOMPARE(ProfileStore().load(phone, QStringLiteral("mirror")), learned);
+
+        const QString copy = path + QStringLiteral(".by-address");
+        if (after.isEmpty()) {
+            QCOMPARE(contents(path), original);
+            QVERIFY(!QFile::exists(copy));
+            return;
+        }
+        QCOMPARE(QJsonDocument::fromJson(contents(path)).object(), learnedStore(after));
+        QCOMPARE(contents(copy), original);
+        // The copy is the file as it was first: a later move never replaces it.
+        ProfileStore().remember(working("10.0.0.9:5555", "mirror", 1, 1, "h264", true),
+                                PhoneIdentity(QStringLiteral("10.0.0.9:5555"), QStringLiteral("HW2")));
+        QCOMPARE(contents(copy), original);
+        QVERIFY(ProfileStore().load(QStringLiteral("HW2"), QStringLiteral("mirror")));
     }
 
     void keyJoinsWithTheUnitSeparator()

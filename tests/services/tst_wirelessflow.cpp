@@ -1,6 +1,7 @@
 #include "AppPaths.h"
 #include "DevSim.h"
 #include "FailureText.h"
+#include "ProfileStore.h"
 #include "TestHome.h"
 #include "WirelessService.h"
 
@@ -360,6 +361,70 @@ private slots:
         const auto devices = WirelessStoreFile::read().devices;
         QCOMPARE(devices.size(), 1);
         QCOMPARE(devices[0].label, QStringLiteral("Pixel 8"));
+    }
+
+    // Wireless debugging listens on a new port each time it is switched on. A remembered phone is found
+    // again among the services adb sees on the network, by its hardware serial (or, for an entry written
+    // before those were kept, as the one phone announced at its host), and stays one phone with what was
+    // learned for it.
+    void rememberedPhoneWhosePortChanged_data()
+    {
+        QTest::addColumn<QString>("adbVersion");
+        QTest::addColumn<bool>("entryKnowsPhone");
+        QTest::addColumn<bool>("stillAnnounced");
+        QTest::addColumn<QString>("failure"); // "" when it reconnects; %1 is the old address
+        QTest::newRow("known phone") << QStringLiteral("35.0.2") << true << true << QString();
+        QTest::newRow("entry from before phones were known")
+            << QStringLiteral("35.0.2") << false << true << QString();
+        QTest::newRow("adb without mdns")
+            << QStringLiteral("29.0.6-debian") << true << true
+            << QStringLiteral(
+                   "unchecked: failed to connect to '%1': Connection refused. Wireless debugging "
+                   "picks a new port each time it is turned on, and this adb (29.0.6) cannot look the "
+                   "new one up: read it under \"IP address & Port\" on the phone's Wireless "
+                   "debugging screen and connect to that address.");
+        QTest::newRow("wireless debugging off")
+            << QStringLiteral("35.0.2") << true << false
+            << QStringLiteral("unchecked: failed to connect to '%1': Connection refused");
+    }
+
+    void rememberedPhoneWhosePortChanged()
+    {
+        QFETCH(QString, adbVersion);
+        QFETCH(bool, entryKnowsPhone);
+        QFETCH(bool, stillAnnounced);
+        QFETCH(QString, failure);
+        m_sim->setAdbVersion(adbVersion);
+        DevSim::Phone phone = m_sim->addPhone(usbSerial);
+        m_sim->updateWorld(
+            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
+        const QString oldAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        const int newPort = phone.setWirelessDebugging(stillAnnounced);
+        const QString newAddress = QStringLiteral("192.168.1.20:%1").arg(newPort);
+        const std::optional<QString> knownSerial = entryKnowsPhone ? std::optional(usbSerial) : std::nullopt;
+        const WirelessStoreFile before{{{oldAddress, QStringLiteral("Pixel 8"), 100, knownSerial}}};
+        before.write();
+        LaunchConfig learned = LaunchConfig::defaultRecord();
+        learned.mode = QStringLiteral("mirror");
+        learned.maxSize = 1024;
+        ProfileStore().remember(learned, PhoneIdentity(oldAddress, knownSerial));
+
+        if (!failure.isEmpty()) {
+            QCOMPARE(failureOf(service().connectDevice(oldAddress)), failure.arg(oldAddress));
+            QCOMPARE(WirelessStoreFile::read(), before);
+            return;
+        }
+        QCOMPARE(await(service().connectDevice(oldAddress)),
+                 QStringLiteral("The phone's wireless debugging port changed; reconnected at %1.")
+                     .arg(newAddress));
+        const QList<RememberedWirelessDevice> rows = remembered();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].address, newAddress);
+        QCOMPARE(rows[0].hardwareSerial, std::optional(usbSerial));
+        QVERIFY(rows[0].connected && rows[0].lastUsed > 100);
+        QCOMPARE(ProfileStore().load(PhoneIdentity(newAddress, usbSerial), QStringLiteral("mirror"))->maxSize,
+                 1024u);
+        QCOMPARE(transportSerials(), QStringList{newAddress});
     }
 
     void listingShowsOfflineAsNotConnected()
