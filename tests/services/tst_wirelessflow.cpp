@@ -87,6 +87,7 @@ private slots:
                  (QList<QStringList>{
                      words({"devices", "-l"}), words({"-s", "R5CW20ABCDE", "shell", "ip", "route"}),
                      words({"-s", "R5CW20ABCDE", "tcpip", "5555"}), words({"connect", "192.168.1.20:5555"}),
+                     words({"-s", "192.168.1.20:5555", "shell", "getprop", "ro.boot.serialno"}),
                      words({"-s", "192.168.1.20:5555", "shell", "getprop", "ro.product.model"})}));
         const QList<QJsonObject> calls = m_sim->calls();
         QVERIFY(callTime(calls.at(2)).msecsTo(callTime(calls.at(3))) >= m_timing.tcpipToConnect.count());

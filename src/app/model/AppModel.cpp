@@ -156,6 +156,10 @@ QCoro::Task<void> AppModel::refreshDevices()
             }
             publish(m_devices, *list, &AppModel::devicesChanged);
             applySelectionRules(*list);
+            QCoro::Task<void> grouping = updatePhones(*list);
+            co_await std::move(grouping);
+            if (!*alive)
+                co_return;
         }
         refreshSessionPulse();
     } else {
@@ -163,6 +167,19 @@ QCoro::Task<void> AppModel::refreshDevices()
     }
     updateOnboarding();
     publish(m_refreshingDevices, false, &AppModel::refreshingDevicesChanged);
+}
+
+QCoro::Task<void> AppModel::updatePhones(QList<DeviceInfo> list)
+{
+    const auto alive = m_alive;
+    QCoro::Task<QHash<QString, std::optional<QString>>> asking =
+        PhoneDirectory::identify(adb(), m_phoneDirectory.unknownSerials(list));
+    const QHash<QString, std::optional<QString>> learned = co_await std::move(asking);
+    // A later refresh may have published a newer list meanwhile; the rows follow the list shown.
+    if (!*alive)
+        co_return;
+    m_phoneDirectory.learn(learned, m_devices);
+    publish(m_phones, m_phoneDirectory.rows(m_devices), &AppModel::phonesChanged);
 }
 
 void AppModel::applySelectionRules(const QList<DeviceInfo> &list)

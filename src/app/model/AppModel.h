@@ -3,6 +3,7 @@
 #include "CameraSettings.h"
 #include "DesktopSettings.h"
 #include "MirrorPhoneSettings.h"
+#include "PhoneDirectory.h"
 #include "PlatformServices.h"
 #include "SidebarMode.h"
 #include "Sleeper.h"
@@ -50,6 +51,8 @@ class AppModel final : public QObject
     Q_PROPERTY(SidebarMode selectedMode READ selectedMode WRITE setSelectedMode NOTIFY selectedModeChanged)
     Q_PROPERTY(RuntimeStatus runtime READ runtime NOTIFY runtimeChanged)
     Q_PROPERTY(QList<DeviceInfo> devices READ devices NOTIFY devicesChanged)
+    // The device list as phones: a phone on USB and Wi-Fi at once is one row with both transports.
+    Q_PROPERTY(QList<quorvane::app::PhoneRow> phones READ phones NOTIFY phonesChanged)
     Q_PROPERTY(std::optional<QString> selectedSerial READ selectedSerial WRITE setSelectedSerial NOTIFY
                    selectedSerialChanged)
     Q_PROPERTY(std::optional<DeviceProfile> deviceProfile READ deviceProfile NOTIFY deviceProfileChanged)
@@ -195,6 +198,7 @@ public:
     SidebarMode selectedMode() const { return m_selectedMode; }
     const RuntimeStatus &runtime() const { return m_runtime; }
     const QList<DeviceInfo> &devices() const { return m_devices; }
+    const QList<PhoneRow> &phones() const { return m_phones; }
     const std::optional<QString> &selectedSerial() const { return m_selectedSerial; }
     const std::optional<DeviceProfile> &deviceProfile() const { return m_deviceProfile; }
     bool sessionActive() const { return m_sessionActive; }
@@ -274,6 +278,7 @@ signals:
     void runtimeChanged();
     void devicesChanged();
     void selectedSerialChanged();
+    void phonesChanged();
     void deviceProfileChanged();
     void sessionActiveChanged();
     void sessionDeviceChanged();
@@ -335,6 +340,9 @@ private:
     void reportLaunch(std::optional<QString> message, bool failed);
 
     void applySelectionRules(const QList<DeviceInfo> &list);
+    QCoro::Task<void> updatePhones(QList<DeviceInfo> list);
+    QCoro::Task<void> moveSession(QString from, QString to);
+    bool mirrorsOver(const QString &serial);
     QCoro::Task<void> probeRuntime();
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
@@ -378,6 +386,8 @@ private:
     SidebarMode m_selectedMode = SidebarMode::Mirror;
     RuntimeStatus m_runtime;
     QList<DeviceInfo> m_devices;
+    PhoneDirectory m_phoneDirectory;
+    QList<PhoneRow> m_phones;
     std::optional<QString> m_selectedSerial;
     std::optional<DeviceProfile> m_deviceProfile;
     bool m_sessionActive = false;
