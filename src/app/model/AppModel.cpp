@@ -172,6 +172,9 @@ QCoro::Task<void> AppModel::refreshDevices()
 QCoro::Task<void> AppModel::updatePhones(QList<DeviceInfo> list)
 {
     const auto alive = m_alive;
+    // Shown at once with what is known; a transport met for the first time joins its phone once it told
+    // who it is.
+    publish(m_phones, m_phoneDirectory.rows(list), &AppModel::phonesChanged);
     QCoro::Task<QHash<QString, std::optional<QString>>> asking =
         PhoneDirectory::identify(adb(), m_phoneDirectory.unknownSerials(list));
     const QHash<QString, std::optional<QString>> learned = co_await std::move(asking);
