@@ -343,6 +343,7 @@ private:
     QCoro::Task<void> updatePhones(QList<DeviceInfo> list);
     QCoro::Task<void> moveSession(QString from, QString to);
     bool mirrorsOver(const QString &serial);
+    QCoro::Task<std::optional<QString>> findMovedPhone(QString serial);
     QCoro::Task<void> probeRuntime();
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
