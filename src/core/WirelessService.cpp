@@ -217,7 +217,8 @@ QCoro::Task<QString> WirelessService::connectDevice(QString address) const
     }
     const WirelessStoreFile store = WirelessStoreFile::read();
     const SavedWirelessDevice *saved = store.find(host);
-    if (!saved)
+    // Port 5555 is the one `adb tcpip` opened: it does not move, the phone stops listening when it restarts.
+    if (!saved || host.section(QLatin1Char(':'), -1) == QString::number(tcpPort))
         throw *failure;
     co_return co_await self.reconnectMoved(*saved, *failure);
 }
