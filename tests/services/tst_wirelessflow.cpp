@@ -231,7 +231,7 @@ private slots:
     void switchBackToUsb()
     {
         m_sim->addPhone(usbSerial).alsoWireless();
-        WirelessStoreFile{{{wifiSerial, QStringLiteral("Pixel 8"), 100}}}.write();
+        WirelessStoreFile{{{wifiSerial, QStringLiteral("Pixel 8"), 100, {}}}}.write();
         const TransportSwitchResult result = await(service().switchToUSB(wifiSerial));
         QCOMPARE(result,
                  (TransportSwitchResult{usbSerial, QStringLiteral("usb"),
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(transportSerials(), QStringList{usbSerial});
         // The address stays remembered, now shown as not connected.
         QCOMPARE(remembered(),
-                 (QList<RememberedWirelessDevice>{{wifiSerial, QStringLiteral("Pixel 8"), false, 100}}));
+                 (QList<RememberedWirelessDevice>{{wifiSerial, QStringLiteral("Pixel 8"), false, 100, {}}}));
     }
 
     void switchToUsbWhenAlreadyUsb()
@@ -291,9 +291,9 @@ private slots:
     void forgetWithUsbSibling()
     {
         m_sim->addPhone(usbSerial).alsoWireless();
-        WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
-                           {wifiSerial, QStringLiteral("Pixel 8"), 200},
-                           {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}
+        WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300, {}},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 200, {}},
+                           {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100, {}}}}
             .write();
         const TransportSwitchResult result =
             await(service().forgetDevice(QStringLiteral(" 192.168.1.20:5555\n")));
@@ -303,8 +303,8 @@ private slots:
                                                        "is now selected."),
                                         false}));
         QCOMPARE(WirelessStoreFile::read(),
-                 (WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
-                                     {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}));
+                 (WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300, {}},
+                                     {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100, {}}}}));
         QCOMPARE(adbCalls().last(), words({"disconnect", "192.168.1.20:5555"}));
         QCOMPARE(transportSerials(), QStringList{usbSerial});
     }
@@ -326,8 +326,8 @@ private slots:
     {
         auto phone = m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless);
         m_sim->addPhone(QStringLiteral("10.0.0.7:5555"), DevSim::Connection::Wireless);
-        WirelessStoreFile{{{QStringLiteral("10.0.0.7:5555"), QStringLiteral("Other"), 4000000000},
-                           {wifiSerial, QStringLiteral("Pixel 8"), 100}}}
+        WirelessStoreFile{{{QStringLiteral("10.0.0.7:5555"), QStringLiteral("Other"), 4000000000, {}},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 100, {}}}}
             .write();
         phone.model(QStringLiteral("unknown"));
         QCOMPARE(await(service().connectDevice(QStringLiteral("192.168.1.20:5555"))),
@@ -431,9 +431,10 @@ private slots:
     void listingShowsOfflineAsNotConnected()
     {
         m_sim->addTransport(QStringLiteral("10.0.0.5:5555"), QStringLiteral("offline"));
-        WirelessStoreFile{{{QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), 5}}}.write();
-        QCOMPARE(remembered(), (QList<RememberedWirelessDevice>{
-                                   {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5}}));
+        WirelessStoreFile{{{QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), 5, {}}}}.write();
+        QCOMPARE(remembered(),
+                 (QList<RememberedWirelessDevice>{
+                     {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5, {}}}));
     }
 
     // adb pair reports a refused code on standard output with exit code 0: that is a failure all the same,
