@@ -164,7 +164,6 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
             co_return;
         if (cancellation->cancelled)
             break;
-        const bool wasSelected = m_selectedSerial == config.serial;
         QCoro::Task<void> refresh = refreshDevices();
         co_await std::move(refresh);
         if (!*alive)
@@ -173,7 +172,11 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
         const std::optional<QString> moved = co_await std::move(finding);
         if (!*alive)
             co_return;
-        if (moved && wasSelected && !cancellation->cancelled) {
+        // The phone's old transport left the list, which let go of the selection (or, once adb connected it
+        // again, took the new one); a phone the user picked meanwhile keeps it.
+        const bool follow =
+            moved && (!m_selectedSerial || m_selectedSerial == config.serial || m_selectedSerial == *moved);
+        if (follow && !cancellation->cancelled) {
             QCoro::Task<void> relisting = refreshDevices();
             co_await std::move(relisting);
             if (!*alive)
