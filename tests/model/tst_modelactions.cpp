@@ -67,6 +67,8 @@ private:
         m_world->sim.addPhone(usbSerial);
         await(model().refreshDevices());
         QCOMPARE(model().selectedSerial(), usbSerial);
+        // The inspection of the picked phone clears earlier probe answers when it ends: let it end first.
+        QTRY_VERIFY(model().deviceProfile());
     }
 
     template<typename Signal>
