@@ -46,7 +46,7 @@ QCoro::Task<int> recommend(CliContext context, ParsedArguments arguments)
     if (learnedFile)
         learned = readRecord<LearnedProfile>(*learnedFile);
     else if (serial)
-        learned = ProfileStore().load(*serial, *mode);
+        learned = ProfileStore().load(PhoneIdentity(*serial, profile.hardwareSerial), *mode);
     const Recommendation recommendation = ADBService::recommendation(profile, *mode, learned);
     // The launch record itself, so that args, ladder and mirror --config read it back unchanged; the
     // explanation rides along in keys the record's reader ignores.

@@ -27,7 +27,9 @@ QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QSt
     const ADBService adb{paths};
     const DeviceProfile profile = co_await adb.inspectDevice(serial);
     LaunchConfig config = recommendedRecord(
-        ADBService::recommendation(profile, mode, ProfileStore().load(serial, mode)), serial);
+        ADBService::recommendation(profile, mode,
+                                   ProfileStore().load(PhoneIdentity(serial, profile.hardwareSerial), mode)),
+        serial);
     config.record = record;
     co_return config;
 }

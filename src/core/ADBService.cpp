@@ -155,6 +155,22 @@ QCoro::Task<QString> ADBService::getprop(QString serial, QString key) const
     co_return QString();
 }
 
+QCoro::Task<std::optional<QString>> ADBService::hardwareSerial(QString serial) const
+{
+    const QString boot = co_await getprop(serial, QStringLiteral("ro.boot.serialno"));
+    if (!boot.isEmpty())
+        co_return boot == QLatin1String("unknown") ? std::nullopt : std::optional<QString>(boot);
+    const QString plain = co_await getprop(serial, QStringLiteral("ro.serialno"));
+    if (plain.isEmpty() || plain == QLatin1String("unknown"))
+        co_return std::nullopt;
+    co_return plain;
+}
+
+QCoro::Task<PhoneIdentity> ADBService::identify(QString serial) const
+{
+    co_return PhoneIdentity(serial, co_await hardwareSerial(serial));
+}
+
 QCoro::Task<DeviceProfile> ADBService::inspectDevice(QString serial) const
 {
     const QList<DeviceInfo> devices = co_await listDevices();
@@ -169,6 +185,7 @@ QCoro::Task<DeviceProfile> ADBService::inspectDevice(QString serial) const
     profile.androidVersion = co_await getprop(serial, QStringLiteral("ro.build.version.release"));
     const QString sdk = co_await getprop(serial, QStringLiteral("ro.build.version.sdk"));
     profile.sdk = TextParsing::parseUInt32(sdk).value_or(0);
+    profile.hardwareSerial = co_await hardwareSerial(serial);
 
     const QStringList sizeQuery{QStringLiteral("wm"), QStringLiteral("size")};
     const QString size = co_await shellOrEmpty(*this, serial, sizeQuery);

@@ -3,6 +3,7 @@
 #include "DeviceProfile.h"
 #include "LearnedProfile.h"
 #include "Models.h"
+#include "PhoneIdentity.h"
 #include "Recommendation.h"
 #include "ToolPaths.h"
 
@@ -27,6 +28,11 @@ struct ADBService
     QCoro::Task<QString> shell(QString serial, QStringList arguments) const;
     // Never fails: an unknown property and an unreachable phone both read as "".
     QCoro::Task<QString> getprop(QString serial, QString key) const;
+
+    // The serial the phone's hardware reports (ro.boot.serialno, else ro.serialno); none when it reports
+    // none or "unknown". Never fails.
+    QCoro::Task<std::optional<QString>> hardwareSerial(QString serial) const;
+    QCoro::Task<PhoneIdentity> identify(QString serial) const;
 
     // Fails only when the device list cannot be read or the phone is gone or not ready; every other query
     // degrades to an empty or absent field.

@@ -37,6 +37,8 @@ QJsonObject DeviceProfile::toJson() const
     insertOptional(object, QStringLiteral("width"), width);
     insertOptional(object, QStringLiteral("height"), height);
     insertOptional(object, QStringLiteral("density"), density);
+    if (hardwareSerial)
+        object.insert(QStringLiteral("hardwareSerial"), *hardwareSerial);
     return object;
 }
 
@@ -57,6 +59,7 @@ DeviceProfile DeviceProfile::fromJson(const JsonDecoder &json)
     profile.canAttemptVirtualDisplay = json.boolean(QStringLiteral("canAttemptVirtualDisplay"));
     profile.h265Available = json.boolean(QStringLiteral("h265Available"));
     profile.av1Available = json.boolean(QStringLiteral("av1Available"));
+    profile.hardwareSerial = json.optionalString(QStringLiteral("hardwareSerial"));
     const QJsonArray encoders = json.array(QStringLiteral("videoEncoders"));
     for (qsizetype i = 0; i < encoders.size(); ++i) {
         const JsonDecoder encoder = json.element(encoders[i], QStringLiteral("videoEncoders[%1]").arg(i));

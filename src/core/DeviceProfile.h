@@ -37,10 +37,12 @@ struct DeviceProfile
     bool h265Available = false;
     bool av1Available = false;
     QList<VideoEncoderInfo> videoEncoders;
+    // Who the phone is whichever way it is reached; absent when it does not say.
+    std::optional<QString> hardwareSerial;
 
     bool operator==(const DeviceProfile &) const = default;
 
-    // Field names as keys, absent sizes left out, encoders as an array of {codec, name}.
+    // Field names as keys, absent sizes and hardware serial left out, encoders as an array of {codec, name}.
     QJsonObject toJson() const;
     // The strict reverse of toJson: DecodingError names the first missing or mistyped key.
     static DeviceProfile fromJson(const JsonDecoder &json);

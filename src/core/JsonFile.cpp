@@ -118,6 +118,12 @@ void update(const QString &path, const QString &storeName, const Check &check, c
     notice(changed ? QStringLiteral(" and a new one was started.") : QStringLiteral("."));
 }
 
+void keepOriginal(const QString &path)
+{
+    // QFile::copy never replaces an existing file.
+    QFile::copy(path, path + QStringLiteral(".by-address"));
+}
+
 void setNoticeHook(NoticeHook hook)
 {
     noticeHook() = std::move(hook);

@@ -48,6 +48,11 @@ using Change = std::function<std::optional<QJsonDocument>(std::optional<QJsonDoc
 void update(const QString &path, const QString &storeName, const Check &check, const Change &change,
             Unreadable unreadable = Unreadable::MoveAside);
 
+// Copies the file as it is now to "<path>.by-address", once: the copy is never replaced, so the file as an
+// older Quorvane wrote it stays readable after its entries were moved to the phones' hardware serials.
+// Called inside update's change, under its lock. Never fails: the move itself keeps every entry.
+void keepOriginal(const QString &path);
+
 // Receives one plain sentence for the user each time a store file is moved aside. Process-wide, installed
 // by the front end (the app model, quorvanectl); none by default.
 using NoticeHook = std::function<void(const QString &sentence)>;

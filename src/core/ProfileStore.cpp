@@ -6,6 +6,8 @@
 
 #include <QMap>
 
+#include <functional>
+
 namespace quorvane {
 
 namespace {
@@ -37,6 +39,44 @@ std::optional<LearnedProfiles> readStore()
     }
 }
 
+// Moves the entries of phone's transport serial under its hardware serial; true when anything moved.
+bool moveToHardwareSerial(LearnedProfiles &profiles, const PhoneIdentity &phone)
+{
+    if (!phone.movesFromTransportSerial())
+        return false;
+    const QString oldPrefix = ProfileStore::key(phone.serial, QString());
+    bool moved = false;
+    for (const QString &oldKey : profiles.keys()) {
+        if (!oldKey.startsWith(oldPrefix))
+            continue;
+        const QString newKey = ProfileStore::key(phone.key(), oldKey.mid(oldPrefix.size()));
+        if (profiles.contains(newKey))
+            continue;
+        profiles.insert(newKey, profiles.take(oldKey));
+        moved = true;
+    }
+    return moved;
+}
+
+QJsonDocument encode(const LearnedProfiles &profiles)
+{
+    QJsonObject entries;
+    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
+        entries.insert(it.key(), it->toJson());
+    return QJsonDocument(QJsonObject{{profilesKey, entries}});
+}
+
+void updateStore(const std::function<std::optional<LearnedProfiles>(LearnedProfiles)> &change)
+{
+    JsonFile::update(
+        AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),
+        [](const QJsonDocument &document) { decode(document); },
+        [&change](std::optional<QJsonDocument> current) -> std::optional<QJsonDocument> {
+            const auto changed = change(current ? decode(*current) : LearnedProfiles());
+            return changed ? std::optional(encode(*changed)) : std::nullopt;
+        });
+}
+
 } // namespace
 
 QString ProfileStore::key(const QString &serial, const QString &mode)
@@ -44,29 +84,44 @@ QString ProfileStore::key(const QString &serial, const QString &mode)
     return serial + QChar(0x1F) + mode;
 }
 
-std::optional<LearnedProfile> ProfileStore::load(const QString &serial, const QString &mode) const
+std::optional<LearnedProfile> ProfileStore::load(const PhoneIdentity &phone, const QString &mode) const
 {
     const auto profiles = readStore();
     if (!profiles)
         return std::nullopt;
-    const auto it = profiles->constFind(key(serial, mode));
-    return it == profiles->cend() ? std::nullopt : std::optional<LearnedProfile>(*it);
+    for (const QString &name : {phone.key(), phone.serial}) {
+        const auto it = profiles->constFind(key(name, mode));
+        if (it != profiles->cend())
+            return *it;
+    }
+    return std::nullopt;
 }
 
-void ProfileStore::remember(const LaunchConfig &config) const
+void ProfileStore::remember(const LaunchConfig &config, const PhoneIdentity &phone) const
 {
-    const auto change = [&config](std::optional<QJsonDocument> current) {
-        LearnedProfiles profiles = current ? decode(*current) : LearnedProfiles();
-        profiles.insert(key(config.serial, config.mode),
+    updateStore([&](LearnedProfiles profiles) -> std::optional<LearnedProfiles> {
+        if (moveToHardwareSerial(profiles, phone))
+            JsonFile::keepOriginal(AppPaths::learnedProfilesFile());
+        profiles.insert(key(phone.key(), config.mode),
                         LearnedProfile{config.maxSize, config.maxFps, config.codec, config.audio});
-        QJsonObject entries;
-        for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
-            entries.insert(it.key(), it->toJson());
-        return std::optional(QJsonDocument(QJsonObject{{profilesKey, entries}}));
-    };
-    JsonFile::update(
-        AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),
-        [](const QJsonDocument &document) { decode(document); }, change);
+        return profiles;
+    });
+}
+
+void ProfileStore::adopt(const PhoneIdentity &phone) const
+{
+    if (!phone.movesFromTransportSerial())
+        return;
+    try {
+        updateStore([&phone](LearnedProfiles profiles) -> std::optional<LearnedProfiles> {
+            if (!moveToHardwareSerial(profiles, phone))
+                return std::nullopt;
+            JsonFile::keepOriginal(AppPaths::learnedProfilesFile());
+            return profiles;
+        });
+    } catch (const std::exception &) {
+        // Nothing is lost: the entries are still found under the address until a later move succeeds.
+    }
 }
 
 } // namespace quorvane

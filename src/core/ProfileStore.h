@@ -2,6 +2,7 @@
 
 #include "LaunchConfig.h"
 #include "LearnedProfile.h"
+#include "PhoneIdentity.h"
 
 #include <QString>
 
@@ -14,12 +15,17 @@ namespace quorvane {
 class ProfileStore
 {
 public:
-    // Never fails: a missing, unreadable or invalid store reads as "nothing learned".
-    std::optional<LearnedProfile> load(const QString &serial, const QString &mode) const;
-    // Sets the entry of config's serial and mode, keeping every other one, also those another process
+    // Never fails: a missing, unreadable or invalid store reads as "nothing learned". An entry still filed
+    // under the address the phone was reached by is found too, until adopt moves it.
+    std::optional<LearnedProfile> load(const PhoneIdentity &phone, const QString &mode) const;
+    // Sets the entry of the phone and config's mode, keeping every other one, also those another process
     // writes meanwhile. An unreadable store is kept aside and started afresh; a failure to write is thrown
     // and leaves the previous file in place.
-    void remember(const LaunchConfig &config) const;
+    void remember(const LaunchConfig &config, const PhoneIdentity &phone) const;
+    // Files what was learned under the phone's transport serial (a Wi-Fi address, in stores written before
+    // phones were known by their hardware serial) under its hardware serial. An entry whose place is taken
+    // already stays where it is; the first move keeps the file as it was beside it. Never fails.
+    void adopt(const PhoneIdentity &phone) const;
 
     // The serial and the mode joined by the unit separator, which neither can contain.
     static QString key(const QString &serial, const QString &mode);

@@ -175,6 +175,10 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
             QStringLiteral("Device is '%1', not ready. Run Connection Doctor for the next step.")
                 .arg(device->state));
 
+    // What works is learned for the phone, not for the address that reaches it today.
+    const PhoneIdentity phone = co_await adbService.identify(config.serial);
+    checkStillWanted();
+
     if (m_sessions.contains(config.serial)) {
         QCoro::Task<bool> stopping = endSession(config.serial);
         co_await std::move(stopping);
@@ -206,7 +210,7 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         }
         bool remembered = true;
         try {
-            m_profiles.remember(variant);
+            m_profiles.remember(variant, phone);
         } catch (const std::exception &error) {
             remembered = false;
             log(QStringLiteral("Could not remember this profile: ") + QString::fromUtf8(error.what()));

@@ -1,13 +1,17 @@
 #include "WirelessRecords.h"
 
+#include "Models.h"
+
 namespace quorvane {
 
 QJsonObject toJson(const RememberedWirelessDevice &device)
 {
-    return {{QStringLiteral("address"), device.address},
-            {QStringLiteral("label"), device.label},
-            {QStringLiteral("connected"), device.connected},
-            {QStringLiteral("lastUsed"), static_cast<qint64>(device.lastUsed)}};
+    QJsonObject object{{QStringLiteral("address"), device.address},
+                       {QStringLiteral("label"), device.label},
+                       {QStringLiteral("connected"), device.connected},
+                       {QStringLiteral("lastUsed"), static_cast<qint64>(device.lastUsed)}};
+    insertOptional(object, QStringLiteral("hardwareSerial"), device.hardwareSerial);
+    return object;
 }
 
 QJsonObject toJson(const TransportSwitchResult &result)

@@ -3,6 +3,7 @@
 #include "Async.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
+#include "ProfileStore.h"
 #include "RuntimeLocator.h"
 #include "TextParsing.h"
 
@@ -206,12 +207,58 @@ QCoro::Task<QString> WirelessService::connectDevice(QString address) const
 {
     const WirelessService self = *this;
     const QString host = validateAddress(address);
-    const QStringList arguments{QStringLiteral("connect"), host};
+    std::optional<ScrcpyError> failure;
+    try {
+        co_return co_await self.connectAt(host);
+    } catch (const ScrcpyError &error) {
+        if (error.kind() != ScrcpyError::Kind::Unchecked)
+            throw;
+        failure = error;
+    }
+    const WirelessStoreFile store = WirelessStoreFile::read();
+    const SavedWirelessDevice *saved = store.find(host);
+    // Port 5555 is the one `adb tcpip` opened: it does not move, the phone stops listening when it restarts.
+    if (!saved || host.section(QLatin1Char(':'), -1) == QString::number(tcpPort))
+        throw *failure;
+    co_return co_await self.reconnectMoved(*saved, *failure);
+}
+
+QCoro::Task<QString> WirelessService::connectAt(QString address) const
+{
+    const WirelessService self = *this;
+    const QStringList arguments{QStringLiteral("connect"), address};
     const QString output = co_await self.runAdb(arguments);
     if (connectOutputIndicatesFailure(output))
         throw ScrcpyError::unchecked(output);
-    co_await self.rememberAddress(host);
-    co_return output.isEmpty() ? QStringLiteral("Connected to ") + host : output;
+    co_await self.rememberAddress(address);
+    co_return output.isEmpty() ? QStringLiteral("Connected to ") + address : output;
+}
+
+// Wireless debugging listens on a new port each time it is turned on, so a remembered address goes stale.
+QCoro::Task<QString> WirelessService::reconnectMoved(SavedWirelessDevice saved, ScrcpyError failure) const
+{
+    const WirelessService self = *this;
+    // Browsing arrived with wireless debugging itself; an older adb does not know the command.
+    const std::optional<ToolVersion> release = co_await RuntimeLocator::adbRelease(self.paths.adb());
+    if (release && *release < ToolVersion::adbPairingMinimum())
+        throw ScrcpyError::unchecked(portChangedText(failure.text(), *release));
+    const QList<MdnsService> services = co_await self.mdnsServices();
+    const std::optional<QString> moved = movedAddress(saved, services);
+    if (!moved || *moved == saved.address)
+        throw failure;
+    co_await self.connectAt(*moved);
+    // An entry that did not know its phone yet cannot be matched by serial: it is the phone just found,
+    // and what was learned for the phone at its old address is the phone's now.
+    std::optional<QString> hardwareSerial;
+    WirelessStoreFile::update([&saved, &moved, &hardwareSerial](WirelessStoreFile &store) {
+        if (const SavedWirelessDevice *found = store.find(*moved))
+            hardwareSerial = found->hardwareSerial;
+        store.devices.removeIf([&](const SavedWirelessDevice &d) {
+            return d.address == saved.address && d.address != *moved && !d.hardwareSerial;
+        });
+    });
+    ProfileStore{}.adopt(PhoneIdentity(saved.address, hardwareSerial));
+    co_return QStringLiteral("The phone's wireless debugging port changed; reconnected at %1.").arg(*moved);
 }
 
 QCoro::Task<void> WirelessService::disconnectAddress(QString serialOrAddress) const
@@ -319,10 +366,14 @@ QCoro::Task<QList<RememberedWirelessDevice>> WirelessService::listRemembered() c
     }
     QList<RememberedWirelessDevice> remembered;
     for (const SavedWirelessDevice &saved : store.devices) {
+        // adb may have connected the phone by itself, under the name of the service it announces.
         const bool connected = std::any_of(devices.cbegin(), devices.cend(), [&saved](const DeviceInfo &d) {
-            return d.serial == saved.address && d.state == QLatin1String("device");
+            const bool reached =
+                d.serial == saved.address ||
+                (saved.hardwareSerial && PhoneIdentity::fromServiceName(d.serial) == saved.hardwareSerial);
+            return reached && d.state == QLatin1String("device");
         });
-        remembered.append({saved.address, saved.label, connected, saved.lastUsed});
+        remembered.append({saved.address, saved.label, connected, saved.lastUsed, saved.hardwareSerial});
     }
     std::stable_sort(remembered.begin(), remembered.end(),
                      [](const RememberedWirelessDevice &a, const RememberedWirelessDevice &b) {
@@ -333,22 +384,11 @@ QCoro::Task<QList<RememberedWirelessDevice>> WirelessService::listRemembered() c
 
 QCoro::Task<void> WirelessService::rememberAddress(QString address) const
 {
+    const std::optional<QString> hardwareSerial = co_await adb().hardwareSerial(address);
     const std::optional<QString> model = co_await connectedModel(address);
-    const QString label = model.value_or(address);
     const auto now = static_cast<quint64>(QDateTime::currentSecsSinceEpoch());
-
-    WirelessStoreFile::update([&](WirelessStoreFile &store) {
-        const auto existing =
-            std::find_if(store.devices.begin(), store.devices.end(),
-                         [&address](const SavedWirelessDevice &d) { return d.address == address; });
-        if (existing != store.devices.end()) {
-            existing->label = label;
-            existing->lastUsed = now;
-        } else {
-            store.devices.append({address, label, now});
-        }
-        store.sortNewestFirst();
-    });
+    const SavedWirelessDevice device{address, model.value_or(address), now, hardwareSerial};
+    WirelessStoreFile::update([&device](WirelessStoreFile &store) { store.remember(device); });
 }
 
 QCoro::Task<std::optional<QString>> WirelessService::connectedModel(QString serial) const
@@ -363,6 +403,73 @@ QCoro::Task<std::optional<QString>> WirelessService::connectedModel(QString seri
 void WirelessService::writeStore(const WirelessStoreFile &store)
 {
     store.write();
+}
+
+void WirelessService::adopt(const PhoneIdentity &phone)
+{
+    if (!phone.hardwareSerial || !WirelessStoreFile::read().find(phone.serial))
+        return;
+    WirelessStoreFile::update([&phone](WirelessStoreFile &store) { store.adopt(phone); });
+}
+
+QCoro::Task<QList<MdnsService>> WirelessService::mdnsServices() const
+{
+    const QStringList arguments{QStringLiteral("mdns"), QStringLiteral("services")};
+    try {
+        co_return parseMdnsServices(co_await runAdb(arguments));
+    } catch (const std::exception &) {
+    }
+    co_return QList<MdnsService>();
+}
+
+QList<MdnsService> WirelessService::parseMdnsServices(const QString &text)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QList<MdnsService> services;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
+        // Some adb releases end the type with the DNS root's dot.
+        QString type = words.value(1);
+        if (type.endsWith(QLatin1Char('.')))
+            type.chop(1);
+        if (words.size() != 3 || !type.startsWith(QLatin1String("_adb")) ||
+            !words[2].contains(QLatin1Char(':')))
+            continue;
+        services.append({words[0], type, words[2]});
+    }
+    return services;
+}
+
+std::optional<QString> WirelessService::movedAddress(const SavedWirelessDevice &saved,
+                                                     const QList<MdnsService> &services)
+{
+    QStringList candidates;
+    for (const MdnsService &service : services) {
+        if (!service.isConnectService())
+            continue;
+        const bool samePhone = saved.hardwareSerial
+                                   ? PhoneIdentity::fromServiceName(service.instance) == saved.hardwareSerial
+                                   : hostOf(service.address) == hostOf(saved.address);
+        if (samePhone && !candidates.contains(service.address))
+            candidates.append(service.address);
+    }
+    // Two phones behind one host (or one phone announced twice on different ports): guessing could reach
+    // the wrong one.
+    if (candidates.size() != 1)
+        return std::nullopt;
+    return candidates.first();
+}
+
+QString WirelessService::portChangedText(const QString &failure, const ToolVersion &adbRelease)
+{
+    QString text = failure;
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    return text +
+           QStringLiteral(" Wireless debugging picks a new port each time it is turned on, and this adb "
+                          "(%1) cannot look the new one up: read it under \"IP address & Port\" on "
+                          "the phone's Wireless debugging screen and connect to that address.")
+               .arg(adbRelease.text);
 }
 
 QCoro::Task<QString> WirelessService::deviceWiFiIP(ADBService adb, QString serial)
@@ -412,21 +519,10 @@ std::optional<QString> WirelessService::firstIPv4FromRoute(const QString &output
     return std::nullopt;
 }
 
-QCoro::Task<std::optional<QString>> WirelessService::hardwareSerial(ADBService adb, QString serial)
-{
-    const QString boot = co_await adb.getprop(serial, QStringLiteral("ro.boot.serialno"));
-    if (!boot.isEmpty())
-        co_return boot == QLatin1String("unknown") ? std::nullopt : std::optional<QString>(boot);
-    const QString plain = co_await adb.getprop(serial, QStringLiteral("ro.serialno"));
-    if (plain.isEmpty() || plain == QLatin1String("unknown"))
-        co_return std::nullopt;
-    co_return plain;
-}
-
 QCoro::Task<bool> WirelessService::samePhysicalPhone(ADBService adb, DeviceInfo a, DeviceInfo b)
 {
-    if (const std::optional<QString> first = co_await hardwareSerial(adb, a.serial)) {
-        const std::optional<QString> second = co_await hardwareSerial(adb, b.serial);
+    if (const std::optional<QString> first = co_await adb.hardwareSerial(a.serial)) {
+        const std::optional<QString> second = co_await adb.hardwareSerial(b.serial);
         if (second && *second == *first)
             co_return true;
     }

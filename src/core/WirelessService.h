@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ADBService.h"
+#include "Errors.h"
 #include "Models.h"
 #include "Timing.h"
 #include "ToolPaths.h"
@@ -49,6 +50,8 @@ struct WirelessService
     QCoro::Task<std::optional<QString>> pairingProblem() const;
 
     QCoro::Task<QString> pairDevice(QString address, QString code) const;
+    // A remembered phone that no longer answers at its address is looked up by its hardware serial among
+    // the services phones announce on the network (adb 30 and newer) and connected where it is now.
     QCoro::Task<QString> connectDevice(QString address) const;
     // Never fails: a transport that is already gone is what the caller wanted anyway.
     QCoro::Task<void> disconnectAddress(QString serialOrAddress) const;
@@ -61,6 +64,19 @@ struct WirelessService
     QCoro::Task<void> rememberAddress(QString address) const;
     QCoro::Task<std::optional<QString>> connectedModel(QString serial) const;
     static void writeStore(const WirelessStoreFile &store);
+    // Files the remembered entry of the address the phone was met at under its hardware serial.
+    static void adopt(const PhoneIdentity &phone);
+
+    // `adb mdns services`: never fails, empty when adb cannot browse.
+    QCoro::Task<QList<MdnsService>> mdnsServices() const;
+    static QList<MdnsService> parseMdnsServices(const QString &text);
+    // Where the remembered phone announces it can be connected to now; none when it does not, or, for an
+    // entry without a hardware serial, when its host announces anything but exactly one such service.
+    static std::optional<QString> movedAddress(const SavedWirelessDevice &saved,
+                                               const QList<MdnsService> &services);
+    // The failure of a connect to a remembered phone, with what the user can do when adb cannot look up
+    // the phone's new port itself.
+    static QString portChangedText(const QString &failure, const ToolVersion &adbRelease);
 
     static QCoro::Task<QString> deviceWiFiIP(ADBService adb, QString serial);
     // The source address of the first route on a Wi-Fi interface, read one route line at a time.
@@ -69,12 +85,13 @@ struct WirelessService
     static QCoro::Task<std::optional<DeviceInfo>> siblingTransport(ADBService adb, QString serial,
                                                                    QString targetKind);
     static QCoro::Task<bool> samePhysicalPhone(ADBService adb, DeviceInfo a, DeviceInfo b);
-    static QCoro::Task<std::optional<QString>> hardwareSerial(ADBService adb, QString serial);
 
 private:
     ADBService adb() const { return ADBService{paths}; }
     // adb words that are not shell commands (pair, connect, tcpip, ...), run as one argument vector.
     QCoro::Task<QString> runAdb(QStringList arguments) const;
+    QCoro::Task<QString> connectAt(QString address) const;
+    QCoro::Task<QString> reconnectMoved(SavedWirelessDevice saved, ScrcpyError failure) const;
 };
 
 } // namespace quorvane

@@ -33,9 +33,11 @@ std::optional<SavedWirelessDevice> deviceFromJson(const QJsonValue &value)
     const QJsonValue address = object.value(QStringLiteral("address"));
     const QJsonValue label = object.value(QStringLiteral("label"));
     const auto lastUsed = wholeSeconds(object.value(QStringLiteral("lastUsed")));
-    if (!address.isString() || !label.isString() || !lastUsed)
+    const QJsonValue serial = object.value(QStringLiteral("hardwareSerial"));
+    if (!address.isString() || !label.isString() || !lastUsed || !(serial.isUndefined() || serial.isString()))
         return std::nullopt;
-    return SavedWirelessDevice{address.toString(), label.toString(), *lastUsed};
+    return SavedWirelessDevice{address.toString(), label.toString(), *lastUsed,
+                               serial.isString() ? std::optional(serial.toString()) : std::nullopt};
 }
 
 WirelessStoreFile decode(const QJsonDocument &document)
@@ -65,10 +67,15 @@ std::optional<WirelessStoreFile> WirelessStoreFile::fromJson(const QJsonObject &
 QJsonObject WirelessStoreFile::toJson() const
 {
     QJsonArray array;
-    for (const SavedWirelessDevice &device : devices)
-        array.append(QJsonObject{{QStringLiteral("address"), device.address},
-                                 {QStringLiteral("label"), device.label},
-                                 {QStringLiteral("lastUsed"), static_cast<qint64>(device.lastUsed)}});
+    for (const SavedWirelessDevice &device : devices) {
+        QJsonObject entry{{QStringLiteral("address"), device.address},
+                          {QStringLiteral("label"), device.label},
+                          {QStringLiteral("lastUsed"), static_cast<qint64>(device.lastUsed)}};
+        // Left out rather than null: an older Quorvane reads the file and ignores what it does not know.
+        if (device.hardwareSerial)
+            entry.insert(QStringLiteral("hardwareSerial"), *device.hardwareSerial);
+        array.append(entry);
+    }
     return {{QStringLiteral("devices"), array}};
 }
 
@@ -101,6 +108,58 @@ void WirelessStoreFile::update(const std::function<void(WirelessStoreFile &)> &c
                          });
     } catch (const std::exception &) {
     }
+}
+
+bool SavedWirelessDevice::isPhone(const SavedWirelessDevice &other) const
+{
+    if (hardwareSerial && other.hardwareSerial)
+        return *hardwareSerial == *other.hardwareSerial;
+    return address == other.address;
+}
+
+void WirelessStoreFile::remember(const SavedWirelessDevice &device)
+{
+    const bool fillsOldEntry =
+        std::any_of(devices.cbegin(), devices.cend(), [&](const SavedWirelessDevice &d) {
+            return !d.hardwareSerial && device.hardwareSerial && d.isPhone(device);
+        });
+    // The file as an older Quorvane wrote it stays readable beside the one that knows phones.
+    if (fillsOldEntry)
+        JsonFile::keepOriginal(AppPaths::wirelessDevicesFile());
+    devices.removeIf([&device](const SavedWirelessDevice &saved) { return saved.isPhone(device); });
+    devices.append(device);
+    sortNewestFirst();
+}
+
+bool WirelessStoreFile::adopt(const PhoneIdentity &phone)
+{
+    const auto unknown =
+        std::find_if(devices.cbegin(), devices.cend(), [&phone](const SavedWirelessDevice &d) {
+            return d.address == phone.serial && !d.hardwareSerial;
+        });
+    if (!phone.hardwareSerial || unknown == devices.cend())
+        return false;
+    SavedWirelessDevice known = *unknown;
+    known.hardwareSerial = phone.hardwareSerial;
+    JsonFile::keepOriginal(AppPaths::wirelessDevicesFile());
+    devices.removeAt(unknown - devices.cbegin());
+    // The newest entry of the phone keeps its place and address: it is where the phone was reached last.
+    for (const SavedWirelessDevice &other : std::as_const(devices)) {
+        if (other.isPhone(known) && other.lastUsed > known.lastUsed) {
+            known.address = other.address;
+            known.label = other.label;
+            known.lastUsed = other.lastUsed;
+        }
+    }
+    remember(known);
+    return true;
+}
+
+const SavedWirelessDevice *WirelessStoreFile::find(const QString &address) const
+{
+    const auto it = std::find_if(devices.cbegin(), devices.cend(),
+                                 [&address](const SavedWirelessDevice &d) { return d.address == address; });
+    return it == devices.cend() ? nullptr : &*it;
 }
 
 void WirelessStoreFile::sortNewestFirst()

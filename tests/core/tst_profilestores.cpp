@@ -112,7 +112,8 @@ int rememberMany(const QString &prefix, int count)
     try {
         for (int i = 0; i < count; ++i)
             ProfileStore().remember(
-                working(qPrintable(prefix + QString::number(i)), "mirror", 1920, 60, "h264", true));
+                working(qPrintable(prefix + QString::number(i)), "mirror", 1920, 60, "h264", true),
+                prefix + QString::number(i));
     } catch (const std::exception &error) {
         fprintf(stderr, "%s\n", error.what());
         return 1;
@@ -143,6 +144,18 @@ QStringList journalLines(const QList<JournalEntry> &entries)
     return lines;
 }
 
+// A learned store from "serial/mode=maxSize" entries, every other field fixed.
+QJsonObject learnedStore(const QStringList &entries)
+{
+    QJsonObject profiles;
+    for (const QString &entry : entries) {
+        const QString key = entry.section(QLatin1Char('='), 0, 0).replace(QLatin1Char('/'), QChar(0x1F));
+        const quint32 size = entry.section(QLatin1Char('='), 1).toUInt();
+        profiles.insert(key, LearnedProfile{size, 60, QStringLiteral("h264"), true}.toJson());
+    }
+    return {{QStringLiteral("profiles"), profiles}};
+}
+
 } // namespace
 
 class TestProfileStores final : public QObject
@@ -162,7 +175,7 @@ private slots:
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
         QVERIFY(!QFile::exists(AppPaths::learnedProfilesFile()));
 
-        store.remember(working("ABC", "mirror", 1280, 30, "h264", true));
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC"));
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), QByteArray("{\n"
                                                                        "    \"profiles\": {\n"
                                                                        "        \"ABC\\u001fmirror\": {\n"
@@ -180,10 +193,11 @@ private slots:
     void learnedEntriesAreReplacedAndKeptApart()
     {
         const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h265", true));
-        store.remember(working("ABC", "creator", 1920, 60, "H265", false));
-        store.remember(working("192.168.1.20:5555", "camera", 1280, 30, "h264", false));
-        store.remember(working("ABC", "mirror", 1280, 30, "h264", false));
+        store.remember(working("ABC", "mirror", 1920, 60, "h265", true), QStringLiteral("ABC"));
+        store.remember(working("ABC", "creator", 1920, 60, "H265", false), QStringLiteral("ABC"));
+        store.remember(working("192.168.1.20:5555", "camera", 1280, 30, "h264", false),
+                       QStringLiteral("192.168.1.20:5555"));
+        store.remember(working("ABC", "mirror", 1280, 30, "h264", false), QStringLiteral("ABC"));
 
         QCOMPARE(store.load(QStringLiteral("ABC"), QStringLiteral("mirror")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
@@ -199,6 +213,67 @@ private slots:
         const qsizetype mirror = file.indexOf("\"ABC\\u001fmirror\"");
         QVERIFY(wireless > 0 && wireless < creator && creator < mirror);
         QVERIFY(!file.contains('\x1f'));
+    }
+
+    // Stores written when phones were known by address move to the hardware serial the first time the
+    // phone is seen; nothing is dropped, and the file as it was stays beside the new one.
+    void learnedMovesToTheHardwareSerial_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("hardwareSerial"); // "" for a phone that tells none
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after"); // empty: the file is not touched
+        const QString address = QStringLiteral("192.168.1.20:5555");
+        QTest::newRow("every mode of the address moves")
+            << address << QStringLiteral("HW1")
+            << QStringList{address + QStringLiteral("/mirror=1280"), address + QStringLiteral("/camera=720"),
+                           QStringLiteral("10.0.0.9:5555/mirror=1024")}
+            << QStringList{QStringLiteral("HW1/mirror=1280"), QStringLiteral("HW1/camera=720"),
+                           QStringLiteral("10.0.0.9:5555/mirror=1024")};
+        QTest::newRow("a newer entry of the phone keeps its place; the old one stays")
+            << address << QStringLiteral("HW1")
+            << QStringList{address + QStringLiteral("/mirror=1280"), QStringLiteral("HW1/mirror=1920"),
+                           address + QStringLiteral("/desktop=800")}
+            << QStringList{address + QStringLiteral("/mirror=1280"), QStringLiteral("HW1/mirror=1920"),
+                           QStringLiteral("HW1/desktop=800")};
+        QTest::newRow("USB serial is the hardware serial")
+            << QStringLiteral("HW1") << QStringLiteral("HW1")
+            << QStringList{QStringLiteral("HW1/mirror=1280")} << QStringList();
+        QTest::newRow("no hardware serial")
+            << address << QString() << QStringList{address + QStringLiteral("/mirror=1280")} << QStringList();
+    }
+
+    void learnedMovesToTheHardwareSerial()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, hardwareSerial);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        const QString path = AppPaths::learnedProfilesFile();
+        const QByteArray original = QJsonDocument(learnedStore(before)).toJson();
+        writeFile(path, original);
+        const PhoneIdentity phone(serial,
+                                  hardwareSerial.isEmpty() ? std::nullopt : std::optional(hardwareSerial));
+
+        // Found where it was before the move, and after it.
+        const std::optional<LearnedProfile> learned = ProfileStore().load(phone, QStringLiteral("mirror"));
+        QVERIFY(learned);
+        ProfileStore().adopt(phone);
+        QCOMPARE(ProfileStore().load(phone, QStringLiteral("mirror")), learned);
+
+        const QString copy = path + QStringLiteral(".by-address");
+        if (after.isEmpty()) {
+            QCOMPARE(contents(path), original);
+            QVERIFY(!QFile::exists(copy));
+            return;
+        }
+        QCOMPARE(QJsonDocument::fromJson(contents(path)).object(), learnedStore(after));
+        QCOMPARE(contents(copy), original);
+        // The copy is the file as it was first: a later move never replaces it.
+        ProfileStore().remember(working("10.0.0.9:5555", "mirror", 1, 1, "h264", true),
+                                PhoneIdentity(QStringLiteral("10.0.0.9:5555"), QStringLiteral("HW2")));
+        QCOMPARE(contents(copy), original);
+        QVERIFY(ProfileStore().load(QStringLiteral("HW2"), QStringLiteral("mirror")));
     }
 
     void keyJoinsWithTheUnitSeparator()
@@ -230,7 +305,7 @@ private slots:
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
 
         const Notices notices;
-        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(
             QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
             QJsonObject({{QStringLiteral("profiles"),
@@ -240,7 +315,7 @@ private slots:
 
         // A second bad file in the same second is kept as well, beside the first.
         writeFile(AppPaths::learnedProfilesFile(), content);
-        store.remember(working("NEW", "desktop", 1920, 60, "h264", false));
+        store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(keptCopies(AppPaths::learnedProfilesFile()).size(), 2);
         QCOMPARE(notices.sentences().size(), 2);
     }
@@ -288,12 +363,13 @@ private slots:
     void failedLearnedWriteKeepsTheOldFile()
     {
         const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h264", true));
+        store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC"));
         const QByteArray before = contents(AppPaths::learnedProfilesFile());
         {
             test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(FileSystemError,
-                                     store.remember(working("ABC", "mirror", 1280, 30, "h264", true)));
+            QVERIFY_THROWS_EXCEPTION(
+                FileSystemError,
+                store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC")));
         }
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), before);
         QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
@@ -305,8 +381,9 @@ private slots:
         blockApplicationFolder(*m_home);
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
-        QVERIFY_THROWS_EXCEPTION(FileSystemError,
-                                 store.remember(working("ABC", "mirror", 1920, 60, "h264", true)));
+        QVERIFY_THROWS_EXCEPTION(
+            FileSystemError,
+            store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC")));
     }
 
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.

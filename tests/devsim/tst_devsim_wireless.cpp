@@ -101,6 +101,38 @@ private slots:
         QCOMPARE(serials(), QStringList{usbSerial});
     }
 
+    // Wireless debugging takes a new port each time it is switched on, drops the transports to the old one,
+    // and is announced on the network under the phone's serial while it is on (adb 30 and newer).
+    void wirelessDebuggingAndMdns()
+    {
+        m_sim->setAdbVersion(QStringLiteral("35.0.2"));
+        DevSim::Phone phone = m_sim->phone(QStringLiteral("phone1"));
+        phone.set(QStringLiteral("mdnsTag"), QStringLiteral("AbC12d"));
+        const int first = phone.setWirelessDebugging(true);
+        const QString firstAddress = QStringLiteral("192.168.1.20:%1").arg(first);
+        QCOMPARE(adb({QStringLiteral("connect"), firstAddress}).out,
+                 "connected to " + firstAddress.toUtf8() + "\n");
+        QCOMPARE(adb({QStringLiteral("mdns"), QStringLiteral("check")}).out,
+                 QByteArray("mdns daemon version [Openscreen discovery 0.0.0]\n"));
+        const QList<QByteArray> announced{"List of discovered mdns services\n",
+                                          "adb-R5CW20ABCDE-AbC12d\t_adb-tls-connect._tcp\t"};
+        QCOMPARE(adb({QStringLiteral("mdns"), QStringLiteral("services")}).out,
+                 announced[0] + announced[1] + firstAddress.toUtf8() + "\n");
+
+        const int second = phone.setWirelessDebugging(true);
+        QVERIFY(second != first && second > 1023);
+        QVERIFY(!serials().contains(firstAddress));
+        QCOMPARE(adb({QStringLiteral("mdns"), QStringLiteral("services")}).out,
+                 announced[0] + announced[1] + QStringLiteral("192.168.1.20:%1\n").arg(second).toUtf8());
+        QCOMPARE(phone.setWirelessDebugging(false), 0);
+        QCOMPARE(adb({QStringLiteral("mdns"), QStringLiteral("services")}).out, announced[0]);
+
+        m_sim->setAdbVersion(QStringLiteral("29.0.6-debian"));
+        const Run old = adb({QStringLiteral("mdns"), QStringLiteral("services")});
+        QCOMPARE(old.err, QByteArray("adb: unknown command mdns\n"));
+        QCOMPARE(old.exitCode, 1);
+    }
+
     void rebootAndKillServerDropNetworkTransports_data()
     {
         QTest::addColumn<QStringList>("command");

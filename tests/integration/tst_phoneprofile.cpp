@@ -75,6 +75,7 @@ private slots:
         expected.height = 2400;
         expected.density = 420;
         expected.connectionKind = QStringLiteral("usb");
+        expected.hardwareSerial = QStringLiteral("R5CW20ABCDE");
         expected.supportsAudio = expected.supportsCamera = expected.canAttemptVirtualDisplay = true;
         expected.h265Available = expected.av1Available = true;
         expected.videoEncoders = {{QStringLiteral("av1"), QStringLiteral("c2.android.av1.encoder")},
@@ -88,17 +89,18 @@ private slots:
         // One query after the other, in this order, scrcpy last and told to use our adb. (The adb calls
         // after it are scrcpy's own.)
         const QList<QJsonObject> calls = m_sim->calls();
-        QVERIFY(calls.size() >= 8);
-        QCOMPARE(calls[7].value(QStringLiteral("tool")).toString(), QStringLiteral("scrcpy"));
-        QCOMPARE(calls[7].value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
+        QVERIFY(calls.size() >= 9);
+        QCOMPARE(calls[8].value(QStringLiteral("tool")).toString(), QStringLiteral("scrcpy"));
+        QCOMPARE(calls[8].value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
         const QList<QStringList> adb = m_sim->callArguments(QStringLiteral("adb"));
         const QStringList prefix = words({"-s", "R5CW20ABCDE", "shell"});
         QCOMPARE(
-            adb.mid(0, 7),
+            adb.mid(0, 8),
             QList<QStringList>({words({"devices", "-l"}), prefix + words({"getprop", "ro.product.model"}),
                                 prefix + words({"getprop", "ro.product.brand"}),
                                 prefix + words({"getprop", "ro.build.version.release"}),
                                 prefix + words({"getprop", "ro.build.version.sdk"}),
+                                prefix + words({"getprop", "ro.boot.serialno"}),
                                 prefix + words({"wm", "size"}), prefix + words({"wm", "density"})}));
         QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")),
                  QList<QStringList>({words({"-s", "R5CW20ABCDE", "--list-encoders"})}));

@@ -67,6 +67,8 @@ private:
         m_world->sim.addPhone(usbSerial);
         await(model().refreshDevices());
         QCOMPARE(model().selectedSerial(), usbSerial);
+        // The inspection of the picked phone clears earlier probe answers when it ends: let it end first.
+        QTRY_VERIFY(model().deviceProfile());
     }
 
     template<typename Signal>
@@ -165,9 +167,12 @@ private slots:
         QCOMPARE(m_world->deviceListings(), 0);
     }
 
+    // A phone on USB and Wi-Fi is one phone with two ways to reach it; switching moves the session along.
     void movingBetweenUsbAndWifi()
     {
         connectPhone();
+        await(model().launchCurrentMode());
+        QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         await(model().enableWirelessFromUSB(usbSerial));
         QCOMPARE(
@@ -176,12 +181,21 @@ private slots:
         // The refresh kept the USB serial; the switch then moved the selection over.
         QCOMPARE(model().selectedSerial(), wifiSerial);
         QCOMPARE(model().rememberedWireless().size(), 1);
+        QCOMPARE(model().devices().size(), 2);
+        QCOMPARE(model().phones().size(), 1);
+        QCOMPARE(model().phones().first().key, usbSerial);
+        QCOMPARE(model().phones().first().reach(), QStringLiteral("USB + Wi-Fi"));
+        QCOMPARE(model().activeSessionSerials(), QSet<QString>{wifiSerial});
 
         await(model().switchToUSB(wifiSerial));
         QCOMPARE(model().wirelessMessage(),
                  text("USB connection is active. Wireless ADB has been disconnected."));
         QCOMPARE(model().selectedSerial(), usbSerial);
+        QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
+        QCOMPARE(model().phones().size(), 1);
+        QCOMPARE(model().phones().first().reach(), QStringLiteral("USB"));
         QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
+        QCOMPARE(m_world->scrcpySessions().size(), 3);
     }
 
     void desktopProbe()

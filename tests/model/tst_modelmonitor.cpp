@@ -190,7 +190,7 @@ private slots:
         const int listings = m_world->deviceListings();
         std::vector<std::unique_ptr<QSignalSpy>> spies;
         for (const char *signal :
-             {"devicesChanged()", "selectedSerialChanged()", "deviceProfileChanged()",
+             {"devicesChanged()", "phonesChanged()", "selectedSerialChanged()", "deviceProfileChanged()",
               "sessionActiveChanged()", "sessionDeviceChanged()", "appliedConfigChanged()",
               "activeSessionSerialsChanged()", "runtimeChanged()", "canLaunchChanged()",
               "currentConfigChanged()", "launchButtonTitleChanged()", "selectedDeviceChanged()",

@@ -1,5 +1,6 @@
 #include "ModelTesting.h"
 #include "ProfileStore.h"
+#include "WirelessStoreFile.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -234,6 +235,40 @@ private slots:
         QVERIFY2(told.last().startsWith(QStringLiteral("Recording saved to ") + m_world->home.path()) &&
                      told.last().endsWith(QStringLiteral(".mp4.")),
                  qPrintable(told.last()));
+    }
+
+    // Switching wireless debugging off and on gives the phone a new port: the session that ended with it
+    // comes back at the new address by itself, as the same phone, with the settings learned for it.
+    void wifiPhoneWhosePortChangedReconnectsByItself()
+    {
+        m_world->sim.setAdbVersion(QStringLiteral("35.0.2"));
+        test::DevSim::Phone phone = m_world->sim.addPhone(serial);
+        m_world->sim.updateWorld(
+            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
+        const QString oldAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        await(model().connectWireless(oldAddress));
+        QCOMPARE(model().selectedSerial(), oldAddress);
+        model().setOnboardingCompleted(true);
+        model().start();
+        await(model().recommend(QStringLiteral("mirror")));
+        QVERIFY(model().mirrorRecommendation().value_or(Recommendation{}).maxSize != 1024);
+        model().mirrorState()->setMaxSize(1024);
+        await(model().launchCurrentMode());
+        QCOMPARE(model().launchMessage(), started);
+
+        const QString newAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        m_world->endNewestSession();
+        QTRY_VERIFY(model().reconnecting());
+        QTRY_VERIFY(!model().reconnecting());
+        QCOMPARE(model().launchMessage(), started);
+        QCOMPARE(model().activeSessionSerials(), QSet<QString>{newAddress});
+        QCOMPARE(model().selectedSerial(), newAddress);
+        QVERIFY(m_world->scrcpySessions().last().contains(QStringLiteral("--max-size=1024")));
+        QCOMPARE(model().phones().size(), 1);
+        QCOMPARE(WirelessStoreFile::read().devices.size(), 1);
+        // What was learned at the old address is the phone's: the screen's recommendation brings it back.
+        await(model().recommend(QStringLiteral("mirror")));
+        QCOMPARE(model().mirrorRecommendation().value_or(Recommendation{}).maxSize, 1024u);
     }
 
     void stoppedSessionStaysStopped()

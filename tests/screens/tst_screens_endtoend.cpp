@@ -285,7 +285,11 @@ private slots:
             find<StatusMessageRow>(QStringLiteral("wirelessStatus"))->message(),
             QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
                            "cable now."));
-        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentData().toString(), wifiSerial);
+        // One phone, reached two ways, picked through the transport in use.
+        auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
+        QTRY_COMPARE(picker->count(), 1);
+        QCOMPARE(picker->currentText(), QStringLiteral("Pixel_8 (USB + Wi-Fi)"));
+        QCOMPARE(picker->currentData().toString(), wifiSerial);
         QVERIFY(find<QPushButton>(QStringLiteral("wirelessToUsb"))->isEnabled());
     }
 

@@ -252,6 +252,49 @@ private slots:
         QFETCH(QString, address);
         QCOMPARE(WirelessService::firstIPv4FromRoute(output, marker).value_or(QString()), address);
     }
+
+    // A remembered phone in `adb mdns services`: by the hardware serial in the service name, or, for an
+    // entry written before serials were kept, as the one connect service at its host.
+    void movedPhoneFromMdnsServices_data()
+    {
+        QTest::addColumn<QString>("services");
+        QTest::addColumn<QString>("hardwareSerial"); // "" for an entry that does not know it
+        QTest::addColumn<QString>("moved");          // "" for none
+        const QString header = QStringLiteral("List of discovered mdns services\n");
+        const QString two =
+            header + QStringLiteral("adb-OTHER1-aaaaaa\t_adb-tls-connect._tcp\t192.168.1.40:40001\n"
+                                    "adb-R5CW20ABCDE-AbC12d\t_adb-tls-connect._tcp.\t192.168.1.31:41235\n"
+                                    "adb-R5CW20ABCDE-AbC12d\t_adb-tls-pairing._tcp.\t192.168.1.31:37001\n");
+        QTest::newRow("by serial, type with the root dot")
+            << two << QStringLiteral("R5CW20ABCDE") << QStringLiteral("192.168.1.31:41235");
+        QTest::newRow("serial containing a dash")
+            << header + QStringLiteral("adb-ABC-123-x1y2z3\t_adb-tls-connect._tcp\t10.0.0.5:38000\n")
+            << QStringLiteral("ABC-123") << QStringLiteral("10.0.0.5:38000");
+        QTest::newRow("a longer serial is another phone")
+            << header + QStringLiteral("adb-R5CW20ABCDEF-x1y2z3\t_adb-tls-connect._tcp\t192.168.1.31:38000\n")
+            << QStringLiteral("R5CW20ABCDE") << QString();
+        QTest::newRow("old entry: the one service at its host")
+            << two << QString() << QStringLiteral("192.168.1.31:41235");
+        QTest::newRow("old entry: two services at its host")
+            << two + QStringLiteral("adb-TABLET-bbbbbb\t_adb-tls-connect._tcp\t192.168.1.31:39000\n")
+            << QString() << QString();
+        QTest::newRow("not announced") << header << QStringLiteral("R5CW20ABCDE") << QString();
+        QTest::newRow("adb without mdns")
+            << QStringLiteral("adb: unknown command mdns") << QString() << QString();
+    }
+
+    void movedPhoneFromMdnsServices()
+    {
+        QFETCH(QString, services);
+        QFETCH(QString, hardwareSerial);
+        QFETCH(QString, moved);
+        const SavedWirelessDevice saved{QStringLiteral("192.168.1.31:37099"), QStringLiteral("Galaxy"), 1,
+                                        hardwareSerial.isEmpty() ? std::nullopt
+                                                                 : std::optional(hardwareSerial)};
+        QCOMPARE(WirelessService::movedAddress(saved, WirelessService::parseMdnsServices(services))
+                     .value_or(QString()),
+                 moved);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWirelessChecks)

@@ -1,6 +1,7 @@
 #include "AppPaths.h"
 #include "DevSim.h"
 #include "FailureText.h"
+#include "ProfileStore.h"
 #include "TestHome.h"
 #include "WirelessService.h"
 
@@ -86,6 +87,7 @@ private slots:
                  (QList<QStringList>{
                      words({"devices", "-l"}), words({"-s", "R5CW20ABCDE", "shell", "ip", "route"}),
                      words({"-s", "R5CW20ABCDE", "tcpip", "5555"}), words({"connect", "192.168.1.20:5555"}),
+                     words({"-s", "192.168.1.20:5555", "shell", "getprop", "ro.boot.serialno"}),
                      words({"-s", "192.168.1.20:5555", "shell", "getprop", "ro.product.model"})}));
         const QList<QJsonObject> calls = m_sim->calls();
         QVERIFY(callTime(calls.at(2)).msecsTo(callTime(calls.at(3))) >= m_timing.tcpipToConnect.count());
@@ -229,7 +231,7 @@ private slots:
     void switchBackToUsb()
     {
         m_sim->addPhone(usbSerial).alsoWireless();
-        WirelessStoreFile{{{wifiSerial, QStringLiteral("Pixel 8"), 100}}}.write();
+        WirelessStoreFile{{{wifiSerial, QStringLiteral("Pixel 8"), 100, {}}}}.write();
         const TransportSwitchResult result = await(service().switchToUSB(wifiSerial));
         QCOMPARE(result,
                  (TransportSwitchResult{usbSerial, QStringLiteral("usb"),
@@ -240,7 +242,7 @@ private slots:
         QCOMPARE(transportSerials(), QStringList{usbSerial});
         // The address stays remembered, now shown as not connected.
         QCOMPARE(remembered(),
-                 (QList<RememberedWirelessDevice>{{wifiSerial, QStringLiteral("Pixel 8"), false, 100}}));
+                 (QList<RememberedWirelessDevice>{{wifiSerial, QStringLiteral("Pixel 8"), false, 100, {}}}));
     }
 
     void switchToUsbWhenAlreadyUsb()
@@ -289,9 +291,9 @@ private slots:
     void forgetWithUsbSibling()
     {
         m_sim->addPhone(usbSerial).alsoWireless();
-        WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
-                           {wifiSerial, QStringLiteral("Pixel 8"), 200},
-                           {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}
+        WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300, {}},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 200, {}},
+                           {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100, {}}}}
             .write();
         const TransportSwitchResult result =
             await(service().forgetDevice(QStringLiteral(" 192.168.1.20:5555\n")));
@@ -301,8 +303,8 @@ private slots:
                                                        "is now selected."),
                                         false}));
         QCOMPARE(WirelessStoreFile::read(),
-                 (WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300},
-                                     {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100}}}));
+                 (WirelessStoreFile{{{QStringLiteral("10.0.0.2:5555"), QStringLiteral("Old"), 300, {}},
+                                     {QStringLiteral("10.0.0.3:5555"), QStringLiteral("Older"), 100, {}}}}));
         QCOMPARE(adbCalls().last(), words({"disconnect", "192.168.1.20:5555"}));
         QCOMPARE(transportSerials(), QStringList{usbSerial});
     }
@@ -324,8 +326,8 @@ private slots:
     {
         auto phone = m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless);
         m_sim->addPhone(QStringLiteral("10.0.0.7:5555"), DevSim::Connection::Wireless);
-        WirelessStoreFile{{{QStringLiteral("10.0.0.7:5555"), QStringLiteral("Other"), 4000000000},
-                           {wifiSerial, QStringLiteral("Pixel 8"), 100}}}
+        WirelessStoreFile{{{QStringLiteral("10.0.0.7:5555"), QStringLiteral("Other"), 4000000000, {}},
+                           {wifiSerial, QStringLiteral("Pixel 8"), 100, {}}}}
             .write();
         phone.model(QStringLiteral("unknown"));
         QCOMPARE(await(service().connectDevice(QStringLiteral("192.168.1.20:5555"))),
@@ -362,12 +364,77 @@ private slots:
         QCOMPARE(devices[0].label, QStringLiteral("Pixel 8"));
     }
 
+    // Wireless debugging listens on a new port each time it is switched on. A remembered phone is found
+    // again among the services adb sees on the network, by its hardware serial (or, for an entry written
+    // before those were kept, as the one phone announced at its host), and stays one phone with what was
+    // learned for it.
+    void rememberedPhoneWhosePortChanged_data()
+    {
+        QTest::addColumn<QString>("adbVersion");
+        QTest::addColumn<bool>("entryKnowsPhone");
+        QTest::addColumn<bool>("stillAnnounced");
+        QTest::addColumn<QString>("failure"); // "" when it reconnects; %1 is the old address
+        QTest::newRow("known phone") << QStringLiteral("35.0.2") << true << true << QString();
+        QTest::newRow("entry from before phones were known")
+            << QStringLiteral("35.0.2") << false << true << QString();
+        QTest::newRow("adb without mdns")
+            << QStringLiteral("29.0.6-debian") << true << true
+            << QStringLiteral(
+                   "unchecked: failed to connect to '%1': Connection refused. Wireless debugging "
+                   "picks a new port each time it is turned on, and this adb (29.0.6) cannot look the "
+                   "new one up: read it under \"IP address & Port\" on the phone's Wireless "
+                   "debugging screen and connect to that address.");
+        QTest::newRow("wireless debugging off")
+            << QStringLiteral("35.0.2") << true << false
+            << QStringLiteral("unchecked: failed to connect to '%1': Connection refused");
+    }
+
+    void rememberedPhoneWhosePortChanged()
+    {
+        QFETCH(QString, adbVersion);
+        QFETCH(bool, entryKnowsPhone);
+        QFETCH(bool, stillAnnounced);
+        QFETCH(QString, failure);
+        m_sim->setAdbVersion(adbVersion);
+        DevSim::Phone phone = m_sim->addPhone(usbSerial);
+        m_sim->updateWorld(
+            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
+        const QString oldAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        const int newPort = phone.setWirelessDebugging(stillAnnounced);
+        const QString newAddress = QStringLiteral("192.168.1.20:%1").arg(newPort);
+        const std::optional<QString> knownSerial = entryKnowsPhone ? std::optional(usbSerial) : std::nullopt;
+        const WirelessStoreFile before{{{oldAddress, QStringLiteral("Pixel 8"), 100, knownSerial}}};
+        before.write();
+        LaunchConfig learned = LaunchConfig::defaultRecord();
+        learned.mode = QStringLiteral("mirror");
+        learned.maxSize = 1024;
+        ProfileStore().remember(learned, PhoneIdentity(oldAddress, knownSerial));
+
+        if (!failure.isEmpty()) {
+            QCOMPARE(failureOf(service().connectDevice(oldAddress)), failure.arg(oldAddress));
+            QCOMPARE(WirelessStoreFile::read(), before);
+            return;
+        }
+        QCOMPARE(await(service().connectDevice(oldAddress)),
+                 QStringLiteral("The phone's wireless debugging port changed; reconnected at %1.")
+                     .arg(newAddress));
+        const QList<RememberedWirelessDevice> rows = remembered();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].address, newAddress);
+        QCOMPARE(rows[0].hardwareSerial, std::optional(usbSerial));
+        QVERIFY(rows[0].connected && rows[0].lastUsed > 100);
+        QCOMPARE(ProfileStore().load(PhoneIdentity(newAddress, usbSerial), QStringLiteral("mirror"))->maxSize,
+                 1024u);
+        QCOMPARE(transportSerials(), QStringList{newAddress});
+    }
+
     void listingShowsOfflineAsNotConnected()
     {
         m_sim->addTransport(QStringLiteral("10.0.0.5:5555"), QStringLiteral("offline"));
-        WirelessStoreFile{{{QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), 5}}}.write();
-        QCOMPARE(remembered(), (QList<RememberedWirelessDevice>{
-                                   {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5}}));
+        WirelessStoreFile{{{QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), 5, {}}}}.write();
+        QCOMPARE(remembered(),
+                 (QList<RememberedWirelessDevice>{
+                     {QStringLiteral("10.0.0.5:5555"), QStringLiteral("Tablet"), false, 5, {}}}));
     }
 
     // adb pair reports a refused code on standard output with exit code 0: that is a failure all the same,
@@ -484,7 +551,7 @@ private slots:
         // Every real flow lists devices first, which starts the server; this one asks directly.
         m_sim->setServerRunning(true);
         const ADBService adb{m_sim->toolPaths()};
-        QCOMPARE(await(WirelessService::hardwareSerial(adb, usbSerial)).value_or(QString()), serial);
+        QCOMPARE(await(adb.hardwareSerial(usbSerial)).value_or(QString()), serial);
     }
 
     void samePhoneByIdentityWhenSerialsDiffer()

@@ -11,12 +11,18 @@
 
 using namespace quorvane;
 
+Q_DECLARE_METATYPE(quorvane::SavedWirelessDevice)
+
 namespace {
 
-SavedWirelessDevice saved(const char *address, const char *label, quint64 lastUsed)
+SavedWirelessDevice saved(const char *address, const char *label, quint64 lastUsed,
+                          const char *serial = nullptr)
 {
-    return {QString::fromUtf8(address), QString::fromUtf8(label), lastUsed};
+    return {QString::fromUtf8(address), QString::fromUtf8(label), lastUsed,
+            serial ? std::optional(QString::fromUtf8(serial)) : std::nullopt};
 }
+
+using Devices = QList<SavedWirelessDevice>;
 
 } // namespace
 
@@ -107,6 +113,62 @@ private slots:
         for (const auto &device : store.devices)
             order << device.address;
         QCOMPARE(order.join(QLatin1Char(' ')), QStringLiteral("b:1 d:1 a:1 c:1"));
+    }
+
+    // One entry per phone: a connect or a sighting gives old address-keyed entries their phone, merges the
+    // phone's old ports into its newest entry, and never drops an entry it cannot tie to the phone.
+    void entriesBecomeOnePerPhone_data()
+    {
+        QTest::addColumn<Devices>("before");
+        QTest::addColumn<QString>("operation"); // "remember" the entry, or "adopt" its address and serial
+        QTest::addColumn<SavedWirelessDevice>("entry");
+        QTest::addColumn<Devices>("after");
+        QTest::addColumn<bool>("keptCopy");
+        const SavedWirelessDevice newPort = saved("192.168.1.20:41235", "Pixel 8", 900, "HW1");
+        QTest::newRow("a new port of a known phone replaces the old one")
+            << Devices{saved("192.168.1.20:37099", "Pixel 8", 500, "HW1"), saved("10.0.0.7:5555", "Tab", 700)}
+            << QStringLiteral("remember") << newPort << Devices{newPort, saved("10.0.0.7:5555", "Tab", 700)}
+            << false;
+        QTest::newRow("an old entry at the same address learns its phone")
+            << Devices{saved("192.168.1.20:41235", "192.168.1.20:41235", 500)} << QStringLiteral("remember")
+            << newPort << Devices{newPort} << true;
+        QTest::newRow("another phone at an address taken before is a second phone")
+            << Devices{saved("192.168.1.20:41235", "Old", 500, "HW9")} << QStringLiteral("remember")
+            << newPort << Devices{newPort, saved("192.168.1.20:41235", "Old", 500, "HW9")} << false;
+        QTest::newRow("a sighting names the entry and merges the phone's newer one")
+            << Devices{saved("192.168.1.20:41235", "Pixel 8", 900, "HW1"), saved("10.0.0.7:5555", "Tab", 700),
+                       saved("192.168.1.20:5555", "Pixel", 300)}
+            << QStringLiteral("adopt") << saved("192.168.1.20:5555", "", 0, "HW1")
+            << Devices{newPort, saved("10.0.0.7:5555", "Tab", 700)} << true;
+        QTest::newRow("a sighting of an address nobody remembers changes nothing")
+            << Devices{saved("10.0.0.7:5555", "Tab", 700)} << QStringLiteral("adopt")
+            << saved("192.168.1.20:5555", "", 0, "HW1") << Devices{saved("10.0.0.7:5555", "Tab", 700)}
+            << false;
+    }
+
+    void entriesBecomeOnePerPhone()
+    {
+        QFETCH(Devices, before);
+        QFETCH(QString, operation);
+        QFETCH(SavedWirelessDevice, entry);
+        QFETCH(Devices, after);
+        QFETCH(bool, keptCopy);
+        WirelessStoreFile{before}.write();
+        const QByteArray original = fileContent();
+        WirelessStoreFile::update([&](WirelessStoreFile &store) {
+            if (operation == QLatin1String("remember"))
+                store.remember(entry);
+            else
+                store.adopt(PhoneIdentity(entry.address, entry.hardwareSerial));
+        });
+        QCOMPARE(WirelessStoreFile::read().devices, after);
+        // The file as it was before an entry learned its phone stays readable beside the new one.
+        QFile copy(AppPaths::wirelessDevicesFile() + QStringLiteral(".by-address"));
+        QCOMPARE(copy.exists(), keptCopy);
+        if (keptCopy) {
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), original);
+        }
     }
 
     void unwritableFolderIsIgnored()

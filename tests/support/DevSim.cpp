@@ -1,6 +1,7 @@
 #include "DevSim.h"
 
 #include "RuntimeLocator.h"
+#include "WirelessDebugging.h"
 #include "World.h"
 
 #include <QCoreApplication>
@@ -274,6 +275,14 @@ DevSim::Phone &DevSim::Phone::alsoWireless()
         world.insert(QStringLiteral("transports"), transports);
     });
     return *this;
+}
+
+int DevSim::Phone::setWirelessDebugging(bool enabled)
+{
+    int port = 0;
+    m_sim.updateWorld(
+        [&](QJsonObject &world) { port = devsim::WirelessDebugging::setEnabled(world, m_id, enabled); });
+    return port;
 }
 
 DevSim::DevSim(const TestHome &home)

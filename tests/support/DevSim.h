@@ -47,6 +47,9 @@ public:
         Phone &state(const QString &state);
         // A second transport over Wi-Fi ("<wifi address>:5555"), as after "adb tcpip 5555" + connect.
         Phone &alsoWireless();
+        // Wireless debugging switched on (again: off first, as a user toggling it), at a new port each time,
+        // or off; returns the port it listens on now (0 when off). Transports to the old port are dropped.
+        int setWirelessDebugging(bool enabled);
         // Any other field of the phone object (see tools/devsim/README.md).
         Phone &set(const QString &key, const QJsonValue &value);
 

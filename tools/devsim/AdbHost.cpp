@@ -1,6 +1,7 @@
 #include "AdbHost.h"
 
 #include "Transports.h"
+#include "WirelessDebugging.h"
 #include "World.h"
 
 #include <QFileInfo>
@@ -73,7 +74,7 @@ bool AdbHost::handles(const QString &command)
 {
     static const QStringList commands{QStringLiteral("devices"), QStringLiteral("start-server"),
                                       QStringLiteral("connect"), QStringLiteral("disconnect"),
-                                      QStringLiteral("pair")};
+                                      QStringLiteral("pair"),    QStringLiteral("mdns")};
     return isServerless(command) || commands.contains(command);
 }
 
@@ -94,6 +95,8 @@ Reply AdbHost::run(const QStringList &words)
         return disconnect(words);
     if (command == QLatin1String("pair"))
         return pair(words);
+    if (command == QLatin1String("mdns"))
+        return mdns(words);
     return Reply::error(usage());
 }
 
@@ -203,6 +206,19 @@ Reply AdbHost::pair(const QStringList &words)
     m_world.insert(QStringLiteral("pairing"), pairing);
     return Reply::ok(QStringLiteral("Successfully paired to %1 [guid=%2]\n")
                          .arg(address, entry.value(QStringLiteral("guid")).toString()));
+}
+
+// The mDNS browser came with wireless debugging in adb 30.
+Reply AdbHost::mdns(const QStringList &words) const
+{
+    if (majorVersion() < 30)
+        return Reply::error(QStringLiteral("adb: unknown command mdns\n"));
+    const QString what = words.value(1);
+    if (words.size() == 2 && what == QLatin1String("check"))
+        return Reply::ok(QStringLiteral("mdns daemon version [Openscreen discovery 0.0.0]\n"));
+    if (words.size() == 2 && what == QLatin1String("services"))
+        return Reply::ok(WirelessDebugging::services(m_world));
+    return Reply::error(QStringLiteral("adb: usage: adb mdns check | services\n"));
 }
 
 int AdbHost::majorVersion() const

@@ -8,7 +8,7 @@
 namespace devsim {
 
 // The adb commands answered by the client or the server alone: version, the device list, the server's
-// life, and the network transports (connect, disconnect, pair).
+// life, the network transports (connect, disconnect, pair) and the phones announced on the network (mdns).
 class AdbHost
 {
 public:
@@ -27,6 +27,7 @@ private:
     Reply connect(const QStringList &words);
     Reply disconnect(const QStringList &words);
     Reply pair(const QStringList &words);
+    Reply mdns(const QStringList &words) const;
     int majorVersion() const;
 
     QJsonObject &m_world;

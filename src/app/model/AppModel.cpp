@@ -163,6 +163,10 @@ QCoro::Task<void> AppModel::refreshDevices()
             const QList<DeviceInfo> previous = m_devices;
             publish(m_devices, *list, &AppModel::devicesChanged);
             applySelectionRules(previous, *list);
+            QCoro::Task<void> grouping = updatePhones(*list);
+            co_await std::move(grouping);
+            if (!*alive)
+                co_return;
         }
         refreshSessionPulse();
     } else {
@@ -170,6 +174,30 @@ QCoro::Task<void> AppModel::refreshDevices()
     }
     updateOnboarding();
     publish(m_refreshingDevices, false, &AppModel::refreshingDevicesChanged);
+}
+
+QCoro::Task<void> AppModel::updatePhones(QList<DeviceInfo> list)
+{
+    const auto alive = m_alive;
+    // Shown at once with what is known; a transport met for the first time joins its phone once it told
+    // who it is.
+    publish(m_phones, m_phoneDirectory.rows(list), &AppModel::phonesChanged);
+    QCoro::Task<QHash<QString, std::optional<QString>>> asking =
+        PhoneDirectory::identify(adb(), m_phoneDirectory.unknownSerials(list));
+    const QHash<QString, std::optional<QString>> learned = co_await std::move(asking);
+    // A later refresh may have published a newer list meanwhile; the rows follow the list shown.
+    if (!*alive)
+        co_return;
+    const std::optional<QString> shownKey =
+        m_selectedSerial ? std::optional(phoneKey(*m_selectedSerial)) : std::nullopt;
+    m_phoneDirectory.learn(learned, m_devices);
+    if (shownKey) {
+        const QString key = phoneKey(*m_selectedSerial);
+        m_choices->renamePhone(*shownKey, key);
+        if (UserDefaults::text(UserDefaults::selectedPhoneKey) == *shownKey)
+            UserDefaults::writeText(UserDefaults::selectedPhoneKey, key);
+    }
+    publish(m_phones, m_phoneDirectory.rows(m_devices), &AppModel::phonesChanged);
 }
 
 void AppModel::applySelectionRules(const QList<DeviceInfo> &previous, const QList<DeviceInfo> &list)
@@ -228,10 +256,11 @@ void AppModel::select(std::optional<QString> serial)
     refreshInspection();
 }
 
-// Today the adb serial; one function so that a steadier identity of the phone can take its place.
-QString AppModel::phoneKey(const QString &serial)
+// The hardware serial once the phone told it, so that a Wi-Fi phone keeps its choices when its port
+// changes and over USB.
+QString AppModel::phoneKey(const QString &serial) const
 {
-    return serial;
+    return m_phoneDirectory.keyOf(serial);
 }
 
 ModeSettings *AppModel::settingsFor(SidebarMode mode) const

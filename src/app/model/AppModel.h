@@ -4,6 +4,7 @@
 #include "DesktopSettings.h"
 #include "MirrorPhoneSettings.h"
 #include "Notifier.h"
+#include "PhoneDirectory.h"
 #include "PlatformServices.h"
 #include "RememberedChoices.h"
 #include "SidebarMode.h"
@@ -53,6 +54,8 @@ class AppModel final : public QObject
     Q_PROPERTY(SidebarMode selectedMode READ selectedMode WRITE setSelectedMode NOTIFY selectedModeChanged)
     Q_PROPERTY(RuntimeStatus runtime READ runtime NOTIFY runtimeChanged)
     Q_PROPERTY(QList<DeviceInfo> devices READ devices NOTIFY devicesChanged)
+    // The device list as phones: a phone on USB and Wi-Fi at once is one row with both transports.
+    Q_PROPERTY(QList<quorvane::app::PhoneRow> phones READ phones NOTIFY phonesChanged)
     Q_PROPERTY(std::optional<QString> selectedSerial READ selectedSerial WRITE setSelectedSerial NOTIFY
                    selectedSerialChanged)
     Q_PROPERTY(std::optional<DeviceProfile> deviceProfile READ deviceProfile NOTIFY deviceProfileChanged)
@@ -155,7 +158,7 @@ public:
     // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
     HostDesktop desktop() const;
     // What the remembered choices and the remembered selection of a phone are kept under.
-    static QString phoneKey(const QString &serial);
+    QString phoneKey(const QString &serial) const;
     // Where the events the user may have missed are told; none tells nothing. Not owned.
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
 
@@ -205,6 +208,7 @@ public:
     SidebarMode selectedMode() const { return m_selectedMode; }
     const RuntimeStatus &runtime() const { return m_runtime; }
     const QList<DeviceInfo> &devices() const { return m_devices; }
+    const QList<PhoneRow> &phones() const { return m_phones; }
     const std::optional<QString> &selectedSerial() const { return m_selectedSerial; }
     const std::optional<DeviceProfile> &deviceProfile() const { return m_deviceProfile; }
     bool sessionActive() const { return m_sessionActive; }
@@ -291,6 +295,7 @@ signals:
     void runtimeChanged();
     void devicesChanged();
     void selectedSerialChanged();
+    void phonesChanged();
     void deviceProfileChanged();
     void sessionActiveChanged();
     void sessionDeviceChanged();
@@ -361,6 +366,10 @@ private:
     void notify(const QString &title, const QString &message);
     QString deviceName(const QString &serial) const;
     void notifyFinishedRecordings(const QSet<QString> &running);
+    QCoro::Task<void> updatePhones(QList<DeviceInfo> list);
+    QCoro::Task<void> moveSession(QString from, QString to);
+    bool mirrorsOver(const QString &serial);
+    QCoro::Task<std::optional<QString>> findMovedPhone(QString serial);
     QCoro::Task<void> probeRuntime();
     QCoro::Task<void> showOnboardingAfterDelay();
     QCoro::Task<void> monitor();
@@ -409,6 +418,8 @@ private:
     SidebarMode m_selectedMode = SidebarMode::Mirror;
     RuntimeStatus m_runtime;
     QList<DeviceInfo> m_devices;
+    PhoneDirectory m_phoneDirectory;
+    QList<PhoneRow> m_phones;
     std::optional<QString> m_selectedSerial;
     std::optional<DeviceProfile> m_deviceProfile;
     bool m_sessionActive = false;

@@ -122,6 +122,7 @@ QCoro::Task<void> AppModel::enableWirelessFromUSB(QString serial)
     const auto alive = m_alive;
     publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
     const WirelessService wireless{paths(), m_timing};
+    const bool hadSession = mirrorsOver(serial);
     std::optional<TransportSwitchResult> result;
     try {
         QCoro::Task<TransportSwitchResult> switching = wireless.enableUSBWireless(serial);
@@ -144,6 +145,10 @@ QCoro::Task<void> AppModel::enableWirelessFromUSB(QString serial)
     // The refresh may have kept the USB serial selected; the user now works with the wireless one.
     setSelectedSerial(result->activeSerial);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+    if (hadSession) {
+        QCoro::Task<void> moving = moveSession(serial, result->activeSerial);
+        co_await std::move(moving);
+    }
 }
 
 QCoro::Task<void> AppModel::switchToUSB(QString serial)
@@ -151,6 +156,8 @@ QCoro::Task<void> AppModel::switchToUSB(QString serial)
     const auto alive = m_alive;
     publish(m_wirelessBusy, true, &AppModel::wirelessBusyChanged);
     const WirelessService wireless{paths(), m_timing};
+    // Asked before the switch: dropping the Wi-Fi transport ends the session on it.
+    const bool hadSession = mirrorsOver(serial);
     std::optional<TransportSwitchResult> result;
     try {
         QCoro::Task<TransportSwitchResult> switching = wireless.switchToUSB(serial);
@@ -170,6 +177,34 @@ QCoro::Task<void> AppModel::switchToUSB(QString serial)
     if (result->activeConnection == QLatin1String("usb"))
         setSelectedSerial(result->activeSerial);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
+    if (hadSession) {
+        QCoro::Task<void> moving = moveSession(serial, result->activeSerial);
+        co_await std::move(moving);
+    }
+}
+
+bool AppModel::mirrorsOver(const QString &serial)
+{
+    return m_lastLaunchConfig && m_lastLaunchConfig->serial == serial &&
+           sessionManager().runningSerials().contains(serial);
+}
+
+// The session follows its phone to the other transport (the cable may be pulled next, or the Wi-Fi
+// transport is gone): what the user sees and chose stays, only the way to the phone changes.
+QCoro::Task<void> AppModel::moveSession(QString from, QString to)
+{
+    const auto alive = m_alive;
+    if (from == to || !m_lastLaunchConfig || m_lastLaunchConfig->serial != from)
+        co_return;
+    LaunchConfig moved = *m_lastLaunchConfig;
+    moved.serial = to;
+    const QString moving = QStringLiteral("Moving the session to %1.").arg(to);
+    QCoro::Task<void> stopping = stopSessions(from, moving, moving);
+    co_await std::move(stopping);
+    if (!*alive)
+        co_return;
+    QCoro::Task<bool> starting = launch(moved);
+    co_await std::move(starting);
 }
 
 QCoro::Task<void> AppModel::reloadRememberedWireless()

@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
+#include "WirelessService.h"
 
 #include <QLocale>
 
@@ -169,6 +170,22 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
         co_await std::move(refresh);
         if (!*alive)
             co_return;
+        QCoro::Task<std::optional<QString>> finding = findMovedPhone(config.serial);
+        const std::optional<QString> moved = co_await std::move(finding);
+        if (!*alive)
+            co_return;
+        // The phone's old transport left the list, which let go of the selection (or, once adb connected it
+        // again, took the new one); a phone the user picked meanwhile keeps it.
+        const bool follow =
+            moved && (!m_selectedSerial || m_selectedSerial == config.serial || m_selectedSerial == *moved);
+        if (follow && !cancellation->cancelled) {
+            QCoro::Task<void> relisting = refreshDevices();
+            co_await std::move(relisting);
+            if (!*alive)
+                co_return;
+            config.serial = *moved;
+            setSelectedSerial(*moved);
+        }
         // Checked again: a launch by the user meanwhile must not be replaced by this one.
         if (cancellation->cancelled || m_selectedSerial != config.serial)
             break;
@@ -180,6 +197,31 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
             break;
     }
     endReconnect(*cancellation, !succeeded);
+}
+
+// Wireless debugging listens on a new port each time it is switched on: a remembered Wi-Fi phone that left
+// the list is looked for where it announces itself now. The new address, when it moved.
+QCoro::Task<std::optional<QString>> AppModel::findMovedPhone(QString serial)
+{
+    const WirelessStoreFile store = WirelessStoreFile::read();
+    const SavedWirelessDevice *saved = store.find(serial);
+    const bool listed = std::any_of(m_devices.cbegin(), m_devices.cend(),
+                                    [&serial](const DeviceInfo &device) { return device.serial == serial; });
+    if (!saved || !saved->hardwareSerial || listed)
+        co_return std::nullopt;
+    const QString phone = *saved->hardwareSerial;
+    const WirelessService wireless{paths(), m_timing};
+    try {
+        QCoro::Task<QString> connecting = wireless.connectDevice(serial);
+        co_await std::move(connecting);
+    } catch (const std::exception &) {
+        co_return std::nullopt;
+    }
+    for (const SavedWirelessDevice &device : WirelessStoreFile::read().devices) {
+        if (device.hardwareSerial == phone && device.address != serial)
+            co_return device.address;
+    }
+    co_return std::nullopt;
 }
 
 void AppModel::endReconnect(const Sleeper::Cancellation &cancellation, bool failed)
@@ -304,7 +346,11 @@ QCoro::Task<void> AppModel::recommend(QString mode)
         reportLaunch(failure, true);
         co_return;
     }
-    const std::optional<LearnedProfile> learned = ProfileStore{}.load(serial, mode);
+    const PhoneIdentity phone(serial, profile->hardwareSerial);
+    // The first time a phone is seen since its stores were keyed by address, they learn who it is.
+    ProfileStore{}.adopt(phone);
+    WirelessService::adopt(phone);
+    const std::optional<LearnedProfile> learned = ProfileStore{}.load(phone, mode);
     const Recommendation recommendation = ADBService::recommendation(*profile, mode, learned);
     apply(recommendation, mode);
     publish(m_mirrorRecommendation, std::optional(recommendation), &AppModel::mirrorRecommendationChanged);

@@ -78,6 +78,28 @@ void RememberedChoices::showPhone(std::optional<QString> phone)
     m_shownPhone = m_phone;
 }
 
+void RememberedChoices::renamePhone(const QString &from, const QString &to)
+{
+    if (from == to)
+        return;
+    for (const Tracked &tracked : std::as_const(m_tracked)) {
+        for (const QMetaProperty &property : fields(tracked.settings)) {
+            const QString old = key(from, tracked, property.name());
+            const QVariant value = UserDefaults::value(old);
+            if (!value.isValid())
+                continue;
+            const QString moved = key(to, tracked, property.name());
+            if (!UserDefaults::value(moved).isValid())
+                UserDefaults::setValue(moved, value);
+            UserDefaults::remove(old);
+        }
+    }
+    if (m_phone == from)
+        m_phone = to;
+    if (m_shownPhone == from)
+        m_shownPhone = to;
+}
+
 void RememberedChoices::forgetWhile(ModeSettings *settings, const std::function<void()> &fill)
 {
     const ModeSettings::AutomaticFill automatic(settings);
@@ -115,9 +137,13 @@ void RememberedChoices::restore(const Tracked &tracked, bool defaultsFirst)
 // A serial is whatever adb reports, so it is escaped before it becomes part of a key.
 QString RememberedChoices::key(const Tracked &tracked, const QByteArray &property) const
 {
-    return QStringLiteral("choices/") +
-           QString::fromLatin1(QUrl::toPercentEncoding(m_phone.value_or(QString()))) + QLatin1Char('/') +
-           tracked.mode + QLatin1Char('/') + QString::fromLatin1(property);
+    return key(m_phone.value_or(QString()), tracked, property);
+}
+
+QString RememberedChoices::key(const QString &phone, const Tracked &tracked, const QByteArray &property)
+{
+    return QStringLiteral("choices/") + QString::fromLatin1(QUrl::toPercentEncoding(phone)) +
+           QLatin1Char('/') + tracked.mode + QLatin1Char('/') + QString::fromLatin1(property);
 }
 
 } // namespace quorvane::app

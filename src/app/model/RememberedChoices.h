@@ -30,6 +30,9 @@ public:
     void track(ModeSettings *settings, const QString &mode);
     // The phone whose choices are recorded and shown; none keeps what is shown and records nothing.
     void showPhone(std::optional<QString> phone);
+    // The same phone under a steadier name (its hardware serial once it told it): its choices move
+    // along, without overwriting any the new name already holds, and stay shown.
+    void renamePhone(const QString &from, const QString &to);
     // Runs fill as an automatic fill of settings; the user's choices of every field it sets are forgotten.
     void forgetWhile(ModeSettings *settings, const std::function<void()> &fill);
 
@@ -44,6 +47,7 @@ private:
     void assigned(const Tracked &tracked, const QByteArray &property, bool byUser);
     void restore(const Tracked &tracked, bool defaultsFirst);
     QString key(const Tracked &tracked, const QByteArray &property) const;
+    static QString key(const QString &phone, const Tracked &tracked, const QByteArray &property);
 
     QList<Tracked> m_tracked;
     std::optional<QString> m_phone;

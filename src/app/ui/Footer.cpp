@@ -78,7 +78,7 @@ Footer::Footer(AppModel *model, QWidget *parent)
          {&AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged, &AppModel::selectedDeviceChanged,
           &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
         connect(model, signal, this, &Footer::refreshStatus);
-    connect(model, &AppModel::devicesChanged, this, &Footer::refreshDevices);
+    connect(model, &AppModel::phonesChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::selectedSerialChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::activeSessionSerialsChanged, this, &Footer::refreshSessions);
     refreshStatus();
@@ -119,17 +119,20 @@ void Footer::refreshDevices()
 {
     const QSignalBlocker blocker(m_picker);
     m_picker->clear();
-    const auto &devices = m_model->devices();
-    m_picker->setEnabled(!devices.isEmpty());
-    if (devices.isEmpty()) {
+    const auto &phones = m_model->phones();
+    m_picker->setEnabled(!phones.isEmpty());
+    if (phones.isEmpty()) {
         m_picker->addItem(QStringLiteral("No devices detected"));
         return;
     }
-    for (const DeviceInfo &device : devices) {
-        const QString label = device.displayName() + QStringLiteral(" (") + device.serial + QLatin1Char(')');
-        m_picker->addItem(label, device.serial);
-    }
     const auto &selected = m_model->selectedSerial();
+    for (const PhoneRow &phone : phones) {
+        // Picking the phone keeps the transport in use; the Wireless screen switches between them.
+        const QString serial =
+            selected && phone.reachedBy(*selected) ? *selected : phone.transports.first().serial;
+        const QString reach = phone.transports.size() > 1 ? phone.reach() : serial;
+        m_picker->addItem(phone.name() + QStringLiteral(" (") + reach + QLatin1Char(')'), serial);
+    }
     m_picker->setCurrentIndex(selected ? m_picker->findData(*selected) : -1);
 }
 
