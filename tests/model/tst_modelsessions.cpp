@@ -266,6 +266,8 @@ private slots:
         QVERIFY(m_world->scrcpySessions().last().contains(QStringLiteral("--max-size=1024")));
         QCOMPARE(model().phones().size(), 1);
         QCOMPARE(WirelessStoreFile::read().devices.size(), 1);
+        // The user's choice belongs to the phone, not to the address it had.
+        QTRY_COMPARE(model().mirrorState()->maxSize(), 1024u);
         // What was learned at the old address is the phone's: the screen's recommendation brings it back.
         await(model().recommend(QStringLiteral("mirror")));
         QCOMPARE(model().mirrorRecommendation().value_or(Recommendation{}).maxSize, 1024u);

@@ -233,7 +233,7 @@ void AppModel::applySelectionRules(const QList<DeviceInfo> &previous, const QLis
 std::optional<QString> AppModel::rememberedPhoneIn(const QList<DeviceInfo> &list) const
 {
     const QString remembered = UserDefaults::text(UserDefaults::selectedPhoneKey);
-    const auto it = std::find_if(list.cbegin(), list.cend(), [&remembered](const DeviceInfo &device) {
+    const auto it = std::find_if(list.cbegin(), list.cend(), [this, &remembered](const DeviceInfo &device) {
         return !remembered.isEmpty() && phoneKey(device.serial) == remembered;
     });
     return it == list.cend() ? std::nullopt : std::optional(it->serial);

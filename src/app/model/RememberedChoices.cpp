@@ -94,10 +94,13 @@ void RememberedChoices::renamePhone(const QString &from, const QString &to)
             UserDefaults::remove(old);
         }
     }
-    if (m_phone == from)
-        m_phone = to;
     if (m_shownPhone == from)
         m_shownPhone = to;
+    if (m_phone != from)
+        return;
+    m_phone = to;
+    for (const Tracked &tracked : std::as_const(m_tracked))
+        restore(tracked, false);
 }
 
 void RememberedChoices::forgetWhile(ModeSettings *settings, const std::function<void()> &fill)

@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
-#include <QMap>
 #include <QVariant>
 
 #include <functional>
