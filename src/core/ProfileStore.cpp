@@ -25,6 +25,14 @@ LearnedProfiles decode(const QJsonDocument &document)
     return profiles;
 }
 
+QJsonDocument encode(const LearnedProfiles &profiles)
+{
+    QJsonObject entries;
+    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
+        entries.insert(it.key(), it->toJson());
+    return QJsonDocument(QJsonObject{{profilesKey, entries}});
+}
+
 std::optional<LearnedProfiles> readStore()
 {
     try {
@@ -53,16 +61,54 @@ std::optional<LearnedProfile> ProfileStore::load(const QString &serial, const QS
     return it == profiles->cend() ? std::nullopt : std::optional<LearnedProfile>(*it);
 }
 
+QList<ProfileStore::Entry> ProfileStore::list() const
+{
+    QList<Entry> entries;
+    const auto profiles = readStore();
+    if (!profiles)
+        return entries;
+    for (auto it = profiles->cbegin(); it != profiles->cend(); ++it) {
+        const qsizetype separator = it.key().lastIndexOf(QChar(0x1F));
+        // A key written by hand without the separator names no phone and mode we could offer to forget.
+        if (separator >= 0)
+            entries.append({it.key().left(separator), it.key().mid(separator + 1), *it});
+    }
+    return entries;
+}
+
+QStringList ProfileStore::forget(const QString &serial, const std::optional<QString> &mode) const
+{
+    QStringList removed;
+    const auto change = [&](std::optional<QJsonDocument> current) -> std::optional<QJsonDocument> {
+        removed.clear();
+        if (!current)
+            return std::nullopt;
+        LearnedProfiles profiles = decode(*current);
+        profiles.removeIf([&](const auto &entry) {
+            const QString prefix = key(serial, QString());
+            const bool matches =
+                entry.key().startsWith(prefix) && (!mode || entry.key() == key(serial, *mode));
+            if (matches)
+                removed.append(entry.key().mid(prefix.size()));
+            return matches;
+        });
+        if (removed.isEmpty())
+            return std::nullopt;
+        return encode(profiles);
+    };
+    JsonFile::update(
+        AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),
+        [](const QJsonDocument &document) { decode(document); }, change);
+    return removed;
+}
+
 void ProfileStore::remember(const LaunchConfig &config) const
 {
     const auto change = [&config](std::optional<QJsonDocument> current) {
         LearnedProfiles profiles = current ? decode(*current) : LearnedProfiles();
         profiles.insert(key(config.serial, config.mode),
                         LearnedProfile{config.maxSize, config.maxFps, config.codec, config.audio});
-        QJsonObject entries;
-        for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
-            entries.insert(it.key(), it->toJson());
-        return std::optional(QJsonDocument(QJsonObject{{profilesKey, entries}}));
+        return std::optional(encode(profiles));
     };
     JsonFile::update(
         AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),

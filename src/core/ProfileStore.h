@@ -3,7 +3,9 @@
 #include "LaunchConfig.h"
 #include "LearnedProfile.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -16,6 +18,17 @@ class ProfileStore
 public:
     // Never fails: a missing, unreadable or invalid store reads as "nothing learned".
     std::optional<LearnedProfile> load(const QString &serial, const QString &mode) const;
+    struct Entry
+    {
+        QString serial;
+        QString mode;
+        LearnedProfile profile;
+    };
+    // Every entry, by serial then mode. Never fails, like load.
+    QList<Entry> list() const;
+    // Removes the serial's entries (only the one of mode when given) and answers the modes removed, in
+    // order; the file is left as it is when nothing matches. A failure to write is thrown.
+    QStringList forget(const QString &serial, const std::optional<QString> &mode) const;
     // Sets the entry of config's serial and mode, keeping every other one, also those another process
     // writes meanwhile. An unreadable store is kept aside and started afresh; a failure to write is thrown
     // and leaves the previous file in place.

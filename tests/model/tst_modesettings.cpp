@@ -99,7 +99,7 @@ private slots:
     {
         QFETCH(double, megabits);
         QFETCH(quint32, rounded);
-        QCOMPARE(ModeSettings::roundedBitRate(megabits), rounded);
+        QCOMPARE(LaunchConfig::roundedBitRate(megabits), rounded);
     }
 
     void cameraRecord()

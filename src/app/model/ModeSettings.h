@@ -14,10 +14,6 @@ class ModeSettings : public QObject
 public:
     using QObject::QObject;
 
-    // Megabits per second as the whole number a launch record holds: halves round away from zero, and a
-    // value outside the unsigned 32-bit range (or not a number) is clamped into it.
-    static quint32 roundedBitRate(double megabits);
-
 signals:
     void changed();
 
