@@ -343,11 +343,10 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
     const QList<PositionalRule> &rules = command->positionals;
     if (positionals.size() > rules.size())
         throw UsageError(QStringLiteral("Unexpected argument: %1").arg(positionals.at(rules.size())));
-    const std::optional<QString> namedSerial = arguments.value(QStringLiteral("-s"));
     for (qsizetype i = 0; i < rules.size(); ++i) {
         const PositionalRule &rule = rules.at(i);
         if (i >= positionals.size()) {
-            if (!rule.optional && !(rule.name == serialWord && namedSerial))
+            if (!rule.optional)
                 throw UsageError(QStringLiteral("Missing %1.").arg(rule.name));
             continue;
         }
@@ -358,6 +357,7 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
     // "-s" names the phone of any command that works on one, as it does for adb.
     const bool takesSerial = std::any_of(rules.cbegin(), rules.cend(),
                                          [](const PositionalRule &s) { return s.name == serialWord; });
+    const std::optional<QString> namedSerial = arguments.value(QStringLiteral("-s"));
     if (namedSerial && takesSerial) {
         const std::optional<QString> written = arguments.positional(serialWord);
         if (written && *written != *namedSerial)

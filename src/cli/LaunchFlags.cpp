@@ -4,6 +4,7 @@
 #include "LaunchArgumentBuilder.h"
 #include "TextParsing.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 

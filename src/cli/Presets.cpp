@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace quorvane::cli {
 

@@ -205,7 +205,7 @@ QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
         source.options = launchOptions(arguments);
         if (presetName) {
             source.preset = findPreset(SavedProfileStore().load(), *presetName);
-            source.mode = impliedMode(arguments, source.mode ? source.mode : source.preset->mode);
+            source.mode = impliedMode(arguments, source.mode.value_or(source.preset->mode));
         }
         const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
         QCoro::Task<int> running = runSession(context, serial, source, arguments);

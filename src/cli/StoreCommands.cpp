@@ -5,6 +5,8 @@
 #include "RecordFile.h"
 #include "SavedProfileStore.h"
 
+#include <algorithm>
+
 namespace quorvane::cli {
 
 namespace {
