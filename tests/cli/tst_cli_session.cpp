@@ -1,6 +1,5 @@
 #include "DevSim.h"
 #include "LaunchConfig.h"
-#include "ProfileStore.h"
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
@@ -427,8 +426,8 @@ private slots:
             << "Session started after Quorvane automatically recovered on attempt 2 of 3." << false;
         QTest::newRow("--no-fallback")
             << QStringList{QStringLiteral("--no-fallback")} << 1 << 1
-            << "Could not start session: scrcpy exited immediately after 1 smart attempt. Open Connection "
-               "Doctor and verify the device/runtime."
+            << "scrcpy exited immediately after 1 smart attempt. Open Connection Doctor and verify the "
+               "device/runtime."
             << false;
         QTest::newRow("recording over a file")
             << QStringList{QStringLiteral("--record=<home>/config.json.mp4")} << 0 << 1
@@ -450,10 +449,11 @@ private slots:
                                          {QStringLiteral("afterMs"), 1500},
                                          {QStringLiteral("closeWindow"), true}});
         QFile(m_home->file(QStringLiteral("config.json.mp4"))).open(QIODevice::WriteOnly);
-        LaunchConfig earlier = LaunchConfig::defaultRecord();
-        earlier.serial = serial;
-        earlier.codec = QStringLiteral("av1");
-        ProfileStore().remember(earlier);
+        QFile earlier(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write(R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
+                      R"( "maxSize": 0}}})");
+        earlier.close();
         const auto store = [this] {
             QFile file(learnedProfilesPath());
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
