@@ -365,6 +365,8 @@ private slots:
                                        "--video-source=camera --camera-facing=back --camera-size=1920x1080");
         QTest::newRow("desktop") << words("--new-display=1600x900/200 --turn-screen-off")
                                  << words("--new-display=1600x900/200 --turn-screen-off");
+        QTest::newRow("over a record") << words("--config <record> --max-size 1280 --video-codec h264")
+                                       << words("--max-size=1280 --video-codec=h264");
         // A preset's settings over the recommendation, a flag over the preset.
         QTest::newRow("preset") << words("--preset Fast --max-fps 24")
                                 << words("--max-size=800 --max-fps=24 --video-codec=av1 --video-bit-rate=4M "
@@ -394,6 +396,7 @@ private slots:
                                          {QStringLiteral("afterMs"), 2500},
                                          {QStringLiteral("closeWindow"), true}});
         flags.replaceInStrings(QStringLiteral("<home>"), m_home->path());
+        flags.replaceInStrings(QStringLiteral("<record>"), writeConfig(QStringLiteral("h265")));
         expected.replaceInStrings(QStringLiteral("<home>"), m_home->path());
         startMirror(flags);
         QVERIFY(m_ctl->waitForFinished(15000));
