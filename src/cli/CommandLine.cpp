@@ -17,6 +17,8 @@ QString optionTerm(const OptionRule &option, bool withChoices)
 {
     if (option.kind == ValueKind::None)
         return option.name;
+    if (option.optionalValue)
+        return QStringLiteral("%1[=%2]").arg(option.name, option.valueName);
     const QString value =
         withChoices && !option.choices.isEmpty() ? option.choices.join(QLatin1Char('|')) : option.valueName;
     return option.name + QLatin1Char(' ') + value;
@@ -57,7 +59,8 @@ QString optionHelp(const OptionRule &option)
 const QString numberValues = QStringLiteral("a whole number, 0 or more");
 
 // A value is checked where it is read, so a wrong one never reaches the phone.
-QString checkedValue(const QString &name, ValueKind kind, const QStringList &choices, const QString &value)
+QString checkedValue(const QString &name, ValueKind kind, const QStringList &choices, const QString &value,
+                     const OptionRule *rule = nullptr)
 {
     if (kind == ValueKind::Number && !TextParsing::parseUInt32(value))
         throw UsageError(
@@ -67,6 +70,9 @@ QString checkedValue(const QString &name, ValueKind kind, const QStringList &cho
             QStringLiteral("Invalid value for %1: %2 (valid: %3)").arg(name, value, listOfValues(choices)));
     if (kind != ValueKind::None && kind != ValueKind::Choice && value.trimmed().isEmpty())
         throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
+    if (rule && rule->check && !rule->check(value))
+        throw UsageError(
+            QStringLiteral("Invalid value for %1: %2 (valid: %3)").arg(name, value, rule->validValues));
     return value;
 }
 
@@ -82,7 +88,9 @@ QString roff(QString text)
 QString roffOption(const OptionRule &option)
 {
     QString term = QStringLiteral("\\fB%1\\fR").arg(roff(option.name));
-    if (option.kind != ValueKind::None) {
+    if (option.optionalValue) {
+        term += QStringLiteral("[=\\fI%1\\fR]").arg(roff(option.valueName));
+    } else if (option.kind != ValueKind::None) {
         term += option.choices.isEmpty() ? QStringLiteral(" \\fI%1\\fR").arg(roff(option.valueName))
                                          : QStringLiteral(" ") + roff(option.choices.join(QLatin1Char('|')));
     }
@@ -122,16 +130,20 @@ QString Command::usageLine() const
     for (const OptionRule &option : options)
         line += QStringLiteral(" [%1]%2").arg(optionTerm(option, false),
                                               option.repeatable ? QStringLiteral("...") : QString());
+    if (trailing)
+        line += QStringLiteral(" [-- %1...]").arg(trailing->name);
     return line;
 }
 
 QString Command::help() const
 {
     QString text = usageLine() + QLatin1Char('\n') + sentence(summary) + QLatin1Char('\n');
-    if (!positionals.isEmpty()) {
+    if (!positionals.isEmpty() || trailing) {
         text += QStringLiteral("\nArguments:\n");
         for (const PositionalRule &positional : positionals)
             text += helpRow(positionalTerm(positional), positional.help);
+        if (trailing)
+            text += helpRow(QStringLiteral("-- %1...").arg(trailing->name), trailing->help);
     }
     if (!options.isEmpty()) {
         text += QStringLiteral("\nOptions:\n");
@@ -212,6 +224,9 @@ QString CommandLine::manSections(const QList<Command> &commands)
         }
         for (const OptionRule &option : command.options)
             text += roffOption(option);
+        if (command.trailing)
+            text += QStringLiteral(".TP\n\\fB\\-\\-\\fR \\fI%1\\fR...\n%2\n")
+                        .arg(roff(command.trailing->name), roff(sentence(command.trailing->help)));
         text += QStringLiteral(".RE\n");
     }
     return text;
@@ -231,6 +246,10 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
         const bool isOption =
             !optionsEnded && word.startsWith(QLatin1Char('-')) && word != QLatin1String("-");
         if (isOption && word == QLatin1String("--")) {
+            if (command && command->trailing) {
+                arguments.m_trailing = words.mid(i + 1);
+                break;
+            }
             optionsEnded = true;
             continue;
         }
@@ -279,7 +298,7 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
         if (rule->kind == ValueKind::None) {
             if (value)
                 throw UsageError(QStringLiteral("%1 takes no value.").arg(name));
-        } else if (!value) {
+        } else if (!value && !rule->optionalValue) {
             if (i + 1 >= words.size())
                 throw UsageError(QStringLiteral("%1 needs a value.").arg(name));
             value = words.at(++i);
@@ -292,7 +311,8 @@ void CommandLine::parse(const QStringList &words, const QList<Command> &commands
         } else if (name == QLatin1String("--json")) {
             json = true;
         } else {
-            const QString checked = checkedValue(name, rule->kind, rule->choices, value.value_or(QString()));
+            const QString checked =
+                value ? checkedValue(name, rule->kind, rule->choices, *value, rule) : QString();
             QStringList &given = arguments.m_options[name];
             if (!given.isEmpty() && !rule->repeatable && rule->kind != ValueKind::None &&
                 given.constLast() != checked)

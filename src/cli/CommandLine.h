@@ -30,6 +30,11 @@ struct OptionRule
     QString help;
     QStringList choices = {};
     bool repeatable = false;
+    // The value may be left out; given, it follows "=" ("--record" or "--record=PATH").
+    bool optionalValue = false;
+    // A value this refuses is a usage error that lists validValues.
+    std::function<bool(const QString &)> check = {};
+    QString validValues = {};
 };
 
 struct PositionalRule
@@ -64,11 +69,14 @@ public:
     std::optional<QString> value(const QString &name) const;
     QStringList values(const QString &name) const { return m_options.value(name); }
     std::optional<QString> positional(const QString &name) const;
+    // The words after "--" of a command that passes them on.
+    const QStringList &trailing() const { return m_trailing; }
 
 private:
     friend class CommandLine;
     QHash<QString, QStringList> m_options;
     QHash<QString, QString> m_positionals;
+    QStringList m_trailing;
 };
 
 using CommandHandler = std::function<QCoro::Task<int>(CliContext, ParsedArguments)>;
@@ -82,6 +90,8 @@ struct Command
     QList<PositionalRule> positionals;
     QList<OptionRule> options;
     CommandHandler run;
+    // What the words after "--" are, for a command that takes them; otherwise they are positionals.
+    std::optional<PositionalRule> trailing = std::nullopt;
 
     QString usageLine() const;
     QString help() const;

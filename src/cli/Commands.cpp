@@ -11,6 +11,7 @@ QList<Command> allCommands()
     commands += desktopCommands();
     commands += probeCommands();
     commands += sessionCommands();
+    commands += storeCommands();
     return commands;
 }
 

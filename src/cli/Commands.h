@@ -15,6 +15,7 @@ QList<Command> wirelessCommands();
 QList<Command> desktopCommands();
 QList<Command> probeCommands();
 QList<Command> sessionCommands();
+QList<Command> storeCommands();
 
 QList<Command> allCommands();
 

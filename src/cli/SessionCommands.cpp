@@ -3,10 +3,13 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "HostDesktop.h"
+#include "LaunchFlags.h"
 #include "MediaService.h"
+#include "Presets.h"
 #include "ProfileStore.h"
 #include "RecommendedLaunch.h"
 #include "RecordFile.h"
+#include "SavedProfileStore.h"
 #include "SessionManager.h"
 #include "TerminationSignals.h"
 #include "TextParsing.h"
@@ -22,15 +25,41 @@ namespace {
 constexpr std::chrono::milliseconds pollInterval{200};
 
 // The launch record the application would start with, the learned profile included.
-QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QString mode, bool record)
+QCoro::Task<LaunchConfig> recommendedConfig(ToolPaths paths, QString serial, QString mode)
 {
     const ADBService adb{paths};
     const DeviceProfile profile = co_await adb.inspectDevice(serial);
-    LaunchConfig config = recommendedRecord(
+    co_return recommendedRecord(
         ADBService::recommendation(profile, mode,
                                    ProfileStore().load(PhoneIdentity(serial, profile.hardwareSerial), mode)),
         serial);
-    config.record = record;
+}
+
+// What mirror starts from before its flags are laid over it: a launch record read whole, or the
+// recommendation with a preset's video settings.
+struct SessionSource
+{
+    std::optional<QString> configFile;
+    std::optional<SavedProfile> preset;
+    std::optional<QString> mode;
+    LaunchOptions options;
+};
+
+QCoro::Task<LaunchConfig> sessionConfig(CliContext context, QString serial, SessionSource source,
+                                        ParsedArguments arguments)
+{
+    LaunchConfig config;
+    if (source.configFile) {
+        config = readRecord<LaunchConfig>(*source.configFile);
+        config.serial = serial;
+        config.mode = *impliedMode(arguments, source.mode.value_or(config.mode));
+    } else {
+        const QString mode = source.mode.value_or(QStringLiteral("mirror"));
+        config = co_await recommendedConfig(context.paths, serial, mode);
+        if (source.preset)
+            applyPreset(*source.preset, config);
+    }
+    applyLaunchFlags(arguments, config);
     co_return config;
 }
 
@@ -82,8 +111,8 @@ int endWith(const CliContext &context, const QString &reason, int exitCode, std:
     return exitCode;
 }
 
-QCoro::Task<int> runSession(CliContext context, QString serial, std::optional<QString> mode,
-                            std::optional<QString> configFile, bool record, QStringList live)
+QCoro::Task<int> runSession(CliContext context, QString serial, SessionSource source,
+                            ParsedArguments arguments)
 {
     co_await putBackLeftoverSettings(context.paths, serial);
 
@@ -91,16 +120,9 @@ QCoro::Task<int> runSession(CliContext context, QString serial, std::optional<QS
     const auto interrupted = [&context, &termination] {
         return endWith(context, QStringLiteral("interrupted"), exitCodeFor(termination), std::nullopt);
     };
-    LaunchConfig config;
-    if (configFile) {
-        config = readRecord<LaunchConfig>(*configFile);
-        config.serial = serial;
-        config.mode = mode.value_or(config.mode);
-        config.record = config.record || record;
-    } else {
-        config = co_await recommendedConfig(context.paths, serial, mode.value_or(QStringLiteral("mirror")),
-                                            record);
-    }
+    QCoro::Task<LaunchConfig> configuring = sessionConfig(context, serial, source, arguments);
+    const LaunchConfig config = co_await std::move(configuring);
+    const QStringList live = arguments.values(QStringLiteral("--live"));
     if (termination.requested())
         co_return interrupted();
 
@@ -128,7 +150,7 @@ QCoro::Task<int> runSession(CliContext context, QString serial, std::optional<QS
         });
     std::optional<LaunchResult> result;
     try {
-        result = co_await manager.launch(config, media);
+        result = co_await manager.launch(config, media, source.options);
     } catch (const std::exception &error) {
         if (!termination.requested())
             throw;
@@ -174,14 +196,24 @@ QCoro::Task<int> runSession(CliContext context, QString serial, std::optional<QS
 
 QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
 {
-    const auto mode = arguments.value(QStringLiteral("--mode"));
-    const auto configFile = arguments.value(QStringLiteral("--config"));
-    const bool record = arguments.flag(QStringLiteral("--record"));
-    const QStringList live = arguments.values(QStringLiteral("--live"));
     try {
+        SessionSource source;
+        source.configFile = arguments.value(QStringLiteral("--config"));
+        const auto presetName = arguments.value(QStringLiteral("--preset"));
+        if (source.configFile && presetName)
+            throw UsageError(QStringLiteral("--config and --preset both give the settings; give one."));
+        // Whatever can be refused without a phone is refused before one is asked for.
+        source.mode = impliedMode(arguments, arguments.value(QStringLiteral("--mode")));
+        source.options = launchOptions(arguments);
+        if (presetName) {
+            source.preset = findPreset(SavedProfileStore().load(), *presetName);
+            source.mode = impliedMode(arguments, source.mode.value_or(source.preset->mode));
+        }
         const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
-        QCoro::Task<int> running = runSession(context, serial, mode, configFile, record, live);
+        QCoro::Task<int> running = runSession(context, serial, source, arguments);
         co_return co_await std::move(running);
+    } catch (const UsageError &) {
+        throw;
     } catch (const std::exception &) {
         // The front end prints the reason on standard error and exits 1.
         endWith(context, QStringLiteral("failed"), 1, std::nullopt);
@@ -202,6 +234,24 @@ QCoro::Task<int> screenshot(CliContext context, ParsedArguments arguments)
     co_return 0;
 }
 
+QList<OptionRule> mirrorOptions()
+{
+    QList<OptionRule> options{
+        modeOption(QStringLiteral("the kind of session (mirror when left out)")),
+        {QStringLiteral("--config"), ValueKind::Path, QStringLiteral("FILE"),
+         QStringLiteral("start from this launch record instead of the recommendation; - reads standard "
+                        "input; the flags below override it")},
+        {QStringLiteral("--preset"), ValueKind::Text, QStringLiteral("NAME"),
+         QStringLiteral("lay a saved preset over the recommendation; its mode too, unless --mode is given")},
+        {QStringLiteral("--live"),
+         ValueKind::Choice,
+         QStringLiteral("SETTING"),
+         QStringLiteral("switch this phone setting on once the session runs, put back when it ends"),
+         {QStringLiteral("showTouches"), QStringLiteral("stayAwake")},
+         true}};
+    return options + launchFlagOptions();
+}
+
 } // namespace
 
 QList<Command> sessionCommands()
@@ -210,18 +260,11 @@ QList<Command> sessionCommands()
         {QStringLiteral("mirror"),
          QStringLiteral("start a session; Ctrl+C stops it"),
          {phonePositional()},
-         {modeOption(QStringLiteral("the kind of session (mirror when left out)")),
-          {QStringLiteral("--config"), ValueKind::Path, QStringLiteral("FILE"),
-           QStringLiteral(
-               "start from this launch record instead of the recommendation; - reads standard input")},
-          {QStringLiteral("--record"), ValueKind::None, {}, QStringLiteral("record the session to a file")},
-          {QStringLiteral("--live"),
-           ValueKind::Choice,
-           QStringLiteral("SETTING"),
-           QStringLiteral("switch this phone setting on once the session runs, put back when it ends"),
-           {QStringLiteral("showTouches"), QStringLiteral("stayAwake")},
-           true}},
-         mirror},
+         mirrorOptions(),
+         mirror,
+         PositionalRule{
+             QStringLiteral("SCRCPY-OPTION"),
+             QStringLiteral("passed to scrcpy as given, after Quorvane's own options; not checked")}},
         {QStringLiteral("screenshot"),
          QStringLiteral("save a screenshot of the phone"),
          {phonePositional()},

@@ -71,7 +71,7 @@ void appendCameraBlock(QStringList &arguments, const LaunchConfig &config)
     arguments << QStringLiteral("--video-source=camera");
     if (const auto id = nonBlank(config.cameraId))
         arguments << QStringLiteral("--camera-id=") + *id;
-    else if (isOneOf(config.cameraFacing, {u"front", u"back", u"external"}))
+    else if (config.cameraFacing && cameraFacings().contains(*config.cameraFacing))
         arguments << QStringLiteral("--camera-facing=") + *config.cameraFacing;
     const auto size = safeCameraSize(config.cameraSize);
     if (size) {
@@ -93,17 +93,18 @@ void appendCameraBlock(QStringList &arguments, const LaunchConfig &config)
         arguments << QStringLiteral("--camera-torch");
 }
 
-std::optional<quint32> withinRange(const std::optional<quint32> &value, quint32 lowest, quint32 highest)
+std::optional<quint32> withinRange(const std::optional<quint32> &value, Range range)
 {
-    return value && *value >= lowest && *value <= highest ? value : std::nullopt;
+    return value && range.contains(*value) ? value : std::nullopt;
 }
 
 void appendNewDisplay(QStringList &arguments, const LaunchConfig &config)
 {
     const quint32 width =
-        withinRange(config.desktopWidth, 480, 7680).value_or(config.maxSize < 1920 ? 1280 : 1920);
-    const quint32 height = withinRange(config.desktopHeight, 480, 7680).value_or(width >= 1920 ? 1080 : 720);
-    const quint32 density = withinRange(config.desktopDensity, 120, 640).value_or(240);
+        withinRange(config.desktopWidth, displaySideRange).value_or(config.maxSize < 1920 ? 1280 : 1920);
+    const quint32 height =
+        withinRange(config.desktopHeight, displaySideRange).value_or(width >= 1920 ? 1080 : 720);
+    const quint32 density = withinRange(config.desktopDensity, densityRange).value_or(240);
     arguments << QStringLiteral("--new-display=%1x%2/%3").arg(width).arg(height).arg(density);
     if (config.desktopFlex)
         arguments << QStringLiteral("--flex-display");
@@ -163,9 +164,9 @@ void appendScreenOptions(QStringList &arguments, const LaunchConfig &config)
 void appendCommonTail(QStringList &arguments, const LaunchConfig &config,
                       const std::optional<QString> &recording)
 {
-    const bool knownCodec = isOneOf(config.codec, {u"h264", u"h265", u"av1"});
+    const bool knownCodec = videoCodecs().contains(config.codec);
     arguments << QStringLiteral("--video-codec=") + (knownCodec ? config.codec : QStringLiteral("h264"));
-    const bool bitRateInRange = config.videoBitRate >= 1 && config.videoBitRate <= 200;
+    const bool bitRateInRange = bitRateRange.contains(config.videoBitRate);
     arguments << QStringLiteral("--video-bit-rate=%1M").arg(bitRateInRange ? config.videoBitRate : 8);
     if (const auto encoder = safeVideoEncoder(config.videoEncoder))
         arguments << QStringLiteral("--video-encoder=") + *encoder;
@@ -186,6 +187,19 @@ void appendCommonTail(QStringList &arguments, const LaunchConfig &config,
 }
 
 } // namespace
+
+const QStringList &videoCodecs()
+{
+    static const QStringList codecs{QStringLiteral("h264"), QStringLiteral("h265"), QStringLiteral("av1")};
+    return codecs;
+}
+
+const QStringList &cameraFacings()
+{
+    static const QStringList facings{QStringLiteral("front"), QStringLiteral("back"),
+                                     QStringLiteral("external")};
+    return facings;
+}
 
 QStringList buildArguments(const LaunchConfig &config, const std::optional<QString> &recording)
 {
@@ -232,7 +246,7 @@ std::optional<QString> safeCameraSize(const std::optional<QString> &size)
     const QStringList sides = trimmed->split(QLatin1Char('x'));
     const auto acceptable = [](const QString &side) {
         const auto value = parseUInt32(side);
-        return value && *value >= 1 && *value <= 7680;
+        return value && cameraSideRange.contains(*value);
     };
     if (sides.size() != 2 || !acceptable(sides[0]) || !acceptable(sides[1]))
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "JsonDecoder.h"
 
 #include <cmath>
+#include <limits>
 
 namespace quorvane {
 
@@ -45,6 +46,16 @@ LaunchConfig LaunchConfig::defaultRecord()
     config.videoBitRate = 8;
     config.stayAwake = true;
     return config;
+}
+
+quint32 LaunchConfig::roundedBitRate(double megabits)
+{
+    if (std::isnan(megabits) || megabits <= 0)
+        return 0;
+    const double rounded = std::round(megabits);
+    if (rounded >= static_cast<double>(std::numeric_limits<quint32>::max()))
+        return std::numeric_limits<quint32>::max();
+    return static_cast<quint32>(rounded);
 }
 
 QJsonObject LaunchConfig::toJson() const

@@ -57,6 +57,10 @@ struct LaunchConfig
     // The placeholder record used where a session has no record of its own.
     static LaunchConfig defaultRecord();
 
+    // Megabits per second as the whole number the record holds: halves round away from zero, and a value
+    // outside the unsigned 32-bit range (or not a number) is clamped into it.
+    static quint32 roundedBitRate(double megabits);
+
     // All 33 field names as keys; absent optionals are left out rather than written as null.
     QJsonObject toJson() const;
     // Strict: each non-optional key is required (DecodingError names it), optionals may be missing or

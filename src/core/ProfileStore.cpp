@@ -27,6 +27,14 @@ LearnedProfiles decode(const QJsonDocument &document)
     return profiles;
 }
 
+QJsonDocument encode(const LearnedProfiles &profiles)
+{
+    QJsonObject entries;
+    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
+        entries.insert(it.key(), it->toJson());
+    return QJsonDocument(QJsonObject{{profilesKey, entries}});
+}
+
 std::optional<LearnedProfiles> readStore()
 {
     try {
@@ -58,14 +66,6 @@ bool moveToHardwareSerial(LearnedProfiles &profiles, const PhoneIdentity &phone)
     return moved;
 }
 
-QJsonDocument encode(const LearnedProfiles &profiles)
-{
-    QJsonObject entries;
-    for (auto it = profiles.cbegin(); it != profiles.cend(); ++it)
-        entries.insert(it.key(), it->toJson());
-    return QJsonDocument(QJsonObject{{profilesKey, entries}});
-}
-
 void updateStore(const std::function<std::optional<LearnedProfiles>(LearnedProfiles)> &change)
 {
     JsonFile::update(
@@ -95,6 +95,47 @@ std::optional<LearnedProfile> ProfileStore::load(const PhoneIdentity &phone, con
             return *it;
     }
     return std::nullopt;
+}
+
+QList<ProfileStore::Entry> ProfileStore::list() const
+{
+    QList<Entry> entries;
+    const auto profiles = readStore();
+    if (!profiles)
+        return entries;
+    for (auto it = profiles->cbegin(); it != profiles->cend(); ++it) {
+        const qsizetype separator = it.key().lastIndexOf(QChar(0x1F));
+        // A key written by hand without the separator names no phone and mode we could offer to forget.
+        if (separator >= 0)
+            entries.append({it.key().left(separator), it.key().mid(separator + 1), *it});
+    }
+    return entries;
+}
+
+QStringList ProfileStore::forget(const QString &serial, const std::optional<QString> &mode) const
+{
+    QStringList removed;
+    const auto change = [&](std::optional<QJsonDocument> current) -> std::optional<QJsonDocument> {
+        removed.clear();
+        if (!current)
+            return std::nullopt;
+        LearnedProfiles profiles = decode(*current);
+        profiles.removeIf([&](const auto &entry) {
+            const QString prefix = key(serial, QString());
+            const bool matches =
+                entry.key().startsWith(prefix) && (!mode || entry.key() == key(serial, *mode));
+            if (matches)
+                removed.append(entry.key().mid(prefix.size()));
+            return matches;
+        });
+        if (removed.isEmpty())
+            return std::nullopt;
+        return encode(profiles);
+    };
+    JsonFile::update(
+        AppPaths::learnedProfilesFile(), QStringLiteral("learned profiles"),
+        [](const QJsonDocument &document) { decode(document); }, change);
+    return removed;
 }
 
 void ProfileStore::remember(const LaunchConfig &config, const PhoneIdentity &phone) const

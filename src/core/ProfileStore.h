@@ -4,7 +4,9 @@
 #include "LearnedProfile.h"
 #include "PhoneIdentity.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,6 +20,17 @@ public:
     // Never fails: a missing, unreadable or invalid store reads as "nothing learned". An entry still filed
     // under the address the phone was reached by is found too, until adopt moves it.
     std::optional<LearnedProfile> load(const PhoneIdentity &phone, const QString &mode) const;
+    struct Entry
+    {
+        QString serial;
+        QString mode;
+        LearnedProfile profile;
+    };
+    // Every entry, by serial then mode. Never fails, like load.
+    QList<Entry> list() const;
+    // Removes the serial's entries (only the one of mode when given) and answers the modes removed, in
+    // order; the file is left as it is when nothing matches. A failure to write is thrown.
+    QStringList forget(const QString &serial, const std::optional<QString> &mode) const;
     // Sets the entry of the phone and config's mode, keeping every other one, also those another process
     // writes meanwhile. An unreadable store is kept aside and started afresh; a failure to write is thrown
     // and leaves the previous file in place.

@@ -2,7 +2,10 @@
 
 #include "JsonDecoder.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+
+#include <cmath>
 
 namespace quorvane {
 
@@ -19,6 +22,14 @@ QUuid parseId(const QString &text)
 }
 
 } // namespace
+
+QString SavedProfile::bitrateText(double megabits)
+{
+    QString text = QString::number(megabits, 'g', QLocale::FloatingPointShortest);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && std::isfinite(megabits))
+        text += QStringLiteral(".0");
+    return text;
+}
 
 QJsonObject SavedProfile::toJson() const
 {

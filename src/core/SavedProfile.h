@@ -23,6 +23,9 @@ struct SavedProfile
 
     bool operator==(const SavedProfile &) const = default;
 
+    // Megabits as the text the file holds, always with its fraction: 8.0 is "8.0", 8.25 is "8.25".
+    static QString bitrateText(double megabits);
+
     // The id as its upper-case 36-character text.
     QJsonObject toJson() const;
     // All eight members are required; the id is accepted in either case.

@@ -138,7 +138,8 @@ void SessionManager::log(const QString &line) const
         m_log(line);
 }
 
-QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaService media)
+QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaService media,
+                                                 LaunchOptions options)
 {
     if (!LaunchConfig::supportedModes().contains(config.mode))
         throw ScrcpyError::invalidInput(QStringLiteral("Unknown session mode."));
@@ -184,15 +185,18 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         co_await std::move(stopping);
         checkStillWanted();
     }
-    const std::optional<QString> recording =
-        config.record ? std::optional(media.recordingDestination(config.serial)) : std::nullopt;
+    std::optional<QString> recording;
+    if (config.record)
+        recording =
+            options.recordingPath ? *options.recordingPath : media.recordingDestination(config.serial);
 
-    const QList<LaunchConfig> ladder = FallbackProfiles::variants(config);
+    const QList<LaunchConfig> ladder =
+        options.fallback ? FallbackProfiles::variants(config) : QList<LaunchConfig>{config};
     const qsizetype count = ladder.size();
     for (qsizetype index = 0; index < count; ++index) {
         const LaunchConfig &variant = ladder.at(index);
         QStringList arguments = LaunchArgumentBuilder::buildArguments(variant, recording);
-        arguments << shortcutModifiers;
+        arguments << shortcutModifiers << options.extraArguments;
         m_pendingConfig = variant;
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
         log(QStringLiteral("Attempt %1/%2: %3")
@@ -208,9 +212,10 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
             log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
             continue;
         }
-        bool remembered = true;
+        bool remembered = options.learn;
         try {
-            m_profiles.remember(variant, phone);
+            if (options.learn)
+                m_profiles.remember(variant, phone);
         } catch (const std::exception &error) {
             remembered = false;
             log(QStringLiteral("Could not remember this profile: ") + QString::fromUtf8(error.what()));
@@ -223,9 +228,11 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         result.message = successMessage(index, count, remembered, config.mode == QLatin1String("camera"));
         co_return result;
     }
-    throw SessionError::notRunning(QStringLiteral("scrcpy exited immediately after %1 smart attempts. Open "
-                                                  "Connection Doctor and verify the device/runtime.")
-                                       .arg(count));
+    throw SessionError::notRunning(
+        QStringLiteral("scrcpy exited immediately after %1. Open Connection Doctor and verify the "
+                       "device/runtime.")
+            .arg(count == 1 ? QStringLiteral("1 smart attempt")
+                            : QStringLiteral("%1 smart attempts").arg(count)));
 }
 
 QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments)

@@ -51,7 +51,7 @@ public:
 
     // A stop for the serial while this runs ends it: the child being watched is ended, no further
     // attempt is made, nothing is remembered, and it fails with SessionError::launchCancelled().
-    QCoro::Task<LaunchResult> launch(LaunchConfig config, MediaService media);
+    QCoro::Task<LaunchResult> launch(LaunchConfig config, MediaService media, LaunchOptions options = {});
     // Both answer true when they put back phone settings the user had changed live.
     QCoro::Task<bool> stop(QString serial);
     QCoro::Task<bool> stopAll();

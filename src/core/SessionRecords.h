@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -32,6 +33,19 @@ struct ManagedSession
     QPointer<QProcess> process;
 
     bool isRunning() const { return process && process->state() != QProcess::NotRunning; }
+};
+
+// How one launch may differ from the application's own: what a power user asks for on the command line.
+struct LaunchOptions
+{
+    // Walk down the safer variants when an attempt dies at once; without it there is one attempt.
+    bool fallback = true;
+    // Remember the variant that started as the device's learned profile.
+    bool learn = true;
+    // The file a recording record writes to, instead of a new one in the recordings folder.
+    std::optional<QString> recordingPath;
+    // Given to scrcpy after everything else, unchecked.
+    QStringList extraArguments;
 };
 
 struct LaunchResult

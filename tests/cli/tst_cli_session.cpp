@@ -348,6 +348,130 @@ private slots:
         QCOMPARE(showTouches(), QStringLiteral("0"));
     }
 
+    void launchFlagsReachScrcpy_data()
+    {
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<QStringList>("expected");
+        const auto words = [](const char *text) { return QString::fromUtf8(text).split(QLatin1Char(' ')); };
+        QTest::newRow("mirror") << words("--max-size=1080 --max-fps 30 --video-codec h265 --video-bit-rate "
+                                         "4000K --no-audio --show-touches --fullscreen --crop 1080:1920:0:0 "
+                                         "--record=<home>/clip.mkv -- --window-borderless")
+                                << words(
+                                       "--max-size=1080 --max-fps=30 --video-codec=h265 --video-bit-rate=4M "
+                                       "--no-audio --show-touches --fullscreen --crop=1080:1920:0:0 "
+                                       "--record=<home>/clip.mkv --window-borderless");
+        QTest::newRow("camera") << words("--camera-facing=back --camera-size 1920x1080")
+                                << words(
+                                       "--video-source=camera --camera-facing=back --camera-size=1920x1080");
+        QTest::newRow("desktop") << words("--new-display=1600x900/200 --turn-screen-off")
+                                 << words("--new-display=1600x900/200 --turn-screen-off");
+        QTest::newRow("over a record") << words("--config <record> --max-size 1280 --video-codec h264")
+                                       << words("--max-size=1280 --video-codec=h264");
+        // A preset's settings over the recommendation, a flag over the preset.
+        QTest::newRow("preset") << words("--preset Fast --max-fps 24")
+                                << words("--max-size=800 --max-fps=24 --video-codec=av1 --video-bit-rate=4M "
+                                         "--no-audio");
+    }
+
+    // Each flag reaches scrcpy as scrcpy spells it, the words after "--" last; the session then ends as
+    // the user closing its window.
+    void launchFlagsReachScrcpy()
+    {
+        QFETCH(QStringList, flags);
+        QFETCH(QStringList, expected);
+        LaunchConfig preset = LaunchConfig::defaultRecord();
+        preset.maxSize = 800;
+        preset.codec = QStringLiteral("av1");
+        preset.videoBitRate = 4;
+        QFile presetRecord(m_home->file(QStringLiteral("preset.json")));
+        QVERIFY(presetRecord.open(QIODevice::WriteOnly));
+        presetRecord.write(QJsonDocument(preset.toJson()).toJson());
+        presetRecord.close();
+        QCOMPARE(
+            test::runQuorvanectl({QStringLiteral("presets"), QStringLiteral("save"), QStringLiteral("Fast"),
+                                  QStringLiteral("--config"), presetRecord.fileName()})
+                .statusCode,
+            0);
+        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                                         {QStringLiteral("afterMs"), 2500},
+                                         {QStringLiteral("closeWindow"), true}});
+        flags.replaceInStrings(QStringLiteral("<home>"), m_home->path());
+        flags.replaceInStrings(QStringLiteral("<record>"), writeConfig(QStringLiteral("h265")));
+        expected.replaceInStrings(QStringLiteral("<home>"), m_home->path());
+        startMirror(flags);
+        QVERIFY(m_ctl->waitForFinished(15000));
+        QCOMPARE(m_ctl->exitCode(), 0);
+        const QList<QStringList> sessions = m_sim->scrcpySessions();
+        QCOMPARE(sessions.size(), 1);
+        for (const QString &argument : expected)
+            QVERIFY2(
+                sessions.first().contains(argument),
+                qPrintable(argument + QStringLiteral(" not in ") + sessions.first().join(QLatin1Char(' '))));
+        if (flags.contains(QStringLiteral("--")))
+            QCOMPARE(sessions.first().constLast(), flags.constLast());
+    }
+
+    void launchPolicies_data()
+    {
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<int>("sessions");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("told");
+        // Whether the learned profile stored before changed.
+        QTest::addColumn<bool>("learned");
+        QTest::newRow("the ladder, remembered")
+            << QStringList() << 2 << 0
+            << "Session recovered on attempt 2 of 3. This working profile "
+               "is now remembered for this device."
+            << true;
+        QTest::newRow("--no-learn")
+            << QStringList{QStringLiteral("--no-learn")} << 2 << 0
+            << "Session started after Quorvane automatically recovered on attempt 2 of 3." << false;
+        QTest::newRow("--no-fallback")
+            << QStringList{QStringLiteral("--no-fallback")} << 1 << 1
+            << "scrcpy exited immediately after 1 smart attempt. Open Connection Doctor and verify the "
+               "device/runtime."
+            << false;
+        QTest::newRow("recording over a file")
+            << QStringList{QStringLiteral("--record=<home>/config.json.mp4")} << 0 << 1
+            << "Cannot record to <home>/config.json.mp4: a file is already there, and recording would "
+               "replace it."
+            << false;
+    }
+
+    // h265 dies at once here: the ladder recovers on h264 and remembers it, unless told otherwise.
+    void launchPolicies()
+    {
+        QFETCH(QStringList, flags);
+        QFETCH(int, sessions);
+        QFETCH(int, exitCode);
+        QFETCH(QString, told);
+        QFETCH(bool, learned);
+        m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
+        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                                         {QStringLiteral("afterMs"), 1500},
+                                         {QStringLiteral("closeWindow"), true}});
+        QFile(m_home->file(QStringLiteral("config.json.mp4"))).open(QIODevice::WriteOnly);
+        QFile earlier(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write(R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
+                      R"( "maxSize": 0}}})");
+        earlier.close();
+        const auto store = [this] {
+            QFile file(learnedProfilesPath());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = store();
+        flags.replaceInStrings(QStringLiteral("<home>"), m_home->path());
+        told.replace(QStringLiteral("<home>"), m_home->path());
+        startMirror(QStringList{QStringLiteral("--config"), writeConfig(QStringLiteral("h265"))} + flags);
+        QVERIFY(m_ctl->waitForFinished(15000));
+        QCOMPARE(m_ctl->exitCode(), exitCode);
+        QVERIFY2(m_output.contains(told + QLatin1Char('\n')), qPrintable(m_output));
+        QCOMPARE(m_sim->scrcpySessions().size(), sessions);
+        QCOMPARE(store() != before, learned);
+    }
+
     void screenshotPrintsThePath()
     {
         const auto result = test::runQuorvanectl(

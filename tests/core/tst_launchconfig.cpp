@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 
 using namespace quorvane;
 
@@ -239,6 +240,23 @@ private slots:
         QJsonObject json = LaunchConfig::defaultRecord().toJson();
         json.insert(QStringLiteral("maxSize"), 1920.0);
         QCOMPARE(decode(json).maxSize, 1920u);
+    }
+
+    void bitRateRange_data()
+    {
+        QTest::addColumn<double>("megabits");
+        QTest::addColumn<quint32>("rounded");
+        QTest::newRow("half away from zero") << 2.5 << 3u;
+        QTest::newRow("negative") << -3.0 << 0u;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0u;
+        QTest::newRow("too large") << 1e12 << std::numeric_limits<quint32>::max();
+    }
+
+    void bitRateRange()
+    {
+        QFETCH(double, megabits);
+        QFETCH(quint32, rounded);
+        QCOMPARE(LaunchConfig::roundedBitRate(megabits), rounded);
     }
 
     void documentMustBeAnObject()

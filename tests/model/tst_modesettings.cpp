@@ -8,8 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <limits>
-
 using namespace quorvane;
 using namespace quorvane::app;
 
@@ -83,23 +81,6 @@ private slots:
         MirrorPhoneSettings settings;
         edit(settings);
         QVERIFY(holds(settings.launchConfig(serial, QStringLiteral("mirror"))));
-    }
-
-    void bitRateRange_data()
-    {
-        QTest::addColumn<double>("megabits");
-        QTest::addColumn<quint32>("rounded");
-        QTest::newRow("half away from zero") << 2.5 << 3u;
-        QTest::newRow("negative") << -3.0 << 0u;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0u;
-        QTest::newRow("too large") << 1e12 << std::numeric_limits<quint32>::max();
-    }
-
-    void bitRateRange()
-    {
-        QFETCH(double, megabits);
-        QFETCH(quint32, rounded);
-        QCOMPARE(ModeSettings::roundedBitRate(megabits), rounded);
     }
 
     void cameraRecord()

@@ -6,10 +6,7 @@
 #include "SavedProfileStore.h"
 #include "WirelessService.h"
 
-#include <QLocale>
-
 #include <algorithm>
-#include <cmath>
 
 namespace quorvane::app {
 
@@ -30,15 +27,6 @@ LaunchConfig withoutLiveFields(LaunchConfig config, const QString &mode)
         config.showTouches = false;
     }
     return config;
-}
-
-// A number as plain decimal text that always shows its fraction: 8.0 is "8.0", 8.25 is "8.25".
-QString decimalText(double value)
-{
-    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
-    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && std::isfinite(value))
-        text += QStringLiteral(".0");
-    return text;
 }
 
 } // namespace
@@ -449,7 +437,7 @@ void AppModel::saveProfile(const QString &name)
     profile.maxSize = m_mirrorState->maxSize();
     profile.maxFps = m_mirrorState->maxFps();
     profile.codec = m_mirrorState->codec();
-    profile.bitrate = decimalText(m_mirrorState->videoBitRate());
+    profile.bitrate = SavedProfile::bitrateText(m_mirrorState->videoBitRate());
     profile.audio = m_mirrorState->audio();
     QList<SavedProfile> profiles = m_profiles;
     profiles.append(profile);

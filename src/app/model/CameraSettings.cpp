@@ -105,7 +105,7 @@ LaunchConfig CameraSettings::launchConfig(const QString &serial) const
     config.maxSize = m_maxSize;
     config.maxFps = m_maxFps;
     config.codec = m_codec;
-    config.videoBitRate = roundedBitRate(m_videoBitRate);
+    config.videoBitRate = LaunchConfig::roundedBitRate(m_videoBitRate);
     config.audio = m_audio;
     config.audioSource = m_audio ? m_audioSource : QStringLiteral("off");
     config.record = m_record;

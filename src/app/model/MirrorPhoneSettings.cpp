@@ -102,7 +102,7 @@ LaunchConfig MirrorPhoneSettings::launchConfig(const QString &serial, const QStr
     config.maxSize = m_maxSize;
     config.maxFps = m_maxFps;
     config.codec = m_codec;
-    config.videoBitRate = roundedBitRate(m_videoBitRate);
+    config.videoBitRate = LaunchConfig::roundedBitRate(m_videoBitRate);
     config.videoEncoder = unlessEmpty(m_videoEncoder);
     config.audio = m_audio;
     config.audioSource = m_audio ? m_audioSource : QStringLiteral("off");

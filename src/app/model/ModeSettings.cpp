@@ -2,9 +2,6 @@
 
 #include <QMetaProperty>
 
-#include <cmath>
-#include <limits>
-
 namespace quorvane::app {
 
 ModeSettings::AutomaticFill::AutomaticFill(ModeSettings *settings)
@@ -17,16 +14,6 @@ ModeSettings::AutomaticFill::~AutomaticFill()
 {
     if (--m_settings->m_automaticFills == 0)
         emit m_settings->automaticFillEnded();
-}
-
-quint32 ModeSettings::roundedBitRate(double megabits)
-{
-    if (std::isnan(megabits) || megabits <= 0)
-        return 0;
-    const double rounded = std::round(megabits);
-    if (rounded >= static_cast<double>(std::numeric_limits<quint32>::max()))
-        return std::numeric_limits<quint32>::max();
-    return static_cast<quint32>(rounded);
 }
 
 QByteArray ModeSettings::propertyNotifiedBy(const QMetaMethod &signal) const

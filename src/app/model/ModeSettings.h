@@ -30,10 +30,6 @@ public:
         ModeSettings *m_settings;
     };
 
-    // Megabits per second as the whole number a launch record holds: halves round away from zero, and a
-    // value outside the unsigned 32-bit range (or not a number) is clamped into it.
-    static quint32 roundedBitRate(double megabits);
-
 signals:
     void changed();
     // A field was given a value, whether or not it differed; byUser is false inside an AutomaticFill.
