@@ -1,5 +1,6 @@
 #include "ApplicationVersion.h"
 #include "Commands.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "HostDesktop.h"
 #include "JsonFile.h"
@@ -69,7 +70,12 @@ QCoro::Task<int> run(QStringList words)
             err << '\n' << CommandLine::overview(commands) << Qt::flush;
         co_return 2;
     } catch (const std::exception &error) {
-        QTextStream(stderr) << QString::fromUtf8(error.what()) << Qt::endl;
+        // A line adb or scrcpy printed that we know is explained above it; scripts get the same as fields.
+        const QString text = QString::fromUtf8(error.what());
+        QTextStream(stderr) << ErrorCatalog::explained(text) << Qt::endl;
+        if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text); known && line.json)
+            CliContext{}.printJson(QJsonObject{{QStringLiteral("error"), text},
+                                               {QStringLiteral("finding"), known->toJson()}});
         co_return 1;
     }
 }

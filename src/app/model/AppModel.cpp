@@ -2,6 +2,7 @@
 
 #include "UserDefaults.h"
 
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "JsonFile.h"
 #include "RuntimeLocator.h"
@@ -262,11 +263,12 @@ void AppModel::appendLog(const QString &text)
     emit logLinesChanged();
 }
 
+// A line from adb or scrcpy that is known comes with its explanation above it.
 QString AppModel::errorText(const std::exception &error)
 {
     if (const auto *known = dynamic_cast<const Error *>(&error))
-        return known->text();
-    return QString::fromUtf8(error.what());
+        return ErrorCatalog::explained(known->text());
+    return ErrorCatalog::explained(QString::fromUtf8(error.what()));
 }
 
 ToolPaths AppModel::paths() const
