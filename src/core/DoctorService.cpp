@@ -2,6 +2,7 @@
 
 #include "ADBService.h"
 #include "AdbInstallations.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "WirelessService.h"
 
@@ -280,8 +281,10 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (adb) {
         try {
             const ADBService bridge{paths};
-            const QList<DeviceInfo> devices = co_await bridge.listDevices();
-            findings += self.deviceFindings(devices);
+            const ADBService::Listing listing = co_await bridge.readDevices();
+            if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(listing.errorOutput))
+                findings.append(known->finding());
+            findings += self.deviceFindings(listing.devices);
         } catch (const std::exception &error) {
             findings.append({Level::Error, QStringLiteral("ADB check failed"),
                              QString::fromUtf8(error.what()),

@@ -333,6 +333,8 @@ private:
     QString computeLaunchButtonTitle() const;
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
+    // Keeps the finding of a known adb or scrcpy line in a failure shown to the user, for the Doctor.
+    void noteFailure(const QString &text);
 
     void applySelectionRules(const QList<DeviceInfo> &list);
     QCoro::Task<void> probeRuntime();
@@ -392,6 +394,7 @@ private:
     int m_reconnectAttempt = 0;
     QStringList m_logLines;
     QList<DoctorFinding> m_doctorFindings;
+    QList<DoctorFinding> m_failureFindings; // the latest last
     bool m_doctorRunning = false;
     bool m_refreshingDevices = false;
     bool m_capturingScreenshot = false;

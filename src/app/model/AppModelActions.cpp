@@ -193,6 +193,8 @@ QCoro::Task<bool> AppModel::publishRemembered(WirelessService wireless)
 
 void AppModel::reportWireless(std::optional<QString> message)
 {
+    if (message)
+        noteFailure(*message);
     publish(m_wirelessMessage, std::move(message), &AppModel::wirelessMessageChanged);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
 }
@@ -428,6 +430,7 @@ QCoro::Task<void> AppModel::runDoctor()
     QList<DoctorFinding> findings = co_await std::move(diagnosing);
     if (!*alive)
         co_return;
+    findings += m_failureFindings;
     publish(m_doctorFindings, std::move(findings), &AppModel::doctorFindingsChanged);
     publish(m_doctorRunning, false, &AppModel::doctorRunningChanged);
 }
