@@ -74,8 +74,8 @@ QCoro::Task<int> run(QStringList words)
         const QString text = QString::fromUtf8(error.what());
         QTextStream(stderr) << ErrorCatalog::explained(text) << Qt::endl;
         if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text); known && line.json)
-            CliContext{}.printJson(QJsonObject{{QStringLiteral("error"), text},
-                                               {QStringLiteral("finding"), known->toJson()}});
+            CliContext{}.printJson(
+                QJsonObject{{QStringLiteral("error"), text}, {QStringLiteral("finding"), known->toJson()}});
         co_return 1;
     }
 }

@@ -140,7 +140,8 @@ std::optional<DoctorFinding> pairingFinding(const std::optional<ToolVersion> &re
 }
 
 // Only the first other version is named: one conflict is enough to explain dropping phones.
-std::optional<DoctorFinding> fightingAdbFinding(const QString &adb, const QList<AdbInstallations::Installed> &others)
+std::optional<DoctorFinding> fightingAdbFinding(const QString &adb,
+                                                const QList<AdbInstallations::Installed> &others)
 {
     if (others.isEmpty())
         return std::nullopt;
@@ -150,8 +151,9 @@ std::optional<DoctorFinding> fightingAdbFinding(const QString &adb, const QList<
         QStringLiteral("Quorvane uses %1, but %2 (adb %3) is also installed. When both run, each restarts "
                        "the other's server and phones disconnect.")
             .arg(adb, other.path, other.release.text),
-        QStringLiteral("Use one adb: point the other program (an IDE's SDK, say) at %1, or set Quorvane's adb "
-                       "in Settings to %2.")
+        QStringLiteral(
+            "Use one adb: point the other program (an IDE's SDK, say) at %1, or set Quorvane's adb "
+            "in Settings to %2.")
             .arg(adb, other.path)};
 }
 

@@ -35,7 +35,8 @@ QList<KnownError> buildEntries()
          QStringLiteral("Unlock the phone and tap Allow on the prompt. If none shows, revoke USB debugging "
                         "authorizations in Developer options and replug.")},
         {QStringLiteral("offline"),
-         {QStringLiteral("device offline"), QStringLiteral("ERROR: Device could not be connected (state=offline)")},
+         {QStringLiteral("device offline"),
+          QStringLiteral("ERROR: Device could not be connected (state=offline)")},
          Level::Warning,
          QStringLiteral("Phone connection is half-open"),
          QStringLiteral("adb sees the phone but it does not answer, often after sleep or a cable glitch."),
@@ -108,7 +109,8 @@ QList<KnownError> buildEntries()
                         "driver problem)."),
          QStringLiteral("Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11.")},
         {ErrorCatalog::encoderRefused,
-         {QStringLiteral("[server] ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: %s")},
+         {QStringLiteral(
+             "[server] ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: %s")},
          Level::Error,
          QStringLiteral("Phone's encoder refused"),
          QStringLiteral("The phone's video encoder refused the size, frame rate or codec."),
@@ -125,12 +127,6 @@ QList<KnownError> buildEntries()
          QStringLiteral("Camera needs Android 12"),
          QStringLiteral("Mirroring a camera needs Android 12 or newer on the phone."),
          QStringLiteral("Mirror the screen instead.")},
-        {QStringLiteral("audio-unsupported"),
-         {QStringLiteral("[server] WARN: Audio disabled: %s")},
-         Level::Warning,
-         QStringLiteral("No audio of that kind"),
-         QStringLiteral("This phone cannot capture that audio source."),
-         QStringLiteral("Turn audio off or choose another audio source.")},
         {QStringLiteral("server-connection-failed"),
          {QStringLiteral("ERROR: Server connection failed")},
          Level::Error,
@@ -138,17 +134,25 @@ QList<KnownError> buildEntries()
          QStringLiteral("scrcpy's connection to its server on the phone failed; the real cause is the error "
                         "line before this one."),
          QStringLiteral("Read the previous ERROR line in the log, or run Connection Doctor.")},
+        // Only a warning: the session goes on without sound, so any error line tells more.
+        {QStringLiteral("audio-unsupported"),
+         {QStringLiteral("[server] WARN: Audio disabled: %s")},
+         Level::Warning,
+         QStringLiteral("No audio of that kind"),
+         QStringLiteral("This phone cannot capture that audio source."),
+         QStringLiteral("Turn audio off or choose another audio source.")},
     };
 }
 
-// %s takes any text (even none), %d a number; everything else is literal, and the line must end there.
+// %s takes any text (even none), %d a number; everything else is literal. What follows the pattern on
+// the line is allowed: our own failure texts add the exit code there.
 QRegularExpression compiled(const QString &pattern)
 {
     QString expression;
     const QStringList pieces = pattern.split(QStringLiteral("%s"));
     for (qsizetype index = 0; index < pieces.size(); ++index) {
         if (index > 0)
-            expression += QStringLiteral("(.*?)");
+            expression += pieces.at(index).isEmpty() ? QStringLiteral("(.*)") : QStringLiteral("(.*?)");
         const QStringList numbered = pieces.at(index).split(QStringLiteral("%d"));
         for (qsizetype part = 0; part < numbered.size(); ++part) {
             if (part > 0)
@@ -156,7 +160,7 @@ QRegularExpression compiled(const QString &pattern)
             expression += QRegularExpression::escape(numbered.at(part));
         }
     }
-    return QRegularExpression(expression + QLatin1Char('$'));
+    return QRegularExpression(expression);
 }
 
 struct CompiledEntry

@@ -12,7 +12,7 @@
 namespace quorvane {
 
 // A line adb or scrcpy prints when something is wrong, with what it means and what helps. In a pattern,
-// %s stands for any text and %d for a number; the rest is matched literally at the end of a line.
+// %s stands for any text and %d for a number; the rest is matched literally anywhere in a line.
 struct KnownError
 {
     QString id;

@@ -233,7 +233,8 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         result.attempts = attempts;
         result.commandPreview = preview;
         result.recordingPath = recording;
-        result.message = successMessage(attempts - 1, count, remembered, config.mode == QLatin1String("camera"));
+        result.message =
+            successMessage(attempts - 1, count, remembered, config.mode == QLatin1String("camera"));
         if (!reason.isEmpty())
             result.message = reason + QLatin1Char(' ') + result.message;
         co_return result;

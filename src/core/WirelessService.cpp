@@ -131,12 +131,12 @@ QString WirelessService::validatePairingCode(const QString &text)
 
 bool WirelessService::connectOutputIndicatesFailure(const QString &output)
 {
-    static const QStringList phrases{
-        QStringLiteral("failed to connect"), QStringLiteral("cannot connect"),
-        QStringLiteral("unable to connect"), QStringLiteral("connection refused"),
-        QStringLiteral("no route to host"),  QStringLiteral("timed out"),
-        // adb reaches the phone but is turned away, and still exits 0.
-        QStringLiteral("failed to authenticate")};
+    static const QStringList phrases{QStringLiteral("failed to connect"), QStringLiteral("cannot connect"),
+                                     QStringLiteral("unable to connect"),
+                                     QStringLiteral("connection refused"), QStringLiteral("no route to host"),
+                                     QStringLiteral("timed out"),
+                                     // adb reaches the phone but is turned away, and still exits 0.
+                                     QStringLiteral("failed to authenticate")};
     const QString text = output.toLower().remove(QChar(u'\0'));
     return std::any_of(phrases.cbegin(), phrases.cend(),
                        [&text](const QString &phrase) { return text.contains(phrase); });
