@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 #include <QTimer>
 
@@ -73,9 +75,12 @@ QCoro::Task<int> run(QStringList words)
         // A line adb or scrcpy printed that we know is explained above it; scripts get the same as fields.
         const QString text = QString::fromUtf8(error.what());
         QTextStream(stderr) << ErrorCatalog::explained(text) << Qt::endl;
+        // One line, so it also ends the event lines a session prints.
         if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text); known && line.json)
-            CliContext{}.printJson(
-                QJsonObject{{QStringLiteral("error"), text}, {QStringLiteral("finding"), known->toJson()}});
+            QTextStream(stdout) << QJsonDocument(QJsonObject{{QStringLiteral("error"), text},
+                                                             {QStringLiteral("finding"), known->toJson()}})
+                                       .toJson(QJsonDocument::Compact)
+                                << Qt::endl;
         co_return 1;
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 
@@ -189,16 +190,26 @@ private slots:
         const QStringList words = command.split(QLatin1Char(' ')) + arrange(setup, printed);
         const ProcessResult result = test::runQuorvanectl(QStringList{QStringLiteral("--json")} + words);
         QCOMPARE(result.statusCode, exitCode);
+        // A successful answer keeps its output; the explanation stands above the line it explains.
+        if (setup == QLatin1String("rival")) {
+            QVERIFY2(result.stderr_.startsWith(title + QStringLiteral(": ")), qPrintable(result.stderr_));
+            return;
+        }
         if (exitCode == 0) {
-            // A successful answer keeps its output; the explanation stands above the line it explains.
-            const QString &text = setup == QLatin1String("rival") ? result.stderr_ : result.stdout_;
-            QVERIFY2(text.startsWith(title + QStringLiteral(": ")), qPrintable(text));
+            const QString message =
+                test::jsonOutput(result).object().value(QStringLiteral("message")).toString();
+            QVERIFY2(message.startsWith(title + QStringLiteral(": ")), qPrintable(message));
+            QVERIFY2(message.endsWith(QLatin1Char('\n') + line), qPrintable(message));
             return;
         }
         QVERIFY2(result.stderr_.startsWith(title + QStringLiteral(": ")), qPrintable(result.stderr_));
         QVERIFY2(result.stderr_.contains(line), qPrintable(result.stderr_));
-        const QJsonObject finding =
-            test::jsonOutput(result).object().value(QStringLiteral("finding")).toObject();
+        // The last line of standard output: a session's event lines come before it.
+        const QStringList lines = result.stdout_.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QJsonObject finding = QJsonDocument::fromJson(lines.value(lines.size() - 1).toUtf8())
+                                        .object()
+                                        .value(QStringLiteral("finding"))
+                                        .toObject();
         QCOMPARE(finding.value(QStringLiteral("title")).toString(), title);
         QVERIFY2(finding.value(QStringLiteral("line")).toString().contains(line),
                  qPrintable(finding.value(QStringLiteral("line")).toString()));
