@@ -137,8 +137,6 @@ private slots:
         QTest::newRow("unable to connect") << QStringLiteral("unable to connect to 10.0.0.2:5555") << true;
         QTest::newRow("no route") << QStringLiteral("No route to host") << true;
         QTest::newRow("timed out") << QStringLiteral("failed: Operation TIMED OUT") << true;
-        QTest::newRow("not authorized over Wi-Fi")
-            << QStringLiteral("failed to authenticate to 192.168.1.31:5555") << true;
         QTest::newRow("connected") << QStringLiteral("connected to 192.168.1.20:5555") << false;
         QTest::newRow("already connected")
             << QStringLiteral("already connected to 192.168.1.20:5555") << false;
