@@ -196,10 +196,11 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         arguments << shortcutModifiers;
         m_pendingConfig = variant;
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
+        // Numbered as made: a learned leap skips rungs, not attempts.
         log(QStringLiteral("Attempt %1/%2: %3")
-                .arg(QString::number(index + 1), QString::number(count), preview));
+                .arg(QString::number(attempts), QString::number(count), preview));
         if (m_onAttempt)
-            m_onAttempt(static_cast<int>(index + 1), arguments);
+            m_onAttempt(attempts, arguments);
         current->childLines.clear();
         QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments, current);
         const bool started = co_await std::move(watching);
@@ -207,7 +208,7 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
             m_pendingConfig.reset();
         checkStillWanted();
         if (!started) {
-            log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
+            log(QStringLiteral("Attempt %1 exited immediately.").arg(attempts));
             // A line that names what was refused skips the rungs that would not change it.
             lastKnown = ErrorCatalog::find(current->childLines.join(QLatin1Char('\n')));
             if (!lastKnown)
