@@ -224,10 +224,12 @@ QCoro::Task<void> AppModel::runProbe(Probe probe)
     }
     if (!*alive)
         co_return;
-    if (answer)
+    if (answer) {
         publish(this->*probe.answer, std::move(answer), probe.answerChanged);
-    else
+    } else {
         appendLog(probe.failurePrefix + failure);
+        noteFailure(failure);
+    }
     publish(this->*probe.busy, false, probe.busyChanged);
 }
 
