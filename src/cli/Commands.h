@@ -15,6 +15,8 @@ QList<Command> wirelessCommands();
 QList<Command> desktopCommands();
 QList<Command> probeCommands();
 QList<Command> sessionCommands();
+// Whether a session already followed itself as JSON Lines, whose last event then carries its failure.
+bool sessionEventsPrinted();
 
 QList<Command> allCommands();
 

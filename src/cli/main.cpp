@@ -75,8 +75,8 @@ QCoro::Task<int> run(QStringList words)
         // A line adb or scrcpy printed that we know is explained above it; scripts get the same as fields.
         const QString text = QString::fromUtf8(error.what());
         QTextStream(stderr) << ErrorCatalog::explained(text) << Qt::endl;
-        // One line, so it also ends the event lines a session prints.
-        if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text); known && line.json)
+        if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text);
+            known && line.json && !sessionEventsPrinted())
             QTextStream(stdout) << QJsonDocument(QJsonObject{{QStringLiteral("error"), text},
                                                              {QStringLiteral("finding"), known->toJson()}})
                                        .toJson(QJsonDocument::Compact)

@@ -11,6 +11,12 @@ namespace quorvane::AdbInstallations {
 
 namespace {
 
+std::optional<QStringList> &foldersOverride()
+{
+    static std::optional<QStringList> folders;
+    return folders;
+}
+
 QStringList sdkFolders()
 {
     QStringList folders;
@@ -28,11 +34,18 @@ QStringList sdkFolders()
 
 } // namespace
 
+void setFoldersOverride(std::optional<QStringList> folders)
+{
+    foldersOverride() = std::move(folders);
+}
+
 QStringList candidates()
 {
     QStringList folders = RuntimeLocator::wellKnownDirectories();
     folders += sdkFolders();
     folders += qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (foldersOverride())
+        folders = *foldersOverride();
     QStringList found;
     QSet<QString> files;
     for (const QString &folder : std::as_const(folders)) {

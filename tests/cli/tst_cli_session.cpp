@@ -251,8 +251,14 @@ private slots:
             << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
         QTest::newRow("died mid-session, human output")
             << endsAfter(false) << 0 << false << 1 << "The session ended on its own.";
-        QTest::newRow("dies at once") << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true
-                                      << 1 << R"(attempt attempt ended{"exitCode":1,"reason":"failed"})";
+        QTest::newRow("dies at once")
+            << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true << 1
+            << R"(attempt attempt ended{"exitCode":1,"finding":{"action":"Read the previous )"
+               R"(ERROR line in the log, or run Connection Doctor.","detail":"scrcpy's )"
+               R"(connection to its server on the phone failed; the real cause is the error )"
+               R"(line before this one.","id":"server-connection-failed","level":"error",)"
+               R"("line":"ERROR: Server connection failed","title":"scrcpy could not reach )"
+               R"(the phone"},"reason":"failed"})";
         QTest::newRow("Ctrl+C from the terminal")
             << QJsonObject() << SIGINT << true << 130
             << R"(attempt started ended{"exitCode":130,"reason":"interrupted"})";
