@@ -144,11 +144,15 @@ private slots:
             ->setText(QStringLiteral("192.168.1.20:37123"));
         click(screen, "wirelessConnect");
         QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(
-            status(screen),
-            QStringLiteral("failed to connect to '192.168.1.20:37123': Connection refused. Pairing and "
-                           "connecting use two different ports: connect to the IP address and port shown "
-                           "on the phone's Wireless debugging screen, not the pairing port."));
+        QCOMPARE(status(screen),
+                 QStringLiteral(
+                     "Nothing listens on that port: That is the pairing port or an old wireless debugging "
+                     "port (it changes each time wireless debugging is turned on), or wireless debugging "
+                     "is off. Use the current \"IP address & Port\" from the phone's Wireless debugging "
+                     "screen.\n"
+                     "failed to connect to '192.168.1.20:37123': Connection refused. Pairing and "
+                     "connecting use two different ports: connect to the IP address and port shown "
+                     "on the phone's Wireless debugging screen, not the pairing port."));
 
         const QString odd = QStringLiteral("10.0.0.9:5555; rm -rf ~");
         child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))->setText(odd);
