@@ -16,6 +16,8 @@ QList<Command> desktopCommands();
 QList<Command> probeCommands();
 QList<Command> sessionCommands();
 QList<Command> storeCommands();
+// Whether a session already followed itself as JSON Lines, whose last event then carries its failure.
+bool sessionEventsPrinted();
 
 QList<Command> allCommands();
 

@@ -1,6 +1,7 @@
 #include "ADBService.h"
 #include "Async.h"
 #include "Commands.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "HostDesktop.h"
 #include "LaunchFlags.h"
@@ -92,20 +93,30 @@ QCoro::Task<void> switchOn(SessionManager *manager, LaunchConfig config, QString
 
 // With --json a session is followed as JSON Lines on standard output, one event an object, and nothing else
 // goes there, so a script can read it line by line.
+bool &eventsStarted()
+{
+    static bool started = false;
+    return started;
+}
+
 void printEvent(const QString &event, QJsonObject fields)
 {
+    eventsStarted() = true;
     fields.insert(QStringLiteral("event"), event);
     QTextStream(stdout) << QJsonDocument(fields).toJson(QJsonDocument::Compact) << Qt::endl;
 }
 
 // How a session ended, for scripts: "closed" (the user closed the window) and 0, "died" (scrcpy ended on
 // its own) and 1, "interrupted" by a signal and what a shell reports for it.
-int endWith(const CliContext &context, const QString &reason, int exitCode, std::optional<int> scrcpyExitCode)
+int endWith(const CliContext &context, const QString &reason, int exitCode, std::optional<int> scrcpyExitCode,
+            const std::optional<KnownErrorMatch> &known = std::nullopt)
 {
     if (context.json) {
         QJsonObject fields{{QStringLiteral("reason"), reason}, {QStringLiteral("exitCode"), exitCode}};
         if (scrcpyExitCode)
             fields.insert(QStringLiteral("scrcpyExitCode"), *scrcpyExitCode);
+        if (known)
+            fields.insert(QStringLiteral("finding"), known->toJson());
         printEvent(QStringLiteral("ended"), fields);
     }
     return exitCode;
@@ -214,9 +225,10 @@ QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)
         co_return co_await std::move(running);
     } catch (const UsageError &) {
         throw;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         // The front end prints the reason on standard error and exits 1.
-        endWith(context, QStringLiteral("failed"), 1, std::nullopt);
+        endWith(context, QStringLiteral("failed"), 1, std::nullopt,
+                ErrorCatalog::find(QString::fromUtf8(error.what())));
         throw;
     }
 }
@@ -253,6 +265,11 @@ QList<OptionRule> mirrorOptions()
 }
 
 } // namespace
+
+bool sessionEventsPrinted()
+{
+    return eventsStarted();
+}
 
 QList<Command> sessionCommands()
 {

@@ -1,6 +1,9 @@
 #include "ADBService.h"
 #include "Commands.h"
+#include "ErrorCatalog.h"
 #include "RuntimeLocator.h"
+
+#include <QTextStream>
 
 namespace quorvane::cli {
 
@@ -36,7 +39,11 @@ QCoro::Task<int> runtime(CliContext context, ParsedArguments)
 QCoro::Task<int> devices(CliContext context, ParsedArguments)
 {
     const ADBService adb{context.paths};
-    const QList<DeviceInfo> devices = co_await adb.listDevices();
+    const ADBService::Listing listing = co_await adb.readDevices();
+    const QList<DeviceInfo> &devices = listing.devices;
+    // The list may be fine while adb warns of something that will break it again (a rival adb).
+    if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(listing.errorOutput))
+        QTextStream(stderr) << known->sentence() << Qt::endl;
     if (context.json) {
         QJsonArray array;
         for (const DeviceInfo &device : devices)

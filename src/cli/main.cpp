@@ -1,5 +1,6 @@
 #include "ApplicationVersion.h"
 #include "Commands.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "HostDesktop.h"
 #include "JsonFile.h"
@@ -7,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 #include <QTimer>
 
@@ -69,7 +72,15 @@ QCoro::Task<int> run(QStringList words)
             err << '\n' << CommandLine::overview(commands) << Qt::flush;
         co_return 2;
     } catch (const std::exception &error) {
-        QTextStream(stderr) << QString::fromUtf8(error.what()) << Qt::endl;
+        // A line adb or scrcpy printed that we know is explained above it; scripts get the same as fields.
+        const QString text = QString::fromUtf8(error.what());
+        QTextStream(stderr) << ErrorCatalog::explained(text) << Qt::endl;
+        if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text);
+            known && line.json && !sessionEventsPrinted())
+            QTextStream(stdout) << QJsonDocument(QJsonObject{{QStringLiteral("error"), text},
+                                                             {QStringLiteral("finding"), known->toJson()}})
+                                       .toJson(QJsonDocument::Compact)
+                                << Qt::endl;
         co_return 1;
     }
 }

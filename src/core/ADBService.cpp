@@ -127,9 +127,15 @@ bool ADBService::isWirelessSerial(const QString &serial)
 
 QCoro::Task<QList<DeviceInfo>> ADBService::listDevices() const
 {
+    const Listing listing = co_await readDevices();
+    co_return listing.devices;
+}
+
+QCoro::Task<ADBService::Listing> ADBService::readDevices() const
+{
     const QStringList arguments{QStringLiteral("devices"), QStringLiteral("-l")};
-    const QString text = co_await ProcessRunner::output(paths.adb(), arguments);
-    co_return parseDevices(text);
+    const ProcessResult result = co_await ProcessRunner::runCollect(paths.adb(), arguments);
+    co_return Listing{parseDevices(ProcessRunner::outputOf(result)), result.stderr_};
 }
 
 QCoro::Task<QString> ADBService::shell(QString serial, QStringList arguments) const

@@ -24,6 +24,13 @@ struct ADBService
     ToolPaths paths;
 
     QCoro::Task<QList<DeviceInfo>> listDevices() const;
+    // The same, with what adb said on standard error meanwhile: a server another adb restarted, say.
+    struct Listing
+    {
+        QList<DeviceInfo> devices;
+        QString errorOutput;
+    };
+    QCoro::Task<Listing> readDevices() const;
     // The words after "shell" are passed separately; adb joins them into the phone's command line.
     QCoro::Task<QString> shell(QString serial, QStringList arguments) const;
     // Never fails: an unknown property and an unreachable phone both read as "".

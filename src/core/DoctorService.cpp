@@ -1,6 +1,8 @@
 #include "DoctorService.h"
 
 #include "ADBService.h"
+#include "AdbInstallations.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "WirelessService.h"
 
@@ -137,6 +139,24 @@ std::optional<DoctorFinding> pairingFinding(const std::optional<ToolVersion> &re
             .arg(ToolVersion::adbPairingMinimum().major)};
 }
 
+// Only the first other version is named: one conflict is enough to explain dropping phones.
+std::optional<DoctorFinding> fightingAdbFinding(const QString &adb,
+                                                const QList<AdbInstallations::Installed> &others)
+{
+    if (others.isEmpty())
+        return std::nullopt;
+    const AdbInstallations::Installed &other = others.first();
+    return DoctorFinding{
+        Level::Warning, QStringLiteral("Two adb versions installed"),
+        QStringLiteral("Quorvane uses %1, but %2 (adb %3) is also installed. When both run, each restarts "
+                       "the other's server and phones disconnect.")
+            .arg(adb, other.path, other.release.text),
+        QStringLiteral(
+            "Use one adb: point the other program (an IDE's SDK, say) at %1, or set Quorvane's adb "
+            "in Settings to %2.")
+            .arg(adb, other.path)};
+}
+
 DoctorFinding closingNote(const HostDesktop &desktop)
 {
     using Kind = HostDesktop::Kind;
@@ -250,6 +270,9 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
         const std::optional<ToolVersion> release = co_await RuntimeLocator::adbRelease(*adb);
         if (const std::optional<DoctorFinding> pairing = pairingFinding(release))
             findings.append(*pairing);
+        const QList<AdbInstallations::Installed> others = co_await AdbInstallations::otherVersions(*adb);
+        if (const std::optional<DoctorFinding> fighting = fightingAdbFinding(*adb, others))
+            findings.append(*fighting);
     }
     const std::optional<QString> scrcpy = self.locator.resolveTool(QStringLiteral("scrcpy"));
     std::optional<ToolVersion> scrcpyRelease;
@@ -260,8 +283,10 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (adb) {
         try {
             const ADBService bridge{paths};
-            const QList<DeviceInfo> devices = co_await bridge.listDevices();
-            findings += self.deviceFindings(devices);
+            const ADBService::Listing listing = co_await bridge.readDevices();
+            if (const std::optional<KnownErrorMatch> known = ErrorCatalog::find(listing.errorOutput))
+                findings.append(known->finding());
+            findings += self.deviceFindings(listing.devices);
         } catch (const std::exception &error) {
             findings.append({Level::Error, QStringLiteral("ADB check failed"),
                              QString::fromUtf8(error.what()),

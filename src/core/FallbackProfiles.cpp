@@ -1,5 +1,7 @@
 #include "FallbackProfiles.h"
 
+#include "ErrorCatalog.h"
+
 #include <functional>
 
 namespace quorvane::FallbackProfiles {
@@ -99,7 +101,60 @@ QList<Rung> rungsFor(const LaunchConfig &input)
     return mirrorRungs(input);
 }
 
+// How people write the codecs scrcpy names h264, h265 and av1.
+QString codecName(const QString &codec)
+{
+    if (codec == QLatin1String("av1"))
+        return QStringLiteral("AV1");
+    if (codec.startsWith(QLatin1Char('h')))
+        return QStringLiteral("H.") + codec.mid(1);
+    return codec;
+}
+
+std::optional<qsizetype> firstLater(const QList<LaunchConfig> &ladder, qsizetype index,
+                                    const std::function<bool(const LaunchConfig &)> &changed)
+{
+    for (qsizetype later = index + 1; later < ladder.size(); ++later) {
+        if (changed(ladder.at(later)))
+            return later;
+    }
+    return std::nullopt;
+}
+
+std::optional<Leap> toH264(const QList<LaunchConfig> &ladder, qsizetype index, const QString &reason)
+{
+    const QString codec = ladder.at(index).codec;
+    if (!notH264(ladder.at(index)))
+        return std::nullopt;
+    const std::optional<qsizetype> target =
+        firstLater(ladder, index, [](const LaunchConfig &rung) { return !notH264(rung); });
+    if (!target)
+        return std::nullopt;
+    return Leap{*target, reason.arg(codecName(codec))};
+}
+
 } // namespace
+
+std::optional<Leap> leap(const QList<LaunchConfig> &ladder, qsizetype index, const QString &errorId)
+{
+    if (index < 0 || index >= ladder.size())
+        return std::nullopt;
+    if (errorId == ErrorCatalog::decoderMissing)
+        return toH264(ladder, index, QStringLiteral("This computer cannot decode %1; using H.264."));
+    if (errorId != ErrorCatalog::encoderRefused)
+        return std::nullopt;
+    const quint32 size = ladder.at(index).maxSize;
+    if (size > 1280) {
+        const std::optional<qsizetype> smaller = firstLater(ladder, index, [size](const LaunchConfig &rung) {
+            return rung.maxSize > 0 && rung.maxSize < size;
+        });
+        if (smaller)
+            return Leap{*smaller, QStringLiteral("The phone's encoder refused %1 px; using %2 px.")
+                                      .arg(size)
+                                      .arg(ladder.at(*smaller).maxSize)};
+    }
+    return toH264(ladder, index, QStringLiteral("The phone's encoder refused %1; using H.264."));
+}
 
 QList<LaunchConfig> variants(const LaunchConfig &config)
 {

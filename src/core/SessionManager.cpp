@@ -2,6 +2,7 @@
 
 #include "ADBService.h"
 #include "Async.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "FallbackProfiles.h"
 #include "LaunchArgumentBuilder.h"
@@ -193,23 +194,40 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
     const QList<LaunchConfig> ladder =
         options.fallback ? FallbackProfiles::variants(config) : QList<LaunchConfig>{config};
     const qsizetype count = ladder.size();
+    int attempts = 0;
+    std::optional<KnownErrorMatch> lastKnown;
+    QString reason;
     for (qsizetype index = 0; index < count; ++index) {
         const LaunchConfig &variant = ladder.at(index);
+        ++attempts;
         QStringList arguments = LaunchArgumentBuilder::buildArguments(variant, recording);
         arguments << shortcutModifiers << options.extraArguments;
         m_pendingConfig = variant;
         const QString preview = LaunchArgumentBuilder::shellPreview(scrcpy, arguments);
+        // Numbered as made: a learned leap skips rungs, not attempts.
         log(QStringLiteral("Attempt %1/%2: %3")
-                .arg(QString::number(index + 1), QString::number(count), preview));
+                .arg(QString::number(attempts), QString::number(count), preview));
         if (m_onAttempt)
-            m_onAttempt(static_cast<int>(index + 1), arguments);
+            m_onAttempt(attempts, arguments);
+        current->childLines.clear();
         QCoro::Task<bool> watching = launchAndWatch(scrcpy, arguments, current);
         const bool started = co_await std::move(watching);
         if (self && current->cancelled)
             m_pendingConfig.reset();
         checkStillWanted();
         if (!started) {
-            log(QStringLiteral("Attempt %1 exited immediately.").arg(index + 1));
+            log(QStringLiteral("Attempt %1 exited immediately.").arg(attempts));
+            // A line that names what was refused skips the rungs that would not change it.
+            lastKnown = ErrorCatalog::find(current->childLines.join(QLatin1Char('\n')));
+            if (!lastKnown)
+                continue;
+            log(lastKnown->sentence());
+            if (const std::optional<FallbackProfiles::Leap> leap =
+                    FallbackProfiles::leap(ladder, index, lastKnown->error.id)) {
+                reason = leap->reason;
+                log(reason);
+                index = leap->index - 1;
+            }
             continue;
         }
         bool remembered = options.learn;
@@ -222,17 +240,24 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
         }
         LaunchResult result;
         result.fallbackUsed = index > 0;
-        result.attempts = static_cast<int>(index + 1);
+        result.attempts = attempts;
         result.commandPreview = preview;
         result.recordingPath = recording;
-        result.message = successMessage(index, count, remembered, config.mode == QLatin1String("camera"));
+        result.message =
+            successMessage(attempts - 1, count, remembered, config.mode == QLatin1String("camera"));
+        if (!reason.isEmpty())
+            result.message = reason + QLatin1Char(' ') + result.message;
         co_return result;
     }
-    throw SessionError::notRunning(
+    QString failure =
         QStringLiteral("scrcpy exited immediately after %1. Open Connection Doctor and verify the "
                        "device/runtime.")
-            .arg(count == 1 ? QStringLiteral("1 smart attempt")
-                            : QStringLiteral("%1 smart attempts").arg(count)));
+            .arg(attempts == 1 ? QStringLiteral("1 smart attempt")
+                               : QStringLiteral("%1 smart attempts").arg(attempts));
+    // The line that says why goes with the failure, so whoever shows it can explain it.
+    if (lastKnown)
+        failure = lastKnown->sentence() + QLatin1Char('\n') + failure + QLatin1Char('\n') + lastKnown->line;
+    throw SessionError::notRunning(failure);
 }
 
 QProcess *SessionManager::spawn(const QString &executable, const QStringList &arguments)
@@ -263,6 +288,8 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
         if (decoder.hasError())
             return;
         const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (m_launch && m_launch->child == process)
+            m_launch->childLines += lines;
         for (const QString &line : lines)
             log(label.isEmpty() ? line : label + QLatin1Char(' ') + line);
     });

@@ -75,6 +75,7 @@ private:
     {
         QString serial;
         QPointer<QProcess> child; // the attempt being watched
+        QStringList childLines;   // what it printed, to read why it died
         bool cancelled = false;
     };
 

@@ -1,6 +1,7 @@
 #include "WirelessService.h"
 
 #include "Async.h"
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "ProcessRunner.h"
 #include "ProfileStore.h"
@@ -131,10 +132,12 @@ QString WirelessService::validatePairingCode(const QString &text)
 
 bool WirelessService::connectOutputIndicatesFailure(const QString &output)
 {
-    static const QStringList phrases{
-        QStringLiteral("failed to connect"), QStringLiteral("cannot connect"),
-        QStringLiteral("unable to connect"), QStringLiteral("connection refused"),
-        QStringLiteral("no route to host"),  QStringLiteral("timed out")};
+    static const QStringList phrases{QStringLiteral("failed to connect"), QStringLiteral("cannot connect"),
+                                     QStringLiteral("unable to connect"),
+                                     QStringLiteral("connection refused"), QStringLiteral("no route to host"),
+                                     QStringLiteral("timed out"),
+                                     // adb reaches the phone but is turned away, and still exits 0.
+                                     QStringLiteral("failed to authenticate")};
     const QString text = output.toLower().remove(QChar(u'\0'));
     return std::any_of(phrases.cbegin(), phrases.cend(),
                        [&text](const QString &phrase) { return text.contains(phrase); });
@@ -197,8 +200,9 @@ QCoro::Task<QString> WirelessService::pairDevice(QString address, QString code) 
     const QString output = co_await self.runAdb(arguments);
     if (pairOutputIndicatesFailure(output))
         throw ScrcpyError::unchecked(output);
+    // adb names the pairing port, which people then try to connect to.
     if (!output.isEmpty())
-        co_return output;
+        co_return ErrorCatalog::explained(output);
     co_return QStringLiteral("Pairing request completed. Use the separate IP:port shown on the main Wireless "
                              "debugging page to connect.");
 }

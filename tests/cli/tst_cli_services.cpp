@@ -225,16 +225,14 @@ private slots:
         const QString wireless = QStringLiteral("192.168.1.20:5555");
         const QStringList toWifi{QStringLiteral("wifi"), serial};
         const QString forgotten = QStringLiteral("Wireless connection disconnected and forgotten.");
-        QTest::newRow("pair") << QStringList{}
-                              << QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37000"),
-                                             QStringLiteral("123456")}
-                              << "Successfully paired to 192.168.1.20:37000 [guid=adb-R5CW20ABCDE-AbC12d]\n";
-        QTest::newRow("pair, json") << QStringList{}
-                                    << QStringList{QStringLiteral("--json"), QStringLiteral("pair"),
-                                                   QStringLiteral("192.168.1.20:37000"),
-                                                   QStringLiteral("123456")}
-                                    << "{\n    \"message\": \"Successfully paired to 192.168.1.20:37000 "
-                                       "[guid=adb-R5CW20ABCDE-AbC12d]\"\n}\n";
+        QTest::newRow("pair")
+            << QStringList{}
+            << QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37000"),
+                           QStringLiteral("123456")}
+            << "Paired: now connect: Pairing worked; the port it used is the pairing port, not "
+               "the one to connect to. Connect to the address and port under \"IP address & "
+               "Port\" on the phone's Wireless debugging screen.\nSuccessfully paired to "
+               "192.168.1.20:37000 [guid=adb-R5CW20ABCDE-AbC12d]\n";
         QTest::newRow("connect") << QStringList{}
                                  << QStringList{QStringLiteral("connect"),
                                                 QStringLiteral("192.168.1.20:41234")}

@@ -251,8 +251,17 @@ private slots:
             << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
         QTest::newRow("died mid-session, human output")
             << endsAfter(false) << 0 << false << 1 << "The session ended on its own.";
-        QTest::newRow("dies at once") << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true
-                                      << 1 << R"(attempt attempt ended{"exitCode":1,"reason":"failed"})";
+        QTest::newRow("dies at once")
+            << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true << 1
+            << "attempt attempt ended{\"exitCode\":1,\"finding\":{\"action\":\"Read the previous ERROR line "
+               "in "
+               "the log, or run Connection Doctor.\",\"detail\":\"scrcpy\'s connection to its server on the "
+               "phone "
+               "failed; the real cause is the error line before this "
+               "one.\",\"id\":\"server-connection-failed\","
+               "\"level\":\"error\",\"line\":\"ERROR: Server connection failed\",\"title\":\"scrcpy could "
+               "not "
+               "reach the phone\"},\"reason\":\"failed\"}";
         QTest::newRow("Ctrl+C from the terminal")
             << QJsonObject() << SIGINT << true << 130
             << R"(attempt started ended{"exitCode":130,"reason":"interrupted"})";

@@ -204,13 +204,76 @@ private slots:
         QCOMPARE(learned->maxSize, 1920u);
     }
 
+    // What the phone or the computer refused is changed at once; the rungs between are skipped.
+    void ladderLearnsFromTheRefusal_data()
+    {
+        QTest::addColumn<QString>("encoder");
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<quint32>("maxSize");
+        QTest::addColumn<QString>("refusedArgument");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("learnedCodec");
+        QTest::addColumn<quint32>("learnedSize");
+        const QString refusal = QStringLiteral("[server] ERROR: Capture/encoding error: "
+                                               "android.media.MediaCodec$CodecException: Error 0xfffffc0e");
+        const QString recovered = QStringLiteral(
+            " Session recovered on attempt 2 of %1. This working profile is now remembered for "
+            "this device.");
+        QTest::newRow("encoder refuses the size")
+            << "c2.exynos.hevc.encoder"
+            << "h265" << 1920u << "--max-size=1920" << refusal
+            << QStringLiteral("The phone's encoder refused 1920 px; using 1280 px.") + recovered.arg(5)
+            << "h264" << 1280u;
+        QTest::newRow("encoder refuses the codec")
+            << "c2.exynos.hevc.encoder"
+            << "h265" << 1280u << "--video-codec=h265" << refusal
+            << QStringLiteral("The phone's encoder refused H.265; using H.264.") + recovered.arg(4) << "h264"
+            << 1280u;
+        QTest::newRow("no decoder on the computer")
+            << "c2.android.av1.encoder"
+            << "av1" << 1920u << "--video-codec=av1"
+            << "ERROR: Demuxer 'video': stream disabled due to missing decoder"
+            << QStringLiteral("This computer cannot decode AV1; using H.264.") + recovered.arg(5) << "h264"
+            << 1920u;
+    }
+
+    void ladderLearnsFromTheRefusal()
+    {
+        QFETCH(QString, encoder);
+        QFETCH(QString, codec);
+        QFETCH(quint32, maxSize);
+        QFETCH(QString, refusedArgument);
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        QFETCH(QString, learnedCodec);
+        QFETCH(quint32, learnedSize);
+        m_sim->addLaunchRule({refusedArgument}, 1, line);
+        LaunchConfig config = mirrorConfig();
+        config.videoEncoder = encoder;
+        config.codec = codec;
+        config.maxSize = maxSize;
+        const LaunchResult result = launch(config);
+        QCOMPARE(result.message, message);
+        QCOMPARE(result.attempts, 2);
+        const auto learned = ProfileStore().load(serial, QStringLiteral("mirror"));
+        QVERIFY(learned.has_value());
+        QCOMPARE(learned->codec, learnedCodec);
+        QCOMPARE(learned->maxSize, learnedSize);
+    }
+
     void everyRungFailing()
     {
         m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
-        QCOMPARE(failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
-                 QStringLiteral(
-                     "session: scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
-                     "verify the device/runtime."));
+        // The line scrcpy ended with is explained first and kept last.
+        QCOMPARE(
+            failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
+            QStringLiteral(
+                "session: scrcpy could not reach the phone: scrcpy's connection to its server on the phone "
+                "failed; the real cause is the error line before this one. Read the previous ERROR line "
+                "in the log, or run Connection Doctor.\n"
+                "scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
+                "verify the device/runtime.\nERROR: Server connection failed"));
         QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
         QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
     }

@@ -161,8 +161,12 @@ private slots:
                                 QStringLiteral("adb-R5CW20ABCDE-x"));
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         await(model().pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913")));
-        QCOMPARE(model().wirelessMessage(),
-                 text("Successfully paired to 192.168.1.20:37123 [guid=adb-R5CW20ABCDE-x]"));
+        QCOMPARE(
+            model().wirelessMessage(),
+            text("Paired: now connect: Pairing worked; the port it used is the pairing port, not the one to "
+                 "connect to. Connect to the address and port under \"IP address & Port\" on the phone's "
+                 "Wireless debugging screen.\nSuccessfully paired to 192.168.1.20:37123 "
+                 "[guid=adb-R5CW20ABCDE-x]"));
         QCOMPARE(busy->values, (QList<bool>{true, false}));
         QCOMPARE(m_world->deviceListings(), 0);
     }

@@ -108,6 +108,32 @@ private slots:
         QCOMPARE(model().appliedConfig().value_or(LaunchConfig{}).maxSize, 1280u);
     }
 
+    // The message row explains the line scrcpy died with, and the Doctor lists it among this run's findings.
+    void failedLaunchIsExplained()
+    {
+        connectPhone();
+        const QString line = QStringLiteral("ERROR: Could not initialize SDL video: x11 not available");
+        m_world->sim.addLaunchRule({}, 1, line);
+        await(model().launchCurrentMode());
+        const QString cause =
+            QStringLiteral("There is no usable display for the mirror window (no X11 or Wayland "
+                           "session, or a driver problem).");
+        const QString fix =
+            QStringLiteral("Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11.");
+        QCOMPARE(
+            model().launchMessage(),
+            std::optional<QString>(QStringLiteral("No display for the mirror window: ") + cause + u' ' + fix +
+                                   QStringLiteral("\nscrcpy exited immediately after 3 smart attempts. Open "
+                                                  "Connection Doctor and verify the device/runtime.\n") +
+                                   line));
+        QVERIFY(model().launchFailed());
+        await(model().runDoctor());
+        QCOMPARE(
+            model().doctorFindings().last(),
+            (DoctorFinding{DoctorFinding::Level::Error, QStringLiteral("No display for the mirror window"),
+                           cause + QStringLiteral(" Seen this run: ") + line, fix}));
+    }
+
     void launchRefusals_data()
     {
         QTest::addColumn<QString>("state");

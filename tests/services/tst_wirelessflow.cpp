@@ -447,9 +447,13 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<bool>("pairRan");
         const QString current = QStringLiteral("34.0.5-10900879");
-        QTest::newRow("paired") << current << QStringLiteral(" 123456 ") << QString()
-                                << QStringLiteral("Successfully paired to 192.168.1.20:37000 [guid=adb-X-1]")
-                                << true;
+        QTest::newRow("paired")
+            << current << QStringLiteral(" 123456 ") << QString()
+            << QStringLiteral("Paired: now connect: Pairing worked; the port it used is the pairing "
+                              "port, not the one to connect to. Connect to the address and port under "
+                              "\"IP address & Port\" on the phone's Wireless debugging screen.\n"
+                              "Successfully paired to 192.168.1.20:37000 [guid=adb-X-1]")
+            << true;
         QTest::newRow("wrong code") << current << QStringLiteral("654321") << QString()
                                     << QStringLiteral(
                                            "unchecked: Failed: Wrong password or connection was dropped.")

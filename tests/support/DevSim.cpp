@@ -1,5 +1,6 @@
 #include "DevSim.h"
 
+#include "AdbInstallations.h"
 #include "RuntimeLocator.h"
 #include "WirelessDebugging.h"
 #include "World.h"
@@ -293,6 +294,8 @@ DevSim::DevSim(const TestHome &home)
     qputenv("DEVSIM_LOG", m_logPath.toUtf8());
     // The same simulator file answers for another world now.
     RuntimeLocator::forgetScrcpyReleases();
+    // The computer's own adb would otherwise count as a second installation in every Doctor run.
+    AdbInstallations::setFoldersOverride(QStringList{});
     devsim::World::write(m_worldPath, QJsonObject{});
 }
 
@@ -300,6 +303,7 @@ DevSim::~DevSim()
 {
     qunsetenv("DEVSIM_WORLD");
     qunsetenv("DEVSIM_LOG");
+    AdbInstallations::setFoldersOverride(std::nullopt);
     if (m_bundleInstalled)
         RuntimeLocator::setBundledDirectoryOverride(std::nullopt);
     if (m_previousPath)

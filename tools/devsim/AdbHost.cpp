@@ -108,15 +108,24 @@ QString AdbHost::deviceList(const QJsonObject &world, bool longListing)
     return text + QLatin1Char('\n');
 }
 
+AdbHost::Installation AdbHost::installation(const QJsonObject &world, const QString &program)
+{
+    const QJsonObject adb = world.value(QStringLiteral("adb")).toObject();
+    const QJsonObject own = adb.value(QStringLiteral("installations"))
+                                .toObject()
+                                .value(QFileInfo(program).absoluteFilePath())
+                                .toObject();
+    const QJsonObject &source = own.isEmpty() ? adb : own;
+    return {source.value(QStringLiteral("version")).toString(defaultVersion),
+            source.value(QStringLiteral("protocol")).toInt(41)};
+}
+
 Reply AdbHost::version() const
 {
-    const QString version = m_world.value(QStringLiteral("adb"))
-                                .toObject()
-                                .value(QStringLiteral("version"))
-                                .toString(defaultVersion);
+    const Installation own = installation(m_world, m_program);
     const QString installed = QFileInfo(m_program).absoluteFilePath();
-    return Reply::ok(QStringLiteral("Android Debug Bridge version 1.0.41\nVersion %1\nInstalled as %2\n")
-                         .arg(version, installed));
+    return Reply::ok(QStringLiteral("Android Debug Bridge version 1.0.%1\nVersion %2\nInstalled as %3\n")
+                         .arg(QString::number(own.protocol), own.version, installed));
 }
 
 // A stopped server forgets its network transports; USB phones reappear when it starts again.
@@ -223,11 +232,7 @@ Reply AdbHost::mdns(const QStringList &words) const
 
 int AdbHost::majorVersion() const
 {
-    const QString version = m_world.value(QStringLiteral("adb"))
-                                .toObject()
-                                .value(QStringLiteral("version"))
-                                .toString(defaultVersion);
-    return version.section(QLatin1Char('.'), 0, 0).toInt();
+    return installation(m_world, m_program).version.section(QLatin1Char('.'), 0, 0).toInt();
 }
 
 } // namespace devsim

@@ -21,6 +21,15 @@ public:
     // "List of devices attached" and one line per transport, in the server's order.
     static QString deviceList(const QJsonObject &world, bool longListing);
 
+    // What the adb started as program is: its entry in adb.installations (keyed by absolute path), else
+    // adb.version and adb.protocol. Servers of two protocols restart each other.
+    struct Installation
+    {
+        QString version;
+        int protocol = 41;
+    };
+    static Installation installation(const QJsonObject &world, const QString &program);
+
 private:
     Reply version() const;
     Reply killServer();

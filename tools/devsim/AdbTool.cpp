@@ -53,15 +53,26 @@ const QString daemonStartLines = QStringLiteral("* daemon not running; starting 
                                                 "* daemon started successfully\n");
 
 // Every command except "version" and "kill-server" talks to the server, starting it when needed; the
-// start-up notice goes to standard error, once per server life.
-void ensureServer(QJsonObject &world, Reply &reply)
+// start-up notice goes to standard error, once per server life. A server another adb installation of
+// another protocol started is killed and replaced, as adb does.
+void ensureServer(QJsonObject &world, const QString &program, Reply &reply)
 {
     QJsonObject adb = world.value(QStringLiteral("adb")).toObject();
-    if (adb.value(QStringLiteral("serverRunning")).toBool())
+    const int client = AdbHost::installation(world, program).protocol;
+    const int server = adb.value(QStringLiteral("serverProtocol")).toInt(client);
+    const bool running = adb.value(QStringLiteral("serverRunning")).toBool();
+    if (running && server == client)
         return;
     adb.insert(QStringLiteral("serverRunning"), true);
+    adb.insert(QStringLiteral("serverProtocol"), client);
     world.insert(QStringLiteral("adb"), adb);
-    reply.err.prepend(daemonStartLines.toUtf8());
+    QByteArray notice = daemonStartLines.toUtf8();
+    if (running)
+        notice.prepend(QStringLiteral("adb server version (%1) doesn't match this client (%2); killing...\n")
+                           .arg(server)
+                           .arg(client)
+                           .toUtf8());
+    reply.err.prepend(notice);
 }
 
 } // namespace
@@ -99,10 +110,10 @@ int AdbTool::run()
             reply = host.run(options.words);
         } else if (AdbHost::handles(command)) {
             reply = host.run(options.words);
-            ensureServer(world, reply);
+            ensureServer(world, m_program, reply);
         } else if (AdbDevice::handles(command)) {
             reply = AdbDevice(world, options.target).run(options.words);
-            ensureServer(world, reply);
+            ensureServer(world, m_program, reply);
         } else {
             reply = Reply::error(QStringLiteral("adb: unknown command %1\n").arg(command));
         }

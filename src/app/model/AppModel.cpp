@@ -2,6 +2,7 @@
 
 #include "UserDefaults.h"
 
+#include "ErrorCatalog.h"
 #include "Errors.h"
 #include "JsonFile.h"
 #include "RuntimeLocator.h"
@@ -171,6 +172,7 @@ QCoro::Task<void> AppModel::refreshDevices()
         refreshSessionPulse();
     } else {
         appendLog(QStringLiteral("Device list failed: ") + failure);
+        noteFailure(failure);
     }
     updateOnboarding();
     publish(m_refreshingDevices, false, &AppModel::refreshingDevicesChanged);
@@ -378,11 +380,12 @@ void AppModel::appendLog(const QString &text)
     emit logLinesChanged();
 }
 
+// A line from adb or scrcpy that is known comes with its explanation above it.
 QString AppModel::errorText(const std::exception &error)
 {
     if (const auto *known = dynamic_cast<const Error *>(&error))
-        return known->text();
-    return QString::fromUtf8(error.what());
+        return ErrorCatalog::explained(known->text());
+    return ErrorCatalog::explained(QString::fromUtf8(error.what()));
 }
 
 ToolPaths AppModel::paths() const
@@ -434,8 +437,25 @@ MediaService AppModel::mediaService() const
 
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)
 {
+    if (failed && message)
+        noteFailure(*message);
     publish(m_launchMessage, std::move(message), &AppModel::launchMessageChanged);
     publish(m_launchFailed, failed, &AppModel::launchFailedChanged);
+}
+
+void AppModel::noteFailure(const QString &text)
+{
+    // A few are enough to explain what went wrong lately; the same problem is listed once, as last seen.
+    constexpr qsizetype kept = 5;
+    const std::optional<KnownErrorMatch> known = ErrorCatalog::find(text);
+    if (!known || known->error.level == DoctorFinding::Level::Info)
+        return;
+    DoctorFinding finding = known->finding();
+    finding.detail += QStringLiteral(" Seen this run: ") + known->line;
+    m_failureFindings.removeIf([&finding](const DoctorFinding &seen) { return seen.title == finding.title; });
+    m_failureFindings.append(finding);
+    if (m_failureFindings.size() > kept)
+        m_failureFindings.removeFirst();
 }
 
 void AppModel::updateDerived()

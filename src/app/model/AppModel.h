@@ -358,6 +358,8 @@ private:
     QString computeLaunchButtonTitle() const;
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
+    // Keeps the finding of a known adb or scrcpy line in a failure shown to the user, for the Doctor.
+    void noteFailure(const QString &text);
 
     void applySelectionRules(const QList<DeviceInfo> &previous, const QList<DeviceInfo> &list);
     std::optional<QString> rememberedPhoneIn(const QList<DeviceInfo> &list) const;
@@ -434,6 +436,7 @@ private:
     int m_reconnectAttempt = 0;
     QStringList m_logLines;
     QList<DoctorFinding> m_doctorFindings;
+    QList<DoctorFinding> m_failureFindings; // the latest last
     bool m_doctorRunning = false;
     bool m_refreshingDevices = false;
     bool m_capturingScreenshot = false;

@@ -228,6 +228,8 @@ QCoro::Task<bool> AppModel::publishRemembered(WirelessService wireless)
 
 void AppModel::reportWireless(std::optional<QString> message)
 {
+    if (message)
+        noteFailure(*message);
     publish(m_wirelessMessage, std::move(message), &AppModel::wirelessMessageChanged);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
 }
@@ -257,10 +259,12 @@ QCoro::Task<void> AppModel::runProbe(Probe probe)
     }
     if (!*alive)
         co_return;
-    if (answer)
+    if (answer) {
         publish(this->*probe.answer, std::move(answer), probe.answerChanged);
-    else
+    } else {
         appendLog(probe.failurePrefix + failure);
+        noteFailure(failure);
+    }
     publish(this->*probe.busy, false, probe.busyChanged);
 }
 
@@ -484,6 +488,7 @@ QCoro::Task<void> AppModel::runDoctor()
     QList<DoctorFinding> findings = co_await std::move(diagnosing);
     if (!*alive)
         co_return;
+    findings += m_failureFindings;
     publish(m_doctorFindings, std::move(findings), &AppModel::doctorFindingsChanged);
     publish(m_doctorRunning, false, &AppModel::doctorRunningChanged);
 }
