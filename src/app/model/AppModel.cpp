@@ -190,6 +190,9 @@ void AppModel::setSelectedSerial(std::optional<QString> value)
     if (value == m_selectedSerial)
         return;
     publish(m_selectedSerial, std::move(value), &AppModel::selectedSerialChanged);
+    // What the bar said was about the phone picked before; kept, it would read as news about this one.
+    if (!m_launchInProgress)
+        reportLaunch(std::nullopt, MessageTone::Success);
     refreshInspection();
 }
 
@@ -246,8 +249,12 @@ void AppModel::refreshSessionPulse()
     if (status.active != m_sessionActive) {
         publish(m_sessionActive, status.active, &AppModel::sessionActiveChanged);
         // A session that vanishes while a launch is under way is being replaced by that launch.
-        if (!status.active && wasActive && !m_userStoppedSession && m_lastLaunchConfig && !m_launchInProgress)
-            attemptReconnect(*m_lastLaunchConfig);
+        if (!status.active && wasActive && !m_userStoppedSession && !m_launchInProgress) {
+            // "Session started" would outlive the session it announced.
+            reportLaunch(std::nullopt, MessageTone::Success);
+            if (m_lastLaunchConfig)
+                attemptReconnect(*m_lastLaunchConfig);
+        }
     }
     publish(m_sessionDevice, status.serial, &AppModel::sessionDeviceChanged);
     publish(m_appliedConfig, status.appliedConfig, &AppModel::appliedConfigChanged);
@@ -316,10 +323,23 @@ MediaService AppModel::mediaService() const
     return MediaService{paths(), mediaRootOverrideURL(), recordingsRootOverrideURL(), std::nullopt};
 }
 
+QString AppModel::phoneName(const DeviceInfo &device) const
+{
+    if (m_deviceProfile && m_deviceProfile->serial == device.serial && !m_deviceProfile->model.isEmpty())
+        return m_deviceProfile->model;
+    return device.model ? QString(*device.model).replace(u'_', u' ') : device.serial;
+}
+
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)
 {
+    reportLaunch(std::move(message), failed ? MessageTone::Failure : MessageTone::Success);
+}
+
+void AppModel::reportLaunch(std::optional<QString> message, MessageTone tone)
+{
+    publish(m_launchMessageTone, tone, &AppModel::launchMessageToneChanged);
+    publish(m_launchFailed, tone == MessageTone::Failure, &AppModel::launchFailedChanged);
     publish(m_launchMessage, std::move(message), &AppModel::launchMessageChanged);
-    publish(m_launchFailed, failed, &AppModel::launchFailedChanged);
 }
 
 void AppModel::updateDerived()

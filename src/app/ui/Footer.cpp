@@ -79,6 +79,7 @@ Footer::Footer(AppModel *model, QWidget *parent)
           &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
         connect(model, signal, this, &Footer::refreshStatus);
     connect(model, &AppModel::devicesChanged, this, &Footer::refreshDevices);
+    connect(model, &AppModel::deviceProfileChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::selectedSerialChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::activeSessionSerialsChanged, this, &Footer::refreshSessions);
     refreshStatus();
@@ -96,7 +97,7 @@ QString Footer::statusText(const AppModel &model)
     }
     const auto &device = model.selectedDevice();
     if (device && device->state == QLatin1String("device"))
-        return QStringLiteral("Ready");
+        return QStringLiteral("Phone ready");
     if (model.devices().isEmpty())
         return QStringLiteral("No device");
     return device ? capitalisedWords(device->state) : QStringLiteral("Unknown");
@@ -126,7 +127,11 @@ void Footer::refreshDevices()
         return;
     }
     for (const DeviceInfo &device : devices) {
-        const QString label = device.displayName() + QStringLiteral(" (") + device.serial + QLatin1Char(')');
+        const QString name = m_model->phoneName(device);
+        QString label = name == device.serial ? name : name + QStringLiteral(" (") + device.serial + u')';
+        // A phone that cannot be used yet says why before it is picked.
+        if (device.state != QLatin1String("device"))
+            label += QStringLiteral(" — ") + device.state;
         m_picker->addItem(label, device.serial);
     }
     const auto &selected = m_model->selectedSerial();

@@ -69,8 +69,10 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::currentModeKeyChanged, this, &MirrorPhoneScreen::refreshProfiles);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &MirrorPhoneScreen::refreshBusy);
     connect(m_model, &AppModel::resettingToAutoChanged, this, &MirrorPhoneScreen::refreshBusy);
-    connect(m_model, &AppModel::fileTransferStatusChanged, this,
-            [this] { m_fileTransfer->setMessage(m_model->fileTransferStatus(), false); });
+    for (auto signal : {&AppModel::fileTransferStatusChanged, &AppModel::fileTransferToneChanged})
+        connect(m_model, signal, this, [this] {
+            m_fileTransfer->setMessage(m_model->fileTransferStatus(), m_model->fileTransferTone());
+        });
     refreshDevice();
     refreshRecommendation();
     refreshProfiles();
@@ -106,7 +108,7 @@ QWidget *MirrorPhoneScreen::deviceCard()
     m_deviceModel->setFont(Theme::headlineFont());
     m_deviceVersion = bind::note(QString(), QStringLiteral("mirrorDeviceVersion"), card);
     m_deviceConnection = bind::note(QString(), QStringLiteral("mirrorDeviceConnection"), card);
-    m_deviceEmpty = bind::note(QStringLiteral("Select a device in the sidebar."),
+    m_deviceEmpty = bind::note(QStringLiteral("Choose a phone at the bottom of the window."),
                                QStringLiteral("mirrorDeviceEmpty"), card);
     for (QLabel *label : {m_deviceModel, m_deviceVersion, m_deviceConnection, m_deviceEmpty})
         card->addWidget(label);
@@ -296,7 +298,7 @@ void MirrorPhoneScreen::refreshDevice()
     const std::optional<DeviceInfo> &device = m_model->selectedDevice();
     const std::optional<DeviceProfile> &profile = m_model->deviceProfile();
     const bool known = profile && device && profile->serial == device->serial;
-    m_deviceModel->setText(known ? profile->model : device ? device->displayName() : QString());
+    m_deviceModel->setText(device ? m_model->phoneName(*device) : QString());
     m_deviceVersion->setText(known ? QStringLiteral("Android ") + profile->androidVersion : QString());
     m_deviceConnection->setText(!device                ? QString()
                                 : device->isWireless() ? QStringLiteral("Wireless")
