@@ -238,6 +238,9 @@ public:
     MessageTone wirelessMessageTone() const { return m_wirelessMessageTone; }
     MessageTone fileTransferTone() const { return m_fileTransferTone; }
     const std::optional<DeviceInfo> &selectedDevice() const { return m_selectedDevice; }
+    // Whether the selected phone can take commands now (adb lists it as "device"); follows
+    // selectedDeviceChanged.
+    bool phoneReady() const { return m_selectedDevice && m_selectedDevice->state == QLatin1String("device"); }
     bool runtimeHealthy() const { return m_runtimeHealthy; }
     bool desktopReady() const { return m_desktopReady; }
     bool canLaunch() const { return m_canLaunch; }

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -91,7 +92,24 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
     }
     m_screens.insert(mode, screen);
     m_stack->addWidget(screen);
+    keepClearOfTerminalButton(screen);
     showSelectedScreen();
+}
+
+// The terminal button floats over the bottom of the screens: each scrolling page ends in a margin at least
+// as tall as the button and its gap, so that its last control can always be scrolled out from under it.
+void MainWindow::keepClearOfTerminalButton(QWidget *screen)
+{
+    if (!m_terminalButton)
+        return;
+    const int room = m_terminalButton->sizeHint().height() + 2 * Theme::spacingL;
+    for (QScrollArea *scroll : screen->findChildren<QScrollArea *>()) {
+        if (QLayout *column = scroll->widget() ? scroll->widget()->layout() : nullptr) {
+            QMargins margins = column->contentsMargins();
+            margins.setBottom(std::max(margins.bottom(), room));
+            column->setContentsMargins(margins);
+        }
+    }
 }
 
 void MainWindow::setTerminalShown(bool shown)
@@ -155,7 +173,16 @@ void MainWindow::buildMenus()
             [this] { m_startSession->setEnabled(m_model->canLaunch()); });
     QAction *stop =
         session->addAction(QStringLiteral("Stop Session"), this, [this] { m_model->stopSession(); });
+    stop->setObjectName(QStringLiteral("stopSessionAction"));
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    // Something must be running, starting or coming back for Stop to have anything to end.
+    const auto stoppable = [this, stop] {
+        stop->setEnabled(m_model->sessionActive() || m_model->launching() || m_model->reconnecting());
+    };
+    for (auto signal :
+         {&AppModel::sessionActiveChanged, &AppModel::launchingChanged, &AppModel::reconnectingChanged})
+        connect(m_model, signal, stop, stoppable);
+    stoppable();
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("About Quorvane"), this, &MainWindow::aboutRequested);

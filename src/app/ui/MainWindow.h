@@ -47,6 +47,7 @@ private:
     void showSelectedScreen();
     void showOnboardingIfWanted();
     void placeTerminalButton();
+    void keepClearOfTerminalButton(QWidget *screen);
 
     AppModel *m_model;
     QStackedWidget *m_stack;

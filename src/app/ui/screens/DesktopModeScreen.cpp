@@ -58,6 +58,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::desktopCapabilitiesChanged, this, &DesktopModeScreen::refreshCapabilities);
     connect(m_model, &AppModel::desktopBusyChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::selectedSerialChanged, this, &DesktopModeScreen::refreshBusy);
+    connect(m_model, &AppModel::selectedDeviceChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &DesktopModeScreen::refreshBusy);
     refreshCapabilities();
 }
@@ -270,7 +271,7 @@ void DesktopModeScreen::refreshBusy()
     m_busy->setVisible(busy);
     for (QPushButton *button : {m_probe, m_enable, m_restore})
         button->setEnabled(device && !busy);
-    m_screenshot->setEnabled(!m_model->capturingScreenshot());
+    m_screenshot->setEnabled(m_model->phoneReady() && !m_model->capturingScreenshot());
 }
 
 } // namespace quorvane::app

@@ -170,10 +170,14 @@ void WirelessScreen::rebuildRemembered()
             bind::button(QStringLiteral("Connect"), QStringLiteral("wirelessRememberedConnect"), row);
         QPushButton *forget =
             bind::button(QStringLiteral("Forget"), QStringLiteral("wirelessRememberedForget"), row);
-        for (QPushButton *button : {connectButton, forget}) {
-            layout->addWidget(button);
-            m_rowActions.append(button);
-        }
+        layout->addWidget(connectButton);
+        layout->addWidget(forget);
+        m_rowActions.append(forget);
+        // Connecting again to a phone that is connected would only repeat adb's "already connected".
+        if (device.connected)
+            connectButton->setEnabled(false);
+        else
+            m_rowActions.append(connectButton);
         const QString address = device.address;
         connect(connectButton, &QPushButton::clicked, this,
                 [this, address] { m_model->connectWireless(address); });
