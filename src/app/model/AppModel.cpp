@@ -335,8 +335,17 @@ void AppModel::reportLaunch(std::optional<QString> message, bool failed)
     reportLaunch(std::move(message), failed ? MessageTone::Failure : MessageTone::Success);
 }
 
+void AppModel::logFailure(const std::optional<QString> &message, MessageTone tone)
+{
+    // Status lines show a failure cut to fit; the terminal keeps every word of it.
+    if (tone == MessageTone::Failure && message && !message->isEmpty() &&
+        (m_logLines.isEmpty() || m_logLines.last() != *message))
+        appendLog(*message);
+}
+
 void AppModel::reportLaunch(std::optional<QString> message, MessageTone tone)
 {
+    logFailure(message, tone);
     publish(m_launchMessageTone, tone, &AppModel::launchMessageToneChanged);
     publish(m_launchFailed, tone == MessageTone::Failure, &AppModel::launchFailedChanged);
     publish(m_launchMessage, std::move(message), &AppModel::launchMessageChanged);

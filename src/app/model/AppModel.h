@@ -348,6 +348,7 @@ private:
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
     void reportLaunch(std::optional<QString> message, MessageTone tone);
+    void logFailure(const std::optional<QString> &message, MessageTone tone);
 
     void applySelectionRules(const QList<DeviceInfo> &list);
     QCoro::Task<void> probeRuntime();

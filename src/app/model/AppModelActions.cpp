@@ -112,10 +112,8 @@ QCoro::Task<void> AppModel::forgetWireless(QString address)
         if (!co_await std::move(rereading))
             co_return;
     } catch (const std::exception &error) {
-        if (*alive) {
-            publish(m_wirelessMessageTone, MessageTone::Failure, &AppModel::wirelessMessageToneChanged);
-            publish(m_wirelessMessage, std::optional(errorText(error)), &AppModel::wirelessMessageChanged);
-        }
+        if (*alive)
+            reportWireless(errorText(error), MessageTone::Failure);
         co_return;
     }
     QCoro::Task<void> refresh = refreshDevices();
@@ -200,6 +198,7 @@ QCoro::Task<bool> AppModel::publishRemembered(WirelessService wireless)
 
 void AppModel::reportWireless(std::optional<QString> message, MessageTone tone)
 {
+    logFailure(message, tone);
     publish(m_wirelessMessageTone, tone, &AppModel::wirelessMessageToneChanged);
     publish(m_wirelessMessage, std::move(message), &AppModel::wirelessMessageChanged);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
@@ -426,6 +425,7 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
 
 void AppModel::reportFileTransfer(const QString &message, MessageTone tone)
 {
+    logFailure(message, tone);
     publish(m_fileTransferTone, tone, &AppModel::fileTransferToneChanged);
     publish(m_fileTransferStatus, std::optional(message), &AppModel::fileTransferStatusChanged);
 }
