@@ -256,7 +256,8 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (scrcpy)
         scrcpyRelease = co_await RuntimeLocator::scrcpyRelease(*scrcpy);
     findings.append(scrcpyFinding(scrcpy, scrcpyRelease));
-    findings.append(accessibilityFinding(self, presumedTrusted(self)));
+    const DoctorFinding shortcuts = accessibilityFinding(self, presumedTrusted(self));
+    findings.append(shortcuts);
     if (adb) {
         try {
             const ADBService bridge{paths};
@@ -268,7 +269,9 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
                              QStringLiteral("Close other ADB tools, reconnect the phone, and refresh.")});
         }
     }
-    findings.append(closingNote(self.desktop));
+    // Once shortcuts work, a note on how to get them would contradict the row that says they do.
+    if (shortcuts.level != Level::Ok)
+        findings.append(closingNote(self.desktop));
     co_return findings;
 }
 

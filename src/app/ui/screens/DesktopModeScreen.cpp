@@ -263,9 +263,10 @@ void DesktopModeScreen::refreshBusy()
 {
     const bool busy = m_model->desktopBusy();
     const bool device = m_model->selectedSerial().has_value();
-    m_status->setText(!device ? QStringLiteral("Select a device to check desktop display support.")
-                      : busy  ? QStringLiteral("Probing device capabilities…")
-                              : QString());
+    m_status->setText(
+        !device ? QStringLiteral("Choose a phone at the bottom of the window to check its display support.")
+        : busy  ? QStringLiteral("Probing device capabilities…")
+                : QString());
     m_status->setVisible(!device || busy);
     m_busy->setRunning(busy);
     m_busy->setVisible(busy);
