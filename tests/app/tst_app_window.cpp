@@ -107,7 +107,8 @@ private slots:
         QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("No session"));
         QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("No device"));
         QVERIFY(!primary()->canTrigger());
-        QCOMPARE(primary()->disabledHint(), QStringLiteral("Choose a phone at the bottom of the window first."));
+        QCOMPARE(primary()->disabledHint(),
+                 QStringLiteral("Choose a phone at the bottom of the window first."));
         QCOMPARE(primary()->caption(), QStringLiteral("Starts the current session."));
         QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("No device"));
         auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));

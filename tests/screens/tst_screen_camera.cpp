@@ -84,10 +84,10 @@ private slots:
                               << "maxSize"
                               << "Native" << QVariant::fromValue(0u) << QVariant::fromValue(2560u)
                               << "2560 px";
-        QTest::newRow("size outside the presets") << "cameraMaxSize"
-                                                  << "maxSize"
-                                                  << "1280 px" << QVariant::fromValue(1280u)
-                                                  << QVariant::fromValue(1600u) << "1600 px";
+        QTest::newRow("size outside the presets")
+            << "cameraMaxSize"
+            << "maxSize"
+            << "1280 px" << QVariant::fromValue(1280u) << QVariant::fromValue(1600u) << "1600 px";
         QTest::newRow("facing") << "cameraFacing"
                                 << "cameraFacing"
                                 << "External" << QVariant(QStringLiteral("external"))

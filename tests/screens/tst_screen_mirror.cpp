@@ -129,18 +129,18 @@ private slots:
                                     << "720p" << QVariant::fromValue(720u) << QVariant::fromValue(0u)
                                     << "Auto" << false;
         // What the smart profile recommends for Wi-Fi is no preset: it is shown rather than a blank.
-        QTest::newRow("recommended resolution") << "mirrorResolution"
-                                                << "1080p" << QVariant::fromValue(1080u)
-                                                << QVariant::fromValue(1280u) << "1280p" << true;
+        QTest::newRow("recommended resolution")
+            << "mirrorResolution"
+            << "1080p" << QVariant::fromValue(1080u) << QVariant::fromValue(1280u) << "1280p" << true;
         QTest::newRow("frame rate") << "mirrorFrameRate"
                                     << "120 fps" << QVariant::fromValue(120u) << QVariant::fromValue(0u)
                                     << "Auto" << false;
         QTest::newRow("frame rate 15")
             << "mirrorFrameRate"
             << "15 fps" << QVariant::fromValue(15u) << QVariant::fromValue(90u) << "90 fps" << false;
-        QTest::newRow("learned frame rate") << "mirrorFrameRate"
-                                            << "30 fps" << QVariant::fromValue(30u)
-                                            << QVariant::fromValue(45u) << "45 fps" << true;
+        QTest::newRow("learned frame rate")
+            << "mirrorFrameRate"
+            << "30 fps" << QVariant::fromValue(30u) << QVariant::fromValue(45u) << "45 fps" << true;
         QTest::newRow("codec") << "mirrorCodec"
                                << "AV1" << QVariant(QStringLiteral("av1")) << QVariant(QStringLiteral("h265"))
                                << "H.265" << false;

@@ -190,8 +190,9 @@ private slots:
                                 << false;
         QTest::newRow("adb without pair")
             << false << QStringLiteral("482913")
-            << QStringLiteral("This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
-                              "30 or newer. Install it and set its adb in Settings.")
+            << QStringLiteral(
+                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
+                   "30 or newer. Install it and set its adb in Settings.")
             << true;
         QTest::newRow("wrong code") << true << QStringLiteral("111111")
                                     << QStringLiteral("Failed: Wrong password or connection was dropped.")

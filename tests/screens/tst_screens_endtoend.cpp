@@ -294,9 +294,9 @@ private slots:
         openWithPhone();
         m_window->resize(size.isValid() ? size : m_window->minimumSize());
         auto *button = find<QWidget>(QStringLiteral("sessionTerminalButton"));
-        for (const QString &mode : {QStringLiteral("Mirror Phone"), QStringLiteral("Camera Mode"),
-                                    QStringLiteral("Desktop Mode"), QStringLiteral("Wireless"),
-                                    QStringLiteral("Connection Doctor")}) {
+        for (const QString &mode :
+             {QStringLiteral("Mirror Phone"), QStringLiteral("Camera Mode"), QStringLiteral("Desktop Mode"),
+              QStringLiteral("Wireless"), QStringLiteral("Connection Doctor")}) {
             openMode(mode);
             QCoreApplication::processEvents();
             auto *screen = qobject_cast<QWidget *>(m_window->screen(model().selectedMode()));
@@ -304,16 +304,17 @@ private slots:
             scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
             QCoreApplication::processEvents();
             const QRect covered(button->mapTo(m_window.get(), QPoint()), button->size());
-            const QRect viewport(scroll->viewport()->mapTo(m_window.get(), QPoint()), scroll->viewport()->size());
+            const QRect viewport(scroll->viewport()->mapTo(m_window.get(), QPoint()),
+                                 scroll->viewport()->size());
             for (const QWidget *control : screen->findChildren<QWidget *>()) {
-                const bool interactive = qobject_cast<const QAbstractButton *>(control) ||
-                                         qobject_cast<const QComboBox *>(control) ||
-                                         qobject_cast<const QLineEdit *>(control) ||
-                                         qobject_cast<const QSlider *>(control) ||
-                                         qobject_cast<const QSpinBox *>(control);
+                const bool interactive =
+                    qobject_cast<const QAbstractButton *>(control) ||
+                    qobject_cast<const QComboBox *>(control) || qobject_cast<const QLineEdit *>(control) ||
+                    qobject_cast<const QSlider *>(control) || qobject_cast<const QSpinBox *>(control);
                 if (!interactive || !control->isVisible())
                     continue;
-                const QRect drawn = QRect(control->mapTo(m_window.get(), QPoint()), control->size()) & viewport;
+                const QRect drawn =
+                    QRect(control->mapTo(m_window.get(), QPoint()), control->size()) & viewport;
                 QVERIFY2(!drawn.intersects(covered),
                          qPrintable(mode + QStringLiteral(": ") + control->objectName()));
             }

@@ -146,7 +146,8 @@ private slots:
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<Tone>("look");
         QTest::newRow("in progress") << MessageTone::Progress << QStringLiteral("hourglass") << Tone::Neutral;
-        QTest::newRow("done") << MessageTone::Success << QStringLiteral("checkmark.circle.fill") << Tone::Success;
+        QTest::newRow("done") << MessageTone::Success << QStringLiteral("checkmark.circle.fill")
+                              << Tone::Success;
         QTest::newRow("failed") << MessageTone::Failure << QStringLiteral("exclamationmark.octagon.fill")
                                 << Tone::Danger;
     }
@@ -194,8 +195,9 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const int top = below->y();
-        const QString path = QStringLiteral("Screenshot saved to /home/someone/Videos/Quorvane/Screenshots/") +
-                             QString(40, u'x') + QStringLiteral("/Pixel 8 2026-12-07 at 13.01.02.png");
+        const QString path =
+            QStringLiteral("Screenshot saved to /home/someone/Videos/Quorvane/Screenshots/") +
+            QString(40, u'x') + QStringLiteral("/Pixel 8 2026-12-07 at 13.01.02.png");
         row->setMessage(path, MessageTone::Success);
         QCoreApplication::processEvents();
         auto *text = row->findChild<ElidedText *>();

@@ -102,6 +102,7 @@ ConnectionDoctorScreen::ConnectionDoctorScreen(AppModel *model, QWidget *parent)
     column->addWidget(card);
 
     m_results = new SectionCard(QStringLiteral("Findings"), QStringLiteral("questionmark.circle"), this);
+    m_results->setObjectName(QStringLiteral("doctorFindingsCard"));
     m_empty =
         bind::note(QStringLiteral("Run the diagnosis to check scrcpy, ADB, and every connected device."),
                    QStringLiteral("doctorEmpty"), m_results);
