@@ -172,7 +172,8 @@ QWidget *CameraModeScreen::qualityCard()
 
 QWidget *CameraModeScreen::zoomAndFramingCard()
 {
-    auto *card = new SectionCard(QStringLiteral("Zoom and Framing"), QStringLiteral("camera.aperture"), this);
+    auto *card =
+        new SectionCard(QStringLiteral("Zoom and Framing"), QStringLiteral("slider.horizontal.3"), this);
     QFormLayout *form = bind::formIn(card);
     QLabel *value = bind::label(QString(), QStringLiteral("cameraZoomValue"), card);
     QSlider *zoom = bind::slider(
