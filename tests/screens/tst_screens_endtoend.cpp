@@ -357,10 +357,9 @@ private slots:
         QVERIFY(drop.isAccepted());
 
         auto *status = find<StatusMessageRow>(QStringLiteral("mirrorFileTransfer"));
-        auto *text = status->findChild<QLabel *>(QStringLiteral("statusMessageText"));
-        QTRY_COMPARE_WITH_TIMEOUT(text->text(), QStringLiteral("Sent notes.pdf to /sdcard/Download."),
+        QTRY_COMPARE_WITH_TIMEOUT(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."),
                                   inspectionTimeout);
-        QVERIFY(text->isVisible());
+        QVERIFY(status->isVisible());
         const QJsonObject pushed = sim()
                                        .phone(QStringLiteral("phone1"))
                                        .read()
