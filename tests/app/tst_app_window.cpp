@@ -268,10 +268,12 @@ private slots:
                  serial + QStringLiteral(" — unauthorized"));
         await(model().launchCurrentMode());
         auto *badge = find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"));
-        QCOMPARE(badge->message(), QStringLiteral("Select an authorized device first."));
+        const QString refusal =
+            QStringLiteral("Device is 'unauthorized', not ready. Run Connection Doctor for the next step.");
+        QCOMPARE(badge->message(), refusal);
         QCOMPARE(badge->tone(), MessageTone::Failure);
         QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
-        QCOMPARE(model().logLines().last(), QStringLiteral("Select an authorized device first."));
+        QCOMPARE(model().logLines().last(), refusal);
         checkBarHeight(height);
     }
 
