@@ -110,6 +110,8 @@ private slots:
         row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"));
         QCOMPARE(child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text(),
                  QStringLiteral("Connected"));
+        // Connected already: there is nothing for Connect to do.
+        QVERIFY(!button(*row, "wirelessRememberedConnect")->isEnabled());
         click(*row, "wirelessRememberedForget");
         QTRY_VERIFY(screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered")).isEmpty());
         QVERIFY(model().rememberedWireless().isEmpty());
