@@ -256,8 +256,7 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (scrcpy)
         scrcpyRelease = co_await RuntimeLocator::scrcpyRelease(*scrcpy);
     findings.append(scrcpyFinding(scrcpy, scrcpyRelease));
-    const DoctorFinding shortcuts = accessibilityFinding(self, presumedTrusted(self));
-    findings.append(shortcuts);
+    findings.append(accessibilityFinding(self, presumedTrusted(self)));
     if (adb) {
         try {
             const ADBService bridge{paths};
@@ -269,9 +268,7 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
                              QStringLiteral("Close other ADB tools, reconnect the phone, and refresh.")});
         }
     }
-    // Once shortcuts work, a note on how to get them would contradict the row that says they do.
-    if (shortcuts.level != Level::Ok)
-        findings.append(closingNote(self.desktop));
+    findings.append(closingNote(self.desktop));
     co_return findings;
 }
 
