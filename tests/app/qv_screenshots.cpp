@@ -131,6 +131,9 @@ void modeViews(const QString &dir)
     clickIn(scene.window->screen(SidebarMode::Wireless), QStringLiteral("wirelessToWifi"));
     QTRY_VERIFY_WITH_TIMEOUT(!model.wirelessBusy() && !model.rememberedWireless().isEmpty(), 20000);
     saveMode(scene, SidebarMode::Wireless, dir, QStringLiteral("wireless"));
+    // A failure on the same line: the simulator's adb is too old to pair.
+    await(model.pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913")));
+    save(scene.window.get(), dir + QStringLiteral("/wireless-failed.png"));
 }
 
 void runtimeMissing(const QString &dir)

@@ -16,6 +16,7 @@
 #include "SessionTerminal.h"
 #include "SettingsWindow.h"
 #include "StatusPill.h"
+#include "Theme.h"
 #include "UserDefaults.h"
 #include "WidgetLookup.h"
 
@@ -25,6 +26,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -110,10 +112,11 @@ private slots:
     {
         openWindow();
         await(model().refreshDevices());
-        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Idle"));
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("No session"));
         QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("No device"));
         QVERIFY(!primary()->canTrigger());
-        QCOMPARE(primary()->disabledHint(), QStringLiteral("Choose a device in the sidebar first."));
+        QCOMPARE(primary()->disabledHint(),
+                 QStringLiteral("Choose a phone at the bottom of the window first."));
         QCOMPARE(primary()->caption(), QStringLiteral("Starts the current session."));
         QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("No device"));
         auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
@@ -188,39 +191,97 @@ private slots:
         QCOMPARE(pill(QStringLiteral("footerStatusPill")), footer);
         // adb learns the phone's names only once it may talk to it.
         QCOMPARE(label(QStringLiteral("sessionDeviceText")), serial);
-        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Idle"));
+        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentText(),
+                 serial + QStringLiteral(" — ") + state);
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("No session"));
         QCOMPARE(primary()->disabledHint(), QStringLiteral("The selected device is not ready. Accept the USB "
                                                            "debugging prompt, or run Connection Doctor."));
     }
 
+    // The bar holds its height through every state, with room for all it shows.
+    void checkBarHeight(int height)
+    {
+        auto *bar = find<SessionBar>(QStringLiteral("sessionBar"));
+        QCOMPARE(bar->height(), height);
+        QVERIFY(bar->layout()->minimumSize().height() <= height);
+    }
+
+    // Each step shows only what is true now: the footer speaks of the phone and the bar of the session, a
+    // running session's button says it restarts, a reconnect first clears the old news, and a cancelled one
+    // leaves no failure behind. Stop is offered only with something to stop.
     void readyThenRunningThenReconnecting()
     {
         openWindow();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const int height = find<SessionBar>(QStringLiteral("sessionBar"))->height();
+        auto *stop = find<QAction>(QStringLiteral("stopSessionAction"));
+        auto *badge = find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"));
+        QVERIFY(!stop->isEnabled());
         connectPhone();
         QTRY_VERIFY(primary()->canTrigger());
-        QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("Ready"));
-        QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("Pixel_8"));
+        QCOMPARE(pill(QStringLiteral("footerStatusPill")), QStringLiteral("Phone ready"));
+        QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("No session"));
+        QCOMPARE(label(QStringLiteral("sessionDeviceText")), QStringLiteral("Pixel 8"));
         QCOMPARE(primary()->title(), QStringLiteral("Mirror Phone"));
         QCOMPARE(primary()->secondaryLabel(), QStringLiteral("Start session"));
         QVERIFY(find<QAction>(QStringLiteral("startSessionAction"))->isEnabled());
+        QVERIFY(!stop->isEnabled());
         QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentData().toString(), serial);
+        checkBarHeight(height);
 
         await(model().launchCurrentMode());
         QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Session running"));
         QVERIFY(!find<QPushButton>(QStringLiteral("stopButton"))->isHidden());
-        QVERIFY(!find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"))->message().isEmpty());
+        QVERIFY(stop->isEnabled());
+        QCOMPARE(primary()->title(), QStringLiteral("Restart Session"));
+        QCOMPARE(primary()->secondaryLabel(), QStringLiteral("Restart session"));
+        QCOMPARE(primary()->caption(), QStringLiteral("Restarts the running session with these settings."));
+        QVERIFY(badge->isVisible());
+        QCOMPARE(badge->tone(), MessageTone::Success);
+        QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Success)));
         QCOMPARE(label(QStringLiteral("activeSessionsText")), QStringLiteral("1 session(s)"));
         QCOMPARE(label(QStringLiteral("terminalSessionLine")),
                  QStringLiteral("Session running on ") + serial);
         QVERIFY(label(QStringLiteral("terminalCommand")).contains(QStringLiteral("scrcpy")));
+        checkBarHeight(height);
 
         model().start();
         m_world->endNewestSession();
         QTRY_COMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("Reconnecting (1/5)"));
+        QVERIFY(badge->isHidden());
+        QVERIFY(stop->isEnabled());
+        checkBarHeight(height);
         QVERIFY(!find<QPushButton>(QStringLiteral("cancelReconnectButton"))->isHidden());
         find<QPushButton>(QStringLiteral("cancelReconnectButton"))->click();
         QTRY_VERIFY(!model().reconnecting());
         QTRY_VERIFY(find<QPushButton>(QStringLiteral("cancelReconnectButton"))->isHidden());
+        QCOMPARE(model().launchMessage(), std::nullopt);
+        QVERIFY(badge->isHidden());
+        QVERIFY(!stop->isEnabled());
+    }
+
+    // A phone that cannot be used says so in the picker; a launch refused for it is drawn as a failure,
+    // keeps the bar's height, and is written to the terminal in full.
+    void refusedLaunchIsAFailure()
+    {
+        openWindow();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const int height = find<SessionBar>(QStringLiteral("sessionBar"))->height();
+        m_world->sim.addPhone(serial).state(QStringLiteral("unauthorized"));
+        await(model().refreshDevices());
+        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentText(),
+                 serial + QStringLiteral(" — unauthorized"));
+        await(model().launchCurrentMode());
+        auto *badge = find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"));
+        const QString refusal =
+            QStringLiteral("Device is 'unauthorized', not ready. Run Connection Doctor for the next step.");
+        QCOMPARE(badge->message(), refusal);
+        QCOMPARE(badge->tone(), MessageTone::Failure);
+        QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
+        QCOMPARE(model().logLines().last(), refusal);
+        checkBarHeight(height);
     }
 
     void desktopModeHints()

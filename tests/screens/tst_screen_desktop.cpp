@@ -43,9 +43,10 @@ private slots:
         DesktopModeScreen screen(&model());
         ScreenWorld::show(screen);
         QCOMPARE(text(screen, QStringLiteral("desktopStatus")),
-                 QStringLiteral("Select a device to check desktop display support."));
+                 QStringLiteral("Choose a phone at the bottom of the window to check its display support."));
         QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopProbe"))->isEnabled());
         QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopEnable"))->isEnabled());
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("desktopScreenshot"))->isEnabled());
         QTRY_VERIFY(!model().desktopBusy());
     }
 

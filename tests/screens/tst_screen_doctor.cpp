@@ -1,10 +1,11 @@
 // The Connection Doctor screen against the simulator: it diagnoses when shown, its summary follows the
 // worst finding, and each finding shows its level, detail and action.
 #include "ConnectionDoctorScreen.h"
-#include "PrimaryActionButton.h"
 #include "ScreenTesting.h"
+#include "SectionCard.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 using namespace quorvane;
 using namespace quorvane::app;
@@ -34,10 +35,13 @@ private slots:
         QCOMPARE(text(screen, "doctorCount"), QStringLiteral("0 findings"));
         QCOMPARE(text(screen, "doctorEmpty"),
                  QStringLiteral("Run the diagnosis to check scrcpy, ADB, and every connected device."));
-        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
-        QCOMPARE(run->title(), QStringLiteral("Run Diagnosis"));
-        QCOMPARE(run->caption(), QStringLiteral("Checks scrcpy, ADB, and every connected device."));
-        QVERIFY(run->canTrigger());
+        auto *run = child<QPushButton>(screen, QStringLiteral("doctorRun"));
+        QCOMPARE(run->text(), QStringLiteral("Run Diagnosis"));
+        QCOMPARE(text(screen, "doctorRunCaption"),
+                 QStringLiteral("Checks scrcpy, ADB, and every connected device."));
+        QVERIFY(run->isEnabled());
+        QCOMPARE(child<SectionCard>(screen, QStringLiteral("doctorFindingsCard"))->symbol(),
+                 QStringLiteral("questionmark.circle"));
     }
 
     void summary_data()
@@ -75,15 +79,17 @@ private slots:
         if (world == QLatin1String("fault"))
             m_world->world.sim.addFault({QStringLiteral("devices")}, 1, QStringLiteral("daemon not running"));
         ConnectionDoctorScreen screen(&m_world->model());
-        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
+        auto *run = child<QPushButton>(screen, QStringLiteral("doctorRun"));
         ScreenWorld::show(screen);
         QVERIFY(m_world->model().doctorRunning());
         QCOMPARE(text(screen, "doctorSummary"), QStringLiteral("Running checks…"));
-        QCOMPARE(run->title(), QStringLiteral("Running diagnosis"));
-        QVERIFY(run->isBusy());
+        QCOMPARE(run->text(), QStringLiteral("Running diagnosis"));
+        QVERIFY(!run->isEnabled());
         QTRY_VERIFY(!m_world->model().doctorRunning());
-        QVERIFY(!run->isBusy());
+        QVERIFY(run->isEnabled());
         QCOMPARE(text(screen, "doctorSummary"), summary);
+        // The card's mark is its worst finding's, the one the summary speaks of.
+        QCOMPARE(child<SectionCard>(screen, QStringLiteral("doctorFindingsCard"))->symbol(), symbol);
         const qsizetype count = m_world->model().doctorFindings().size();
         QCOMPARE(text(screen, "doctorCount"), QString::number(count) + QStringLiteral(" findings"));
         QVERIFY(!child<QLabel>(screen, QStringLiteral("doctorEmpty"))->isVisible());
@@ -111,8 +117,7 @@ private slots:
         screen.hide();
         screen.show();
         QTRY_COMPARE(runs.count(), 4);
-        auto *run = child<PrimaryActionButton>(screen, QStringLiteral("doctorRun"));
-        emit run->triggered();
+        child<QPushButton>(screen, QStringLiteral("doctorRun"))->click();
         QTRY_COMPARE(runs.count(), 6);
         QVERIFY(!m_world->model().doctorRunning());
     }

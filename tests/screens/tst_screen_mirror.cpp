@@ -3,6 +3,7 @@
 #include "MirrorPhoneScreen.h"
 #include "ScreenTesting.h"
 #include "StatusMessageRow.h"
+#include "Theme.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,9 +37,12 @@ private slots:
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
         auto *empty = child<QLabel>(screen, QStringLiteral("mirrorDeviceEmpty"));
-        QCOMPARE(empty->text(), QStringLiteral("Select a device in the sidebar."));
+        QCOMPARE(empty->text(), QStringLiteral("Choose a phone at the bottom of the window."));
         QVERIFY(empty->isVisible());
         QVERIFY(!child<QLabel>(screen, QStringLiteral("mirrorDeviceModel"))->isVisible());
+        // Both ask the phone, so without one they wait.
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("mirrorScreenshot"))->isEnabled());
+        QVERIFY(!child<QPushButton>(screen, QStringLiteral("mirrorRecompute"))->isEnabled());
     }
 
     // Shown without a recommendation it asks for one; the card shows its label and reasons. The screen is
@@ -119,29 +123,38 @@ private slots:
         QTest::addColumn<QVariant>("written");
         QTest::addColumn<QVariant>("setInModel");
         QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("ownEntry");
         QTest::newRow("resolution") << "mirrorResolution"
                                     << "720p" << QVariant::fromValue(720u) << QVariant::fromValue(0u)
-                                    << "Auto";
+                                    << "Auto" << false;
+        // What the smart profile recommends for Wi-Fi is no preset: it is shown rather than a blank.
+        QTest::newRow("recommended resolution")
+            << "mirrorResolution"
+            << "1080p" << QVariant::fromValue(1080u) << QVariant::fromValue(1280u) << "1280p" << true;
         QTest::newRow("frame rate") << "mirrorFrameRate"
                                     << "120 fps" << QVariant::fromValue(120u) << QVariant::fromValue(0u)
-                                    << "Auto";
+                                    << "Auto" << false;
         QTest::newRow("frame rate 15")
             << "mirrorFrameRate"
-            << "15 fps" << QVariant::fromValue(15u) << QVariant::fromValue(90u) << "90 fps";
+            << "15 fps" << QVariant::fromValue(15u) << QVariant::fromValue(90u) << "90 fps" << false;
+        QTest::newRow("learned frame rate")
+            << "mirrorFrameRate"
+            << "30 fps" << QVariant::fromValue(30u) << QVariant::fromValue(45u) << "45 fps" << true;
         QTest::newRow("codec") << "mirrorCodec"
                                << "AV1" << QVariant(QStringLiteral("av1")) << QVariant(QStringLiteral("h265"))
-                               << "H.265";
+                               << "H.265" << false;
         QTest::newRow("audio source") << "mirrorAudioSource"
                                       << "Microphone" << QVariant(QStringLiteral("mic"))
-                                      << QVariant(QStringLiteral("output")) << "Device output";
+                                      << QVariant(QStringLiteral("output")) << "Device output" << false;
         QTest::newRow("orientation") << "mirrorOrientation"
                                      << "90°"
                                      << QVariant::fromValue(std::optional<QString>(QStringLiteral("90")))
-                                     << QVariant::fromValue(std::optional<QString>()) << "Follow device";
+                                     << QVariant::fromValue(std::optional<QString>()) << "Follow device"
+                                     << false;
         QTest::newRow("orientation initial")
             << "mirrorOrientation"
             << "Initial orientation" << QVariant::fromValue(std::optional<QString>(QStringLiteral("initial")))
-            << QVariant::fromValue(std::optional<QString>(QStringLiteral("270"))) << "270°";
+            << QVariant::fromValue(std::optional<QString>(QStringLiteral("270"))) << "270°" << false;
     }
 
     void pickers()
@@ -151,8 +164,10 @@ private slots:
         QFETCH(QVariant, written);
         QFETCH(QVariant, setInModel);
         QFETCH(QString, shown);
+        QFETCH(bool, ownEntry);
         MirrorPhoneScreen screen(&model());
         auto *box = child<QComboBox>(screen, name);
+        const int presets = box->count();
         const QByteArray property = QByteArray::fromStdString(std::map<QString, std::string>{
             {QStringLiteral("mirrorResolution"), "maxSize"},
             {QStringLiteral("mirrorFrameRate"), "maxFps"},
@@ -164,6 +179,11 @@ private slots:
         QCOMPARE(settings().property(property), written);
         settings().setProperty(property, setInModel);
         QCOMPARE(box->currentText(), shown);
+        QCOMPARE(box->count(), presets + (ownEntry ? 1 : 0));
+        // A preset chosen again takes the extra entry away.
+        choose(box, choice);
+        QCOMPARE(settings().property(property), written);
+        QCOMPARE(box->count(), presets);
     }
 
     void toggles_data()
@@ -189,9 +209,6 @@ private slots:
         QTest::newRow("record") << "mirrorRecord"
                                 << "Record the session to MP4"
                                 << "record";
-        QTest::newRow("screen recording") << "mirrorScreenRecording"
-                                          << "Screen recording"
-                                          << "record";
         QTest::newRow("audio") << "mirrorAudio"
                                << "Forward audio"
                                << "audio";
@@ -220,12 +237,11 @@ private slots:
     {
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
-        auto *enabled = child<QLabel>(screen, QStringLiteral("mirrorRecordingEnabled"));
-        settings().setRecord(false);
-        QVERIFY(!enabled->isVisible());
-        settings().setRecord(true);
-        QVERIFY(enabled->isVisible());
-        QCOMPARE(enabled->text(), QStringLiteral("Recording enabled"));
+        // One control for one setting.
+        int recordBoxes = 0;
+        for (const QCheckBox *box : screen.findChildren<QCheckBox *>())
+            recordBoxes += box->text().contains(QStringLiteral("ecord")) ? 1 : 0;
+        QCOMPARE(recordBoxes, 1);
         // The folder Linux uses for videos, which is where recordings go by default.
         QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorRecordNote"))->text(),
                  QStringLiteral(
@@ -321,10 +337,45 @@ private slots:
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
         QTRY_COMPARE(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."));
         QVERIFY(status->isVisible());
+        QCOMPARE(status->tone(), MessageTone::Success);
+        QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
         QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
                     .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
                                           QStringLiteral("/sdcard/Download/")}) ||
                 m_world->world.sim.callArguments(QStringLiteral("adb")).last().contains(notes));
+    }
+
+    // A refused or failed push is drawn as a failure, never with the tick of a sent file.
+    void refusedPushesAreFailures_data()
+    {
+        QTest::addColumn<bool>("phone");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no phone") << false << qint64(8) << QStringLiteral("No device selected.");
+        QTest::newRow("too large") << true << qint64(501) * 1024 * 1024
+                                   << QStringLiteral("File too large (>500 MB).");
+    }
+
+    void refusedPushesAreFailures()
+    {
+        QFETCH(bool, phone);
+        QFETCH(qint64, size);
+        QFETCH(QString, message);
+        if (phone)
+            m_world->connectPhone();
+        MirrorPhoneScreen screen(&model());
+        ScreenWorld::show(screen);
+        QFile file(m_world->world.home.file(QStringLiteral("movie.mp4")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(size)); // sparse: takes no room on the disk
+        file.close();
+        await(model().pushFile(file.fileName()));
+        auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
+        QCOMPARE(status->message(), message);
+        QCOMPARE(status->tone(), MessageTone::Failure);
+        const QImage drawn = status->grab().toImage();
+        QVERIFY(drawnIn(drawn, Theme::color(Tone::Danger)));
+        QVERIFY(!drawnIn(drawn, Theme::color(Tone::Success)));
     }
 };
 

@@ -3,6 +3,7 @@
 // every control waiting while an action runs.
 #include "ScreenTesting.h"
 #include "StatusMessageRow.h"
+#include "Theme.h"
 #include "WirelessScreen.h"
 
 #include <QLabel>
@@ -110,6 +111,8 @@ private slots:
         row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"));
         QCOMPARE(child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text(),
                  QStringLiteral("Connected"));
+        // Connected already: there is nothing for Connect to do.
+        QVERIFY(!button(*row, "wirelessRememberedConnect")->isEnabled());
         click(*row, "wirelessRememberedForget");
         QTRY_VERIFY(screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered")).isEmpty());
         QVERIFY(model().rememberedWireless().isEmpty());
@@ -180,9 +183,57 @@ private slots:
             problem->message(),
             QStringLiteral("This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
                            "30 or newer. Install it and set its adb in Settings."));
-        QVERIFY(problem->failed());
+        QCOMPARE(problem->tone(), MessageTone::Failure);
         QVERIFY(!button(screen, "wirelessPair")->isEnabled());
         QVERIFY(button(screen, "wirelessConnect")->isEnabled());
+    }
+
+    // The status line draws a failure as a failure, in the danger colour, and keeps its place: the card
+    // below stays where it was whatever the line says.
+    void statusLineShowsFailuresAsFailures_data()
+    {
+        QTest::addColumn<bool>("pairingAdb");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("paired") << true << QStringLiteral("482913")
+                                << QStringLiteral("Successfully paired to 192.168.1.20:37123 [guid=adb-guid]")
+                                << false;
+        QTest::newRow("adb without pair")
+            << false << QStringLiteral("482913")
+            << QStringLiteral(
+                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
+                   "30 or newer. Install it and set its adb in Settings.")
+            << true;
+        QTest::newRow("wrong code") << true << QStringLiteral("111111")
+                                    << QStringLiteral("Failed: Wrong password or connection was dropped.")
+                                    << true;
+    }
+
+    void statusLineShowsFailuresAsFailures()
+    {
+        QFETCH(bool, pairingAdb);
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        QFETCH(bool, failed);
+        if (pairingAdb)
+            m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
+        m_world->world.sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
+                                      QStringLiteral("adb-guid"));
+        WirelessScreen screen(&model());
+        screen.resize(900, 700);
+        ScreenWorld::show(screen);
+        auto *row = child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"));
+        const QWidget *nextCard = child<QWidget>(screen, QStringLiteral("wirelessEmpty"))->parentWidget();
+        const int top = nextCard->mapTo(&screen, QPoint()).y();
+        await(model().pairWireless(QStringLiteral("192.168.1.20:37123"), code));
+        QCOMPARE(row->message(), message);
+        QVERIFY(row->isVisible());
+        QCOMPARE(row->tone(), failed ? MessageTone::Failure : MessageTone::Success);
+        const QImage drawn = row->grab().toImage();
+        QCOMPARE(drawnIn(drawn, Theme::color(Tone::Danger)), failed);
+        QCOMPARE(drawnIn(drawn, Theme::color(Tone::Success)), !failed);
+        QCOMPARE(nextCard->mapTo(&screen, QPoint()).y(), top);
     }
 
     void theListIsReReadWhenShown()

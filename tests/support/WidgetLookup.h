@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -14,6 +16,19 @@ T *child(const QObject &parent, const QString &name)
     if (!found)
         qFatal("no child named %s", qPrintable(name));
     return found;
+}
+
+// Whether any pixel of the image is drawn (nearly) opaque in this colour: what a widget really shows.
+inline bool drawnIn(const QImage &image, const QColor &color)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 250 && pixel.rgb() == color.rgb())
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace quorvane::test

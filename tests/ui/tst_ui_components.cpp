@@ -2,6 +2,7 @@
 // colour a tone gives, when the primary action can be pressed, and that every symbol the screens name is
 // bundled and drawn in its tint.
 #include "BusyIndicator.h"
+#include "ElidedText.h"
 #include "LaunchMessageBadge.h"
 #include "ModeSidebarRow.h"
 #include "PrimaryActionButton.h"
@@ -9,15 +10,19 @@
 #include "StatusMessageRow.h"
 #include "StatusPill.h"
 #include "Theme.h"
+#include "WidgetLookup.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace quorvane::app;
+using quorvane::test::drawnIn;
 
 Q_DECLARE_METATYPE(quorvane::app::Tone)
+Q_DECLARE_METATYPE(quorvane::app::MessageTone)
 
 namespace {
 
@@ -31,19 +36,6 @@ bool shown(const QWidget *parent, const char *childName)
 {
     const auto *child = parent->findChild<QWidget *>(QLatin1String(childName));
     return child && child->isVisible();
-}
-
-// Whether any pixel of the image is drawn (nearly) opaque in this colour.
-bool drawnIn(const QImage &image, const QColor &color)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() > 250 && pixel.rgb() == color.rgb())
-                return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -146,78 +138,78 @@ private slots:
         QCOMPARE(shown(&pill, "statusPillSymbol"), !symbol.isEmpty());
     }
 
-    void launchMessageBadgeMarksSuccessAndFailure_data()
+    // Both status displays draw a message as its tone says: the symbol in the tone's colour, and a failure's
+    // words in the danger colour.
+    void statusMessagesAreDrawnInTheirTone_data()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("failed");
-        QTest::addColumn<bool>("visible");
+        QTest::addColumn<MessageTone>("tone");
         QTest::addColumn<QString>("symbol");
-        QTest::newRow("started") << QStringLiteral("Mirror session started.") << false << true
-                                 << QStringLiteral("checkmark.circle.fill");
-        QTest::newRow("failed") << QStringLiteral("Choose a device first.") << true << true
-                                << QStringLiteral("exclamationmark.octagon.fill");
-        QTest::newRow("no message") << QString() << false << false << QStringLiteral("checkmark.circle.fill");
+        QTest::addColumn<Tone>("look");
+        QTest::newRow("in progress") << MessageTone::Progress << QStringLiteral("hourglass") << Tone::Neutral;
+        QTest::newRow("done") << MessageTone::Success << QStringLiteral("checkmark.circle.fill")
+                              << Tone::Success;
+        QTest::newRow("failed") << MessageTone::Failure << QStringLiteral("exclamationmark.octagon.fill")
+                                << Tone::Danger;
     }
 
-    void launchMessageBadgeMarksSuccessAndFailure()
+    void statusMessagesAreDrawnInTheirTone()
     {
-        QFETCH(QString, message);
-        QFETCH(bool, failed);
-        QFETCH(bool, visible);
+        QFETCH(MessageTone, tone);
         QFETCH(QString, symbol);
+        QFETCH(Tone, look);
         QWidget window;
+        auto *layout = new QVBoxLayout(&window);
         auto *badge = new LaunchMessageBadge(&window);
-        window.show();
-        QVERIFY(!badge->isVisible());
-
-        badge->setMessage(message, failed);
-
-        QCOMPARE(badge->isVisible(), visible);
-        QCOMPARE(badge->message(), message);
-        QCOMPARE(badge->findChild<QLabel *>(QStringLiteral("launchMessageText"))->text(), message);
-        QCOMPARE(badge->failed(), failed);
-        QCOMPARE(badge->symbol(), symbol);
-        QVERIFY(Theme::hasSymbol(badge->symbol()));
-        QVERIFY(!badge->findChild<QLabel *>(QStringLiteral("launchMessageSymbol"))->pixmap().isNull());
-    }
-
-    void statusMessageRowShowsOnlyAMessage_data()
-    {
-        QTest::addColumn<std::optional<QString>>("message");
-        QTest::addColumn<bool>("failed");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("connected") << std::optional<QString>(
-                                          QStringLiteral("Connected to 192.168.1.20:5555."))
-                                   << false << true;
-        QTest::newRow("failure") << std::optional<QString>(QStringLiteral("Enter the 6-digit pairing code."))
-                                 << true << true;
-        QTest::newRow("none") << std::optional<QString>() << false << false;
-        QTest::newRow("empty") << std::optional<QString>(QString()) << true << false;
-    }
-
-    void statusMessageRowShowsOnlyAMessage()
-    {
-        QFETCH(std::optional<QString>, message);
-        QFETCH(bool, failed);
-        QFETCH(bool, visible);
-        QWidget window;
         auto *row = new StatusMessageRow(&window);
-        row->setMessage(QStringLiteral("An earlier message."), !failed);
+        layout->addWidget(badge);
+        layout->addWidget(row);
         window.show();
+        const QString message = QStringLiteral("adb: unknown command pair");
+        badge->setMessage(message, tone);
+        row->setMessage(message, tone);
+        QVERIFY(badge->isVisible() && row->isVisible());
+        QCOMPARE(badge->symbol(), symbol);
+        QCOMPARE(row->symbol(), symbol);
+        QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(look)));
+        QVERIFY(drawnIn(row->grab().toImage(), Theme::color(look)));
+        const QColor words = row->findChild<ElidedText *>()->palette().color(QPalette::WindowText);
+        QCOMPARE(words == Theme::color(Tone::Danger), tone == MessageTone::Failure);
 
-        row->setMessage(message, failed);
+        badge->setMessage(QString(), tone);
+        row->setMessage(std::nullopt, tone);
+        QVERIFY(!badge->isVisible() && !row->isVisible());
+    }
 
-        QCOMPARE(row->isVisible(), visible);
-        QCOMPARE(row->message(), message);
-        QCOMPARE(row->findChild<QLabel *>(QStringLiteral("statusMessageText"))->text(),
-                 message.value_or(QString()));
-        QCOMPARE(row->failed(), failed);
-        QCOMPARE(row->symbol(), failed ? QStringLiteral("exclamationmark.octagon.fill")
-                                       : QStringLiteral("checkmark.circle.fill"));
-        if (failed)
-            QCOMPARE(textColor(row, "statusMessageText"), Theme::color(Tone::Danger));
-        else
-            QVERIFY(textColor(row, "statusMessageText") != Theme::color(Tone::Danger));
+    // A long message takes two lines at most, ends in an ellipsis, and keeps every word in the tooltip; a
+    // row that reserves its place moves nothing below it when a message comes or goes.
+    void longMessagesElideAndReservedRowsHoldStill()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *row = new StatusMessageRow(&window, StatusMessageRow::Space::Reserve);
+        auto *below = new QLabel(QStringLiteral("Next card"), &window);
+        layout->addWidget(row);
+        layout->addWidget(below);
+        layout->addStretch(1);
+        window.resize(360, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int top = below->y();
+        const QString path =
+            QStringLiteral("Screenshot saved to /home/someone/Videos/Quorvane/Screenshots/") +
+            QString(40, u'x') + QStringLiteral("/Pixel 8 2026-12-07 at 13.01.02.png");
+        row->setMessage(path, MessageTone::Success);
+        QCoreApplication::processEvents();
+        auto *text = row->findChild<ElidedText *>();
+        const QStringList lines = text->shownLines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines.last().endsWith(QChar(0x2026)), qPrintable(lines.last()));
+        QCOMPARE(text->toolTip(), path);
+        QVERIFY(text->height() <= text->fullHeight());
+        QCOMPARE(below->y(), top);
+        row->setMessage(std::nullopt, MessageTone::Success);
+        QCoreApplication::processEvents();
+        QCOMPARE(below->y(), top);
     }
 
     void primaryActionRunsOnlyWhenEnabledAndIdle_data()
@@ -245,7 +237,7 @@ private slots:
         QFETCH(bool, triggers);
         QFETCH(bool, hintShown);
         PrimaryActionButton action;
-        action.setTitle(QStringLiteral("Start Mirror"));
+        action.setTitle(QStringLiteral("Start & Record"));
         action.setSecondaryLabel(QStringLiteral("Start session"));
         action.setCaption(QStringLiteral("Starts the current session."));
         action.setSymbol(QStringLiteral("play.fill"));
@@ -261,16 +253,16 @@ private slots:
         QCOMPARE(triggered.size(), triggers ? 1 : 0);
         QCOMPARE(button->isEnabled(), triggers);
         QCOMPARE(action.canTrigger(), triggers);
-        QCOMPARE(button->text(), QStringLiteral("Start Mirror"));
+        QCOMPARE(action.title(), QStringLiteral("Start & Record"));
+        QCOMPARE(button->text(), QStringLiteral("Start && Record"));
         QCOMPARE(button->accessibleName(), QStringLiteral("Start session"));
         QVERIFY(!button->icon().isNull());
         QCOMPARE(shown(&action, "primaryActionBusy"), busy);
         QCOMPARE(shown(&action, "primaryActionHint"), hintShown);
         QCOMPARE(shown(&action, "primaryActionCaption"), !hintShown);
-        QCOMPARE(action.findChild<QLabel *>(QStringLiteral("primaryActionCaption"))->text(),
-                 QStringLiteral("Starts the current session."));
+        QCOMPARE(action.caption(), QStringLiteral("Starts the current session."));
         if (hintShown)
-            QCOMPARE(action.findChild<QLabel *>(QStringLiteral("primaryActionHint"))->text(), hint);
+            QCOMPARE(action.disabledHint(), hint);
     }
 
     void primaryActionComesBackAfterBusy()

@@ -255,6 +255,9 @@ void AppModel::select(std::optional<QString> serial)
         return;
     publish(m_selectedSerial, std::move(serial), &AppModel::selectedSerialChanged);
     m_choices->showPhone(m_selectedSerial ? std::optional(phoneKey(*m_selectedSerial)) : std::nullopt);
+    // What the bar said was about the phone picked before; kept, it would read as news about this one.
+    if (!m_launchInProgress)
+        reportLaunch(std::nullopt, MessageTone::Success);
     refreshInspection();
 }
 
@@ -334,6 +337,8 @@ void AppModel::refreshSessionPulse()
                    QStringLiteral("The session on ") + deviceName(endedOn.value_or(QString())) +
                        (reconnect ? QStringLiteral(" ended on its own; Quorvane is reconnecting.")
                                   : QStringLiteral(" ended on its own.")));
+            // "Session started" would outlive the session it announced.
+            reportLaunch(std::nullopt, MessageTone::Success);
             if (reconnect)
                 attemptReconnect(*m_lastLaunchConfig);
         }
@@ -435,12 +440,34 @@ MediaService AppModel::mediaService() const
     return MediaService{paths(), mediaRootOverrideURL(), recordingsRootOverrideURL(), std::nullopt};
 }
 
+QString AppModel::phoneName(const DeviceInfo &device) const
+{
+    if (m_deviceProfile && m_deviceProfile->serial == device.serial && !m_deviceProfile->model.isEmpty())
+        return m_deviceProfile->model;
+    return device.model ? QString(*device.model).replace(u'_', u' ') : device.serial;
+}
+
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)
 {
-    if (failed && message)
+    reportLaunch(std::move(message), failed ? MessageTone::Failure : MessageTone::Success);
+}
+
+void AppModel::logFailure(const std::optional<QString> &message, MessageTone tone)
+{
+    // Status lines show a failure cut to fit; the terminal keeps every word of it.
+    if (tone == MessageTone::Failure && message && !message->isEmpty() &&
+        (m_logLines.isEmpty() || m_logLines.last() != *message))
+        appendLog(*message);
+}
+
+void AppModel::reportLaunch(std::optional<QString> message, MessageTone tone)
+{
+    if (tone == MessageTone::Failure && message)
         noteFailure(*message);
+    logFailure(message, tone);
+    publish(m_launchMessageTone, tone, &AppModel::launchMessageToneChanged);
+    publish(m_launchFailed, tone == MessageTone::Failure, &AppModel::launchFailedChanged);
     publish(m_launchMessage, std::move(message), &AppModel::launchMessageChanged);
-    publish(m_launchFailed, failed, &AppModel::launchFailedChanged);
 }
 
 void AppModel::noteFailure(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "CameraSettings.h"
 #include "DesktopSettings.h"
+#include "MessageTone.h"
 #include "MirrorPhoneSettings.h"
 #include "Notifier.h"
 #include "PhoneDirectory.h"
@@ -155,6 +156,9 @@ public:
     const ADBService &adb();
     std::optional<QString> mediaRootOverrideURL() const;
     std::optional<QString> recordingsRootOverrideURL() const;
+    // A phone's name as every screen shows it: the inspected model name when there is one, else adb's
+    // model with its underscores as spaces ("Pixel_8" is "Pixel 8"), else the serial.
+    QString phoneName(const DeviceInfo &device) const;
     // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
     HostDesktop desktop() const;
     // What the remembered choices and the remembered selection of a phone are kept under.
@@ -247,7 +251,14 @@ public:
     const std::optional<Recommendation> &mirrorRecommendation() const { return m_mirrorRecommendation; }
     bool probingCameras() const { return m_probingCameras; }
     const std::optional<QString> &fileTransferStatus() const { return m_fileTransferStatus; }
+    // How each status line's current message reads: under way, done, or failed.
+    MessageTone launchMessageTone() const { return m_launchMessageTone; }
+    MessageTone wirelessMessageTone() const { return m_wirelessMessageTone; }
+    MessageTone fileTransferTone() const { return m_fileTransferTone; }
     const std::optional<DeviceInfo> &selectedDevice() const { return m_selectedDevice; }
+    // Whether the selected phone can take commands now (adb lists it as "device"); follows
+    // selectedDeviceChanged.
+    bool phoneReady() const { return m_selectedDevice && m_selectedDevice->state == QLatin1String("device"); }
     bool runtimeHealthy() const { return m_runtimeHealthy; }
     bool desktopReady() const { return m_desktopReady; }
     bool canLaunch() const { return m_canLaunch; }
@@ -331,6 +342,9 @@ signals:
     void mirrorRecommendationChanged();
     void probingCamerasChanged();
     void fileTransferStatusChanged();
+    void launchMessageToneChanged();
+    void wirelessMessageToneChanged();
+    void fileTransferToneChanged();
     void selectedDeviceChanged();
     void runtimeHealthyChanged();
     void desktopReadyChanged();
@@ -358,6 +372,8 @@ private:
     QString computeLaunchButtonTitle() const;
     QString computeDesktopLaunchLabel() const;
     void reportLaunch(std::optional<QString> message, bool failed);
+    void reportLaunch(std::optional<QString> message, MessageTone tone);
+    void logFailure(const std::optional<QString> &message, MessageTone tone);
     // Keeps the finding of a known adb or scrcpy line in a failure shown to the user, for the Doctor.
     void noteFailure(const QString &text);
 
@@ -380,7 +396,8 @@ private:
     QCoro::Task<bool> startSession(LaunchConfig config);
     void attemptReconnect(LaunchConfig config);
     QCoro::Task<void> reconnectLoop(LaunchConfig config, std::shared_ptr<Sleeper::Cancellation> cancellation);
-    void endReconnect(const Sleeper::Cancellation &cancellation, bool failed);
+    enum class ReconnectEnd { Succeeded, GaveUp, Cancelled, PhoneGone, OtherPhone };
+    void endReconnect(const Sleeper::Cancellation &cancellation, ReconnectEnd end);
     QCoro::Task<void> stopSessions(std::optional<QString> serial, QString message, QString restoredMessage);
     void resetModeSettings();
     void resetCameraSettings();
@@ -393,7 +410,8 @@ private:
     DesktopService desktopService();
     template<typename Probe>
     QCoro::Task<void> runProbe(Probe probe);
-    void reportWireless(std::optional<QString> message);
+    void reportWireless(std::optional<QString> message, MessageTone tone);
+    void reportFileTransfer(const QString &message, MessageTone tone);
     QCoro::Task<bool> publishRemembered(WirelessService wireless);
 
     PlatformServices *m_platform;
@@ -429,6 +447,7 @@ private:
     std::optional<LaunchConfig> m_appliedConfig;
     std::optional<QString> m_launchMessage;
     bool m_launchFailed = false;
+    MessageTone m_launchMessageTone = MessageTone::Success;
     bool m_launching = false;
     std::optional<QString> m_lastCommandPreview;
     QSet<QString> m_activeSessionSerials;
@@ -444,6 +463,7 @@ private:
     bool m_applyingLiveSetting = false;
     QList<RememberedWirelessDevice> m_rememberedWireless;
     std::optional<QString> m_wirelessMessage;
+    MessageTone m_wirelessMessageTone = MessageTone::Success;
     bool m_wirelessBusy = false;
     std::optional<QString> m_wirelessPairingProblem;
     // The last address paired with and not yet followed by a successful connect.
@@ -461,6 +481,7 @@ private:
     std::optional<Recommendation> m_mirrorRecommendation;
     bool m_probingCameras = false;
     std::optional<QString> m_fileTransferStatus;
+    MessageTone m_fileTransferTone = MessageTone::Success;
     std::optional<DeviceInfo> m_selectedDevice;
     bool m_runtimeHealthy = false;
     bool m_desktopReady = true;

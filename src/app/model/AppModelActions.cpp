@@ -48,13 +48,15 @@ QCoro::Task<void> AppModel::connectWireless(QString address)
         if (!*alive)
             co_return;
         m_pairedAddress.reset();
+        publish(m_wirelessMessageTone, MessageTone::Success, &AppModel::wirelessMessageToneChanged);
         publish(m_wirelessMessage, std::optional(message), &AppModel::wirelessMessageChanged);
         QCoro::Task<bool> rereading = publishRemembered(wireless);
         if (!co_await std::move(rereading))
             co_return;
     } catch (const std::exception &error) {
         if (*alive)
-            reportWireless(WirelessService::connectFailureText(errorText(error), address, m_pairedAddress));
+            reportWireless(WirelessService::connectFailureText(errorText(error), address, m_pairedAddress),
+                           MessageTone::Failure);
         co_return;
     }
     QCoro::Task<void> refresh = refreshDevices();
@@ -82,7 +84,7 @@ QCoro::Task<void> AppModel::pairWireless(QString address, QString code)
         co_return;
     if (paired)
         m_pairedAddress = address.trimmed();
-    reportWireless(message);
+    reportWireless(message, paired ? MessageTone::Success : MessageTone::Failure);
 }
 
 QCoro::Task<void> AppModel::checkWirelessPairing()
@@ -104,13 +106,14 @@ QCoro::Task<void> AppModel::forgetWireless(QString address)
         const TransportSwitchResult result = co_await std::move(forgetting);
         if (!*alive)
             co_return;
+        publish(m_wirelessMessageTone, MessageTone::Success, &AppModel::wirelessMessageToneChanged);
         publish(m_wirelessMessage, std::optional(result.message), &AppModel::wirelessMessageChanged);
         QCoro::Task<bool> rereading = publishRemembered(wireless);
         if (!co_await std::move(rereading))
             co_return;
     } catch (const std::exception &error) {
         if (*alive)
-            publish(m_wirelessMessage, std::optional(errorText(error)), &AppModel::wirelessMessageChanged);
+            reportWireless(errorText(error), MessageTone::Failure);
         co_return;
     }
     QCoro::Task<void> refresh = refreshDevices();
@@ -129,13 +132,14 @@ QCoro::Task<void> AppModel::enableWirelessFromUSB(QString serial)
         result = co_await std::move(switching);
         if (!*alive)
             co_return;
+        publish(m_wirelessMessageTone, MessageTone::Success, &AppModel::wirelessMessageToneChanged);
         publish(m_wirelessMessage, std::optional(result->message), &AppModel::wirelessMessageChanged);
         QCoro::Task<bool> rereading = publishRemembered(wireless);
         if (!co_await std::move(rereading))
             co_return;
     } catch (const std::exception &error) {
         if (*alive)
-            reportWireless(errorText(error));
+            reportWireless(errorText(error), MessageTone::Failure);
         co_return;
     }
     QCoro::Task<void> refresh = refreshDevices();
@@ -164,11 +168,12 @@ QCoro::Task<void> AppModel::switchToUSB(QString serial)
         result = co_await std::move(switching);
     } catch (const std::exception &error) {
         if (*alive)
-            reportWireless(errorText(error));
+            reportWireless(errorText(error), MessageTone::Failure);
         co_return;
     }
     if (!*alive)
         co_return;
+    publish(m_wirelessMessageTone, MessageTone::Success, &AppModel::wirelessMessageToneChanged);
     publish(m_wirelessMessage, std::optional(result->message), &AppModel::wirelessMessageChanged);
     QCoro::Task<void> refresh = refreshDevices();
     co_await std::move(refresh);
@@ -226,10 +231,12 @@ QCoro::Task<bool> AppModel::publishRemembered(WirelessService wireless)
     co_return true;
 }
 
-void AppModel::reportWireless(std::optional<QString> message)
+void AppModel::reportWireless(std::optional<QString> message, MessageTone tone)
 {
-    if (message)
+    if (message && tone == MessageTone::Failure)
         noteFailure(*message);
+    logFailure(message, tone);
+    publish(m_wirelessMessageTone, tone, &AppModel::wirelessMessageToneChanged);
     publish(m_wirelessMessage, std::move(message), &AppModel::wirelessMessageChanged);
     publish(m_wirelessBusy, false, &AppModel::wirelessBusyChanged);
 }
@@ -432,18 +439,16 @@ void AppModel::openFolder(bool recordings)
 QCoro::Task<void> AppModel::pushFile(QString localPath)
 {
     const auto alive = m_alive;
-    const auto status = [this](const QString &text) {
-        publish(m_fileTransferStatus, std::optional(text), &AppModel::fileTransferStatusChanged);
-    };
+    const auto refuse = [this](const QString &text) { reportFileTransfer(text, MessageTone::Failure); };
     if (!m_selectedSerial) {
-        status(QStringLiteral("No device selected."));
+        refuse(QStringLiteral("No device selected."));
         co_return;
     }
     // The phone chosen when the push was asked for, even if the selection moves while a folder is measured.
     const QString serial = *m_selectedSerial;
     const QString adb = paths().adb();
     if (!ProcessRunner::isUsableExecutable(adb)) {
-        status(QStringLiteral("Device bridge missing."));
+        refuse(QStringLiteral("Device bridge missing."));
         co_return;
     }
     QCoro::Task<std::optional<QString>> checking = MediaService::pushRefusal(localPath);
@@ -451,12 +456,12 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
     if (!*alive)
         co_return;
     if (refusal) {
-        status(*refusal);
+        refuse(*refusal);
         co_return;
     }
     // A dropped folder may come with a trailing separator, which would leave the name empty.
     const QString name = QFileInfo(QDir::cleanPath(localPath)).fileName();
-    status(QStringLiteral("Pushing ") + name + QStringLiteral("…"));
+    reportFileTransfer(QStringLiteral("Pushing ") + name + QStringLiteral("…"), MessageTone::Progress);
     const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("push"), localPath,
                                 MediaService::pushTargetDirectory()};
     std::optional<QString> failure;
@@ -471,8 +476,15 @@ QCoro::Task<void> AppModel::pushFile(QString localPath)
     const QString outcome = failure
                                 ? QStringLiteral("Failed: ") + *failure
                                 : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download.");
-    status(outcome);
+    reportFileTransfer(outcome, failure ? MessageTone::Failure : MessageTone::Success);
     notify(failure ? QStringLiteral("File push failed") : QStringLiteral("File sent"), outcome);
+}
+
+void AppModel::reportFileTransfer(const QString &message, MessageTone tone)
+{
+    logFailure(message, tone);
+    publish(m_fileTransferTone, tone, &AppModel::fileTransferToneChanged);
+    publish(m_fileTransferStatus, std::optional(message), &AppModel::fileTransferStatusChanged);
 }
 
 QCoro::Task<void> AppModel::runDoctor()

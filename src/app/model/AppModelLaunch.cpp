@@ -65,7 +65,7 @@ QCoro::Task<void> AppModel::launchCurrentMode()
         publish(m_reconnectAttempt, 0, &AppModel::reconnectAttemptChanged);
     }
     publish(m_launching, true, &AppModel::launchingChanged);
-    reportLaunch(QStringLiteral("Starting a smart session…"), false);
+    reportLaunch(QStringLiteral("Starting a smart session…"), MessageTone::Progress);
     QCoro::Task<bool> launched = launch(*config);
     co_await std::move(launched);
     if (!*alive)
@@ -119,8 +119,9 @@ QCoro::Task<bool> AppModel::startSession(LaunchConfig config)
         // The starting message must give way to what actually happened, for user launches and
         // reconnects alike.
         if (result->started)
-            publish(m_launchMessage, std::optional(result->message), &AppModel::launchMessageChanged);
-        publish(m_launchFailed, !result->started, &AppModel::launchFailedChanged);
+            reportLaunch(result->message, MessageTone::Success);
+        else
+            reportLaunch(m_launchMessage, MessageTone::Failure);
     } else if (!m_userStoppedSession) {
         reportLaunch(failure, true);
     }
@@ -144,16 +145,18 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
 {
     const auto alive = m_alive;
     publish(m_reconnecting, true, &AppModel::reconnectingChanged);
-    bool succeeded = false;
+    ReconnectEnd end = ReconnectEnd::GaveUp;
     const int attempts = static_cast<int>(m_timing.reconnectWaits.size());
-    for (int attempt = 1; attempt <= attempts && !cancellation->cancelled; ++attempt) {
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
         publish(m_reconnectAttempt, attempt, &AppModel::reconnectAttemptChanged);
         QCoro::Task<void> wait = m_sleeper.sleep(m_timing.reconnectWaits.at(attempt - 1), cancellation);
         co_await std::move(wait);
         if (!*alive)
             co_return;
-        if (cancellation->cancelled)
+        if (cancellation->cancelled) {
+            end = ReconnectEnd::Cancelled;
             break;
+        }
         QCoro::Task<void> refresh = refreshDevices();
         co_await std::move(refresh);
         if (!*alive)
@@ -175,16 +178,31 @@ QCoro::Task<void> AppModel::reconnectLoop(LaunchConfig config,
             setSelectedSerial(*moved);
         }
         // Checked again: a launch by the user meanwhile must not be replaced by this one.
-        if (cancellation->cancelled || m_selectedSerial != config.serial)
+        if (cancellation->cancelled) {
+            end = ReconnectEnd::Cancelled;
             break;
+        }
+        const bool listed =
+            std::any_of(m_devices.cbegin(), m_devices.cend(),
+                        [&config](const DeviceInfo &device) { return device.serial == config.serial; });
+        if (!listed) {
+            end = ReconnectEnd::PhoneGone;
+            break;
+        }
+        if (m_selectedSerial != config.serial) {
+            end = ReconnectEnd::OtherPhone;
+            break;
+        }
         QCoro::Task<bool> launching = launch(config);
-        succeeded = co_await std::move(launching);
+        const bool succeeded = co_await std::move(launching);
         if (!*alive)
             co_return;
-        if (succeeded)
+        if (succeeded) {
+            end = ReconnectEnd::Succeeded;
             break;
+        }
     }
-    endReconnect(*cancellation, !succeeded);
+    endReconnect(*cancellation, end);
 }
 
 // Wireless debugging listens on a new port each time it is switched on: a remembered Wi-Fi phone that left
@@ -212,7 +230,7 @@ QCoro::Task<std::optional<QString>> AppModel::findMovedPhone(QString serial)
     co_return std::nullopt;
 }
 
-void AppModel::endReconnect(const Sleeper::Cancellation &cancellation, bool failed)
+void AppModel::endReconnect(const Sleeper::Cancellation &cancellation, ReconnectEnd end)
 {
     // Whoever cancelled quietly (a stop, a user launch, a newer loop) has already set the state.
     if (cancellation.quiet)
@@ -221,11 +239,18 @@ void AppModel::endReconnect(const Sleeper::Cancellation &cancellation, bool fail
         m_reconnect.reset();
     publish(m_reconnecting, false, &AppModel::reconnectingChanged);
     publish(m_reconnectAttempt, 0, &AppModel::reconnectAttemptChanged);
-    if (failed)
+    // Only giving up after every attempt is a failed reconnect; the user's cancel and another phone picked
+    // meanwhile are no news, and a phone that left is said to have left.
+    if (end == ReconnectEnd::GaveUp) {
         reportLaunch(reconnectFailed, true);
-    // Cancelled means the user was there to cancel it.
-    if (failed && !cancellation.cancelled)
         notify(QStringLiteral("Reconnect failed"), reconnectFailed);
+    } else if (end == ReconnectEnd::PhoneGone) {
+        const QString gone = QStringLiteral("Selected device is no longer connected.");
+        reportLaunch(gone, true);
+        notify(QStringLiteral("Reconnect failed"), gone);
+    } else if (end != ReconnectEnd::Succeeded) {
+        reportLaunch(std::nullopt, MessageTone::Success);
+    }
 }
 
 void AppModel::cancelReconnect()

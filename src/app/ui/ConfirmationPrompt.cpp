@@ -37,8 +37,10 @@ void ConfirmationPrompt::ask(QWidget *parent, const Question &question, std::fun
         answered(*answer);
         return;
     }
+    // The question is in the body as well: some window managers draw no title bar to carry it.
     auto *box =
-        new QMessageBox(QMessageBox::Warning, question.title, question.text, QMessageBox::NoButton, parent);
+        new QMessageBox(QMessageBox::Warning, question.title, question.title, QMessageBox::NoButton, parent);
+    box->setInformativeText(question.text);
     box->setObjectName(QStringLiteral("confirmationPrompt"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton *confirm = box->addButton(question.confirmLabel, QMessageBox::AcceptRole);

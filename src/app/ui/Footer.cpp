@@ -79,6 +79,7 @@ Footer::Footer(AppModel *model, QWidget *parent)
           &AppModel::devicesChanged, &AppModel::refreshingDevicesChanged})
         connect(model, signal, this, &Footer::refreshStatus);
     connect(model, &AppModel::phonesChanged, this, &Footer::refreshDevices);
+    connect(model, &AppModel::deviceProfileChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::selectedSerialChanged, this, &Footer::refreshDevices);
     connect(model, &AppModel::activeSessionSerialsChanged, this, &Footer::refreshSessions);
     refreshStatus();
@@ -96,7 +97,7 @@ QString Footer::statusText(const AppModel &model)
     }
     const auto &device = model.selectedDevice();
     if (device && device->state == QLatin1String("device"))
-        return QStringLiteral("Ready");
+        return QStringLiteral("Phone ready");
     if (model.devices().isEmpty())
         return QStringLiteral("No device");
     return device ? capitalisedWords(device->state) : QStringLiteral("Unknown");
@@ -130,8 +131,15 @@ void Footer::refreshDevices()
         // Picking the phone keeps the transport in use; the Wireless screen switches between them.
         const QString serial =
             selected && phone.reachedBy(*selected) ? *selected : phone.transports.first().serial;
+        const auto transport = std::find_if(phone.transports.cbegin(), phone.transports.cend(),
+                                            [&serial](const DeviceInfo &device) { return device.serial == serial; });
+        const QString name = m_model->phoneName(*transport);
         const QString reach = phone.transports.size() > 1 ? phone.reach() : serial;
-        m_picker->addItem(phone.name() + QStringLiteral(" (") + reach + QLatin1Char(')'), serial);
+        QString label = name == reach ? name : name + QStringLiteral(" (") + reach + QLatin1Char(')');
+        // A phone that cannot be used yet says why before it is picked.
+        if (transport->state != QLatin1String("device"))
+            label += QStringLiteral(" — ") + transport->state;
+        m_picker->addItem(label, serial);
     }
     m_picker->setCurrentIndex(selected ? m_picker->findData(*selected) : -1);
 }

@@ -1,5 +1,6 @@
 #include "LaunchMessageBadge.h"
 
+#include "ElidedText.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
@@ -8,39 +9,30 @@
 
 namespace quorvane::app {
 
-namespace {
-
-QColor toneOf(bool failed)
-{
-    return Theme::color(failed ? Tone::Danger : Tone::Success);
-}
-
-} // namespace
-
 LaunchMessageBadge::LaunchMessageBadge(QWidget *parent)
     : QWidget(parent)
     , m_icon(new QLabel(this))
-    , m_text(new QLabel(this))
+    , m_text(new ElidedText(2, this))
 {
     m_icon->setObjectName(QStringLiteral("launchMessageSymbol"));
     m_text->setObjectName(QStringLiteral("launchMessageText"));
-    m_text->setWordWrap(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setFont(Theme::captionFont());
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(Theme::spacingS, Theme::spacingXS, Theme::spacingS + 2, Theme::spacingXS);
     layout->setSpacing(Theme::spacingS - 2);
     layout->addWidget(m_icon, 0, Qt::AlignTop);
-    layout->addWidget(m_text, 1);
+    layout->addWidget(m_text, 1, Qt::AlignVCenter);
     hide();
 }
 
-void LaunchMessageBadge::setMessage(const QString &message, bool failed)
+void LaunchMessageBadge::setMessage(const QString &message, MessageTone tone)
 {
-    m_failed = failed;
+    m_tone = tone;
     m_text->setText(message);
     setAccessibleName(message);
-    m_icon->setPixmap(Theme::pixmap(symbol(), toneOf(failed), Theme::smallIconSize, devicePixelRatioF()));
+    setToolTip(message);
+    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(Theme::toneOf(tone)), Theme::smallIconSize,
+                                    devicePixelRatioF()));
     setVisible(!message.isEmpty());
     update();
 }
@@ -52,8 +44,13 @@ QString LaunchMessageBadge::message() const
 
 QString LaunchMessageBadge::symbol() const
 {
-    return m_failed ? QStringLiteral("exclamationmark.octagon.fill")
-                    : QStringLiteral("checkmark.circle.fill");
+    return Theme::symbolOf(m_tone);
+}
+
+int LaunchMessageBadge::fullHeight() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    return m_text->fullHeight() + margins.top() + margins.bottom();
 }
 
 void LaunchMessageBadge::paintEvent(QPaintEvent *)
@@ -61,7 +58,7 @@ void LaunchMessageBadge::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Theme::wash(toneOf(m_failed)));
+    painter.setBrush(Theme::wash(Theme::color(Theme::toneOf(m_tone))));
     painter.drawRoundedRect(rect(), Theme::cornerRadius - 2, Theme::cornerRadius - 2);
 }
 

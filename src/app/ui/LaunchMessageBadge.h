@@ -1,13 +1,18 @@
 #pragma once
 
+#include "MessageTone.h"
+
 #include <QWidget>
 
 class QLabel;
 
 namespace quorvane::app {
 
-// The outcome of the last launch in the session bar: a check mark when it went well, an octagon with an
-// exclamation mark when it failed. Hidden while there is no message.
+class ElidedText;
+
+// The outcome of the last launch in the session bar, on a wash of its tone's colour: an hourglass while
+// it is under way, a check mark when it went well, an octagon when it failed. At most two lines, the
+// whole message in the tooltip. Hidden while there is no message.
 class LaunchMessageBadge final : public QWidget
 {
     Q_OBJECT
@@ -16,19 +21,21 @@ class LaunchMessageBadge final : public QWidget
 public:
     explicit LaunchMessageBadge(QWidget *parent = nullptr);
 
-    void setMessage(const QString &message, bool failed);
+    void setMessage(const QString &message, MessageTone tone);
 
     QString message() const;
-    bool failed() const { return m_failed; }
+    MessageTone tone() const { return m_tone; }
     QString symbol() const;
+    // The height the badge takes with its longest message.
+    int fullHeight() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QLabel *m_icon;
-    QLabel *m_text;
-    bool m_failed = false;
+    ElidedText *m_text;
+    MessageTone m_tone = MessageTone::Success;
 };
 
 } // namespace quorvane::app

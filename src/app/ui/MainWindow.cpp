@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -101,6 +102,7 @@ void MainWindow::setScreen(SidebarMode mode, QWidget *screen)
     m_stack->addWidget(screen);
     if (m_sessionBar)
         placeInTabOrderAfter(m_sessionBar, screen);
+    keepClearOfTerminalButton(screen);
     showSelectedScreen();
 }
 
@@ -127,6 +129,22 @@ void MainWindow::placeInTabOrderAfter(QWidget *anchor, QWidget *screen)
         if (previous->nextInFocusChain() != widget)
             QWidget::setTabOrder(previous, widget);
         previous = widget;
+    }
+}
+
+// The terminal button floats over the bottom of the screens: each scrolling page ends in a margin at least
+// as tall as the button and its gap, so that its last control can always be scrolled out from under it.
+void MainWindow::keepClearOfTerminalButton(QWidget *screen)
+{
+    if (!m_terminalButton)
+        return;
+    const int room = m_terminalButton->sizeHint().height() + 2 * Theme::spacingL;
+    for (QScrollArea *scroll : screen->findChildren<QScrollArea *>()) {
+        if (QLayout *column = scroll->widget() ? scroll->widget()->layout() : nullptr) {
+            QMargins margins = column->contentsMargins();
+            margins.setBottom(std::max(margins.bottom(), room));
+            column->setContentsMargins(margins);
+        }
     }
 }
 
@@ -223,7 +241,16 @@ void MainWindow::buildMenus()
             [this] { m_startSession->setEnabled(m_model->canLaunch()); });
     QAction *stop =
         session->addAction(QStringLiteral("Stop Session"), this, [this] { m_model->stopSession(); });
+    stop->setObjectName(QStringLiteral("stopSessionAction"));
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    // Something must be running, starting or coming back for Stop to have anything to end.
+    const auto stoppable = [this, stop] {
+        stop->setEnabled(m_model->sessionActive() || m_model->launching() || m_model->reconnecting());
+    };
+    for (auto signal :
+         {&AppModel::sessionActiveChanged, &AppModel::launchingChanged, &AppModel::reconnectingChanged})
+        connect(m_model, signal, stop, stoppable);
+    stoppable();
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     const QList<SidebarMode> &modes = allSidebarModes();

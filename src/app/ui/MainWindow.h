@@ -55,6 +55,7 @@ private:
     void saveLayout() const;
     void saveSplit() const;
     void restoreSplit();
+    void keepClearOfTerminalButton(QWidget *screen);
 
     AppModel *m_model;
     QStackedWidget *m_stack;

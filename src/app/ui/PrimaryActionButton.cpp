@@ -1,6 +1,7 @@
 #include "PrimaryActionButton.h"
 
 #include "BusyIndicator.h"
+#include "ElidedText.h"
 #include "Theme.h"
 
 #include <QHBoxLayout>
@@ -27,13 +28,15 @@ QString buttonStyle(const QColor &tint)
              tint.darker(170).name());
 }
 
-QLabel *smallLabel(const QString &objectName, QWidget *parent)
+// Two lines are kept for it whether it uses them or not, so that a longer hint never changes the height.
+ElidedText *smallText(const QString &objectName, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    label->setFont(Theme::captionFont());
-    label->setWordWrap(true);
-    return label;
+    auto *text = new ElidedText(2, parent);
+    text->setObjectName(objectName);
+    text->setFont(Theme::captionFont());
+    text->setPreferredWidth(260);
+    text->setMinimumHeight(text->fullHeight());
+    return text;
 }
 
 } // namespace
@@ -42,8 +45,8 @@ PrimaryActionButton::PrimaryActionButton(QWidget *parent)
     : QWidget(parent)
     , m_button(new QPushButton(this))
     , m_busyIndicator(new BusyIndicator(16, this))
-    , m_caption(smallLabel(QStringLiteral("primaryActionCaption"), this))
-    , m_hint(smallLabel(QStringLiteral("primaryActionHint"), this))
+    , m_caption(smallText(QStringLiteral("primaryActionCaption"), this))
+    , m_hint(smallText(QStringLiteral("primaryActionHint"), this))
     , m_tint(Theme::color(Tone::Accent))
 {
     m_button->setObjectName(QStringLiteral("primaryActionButton"));
@@ -78,7 +81,9 @@ PrimaryActionButton::PrimaryActionButton(QWidget *parent)
 
 void PrimaryActionButton::setTitle(const QString &title)
 {
-    m_button->setText(title);
+    m_title = title;
+    // A title is text, not a mnemonic: "Start & Record" keeps its ampersand.
+    m_button->setText(QString(title).replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 void PrimaryActionButton::setSecondaryLabel(const QString &label)
@@ -124,7 +129,7 @@ void PrimaryActionButton::setDisabledHint(const QString &hint)
 
 QString PrimaryActionButton::title() const
 {
-    return m_button->text();
+    return m_title;
 }
 
 QString PrimaryActionButton::secondaryLabel() const

@@ -12,6 +12,8 @@ class BusyIndicator;
 
 // The one large button of a screen: a title on a tinted button with its symbol, a caption under it and,
 // while the action cannot run, the hint saying why instead. Busy shows progress and blocks a second press.
+class ElidedText;
+
 class PrimaryActionButton final : public QWidget
 {
     Q_OBJECT
@@ -49,8 +51,9 @@ private:
 
     QPushButton *m_button;
     BusyIndicator *m_busyIndicator;
-    QLabel *m_caption;
-    QLabel *m_hint;
+    QString m_title;
+    ElidedText *m_caption;
+    ElidedText *m_hint;
     QString m_symbol;
     QColor m_tint;
     bool m_busy = false;

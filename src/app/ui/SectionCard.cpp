@@ -48,6 +48,12 @@ QString SectionCard::symbol() const
     return m_badge->symbol();
 }
 
+void SectionCard::setSymbol(const QString &symbol, const QColor &tint)
+{
+    m_badge->setSymbol(symbol);
+    m_badge->setTint(tint);
+}
+
 void SectionCard::addHeaderWidget(QWidget *widget)
 {
     m_header->addWidget(widget);

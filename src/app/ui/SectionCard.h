@@ -22,6 +22,8 @@ public:
     void setTitle(const QString &title);
     QString title() const;
     QString symbol() const;
+    // A card whose mark reports a state (the worst doctor finding) changes symbol and colour with it.
+    void setSymbol(const QString &symbol, const QColor &tint);
 
     // Controls that act on the whole card (a "Probe" button), at the right of the title.
     void addHeaderWidget(QWidget *widget);

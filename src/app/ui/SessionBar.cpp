@@ -44,7 +44,6 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
     m_stop->setToolTip(QStringLiteral("Stop the running session (%1)")
                            .arg(model->desktop().commandKey(QStringLiteral("."))));
     m_primary->setObjectName(QStringLiteral("primaryLaunchButton"));
-    m_primary->setCaption(QStringLiteral("Starts the current session."));
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(Theme::spacingL, Theme::spacingM, Theme::spacingL, Theme::spacingM);
@@ -64,12 +63,18 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
     for (auto signal :
          {&AppModel::reconnectingChanged, &AppModel::reconnectAttemptChanged,
           &AppModel::pendingRestartChanged, &AppModel::sessionActiveChanged, &AppModel::selectedDeviceChanged,
-          &AppModel::devicesChanged, &AppModel::launchMessageChanged, &AppModel::launchFailedChanged,
-          &AppModel::launchButtonTitleChanged, &AppModel::launchingChanged, &AppModel::canLaunchChanged,
-          &AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged, &AppModel::selectedModeChanged,
-          &AppModel::desktopCapabilitiesChanged, &AppModel::desktopActivityChanged})
+          &AppModel::devicesChanged, &AppModel::launchMessageChanged, &AppModel::launchMessageToneChanged,
+          &AppModel::deviceProfileChanged, &AppModel::launchButtonTitleChanged, &AppModel::launchingChanged,
+          &AppModel::canLaunchChanged, &AppModel::runtimeChanged, &AppModel::runtimeHealthyChanged,
+          &AppModel::selectedModeChanged, &AppModel::desktopCapabilitiesChanged,
+          &AppModel::desktopActivityChanged})
         connect(model, signal, this, &SessionBar::refresh);
     refresh();
+    // The bar keeps one height whatever it shows: the tallest of its parts at their tallest.
+    const QMargins margins = layout->contentsMargins();
+    setFixedHeight(std::max({m_primary->sizeHint().height(), m_badge->fullHeight(),
+                             m_stop->sizeHint().height(), m_pill->sizeHint().height()}) +
+                   margins.top() + margins.bottom());
 }
 
 QString SessionBar::stateText(const AppModel &model)
@@ -78,13 +83,13 @@ QString SessionBar::stateText(const AppModel &model)
         return QStringLiteral("Reconnecting (%1/5)").arg(model.reconnectAttempt());
     if (model.pendingRestart())
         return QStringLiteral("Restart needed");
-    return model.sessionActive() ? QStringLiteral("Session running") : QStringLiteral("Idle");
+    return model.sessionActive() ? QStringLiteral("Session running") : QStringLiteral("No session");
 }
 
 QString SessionBar::deviceText(const AppModel &model)
 {
     if (const auto &device = model.selectedDevice())
-        return device->displayName();
+        return model.phoneName(*device);
     return model.devices().isEmpty() ? QStringLiteral("No device") : QStringLiteral("Choose a device");
 }
 
@@ -96,7 +101,7 @@ QString SessionBar::launchHint(const AppModel &model)
         return *activity;
     const auto &device = model.selectedDevice();
     if (!device)
-        return QStringLiteral("Choose a device in the sidebar first.");
+        return QStringLiteral("Choose a phone at the bottom of the window first.");
     if (device->state != QLatin1String("device"))
         return QStringLiteral(
             "The selected device is not ready. Accept the USB debugging prompt, or run Connection Doctor.");
@@ -124,16 +129,20 @@ void SessionBar::refresh()
         m_deviceIcon->setPixmap(
             Theme::pixmap(symbol, Theme::secondaryText(), Theme::iconSize, devicePixelRatioF()));
     }
-    const auto &message = m_model->launchMessage();
-    m_badge->setMessage(message.value_or(QString()), m_model->launchFailed());
-    m_badge->setVisible(message.has_value());
+    m_badge->setMessage(m_model->launchMessage().value_or(QString()), m_model->launchMessageTone());
     m_cancelReconnect->setVisible(m_model->reconnecting());
-    m_stop->setVisible(m_model->sessionActive());
+    // A session still starting can be stopped too: Stop ends that launch.
+    m_stop->setVisible(m_model->sessionActive() || m_model->launching());
 
-    const bool restart = m_model->pendingRestart();
-    m_primary->setTitle(m_model->launchButtonTitle());
+    // With a session running the button replaces it, and says so.
+    const bool restart = m_model->pendingRestart() || (m_model->sessionActive() && !m_model->launching());
+    m_primary->setTitle(m_model->sessionActive() && !m_model->pendingRestart() && !m_model->launching()
+                            ? QStringLiteral("Restart Session")
+                            : m_model->launchButtonTitle());
     m_primary->setSecondaryLabel(restart ? QStringLiteral("Restart session")
                                          : QStringLiteral("Start session"));
+    m_primary->setCaption(restart ? QStringLiteral("Restarts the running session with these settings.")
+                                  : QStringLiteral("Starts the current session."));
     m_primary->setSymbol(restart ? QStringLiteral("arrow.clockwise") : QStringLiteral("play.fill"));
     m_primary->setBusy(m_model->launching());
     m_primary->setActionEnabled(m_model->canLaunch() && !m_model->launching());

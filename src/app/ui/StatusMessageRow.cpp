@@ -1,5 +1,6 @@
 #include "StatusMessageRow.h"
 
+#include "ElidedText.h"
 #include "Theme.h"
 
 #include <QApplication>
@@ -8,42 +9,46 @@
 
 namespace quorvane::app {
 
-StatusMessageRow::StatusMessageRow(QWidget *parent)
+StatusMessageRow::StatusMessageRow(QWidget *parent, Space space)
     : QWidget(parent)
     , m_icon(new QLabel(this))
-    , m_text(new QLabel(this))
+    , m_text(new ElidedText(2, this))
 {
     m_icon->setObjectName(QStringLiteral("statusMessageSymbol"));
     m_text->setObjectName(QStringLiteral("statusMessageText"));
-    m_text->setWordWrap(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, Theme::spacingXS, 0, Theme::spacingXS);
     layout->setSpacing(Theme::spacingS);
     layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_text, 1);
+    if (space == Space::Reserve) {
+        m_text->setMinimumHeight(m_text->fullHeight());
+        QSizePolicy policy = sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        setSizePolicy(policy);
+    }
     hide();
 }
 
-void StatusMessageRow::setMessage(const std::optional<QString> &message, bool failed)
+void StatusMessageRow::setMessage(const std::optional<QString> &message, MessageTone tone)
 {
     m_message = message;
-    m_failed = failed;
-    const QColor tint = Theme::color(failed ? Tone::Danger : Tone::Success);
+    m_tone = tone;
+    const Tone look = Theme::toneOf(tone);
     m_text->setText(message.value_or(QString()));
     QPalette palette = m_text->palette();
-    palette.setColor(QPalette::WindowText,
-                     failed ? tint : QApplication::palette().color(QPalette::WindowText));
+    palette.setColor(QPalette::WindowText, look == Tone::Danger
+                                               ? Theme::color(look)
+                                               : QApplication::palette().color(QPalette::WindowText));
     m_text->setPalette(palette);
-    m_icon->setPixmap(Theme::pixmap(symbol(), tint, Theme::iconSize - 2, devicePixelRatioF()));
+    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(look), Theme::iconSize - 2, devicePixelRatioF()));
     setAccessibleName(message.value_or(QString()));
     setVisible(message.has_value() && !message->isEmpty());
 }
 
 QString StatusMessageRow::symbol() const
 {
-    return m_failed ? QStringLiteral("exclamationmark.octagon.fill")
-                    : QStringLiteral("checkmark.circle.fill");
+    return Theme::symbolOf(m_tone);
 }
 
 } // namespace quorvane::app

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageTone.h"
+
 #include <QWidget>
 
 #include <optional>
@@ -8,27 +10,32 @@ class QLabel;
 
 namespace quorvane::app {
 
-// A status line under a group of controls (the wireless actions, a file push): the message in full,
-// selectable so it can be copied, marked as a failure or not. Hidden while there is no message.
+class ElidedText;
+
+// A status line under a group of controls (the wireless actions, a file push): at most two lines, the
+// whole message in its tooltip, drawn as its tone says. Hidden while there is no message; a row that
+// reserves its place keeps its height then, so a message coming and going moves nothing below it.
 class StatusMessageRow final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(StatusMessageRow)
 
 public:
-    explicit StatusMessageRow(QWidget *parent = nullptr);
+    enum class Space { Collapse, Reserve };
 
-    void setMessage(const std::optional<QString> &message, bool failed);
+    explicit StatusMessageRow(QWidget *parent = nullptr, Space space = Space::Collapse);
+
+    void setMessage(const std::optional<QString> &message, MessageTone tone);
 
     std::optional<QString> message() const { return m_message; }
-    bool failed() const { return m_failed; }
+    MessageTone tone() const { return m_tone; }
     QString symbol() const;
 
 private:
     QLabel *m_icon;
-    QLabel *m_text;
+    ElidedText *m_text;
     std::optional<QString> m_message;
-    bool m_failed = false;
+    MessageTone m_tone = MessageTone::Success;
 };
 
 } // namespace quorvane::app

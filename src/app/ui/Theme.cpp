@@ -70,6 +70,32 @@ QColor Theme::color(Tone tone)
     return secondaryText();
 }
 
+Tone Theme::toneOf(MessageTone tone)
+{
+    switch (tone) {
+    case MessageTone::Progress:
+        return Tone::Neutral;
+    case MessageTone::Success:
+        return Tone::Success;
+    case MessageTone::Failure:
+        break;
+    }
+    return Tone::Danger;
+}
+
+QString Theme::symbolOf(MessageTone tone)
+{
+    switch (tone) {
+    case MessageTone::Progress:
+        return QStringLiteral("hourglass");
+    case MessageTone::Success:
+        return QStringLiteral("checkmark.circle.fill");
+    case MessageTone::Failure:
+        break;
+    }
+    return QStringLiteral("exclamationmark.octagon.fill");
+}
+
 QColor Theme::wash(const QColor &tint)
 {
     QColor faint = tint;

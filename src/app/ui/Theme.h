@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageTone.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -26,6 +28,10 @@ public:
     static constexpr int badgeSize = 30;
 
     static QColor color(Tone tone);
+    // How a status message is drawn: in progress neutral with an hourglass, done green with a check
+    // mark, failed red with an octagon.
+    static Tone toneOf(MessageTone tone);
+    static QString symbolOf(MessageTone tone);
     // The same colour, faint enough to sit behind text of that colour.
     static QColor wash(const QColor &tint);
     static QColor secondaryText();

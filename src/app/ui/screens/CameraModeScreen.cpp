@@ -118,6 +118,12 @@ QWidget *CameraModeScreen::fpsButtons()
         layout->addWidget(button);
     }
     layout->addStretch(1);
+    // The style's own checked look is barely darker; the chosen rate must stand out.
+    const QColor accent = Theme::color(Tone::Accent);
+    row->setStyleSheet(
+        QStringLiteral("QPushButton:checked { background: %1; color: white; border: 1px solid %2;"
+                       " border-radius: 4px; padding: 4px 10px; font-weight: 600; }")
+            .arg(accent.name(), accent.darker(115).name()));
     bind::watch(m_settings, "maxFps", row, [this, group] {
         QAbstractButton *current = group->button(static_cast<int>(m_settings->maxFps()));
         group->setExclusive(current != nullptr);
@@ -138,12 +144,14 @@ QWidget *CameraModeScreen::qualityCard()
                                        {QStringLiteral("1280 px"), 1280},
                                        {QStringLiteral("1920 px"), 1920},
                                        {QStringLiteral("2560 px"), 2560}};
-    form->addRow(QStringLiteral("Size"),
-                 bind::comboBox(QStringLiteral("cameraMaxSize"), sizes, m_settings, "maxSize", card));
+    form->addRow(
+        QStringLiteral("Maximum size"),
+        bind::comboBox<quint32>(QStringLiteral("cameraMaxSize"), sizes, m_settings, "maxSize", card,
+                                [](quint32 size) { return QString::number(size) + QStringLiteral(" px"); }));
     form->addRow(QStringLiteral("Camera FPS"), fpsButtons());
-    form->addRow(bind::checkBox(QStringLiteral("High speed"), QStringLiteral("cameraHighSpeed"), m_settings,
-                                "highSpeed", card));
-    form->addRow(QStringLiteral("Size (e.g. 1280x720)"),
+    form->addRow(QString(), bind::checkBox(QStringLiteral("High speed"), QStringLiteral("cameraHighSpeed"),
+                                           m_settings, "highSpeed", card));
+    form->addRow(QStringLiteral("Capture size"),
                  bind::lineEdit(QStringLiteral("cameraSize"), QStringLiteral("1280x720"), m_settings,
                                 "cameraSize", card));
     const bind::Options<QString> codecs{{QStringLiteral("H.264"), QStringLiteral("h264")},
@@ -165,21 +173,23 @@ QWidget *CameraModeScreen::qualityCard()
 QWidget *CameraModeScreen::zoomAndFramingCard()
 {
     auto *card =
-        new SectionCard(QStringLiteral("Zoom and Framing"), QStringLiteral("flashlight.on.fill"), this);
+        new SectionCard(QStringLiteral("Zoom and Framing"), QStringLiteral("slider.horizontal.3"), this);
     QFormLayout *form = bind::formIn(card);
     QLabel *value = bind::label(QString(), QStringLiteral("cameraZoomValue"), card);
     QSlider *zoom = bind::slider(
         QStringLiteral("cameraZoom"), 1, 10, 10, m_settings, "zoom", value,
         [](double factor) { return QString::number(factor, 'f', 1); }, card);
     bind::watch(m_settings, "useZoom", zoom, [this, zoom] { zoom->setEnabled(m_settings->useZoom()); });
+    QCheckBox *useZoom =
+        bind::checkBox(QStringLiteral("On"), QStringLiteral("cameraUseZoom"), m_settings, "useZoom", card);
+    useZoom->setAccessibleName(QStringLiteral("Digital zoom"));
     auto *row = new QHBoxLayout;
-    row->addWidget(bind::checkBox(QStringLiteral("Digital zoom"), QStringLiteral("cameraUseZoom"), m_settings,
-                                  "useZoom", card));
+    row->addWidget(useZoom);
     row->addWidget(zoom, 1);
     row->addWidget(value);
-    form->addRow(row);
-    form->addRow(
-        bind::checkBox(QStringLiteral("Torch"), QStringLiteral("cameraTorch"), m_settings, "torch", card));
+    form->addRow(QStringLiteral("Digital zoom"), row);
+    form->addRow(QString(), bind::checkBox(QStringLiteral("Torch"), QStringLiteral("cameraTorch"), m_settings,
+                                           "torch", card));
     const bind::Options<QString> ratios{{QStringLiteral("Automatic"), QStringLiteral("auto")},
                                         {QStringLiteral("Sensor"), QStringLiteral("sensor")},
                                         {QStringLiteral("16:9"), QStringLiteral("16:9")},
@@ -215,28 +225,21 @@ QWidget *CameraModeScreen::audioCard()
 
 QWidget *CameraModeScreen::recordingCard()
 {
-    auto *card =
-        new SectionCard(QStringLiteral("Recording & Screenshot"), QStringLiteral("record.circle"), this);
-    QCheckBox *recording = bind::checkBox(QStringLiteral("Camera recording"),
-                                          QStringLiteral("cameraRecording"), m_settings, "record", card);
+    auto *card = new SectionCard(QStringLiteral("Recording"), QStringLiteral("record.circle"), this);
+    QCheckBox *recording = bind::checkBox(QStringLiteral("Record the stream to MP4"),
+                                          QStringLiteral("cameraRecord"), m_settings, "record", card);
     recording->setToolTip(QStringLiteral("Record the camera stream when the session starts"));
     card->addWidget(recording);
-    card->addWidget(bind::checkBox(QStringLiteral("Record the stream to MP4"), QStringLiteral("cameraRecord"),
-                                   m_settings, "record", card));
-    QPushButton *capture =
-        bind::button(QStringLiteral("Capture Frame"), QStringLiteral("cameraCaptureFrame"), card);
-    capture->setEnabled(false);
     QPushButton *media =
         bind::button(QStringLiteral("Media Folder"), QStringLiteral("cameraMediaFolder"), card);
     auto *row = new QHBoxLayout;
-    row->addWidget(capture);
     row->addWidget(media);
     row->addStretch(1);
     card->contentLayout()->addLayout(row);
-    card->addWidget(
-        bind::note(QStringLiteral("Direct still-frame capture is not available for scrcpy camera streams. "
-                                  "Enable Camera recording to save the camera output."),
-                   QStringLiteral("cameraCaptureFrameNote"), card));
+    // scrcpy cannot take a still from a camera stream; the recording is how the camera's picture is kept.
+    card->addWidget(bind::note(QStringLiteral("Still frames cannot be taken from a camera stream; record the "
+                                              "stream to keep what the camera shows."),
+                               QStringLiteral("cameraRecordNote"), card));
     connect(media, &QPushButton::clicked, this, [this] { m_model->openMediaFolder(); });
     return card;
 }

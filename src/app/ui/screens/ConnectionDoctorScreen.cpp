@@ -1,7 +1,7 @@
 #include "ConnectionDoctorScreen.h"
 
 #include "AppModel.h"
-#include "PrimaryActionButton.h"
+#include "BusyIndicator.h"
 #include "ScreenBindings.h"
 #include "ScreenPage.h"
 #include "SectionCard.h"
@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace quorvane::app {
@@ -28,6 +29,21 @@ std::pair<QString, Tone> levelLook(DoctorFinding::Level level)
         break;
     }
     return {QStringLiteral("info.circle.fill"), Tone::Accent};
+}
+
+int severity(DoctorFinding::Level level)
+{
+    switch (level) {
+    case DoctorFinding::Level::Error:
+        return 3;
+    case DoctorFinding::Level::Warning:
+        return 2;
+    case DoctorFinding::Level::Ok:
+        return 1;
+    case DoctorFinding::Level::Info:
+        break;
+    }
+    return 0;
 }
 
 QWidget *findingRow(const DoctorFinding &finding, QWidget *parent)
@@ -71,26 +87,33 @@ ConnectionDoctorScreen::ConnectionDoctorScreen(AppModel *model, QWidget *parent)
     header->addWidget(m_summary, 1);
     header->addWidget(m_count);
     card->contentLayout()->addLayout(header);
-    m_run = new PrimaryActionButton(card);
-    m_run->setObjectName(QStringLiteral("doctorRun"));
-    m_run->setSymbol(QStringLiteral("play.fill"));
-    m_run->setCaption(QStringLiteral("Checks scrcpy, ADB, and every connected device."));
-    card->addWidget(m_run);
+    // The session bar holds the page's one primary button; this one is an ordinary command.
+    m_run = bind::button(QStringLiteral("Run Diagnosis"), QStringLiteral("doctorRun"), card,
+                         Theme::icon(QStringLiteral("play.fill"), Theme::color(Tone::Accent)));
+    m_runBusy = new BusyIndicator(16, card);
+    m_runBusy->setObjectName(QStringLiteral("doctorRunBusy"));
+    auto *run = new QHBoxLayout;
+    run->addWidget(m_run);
+    run->addWidget(m_runBusy);
+    run->addWidget(bind::note(QStringLiteral("Checks scrcpy, ADB, and every connected device."),
+                              QStringLiteral("doctorRunCaption"), card),
+                   1);
+    card->contentLayout()->addLayout(run);
     column->addWidget(card);
 
-    auto *results =
-        new SectionCard(QStringLiteral("Findings"), QStringLiteral("checkmark.circle.fill"), this);
+    m_results = new SectionCard(QStringLiteral("Findings"), QStringLiteral("questionmark.circle"), this);
+    m_results->setObjectName(QStringLiteral("doctorFindingsCard"));
     m_empty =
         bind::note(QStringLiteral("Run the diagnosis to check scrcpy, ADB, and every connected device."),
-                   QStringLiteral("doctorEmpty"), results);
-    results->addWidget(m_empty);
+                   QStringLiteral("doctorEmpty"), m_results);
+    m_results->addWidget(m_empty);
     m_findings = new QVBoxLayout;
     m_findings->setSpacing(Theme::spacingM);
-    results->contentLayout()->addLayout(m_findings);
-    column->addWidget(results);
+    m_results->contentLayout()->addLayout(m_findings);
+    column->addWidget(m_results);
     column->addStretch(1);
 
-    connect(m_run, &PrimaryActionButton::triggered, this, [this] { m_model->runDoctor(); });
+    connect(m_run, &QPushButton::clicked, this, [this] { m_model->runDoctor(); });
     connect(m_model, &AppModel::doctorRunningChanged, this, &ConnectionDoctorScreen::refresh);
     connect(m_model, &AppModel::doctorFindingsChanged, this, &ConnectionDoctorScreen::rebuildFindings);
     rebuildFindings();
@@ -125,8 +148,21 @@ void ConnectionDoctorScreen::refresh()
     const bool running = m_model->doctorRunning();
     m_summary->setText(summary());
     m_count->setText(QString::number(m_model->doctorFindings().size()) + QStringLiteral(" findings"));
-    m_run->setTitle(running ? QStringLiteral("Running diagnosis") : QStringLiteral("Run Diagnosis"));
-    m_run->setBusy(running);
+    m_run->setText(running ? QStringLiteral("Running diagnosis") : QStringLiteral("Run Diagnosis"));
+    m_run->setEnabled(!running);
+    m_runBusy->setRunning(running);
+    m_runBusy->setVisible(running);
+    // The card's mark is the worst finding's: a green tick over a blocking problem would say the opposite.
+    const QList<DoctorFinding> &findings = m_model->doctorFindings();
+    const auto worst = std::max_element(
+        findings.cbegin(), findings.cend(),
+        [](const DoctorFinding &a, const DoctorFinding &b) { return severity(a.level) < severity(b.level); });
+    if (worst == findings.cend()) {
+        m_results->setSymbol(QStringLiteral("questionmark.circle"), Theme::color(Tone::Neutral));
+    } else {
+        const auto [symbol, tone] = levelLook(worst->level);
+        m_results->setSymbol(symbol, Theme::color(tone));
+    }
     m_empty->setVisible(m_model->doctorFindings().isEmpty());
 }
 

@@ -3,12 +3,14 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 namespace quorvane::app {
 
 class AppModel;
-class PrimaryActionButton;
+class BusyIndicator;
+class SectionCard;
 
 // The Connection Doctor: the summary of the last diagnosis and one row per finding; diagnoses each time
 // it is shown.
@@ -31,7 +33,9 @@ private:
     AppModel *m_model;
     QLabel *m_summary;
     QLabel *m_count;
-    PrimaryActionButton *m_run;
+    QPushButton *m_run;
+    BusyIndicator *m_runBusy;
+    SectionCard *m_results;
     QLabel *m_empty;
     QVBoxLayout *m_findings;
 };

@@ -59,6 +59,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::desktopBusyChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::desktopActivityChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::selectedSerialChanged, this, &DesktopModeScreen::refreshBusy);
+    connect(m_model, &AppModel::selectedDeviceChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &DesktopModeScreen::refreshBusy);
     refreshCapabilities();
 }
@@ -265,16 +266,17 @@ void DesktopModeScreen::refreshBusy()
     const std::optional<QString> &activity = m_model->desktopActivity();
     const bool busy = m_model->desktopBusy() || activity;
     const bool device = m_model->selectedSerial().has_value();
-    m_status->setText(!device    ? QStringLiteral("Select a device to check desktop display support.")
-                      : activity ? *activity
-                      : busy     ? QStringLiteral("Probing device capabilities…")
-                                 : QString());
+    m_status->setText(
+        !device    ? QStringLiteral("Choose a phone at the bottom of the window to check its display support.")
+        : activity ? *activity
+        : busy     ? QStringLiteral("Probing device capabilities…")
+                   : QString());
     m_status->setVisible(!device || busy);
     m_busy->setRunning(busy);
     m_busy->setVisible(busy);
     for (QPushButton *button : {m_probe, m_enable, m_restore})
         button->setEnabled(device && !busy);
-    m_screenshot->setEnabled(!m_model->capturingScreenshot() && !activity);
+    m_screenshot->setEnabled(m_model->phoneReady() && !m_model->capturingScreenshot() && !activity);
 }
 
 } // namespace quorvane::app

@@ -62,6 +62,7 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
         edit->setAcceptDrops(false);
 
     connect(m_model, &AppModel::selectedDeviceChanged, this, &MirrorPhoneScreen::refreshDevice);
+    connect(m_model, &AppModel::selectedDeviceChanged, this, &MirrorPhoneScreen::refreshBusy);
     connect(m_model, &AppModel::deviceProfileChanged, this, &MirrorPhoneScreen::refreshDevice);
     connect(m_model, &AppModel::mirrorRecommendationChanged, this, &MirrorPhoneScreen::refreshRecommendation);
     connect(m_model, &AppModel::profilesChanged, this, &MirrorPhoneScreen::refreshProfiles);
@@ -69,8 +70,10 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::currentModeKeyChanged, this, &MirrorPhoneScreen::refreshProfiles);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &MirrorPhoneScreen::refreshBusy);
     connect(m_model, &AppModel::resettingToAutoChanged, this, &MirrorPhoneScreen::refreshBusy);
-    connect(m_model, &AppModel::fileTransferStatusChanged, this,
-            [this] { m_fileTransfer->setMessage(m_model->fileTransferStatus(), false); });
+    for (auto signal : {&AppModel::fileTransferStatusChanged, &AppModel::fileTransferToneChanged})
+        connect(m_model, signal, this, [this] {
+            m_fileTransfer->setMessage(m_model->fileTransferStatus(), m_model->fileTransferTone());
+        });
     refreshDevice();
     refreshRecommendation();
     refreshProfiles();
@@ -106,7 +109,7 @@ QWidget *MirrorPhoneScreen::deviceCard()
     m_deviceModel->setFont(Theme::headlineFont());
     m_deviceVersion = bind::note(QString(), QStringLiteral("mirrorDeviceVersion"), card);
     m_deviceConnection = bind::note(QString(), QStringLiteral("mirrorDeviceConnection"), card);
-    m_deviceEmpty = bind::note(QStringLiteral("Select a device in the sidebar."),
+    m_deviceEmpty = bind::note(QStringLiteral("Choose a phone at the bottom of the window."),
                                QStringLiteral("mirrorDeviceEmpty"), card);
     for (QLabel *label : {m_deviceModel, m_deviceVersion, m_deviceConnection, m_deviceEmpty})
         card->addWidget(label);
@@ -123,17 +126,16 @@ QWidget *MirrorPhoneScreen::smartProfileCard()
     card->addWidget(m_rationale);
     m_resetToAuto = bind::button(QStringLiteral("Reset to Auto"), QStringLiteral("mirrorResetToAuto"), card);
     m_resetToAuto->setToolTip(QStringLiteral("Restore the recommended automatic profile"));
-    QPushButton *recompute =
-        bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card,
-                     Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
-    recompute->setToolTip(QStringLiteral("Recompute the smart profile for this device"));
+    m_recompute = bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card,
+                               Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
+    m_recompute->setToolTip(QStringLiteral("Recompute the smart profile for this device"));
     auto *row = new QHBoxLayout;
     row->addWidget(m_resetToAuto);
-    row->addWidget(recompute);
+    row->addWidget(m_recompute);
     row->addStretch(1);
     card->contentLayout()->addLayout(row);
     connect(m_resetToAuto, &QPushButton::clicked, this, [this] { m_model->resetToAuto(); });
-    connect(recompute, &QPushButton::clicked, this, [this] {
+    connect(m_recompute, &QPushButton::clicked, this, [this] {
         const QString mode = m_model->currentModeKey();
         m_model->recommend(mode);
     });
@@ -182,20 +184,10 @@ QWidget *MirrorPhoneScreen::quickActionsCard()
     QPushButton *media =
         bind::button(QStringLiteral("Media Folder"), QStringLiteral("mirrorMediaFolder"), card);
     media->setToolTip(QStringLiteral("Open recordings and screenshots"));
-    QCheckBox *recording =
-        bind::checkBox(QStringLiteral("Screen recording"), QStringLiteral("mirrorScreenRecording"),
-                       m_settings, "record", card);
-    recording->setToolTip(QStringLiteral("Record the phone display when the session starts"));
-    QLabel *enabled =
-        bind::note(QStringLiteral("Recording enabled"), QStringLiteral("mirrorRecordingEnabled"), card);
-    bind::watch(m_settings, "record", enabled,
-                [this, enabled] { enabled->setVisible(m_settings->record()); });
     auto *row = new QHBoxLayout;
     row->addWidget(m_screenshot);
     row->addWidget(m_screenshotBusy);
     row->addWidget(media);
-    row->addWidget(recording);
-    row->addWidget(enabled);
     row->addStretch(1);
     card->contentLayout()->addLayout(row);
     connect(m_screenshot, &QPushButton::clicked, this, [this] { m_model->captureScreenshot(std::nullopt); });
@@ -213,12 +205,15 @@ QWidget *MirrorPhoneScreen::qualityCard()
                                        {QStringLiteral("1600p"), 1600},
                                        {QStringLiteral("1920p"), 1920}};
     form->addRow(QStringLiteral("Resolution"),
-                 bind::comboBox(QStringLiteral("mirrorResolution"), sizes, m_settings, "maxSize", card));
+                 bind::comboBox<quint32>(QStringLiteral("mirrorResolution"), sizes, m_settings, "maxSize",
+                                         card, [](quint32 size) { return QString::number(size) + u'p'; }));
     bind::Options<quint32> rates{{QStringLiteral("Auto"), 0}};
     for (const quint32 fps : {15u, 30u, 60u, 90u, 120u})
         rates.append({QString::number(fps) + QStringLiteral(" fps"), fps});
-    form->addRow(QStringLiteral("Frame rate"),
-                 bind::comboBox(QStringLiteral("mirrorFrameRate"), rates, m_settings, "maxFps", card));
+    form->addRow(
+        QStringLiteral("Frame rate"),
+        bind::comboBox<quint32>(QStringLiteral("mirrorFrameRate"), rates, m_settings, "maxFps", card,
+                                [](quint32 fps) { return QString::number(fps) + QStringLiteral(" fps"); }));
     const bind::Options<QString> codecs{{QStringLiteral("H.264"), QStringLiteral("h264")},
                                         {QStringLiteral("H.265"), QStringLiteral("h265")},
                                         {QStringLiteral("AV1"), QStringLiteral("av1")}};
@@ -296,7 +291,7 @@ void MirrorPhoneScreen::refreshDevice()
     const std::optional<DeviceInfo> &device = m_model->selectedDevice();
     const std::optional<DeviceProfile> &profile = m_model->deviceProfile();
     const bool known = profile && device && profile->serial == device->serial;
-    m_deviceModel->setText(known ? profile->model : device ? device->displayName() : QString());
+    m_deviceModel->setText(device ? m_model->phoneName(*device) : QString());
     m_deviceVersion->setText(known ? QStringLiteral("Android ") + profile->androidVersion : QString());
     m_deviceConnection->setText(!device                ? QString()
                                 : device->isWireless() ? QStringLiteral("Wireless")
@@ -340,7 +335,9 @@ void MirrorPhoneScreen::refreshProfiles()
 void MirrorPhoneScreen::refreshBusy()
 {
     const bool capturing = m_model->capturingScreenshot();
-    m_screenshot->setEnabled(!capturing);
+    // Both ask the phone: without a usable one they could only fail.
+    m_screenshot->setEnabled(m_model->phoneReady() && !capturing);
+    m_recompute->setEnabled(m_model->phoneReady());
     m_screenshotBusy->setRunning(capturing);
     m_screenshotBusy->setVisible(capturing);
     m_resetToAuto->setEnabled(!m_model->resettingToAuto());

@@ -54,6 +54,7 @@ private:
     QLabel *m_qualityLabel;
     QLabel *m_rationale;
     QPushButton *m_resetToAuto;
+    QPushButton *m_recompute;
     QComboBox *m_profile;
     QPushButton *m_applyProfile;
     QPushButton *m_deleteProfile;

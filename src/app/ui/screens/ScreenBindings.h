@@ -52,16 +52,19 @@ QFormLayout *formIn(SectionCard *card);
 template<typename T>
 using Options = QList<std::pair<QString, T>>;
 
-// A picker over fixed values; a property value outside them shows no choice rather than a wrong one.
+// A picker over fixed values. A property value outside them shows no choice rather than a wrong one, or,
+// when describeOther is given, an entry of its own at the end (a recommended size that is no preset), which
+// goes again once a preset is chosen.
 template<typename T>
 QComboBox *comboBox(const QString &objectName, const Options<T> &options, QObject *object,
-                    const char *property, QWidget *parent)
+                    const char *property, QWidget *parent,
+                    std::function<QString(const T &)> describeOther = {})
 {
     auto *box = new QComboBox(parent);
     box->setObjectName(objectName);
     for (const auto &option : options)
         box->addItem(option.first);
-    watch(object, property, box, [box, options, object, property] {
+    watch(object, property, box, [box, options, object, property, describeOther] {
         const T current = qvariant_cast<T>(read(object, property));
         int index = -1;
         for (int i = 0; i < options.size(); ++i) {
@@ -69,8 +72,15 @@ QComboBox *comboBox(const QString &objectName, const Options<T> &options, QObjec
                 index = i;
         }
         const QSignalBlocker blocker(box);
+        while (box->count() > options.size())
+            box->removeItem(box->count() - 1);
+        if (index < 0 && describeOther) {
+            box->addItem(describeOther(current));
+            index = static_cast<int>(options.size());
+        }
         box->setCurrentIndex(index);
     });
+    // The extra entry is the value already set: choosing it changes nothing.
     QObject::connect(box, &QComboBox::activated, box, [options, object, property](int index) {
         if (index >= 0 && index < options.size())
             write(object, property, QVariant::fromValue(options.at(index).second));

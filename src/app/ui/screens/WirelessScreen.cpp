@@ -33,6 +33,7 @@ WirelessScreen::WirelessScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::wirelessBusyChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::selectedDeviceChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::wirelessMessageChanged, this, &WirelessScreen::refresh);
+    connect(m_model, &AppModel::wirelessMessageToneChanged, this, &WirelessScreen::refresh);
     connect(m_model, &AppModel::wirelessPairingProblemChanged, this, &WirelessScreen::refresh);
     rebuildRemembered();
 }
@@ -63,7 +64,8 @@ QWidget *WirelessScreen::switchCard()
     row->addWidget(m_busy);
     row->addStretch(1);
     card->contentLayout()->addLayout(row);
-    m_status = new StatusMessageRow(card);
+    // Its line is kept while empty: a message arriving must not push the cards below down.
+    m_status = new StatusMessageRow(card, StatusMessageRow::Space::Reserve);
     m_status->setObjectName(QStringLiteral("wirelessStatus"));
     card->addWidget(m_status);
     connect(m_toWifi, &QPushButton::clicked, this, [this] {
@@ -172,10 +174,14 @@ void WirelessScreen::rebuildRemembered()
             bind::button(QStringLiteral("Connect"), QStringLiteral("wirelessRememberedConnect"), row);
         QPushButton *forget =
             bind::button(QStringLiteral("Forget"), QStringLiteral("wirelessRememberedForget"), row);
-        for (QPushButton *button : {connectButton, forget}) {
-            layout->addWidget(button);
-            m_rowActions.append(button);
-        }
+        layout->addWidget(connectButton);
+        layout->addWidget(forget);
+        m_rowActions.append(forget);
+        // Connecting again to a phone that is connected would only repeat adb's "already connected".
+        if (device.connected)
+            connectButton->setEnabled(false);
+        else
+            m_rowActions.append(connectButton);
         const QString address = device.address;
         connect(connectButton, &QPushButton::clicked, this,
                 [this, address] { m_model->connectWireless(address); });
@@ -196,10 +202,10 @@ void WirelessScreen::refresh()
         action->setEnabled(!busy);
     const std::optional<QString> &pairingProblem = m_model->wirelessPairingProblem();
     m_pair->setEnabled(!busy && !pairingProblem);
-    m_pairingProblem->setMessage(pairingProblem, true);
+    m_pairingProblem->setMessage(pairingProblem, MessageTone::Failure);
     m_busy->setRunning(busy);
     m_busy->setVisible(busy);
-    m_status->setMessage(m_model->wirelessMessage(), false);
+    m_status->setMessage(m_model->wirelessMessage(), m_model->wirelessMessageTone());
 }
 
 } // namespace quorvane::app
