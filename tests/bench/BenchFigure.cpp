@@ -33,6 +33,15 @@ QJsonObject summary(const QList<double> &samples)
 
 } // namespace
 
+BenchFigure::BenchFigure(QString name, QString unit, Goal goal, double limit, QString note)
+    : name(std::move(name))
+    , unit(std::move(unit))
+    , goal(goal)
+    , limit(limit)
+    , note(std::move(note))
+{
+}
+
 double median(QList<double> samples)
 {
     if (samples.isEmpty())

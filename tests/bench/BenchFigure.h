@@ -15,13 +15,15 @@ struct BenchFigure
         OverRawAtMost // the median of ours exceeds the raw median by at most limit
     };
 
+    BenchFigure(QString name, QString unit, Goal goal, double limit, QString note = {});
+
     QString name;
     QString unit;
+    Goal goal;
+    double limit;
+    QString note;
     QList<double> ours;
     QList<double> raw;
-    Goal goal = Goal::AtMost;
-    double limit = 0;
-    QString note;
 
     bool meets() const;
     QString goalText() const;
