@@ -168,10 +168,8 @@ private slots:
                 world.sim.addPhone(QStringLiteral("SIM%1").arg(phone, 4, 10, QLatin1Char('0')));
             AppModel &model = world.model();
             const QStringList listing{QStringLiteral("devices"), QStringLiteral("-l")};
-            BenchFigure figure{QStringLiteral("device refresh, %1 phone(s)").arg(count),
-                               QStringLiteral("ms")};
-            figure.goal = Goal::OverRawAtMost;
-            figure.limit = 15;
+            BenchFigure figure(QStringLiteral("device refresh, %1 phone(s)").arg(count), QStringLiteral("ms"),
+                               Goal::OverRawAtMost, 15);
             for (int run = -1; run < runs(); ++run) {
                 const double raw = timeProcess(world.sim.adbPath(), listing);
                 const double ours = timeTask([&] { return model.refreshDevices(); });
@@ -184,13 +182,11 @@ private slots:
             byCount[count] = {figure.ours, figure.raw};
             add(figure);
         }
-        BenchFigure growth{QStringLiteral("refresh growth, 1 → 50 phones"),
-                           QStringLiteral("ms"),
-                           differences(byCount[50].first, byCount[1].first),
-                           differences(byCount[50].second, byCount[1].second),
-                           Goal::OverRawAtMost,
-                           15,
-                           QStringLiteral("ours grows no faster than adb's own listing")};
+        BenchFigure growth(QStringLiteral("refresh growth, 1 → 50 phones"), QStringLiteral("ms"),
+                           Goal::OverRawAtMost, 15,
+                           QStringLiteral("ours grows no faster than adb's own listing"));
+        growth.ours = differences(byCount[50].first, byCount[1].first);
+        growth.raw = differences(byCount[50].second, byCount[1].second);
         add(growth);
     }
 
@@ -200,10 +196,8 @@ private slots:
         world.sim.addPhone(serial);
         readyForLaunch(world);
         AppModel &model = world.model();
-        BenchFigure figure{QStringLiteral("launch → scrcpy started"), QStringLiteral("ms")};
-        figure.goal = Goal::OverRawAtMost;
-        figure.limit = 20;
-        figure.note = QStringLiteral("raw: one adb device listing");
+        BenchFigure figure(QStringLiteral("launch → scrcpy started"), QStringLiteral("ms"),
+                           Goal::OverRawAtMost, 20, QStringLiteral("raw: one adb device listing"));
         for (int run = -1; run < runs(); ++run) {
             const double raw =
                 timeProcess(world.sim.adbPath(), {QStringLiteral("devices"), QStringLiteral("-l")});
@@ -232,7 +226,7 @@ private slots:
         world.makeModel(Timing{});
         readyForLaunch(world);
         world.sim.addLaunchRule(QStringList{}, 1);
-        BenchFigure figure{QStringLiteral("ladder, every rung dies"), QStringLiteral("ms")};
+        BenchFigure figure(QStringLiteral("ladder, every rung dies"), QStringLiteral("ms"), Goal::AtMost, 0);
         int rungs = 0;
         for (int run = 0; run < runs(); ++run) {
             const int before = world.launchAttempts();
@@ -310,8 +304,7 @@ private slots:
              }},
             {QStringLiteral("500 MB push"), [&] { await(model.pushFile(big)); }}};
         for (const auto &[name, scenario] : scenarios) {
-            BenchFigure figure{QStringLiteral("stall: ") + name, QStringLiteral("ms")};
-            figure.limit = 16;
+            BenchFigure figure(QStringLiteral("stall: ") + name, QStringLiteral("ms"), Goal::AtMost, 16);
             for (int run = 0; run < runs(); ++run) {
                 StallProbe probe;
                 QTest::qWait(20);
@@ -347,13 +340,11 @@ private slots:
             cycle();
         malloc_trim(0);
         const double grown = (rssMb(getpid()) - before) * 1024;
-        add({QStringLiteral("RSS growth over %1 starts and stops").arg(cycles),
-             QStringLiteral("KB"),
-             {grown},
-             {},
-             Goal::AtMost,
-             1024,
-             QStringLiteral("%1 KB per start and stop").arg(grown / cycles)});
+        BenchFigure figure(QStringLiteral("RSS growth over %1 starts and stops").arg(cycles),
+                           QStringLiteral("KB"), Goal::AtMost, 1024,
+                           QStringLiteral("%1 KB per start and stop").arg(grown / cycles));
+        figure.ours = {grown};
+        add(figure);
     }
 
     void commandLine()
@@ -369,10 +360,9 @@ private slots:
             const qsizetype before = world.sim.callArguments(QStringLiteral("adb")).size();
             timeProcess(ctl, words + tools);
             const QList<QStringList> calls = world.sim.callArguments(QStringLiteral("adb")).mid(before);
-            BenchFigure figure{QStringLiteral("quorvanectl ") + words.first(), QStringLiteral("ms")};
-            figure.goal = Goal::OverRawAtMost;
-            figure.limit = 20;
-            figure.note = QStringLiteral("raw: the same %1 adb call(s) back to back").arg(calls.size());
+            BenchFigure figure(QStringLiteral("quorvanectl ") + words.first(), QStringLiteral("ms"),
+                               Goal::OverRawAtMost, 20,
+                               QStringLiteral("raw: the same %1 adb call(s) back to back").arg(calls.size()));
             for (int run = 0; run < runs(); ++run) {
                 double raw = 0;
                 for (const QStringList &call : calls)
@@ -389,13 +379,8 @@ private slots:
         ModelWorld world;
         world.sim.addPhone(serial);
         world.home.writeUserDefault(UserDefaults::onboardingCompletedKey, true);
-        BenchFigure figure{QStringLiteral("cold start → window painted with a phone"),
-                           QStringLiteral("ms"),
-                           {},
-                           {},
-                           Goal::AtMost,
-                           250,
-                           QStringLiteral("raw: one adb device listing")};
+        BenchFigure figure(QStringLiteral("cold start → window painted with a phone"), QStringLiteral("ms"),
+                           Goal::AtMost, 250, QStringLiteral("raw: one adb device listing"));
         for (int run = -1; run < runs(); ++run) {
             const double raw =
                 timeProcess(world.sim.adbPath(), {QStringLiteral("devices"), QStringLiteral("-l")});
@@ -451,22 +436,16 @@ private slots:
         const double cpuOwn = 100.0 * (cpuTicks(false) - startOwn) / ticksPerSecond;
         const double cpuAll = 100.0 * (cpuTicks(true) - startAll) / ticksPerSecond;
         const QString over = QStringLiteral("one phone, monitor running, over %1 s").arg(seconds);
-        add({QStringLiteral("idle RSS"), QStringLiteral("MB"), own, {}, Goal::AtMost, 60, over});
-        add({QStringLiteral("idle RSS with children"),
-             QStringLiteral("MB"),
-             all,
-             {},
-             Goal::AtMost,
-             60,
-             over});
-        add({QStringLiteral("idle CPU"), QStringLiteral("%"), {cpuOwn}, {}, Goal::AtMost, 0.5, over});
-        add({QStringLiteral("idle CPU with children"),
-             QStringLiteral("%"),
-             {cpuAll},
-             {},
-             Goal::AtMost,
-             0.5,
-             over});
+        const std::tuple<QString, QString, double, QList<double>> idleFigures[] = {
+            {QStringLiteral("idle RSS"), QStringLiteral("MB"), 60, own},
+            {QStringLiteral("idle RSS with children"), QStringLiteral("MB"), 60, all},
+            {QStringLiteral("idle CPU"), QStringLiteral("%"), 0.5, {cpuOwn}},
+            {QStringLiteral("idle CPU with children"), QStringLiteral("%"), 0.5, {cpuAll}}};
+        for (const auto &[name, unit, limit, samples] : idleFigures) {
+            BenchFigure figure(name, unit, Goal::AtMost, limit, over);
+            figure.ours = samples;
+            add(figure);
+        }
         application.terminate();
         QVERIFY(application.waitForFinished(10000));
     }
