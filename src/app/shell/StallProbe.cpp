@@ -4,10 +4,22 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <ctime>
 
 namespace quorvane::app {
 
 using namespace std::chrono;
+
+namespace {
+
+nanoseconds threadCpuTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return seconds(now.tv_sec) + nanoseconds(now.tv_nsec);
+}
+
+} // namespace
 
 StallProbe::StallProbe(QObject *parent)
     : QObject(parent)
@@ -22,7 +34,8 @@ StallProbe::StallProbe(QObject *parent)
 StallProbe::~StallProbe()
 {
     if (m_reports)
-        std::printf("longest-stall-ms %.3f\n", duration<double, std::milli>(m_longest).count());
+        std::printf("longest-stall-ms %.3f busy %.3f\n", duration<double, std::milli>(m_longest).count(),
+                    duration<double, std::milli>(m_longestBusy).count());
 }
 
 std::unique_ptr<StallProbe> StallProbe::fromEnvironment()
@@ -37,18 +50,22 @@ std::unique_ptr<StallProbe> StallProbe::fromEnvironment()
 void StallProbe::reset()
 {
     m_longest = microseconds{0};
+    m_longestBusy = microseconds{0};
     m_lastTurnNs = m_clock.nsecsElapsed();
+    m_lastTurnCpu = threadCpuTime();
 }
 
 void StallProbe::turned()
 {
     const qint64 now = m_clock.nsecsElapsed();
+    const nanoseconds cpu = threadCpuTime();
     // The first turn has nothing to compare with: start-up is measured as a whole elsewhere.
     if (m_lastTurnNs > 0) {
-        const auto late = duration_cast<microseconds>(nanoseconds(now - m_lastTurnNs) - tick);
-        m_longest = std::max(m_longest, late);
+        m_longest = std::max(m_longest, duration_cast<microseconds>(nanoseconds(now - m_lastTurnNs) - tick));
+        m_longestBusy = std::max(m_longestBusy, duration_cast<microseconds>(cpu - m_lastTurnCpu));
     }
     m_lastTurnNs = now;
+    m_lastTurnCpu = cpu;
 }
 
 void StallProbe::reportFirstPaint(QWidget *window, std::function<bool()> ready)

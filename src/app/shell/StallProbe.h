@@ -30,6 +30,9 @@ public:
     static std::unique_ptr<StallProbe> fromEnvironment();
 
     std::chrono::microseconds longestStall() const { return m_longest; }
+    // The most processor time the loop's thread spent between two turns: the stall without the time the
+    // thread waited for a processor that others were using.
+    std::chrono::microseconds longestBusy() const { return m_longestBusy; }
     void reset();
     // Reports "ready-ms <time since the probe began>" at the first paint inside window once ready() holds.
     void reportFirstPaint(QWidget *window, std::function<bool()> ready);
@@ -43,7 +46,9 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_lastTurnNs = 0;
+    std::chrono::nanoseconds m_lastTurnCpu{0};
     std::chrono::microseconds m_longest{0};
+    std::chrono::microseconds m_longestBusy{0};
     bool m_reports = false;
     QWidget *m_window = nullptr;
     std::function<bool()> m_ready;

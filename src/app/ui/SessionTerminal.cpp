@@ -55,6 +55,8 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
     m_log->setObjectName(QStringLiteral("terminalLog"));
     m_log->setFont(Theme::monospaceFont());
     m_log->setReadOnly(true);
+    // An undo history of a log would keep every line ever shown.
+    m_log->setUndoRedoEnabled(false);
     m_log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // The document drops its oldest line itself and keeps the view on the line being read.
     m_log->setMaximumBlockCount(AppModel::logsKeepAtLeast);
