@@ -305,8 +305,8 @@ private slots:
             {QStringLiteral("500 MB push"), [&] { await(model.pushFile(big)); }}};
         for (const auto &[name, scenario] : scenarios) {
             BenchFigure stall(QStringLiteral("stall: ") + name, QStringLiteral("ms"), Goal::AtMost, 16);
-            BenchFigure busy(QStringLiteral("  its busy part"), QStringLiteral("ms"), Goal::AtMost, 16,
-                             QStringLiteral("processor time of the loop's thread in its longest turn"));
+            BenchFigure busy(QStringLiteral("stall, busy part: ") + name, QStringLiteral("ms"), Goal::AtMost,
+                             16, QStringLiteral("processor time of the loop's thread in its longest turn"));
             for (int run = 0; run < runs(); ++run) {
                 StallProbe probe;
                 QTest::qWait(20);
