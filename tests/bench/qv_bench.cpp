@@ -385,17 +385,34 @@ private slots:
         const QString ctl = program(QStringLiteral("quorvanectl"));
         for (const QStringList &words :
              {QStringList{QStringLiteral("devices")}, QStringList{QStringLiteral("inspect"), serial}}) {
-            // The raw side replays exactly the adb calls quorvanectl made.
-            const qsizetype before = world.sim.callArguments(QStringLiteral("adb")).size();
+            // The raw side replays exactly the adb and scrcpy calls quorvanectl made.
+            const qsizetype before = world.sim.calls().size();
             timeProcess(ctl, words + tools);
-            const QList<QStringList> calls = world.sim.callArguments(QStringLiteral("adb")).mid(before);
-            BenchFigure figure(QStringLiteral("quorvanectl ") + words.first(), QStringLiteral("ms"),
-                               Goal::OverRawAtMost, 20,
-                               QStringLiteral("raw: the same %1 adb call(s) back to back").arg(calls.size()));
+            QList<std::pair<QString, QStringList>> calls;
+            bool afterScrcpy = false;
+            for (const QJsonObject &call : world.sim.calls().mid(before)) {
+                const QString tool = call.value(QStringLiteral("tool")).toString();
+                QStringList arguments;
+                for (const QJsonValue &argument : call.value(QStringLiteral("argv")).toArray())
+                    arguments.append(argument.toString());
+                // scrcpy's own adb children run again when scrcpy is replayed.
+                const bool scrcpyChild =
+                    afterScrcpy && tool == QLatin1String("adb") &&
+                    (arguments == QStringList{QStringLiteral("start-server")} ||
+                     arguments == QStringList{QStringLiteral("devices"), QStringLiteral("-l")});
+                afterScrcpy = tool == QLatin1String("scrcpy") || scrcpyChild;
+                if (scrcpyChild)
+                    continue;
+                calls.append({tool == QLatin1String("scrcpy") ? world.sim.scrcpyPath() : world.sim.adbPath(),
+                              arguments});
+            }
+            BenchFigure figure(
+                QStringLiteral("quorvanectl ") + words.first(), QStringLiteral("ms"), Goal::OverRawAtMost, 20,
+                QStringLiteral("raw: the same %1 adb and scrcpy call(s) back to back").arg(calls.size()));
             for (int run = 0; run < runs(); ++run) {
                 double raw = 0;
-                for (const QStringList &call : calls)
-                    raw += timeProcess(world.sim.adbPath(), call);
+                for (const auto &[tool, arguments] : calls)
+                    raw += timeProcess(tool, arguments);
                 figure.raw.append(raw);
                 figure.ours.append(timeProcess(ctl, words + tools));
             }
