@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "ConfirmationPrompt.h"
+#include "SafeFile.h"
 #include "Theme.h"
 
 #include <QClipboard>
@@ -12,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -222,12 +222,15 @@ void SessionTerminal::saveLog()
 
 void SessionTerminal::writeLog(const QString &path)
 {
-    QSaveFile file(path);
-    const QByteArray text = (m_log->toPlainText() + QLatin1Char('\n')).toUtf8();
-    const bool saved = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-    m_saveStatus->setText(
-        saved ? QStringLiteral("Log saved to ") + path
-              : QStringLiteral("Could not save the log to %1: %2").arg(path, file.errorString()));
+    bool saved = true;
+    QString status = QStringLiteral("Log saved to ") + path;
+    try {
+        SafeFile::replaceWhole(path, (m_log->toPlainText() + QLatin1Char('\n')).toUtf8());
+    } catch (const std::exception &error) {
+        saved = false;
+        status = QStringLiteral("Could not save the log to %1: %2").arg(path, AppModel::errorText(error));
+    }
+    m_saveStatus->setText(status);
     m_saveStatus->setStyleSheet(
         QStringLiteral("color: %1;")
             .arg((saved ? Theme::secondaryText() : Theme::color(Tone::Danger)).name()));
