@@ -1,5 +1,6 @@
 #include "ApplicationShell.h"
 #include "PlatformFactory.h"
+#include "StallProbe.h"
 #include "StartupCommandLine.h"
 
 #include <QApplication>
@@ -15,6 +16,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
 
     ApplicationShell shell(PlatformFactory::create());
+    const std::unique_ptr<StallProbe> probe = StallProbe::fromEnvironment();
+    if (probe)
+        probe->reportFirstPaint(&shell.mainWindow(), [&shell] { return !shell.model().devices().isEmpty(); });
     QObject::connect(&shell, &ApplicationShell::finished, &application, &QApplication::quit);
     shell.show();
     return QApplication::exec();

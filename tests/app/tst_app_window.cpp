@@ -23,12 +23,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -36,6 +38,7 @@
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTextBlock>
 
 using namespace quorvane;
 using namespace quorvane::app;
@@ -476,22 +479,65 @@ private slots:
         QCOMPARE(texts().first(), QStringLiteral("No running sessions (off)"));
     }
 
-    void terminalLogKeepsTheNewestLineInView()
+    // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
+    // up on the line they were reading, even while the oldest lines are dropped.
+    void terminalLogKeepsTheNewestLinesAndTheReadingPosition()
     {
         openWindow();
         QCOMPARE(label(QStringLiteral("terminalSessionLine")), QStringLiteral("No active session"));
-        for (int i = 0; i < 80; ++i)
+        for (int i = 0; i < 5010; ++i)
             model().appendLog(QStringLiteral("line %1").arg(i));
         m_window->setTerminalShown(true);
         m_window->show();
-        auto *log = find<QListWidget>(QStringLiteral("terminalLog"));
-        QCOMPARE(label(QStringLiteral("terminalOutputHeader")),
-                 QStringLiteral("Output (%1 lines)").arg(model().logLines().size()));
-        QCOMPARE(log->item(log->count() - 1)->data(Qt::AccessibleTextRole).toString(),
-                 QStringLiteral("Log line %1: line 79").arg(log->count()));
-        QTRY_COMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
-        QVERIFY(log->verticalScrollBar()->maximum() > 0);
+        auto *log = find<QPlainTextEdit>(QStringLiteral("terminalLog"));
+        QScrollBar *bar = log->verticalScrollBar();
+        QCOMPARE(label(QStringLiteral("terminalOutputHeader")), QStringLiteral("Output (5000 lines)"));
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), QStringLiteral("line 10"));
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        model().appendLog(QStringLiteral("newest"));
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(log->document()->lastBlock().text(), QStringLiteral("newest"));
+
+        bar->setValue(bar->maximum() / 2);
+        const auto topLine = [log] { return log->cursorForPosition(QPoint(1, 1)).block().text(); };
+        const QString reading = topLine();
+        for (int i = 0; i < 40; ++i)
+            model().appendLog(QStringLiteral("more %1").arg(i));
+        QCOMPARE(topLine(), reading);
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), QStringLiteral("line 51"));
         m_window->close();
+    }
+
+    void terminalCopyClearAndSave()
+    {
+        openWindow();
+        m_window->setTerminalShown(true);
+        for (const QString &line : {QStringLiteral("first"), QStringLiteral("second")})
+            model().appendLog(line);
+        find<QPushButton>(QStringLiteral("terminalCopy"))->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("first\nsecond"));
+
+        const QString saved = m_world->home.file(QStringLiteral("logs/session.log"));
+        ConfirmationPrompt::setNextFile(saved);
+        find<QPushButton>(QStringLiteral("terminalSave"))->click();
+        QCOMPARE(label(QStringLiteral("terminalSaveStatus")), QStringLiteral("Log saved to ") + saved);
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "first\nsecond\n"_ba);
+        const QString nowhere = m_world->home.path() + QStringLiteral("/missing/session.log");
+        ConfirmationPrompt::setNextFile(nowhere);
+        find<QPushButton>(QStringLiteral("terminalSave"))->click();
+        QCOMPARE(label(QStringLiteral("terminalSaveStatus")),
+                 QStringLiteral("Could not save the log to %1: No such file or directory").arg(nowhere));
+
+        find<QPushButton>(QStringLiteral("terminalClear"))->click();
+        QVERIFY(model().logLines().isEmpty());
+        QCOMPARE(label(QStringLiteral("terminalOutputHeader")), QStringLiteral("Output (0 lines)"));
+        QVERIFY(find<QPlainTextEdit>(QStringLiteral("terminalLog"))->document()->isEmpty());
+        model().appendLog(QStringLiteral("after"));
+        QCOMPARE(find<QPlainTextEdit>(QStringLiteral("terminalLog"))->toPlainText(), QStringLiteral("after"));
     }
 
     void onboardingFollowsTheDeviceList()

@@ -258,15 +258,20 @@ private slots:
         QVERIFY(!model().refreshingDevices());
     }
 
-    void logKeepsTheNewest400Lines()
+    void logKeepsTheNewest5000Lines()
     {
         QSignalSpy changed(&model(), &AppModel::logLinesChanged);
-        for (int line = 1; line <= 401; ++line)
+        QSignalSpy appended(&model(), &AppModel::logLineAppended);
+        for (int line = 1; line <= 5001; ++line)
             model().appendLog(QStringLiteral("line %1").arg(line));
-        QCOMPARE(model().logLines().size(), 400);
+        QCOMPARE(model().logLines().size(), 5000);
         QCOMPARE(model().logLines().first(), QStringLiteral("line 2"));
-        QCOMPARE(model().logLines().last(), QStringLiteral("line 401"));
-        QCOMPARE(changed.count(), 401);
+        QCOMPARE(model().logLines().last(), QStringLiteral("line 5001"));
+        QCOMPARE(changed.count(), 5001);
+        QCOMPARE(appended.last().first().toString(), QStringLiteral("line 5001"));
+        model().clearLog();
+        QVERIFY(model().logLines().isEmpty());
+        QCOMPARE(changed.count(), 5002);
     }
 
     void errorTexts()

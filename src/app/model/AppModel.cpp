@@ -382,6 +382,15 @@ void AppModel::appendLog(const QString &text)
     m_logLines.append(text);
     if (m_logLines.size() > logsKeepAtLeast)
         m_logLines.remove(0, m_logLines.size() - logsKeepAtLeast);
+    emit logLineAppended(text);
+    emit logLinesChanged();
+}
+
+void AppModel::clearLog()
+{
+    if (m_logLines.isEmpty())
+        return;
+    m_logLines.clear();
     emit logLinesChanged();
 }
 

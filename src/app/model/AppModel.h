@@ -134,7 +134,7 @@ public:
     explicit AppModel(PlatformServices *platform, Timing timing = {}, QObject *parent = nullptr);
     ~AppModel() override;
 
-    static constexpr int logsKeepAtLeast = 400;
+    static constexpr int logsKeepAtLeast = 5000;
 
     // State and start-up.
     void start();
@@ -150,6 +150,7 @@ public:
     void refreshInspection();
     void refreshSessionPulse();
     void appendLog(const QString &text);
+    void clearLog();
     static QString errorText(const std::exception &error);
     ToolPaths paths() const;
     SessionManager &sessionManager();
@@ -319,6 +320,8 @@ signals:
     void reconnectingChanged();
     void reconnectAttemptChanged();
     void logLinesChanged();
+    // The one line appendLog() added, announced before logLinesChanged() so a view can append it alone.
+    void logLineAppended(const QString &line);
     void doctorFindingsChanged();
     void doctorRunningChanged();
     void refreshingDevicesChanged();

@@ -28,6 +28,25 @@ std::optional<ConfirmationPrompt::Question> &asked()
     return question;
 }
 
+void openFileDialog(QWidget *parent, const QString &title, const QString &start, QFileDialog::AcceptMode mode,
+                    std::function<void(std::optional<QString>)> chosen)
+{
+    if (const std::optional<QString> path = std::exchange(nextFile(), std::nullopt)) {
+        chosen(path->isEmpty() ? std::nullopt : path);
+        return;
+    }
+    auto *dialog = new QFileDialog(parent, title, start);
+    dialog->setObjectName(QStringLiteral("filePrompt"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? std::optional(files.first()) : std::nullopt);
+    });
+    dialog->open();
+}
+
 } // namespace
 
 void ConfirmationPrompt::ask(QWidget *parent, const Question &question, std::function<void(bool)> answered)
@@ -54,19 +73,13 @@ void ConfirmationPrompt::ask(QWidget *parent, const Question &question, std::fun
 void ConfirmationPrompt::chooseFile(QWidget *parent, const QString &title, const QString &directory,
                                     std::function<void(std::optional<QString>)> chosen)
 {
-    if (const std::optional<QString> path = std::exchange(nextFile(), std::nullopt)) {
-        chosen(path->isEmpty() ? std::nullopt : path);
-        return;
-    }
-    auto *dialog = new QFileDialog(parent, title, directory);
-    dialog->setObjectName(QStringLiteral("filePrompt"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
-        const QStringList files = dialog->selectedFiles();
-        chosen(result == QDialog::Accepted && !files.isEmpty() ? std::optional(files.first()) : std::nullopt);
-    });
-    dialog->open();
+    openFileDialog(parent, title, directory, QFileDialog::AcceptOpen, std::move(chosen));
+}
+
+void ConfirmationPrompt::chooseNewFile(QWidget *parent, const QString &title, const QString &suggestedPath,
+                                       std::function<void(std::optional<QString>)> chosen)
+{
+    openFileDialog(parent, title, suggestedPath, QFileDialog::AcceptSave, std::move(chosen));
 }
 
 void ConfirmationPrompt::setNextFile(const QString &path)

@@ -28,10 +28,13 @@ public:
     // Asks for an existing file, starting in directory; chosen gets its path, or nothing on a cancel.
     static void chooseFile(QWidget *parent, const QString &title, const QString &directory,
                            std::function<void(std::optional<QString>)> chosen);
+    // Asks where to write a new file, suggesting suggestedPath; answered like chooseFile().
+    static void chooseNewFile(QWidget *parent, const QString &title, const QString &suggestedPath,
+                              std::function<void(std::optional<QString>)> chosen);
 
     // The next ask() answers this at once instead of opening a dialog.
     static void setNextAnswer(bool confirmed);
-    // The next chooseFile() answers this at once; an empty path stands for a cancel.
+    // The next chooseFile() or chooseNewFile() answers this at once; an empty path stands for a cancel.
     static void setNextFile(const QString &path);
     static std::optional<Question> lastQuestion();
     static void reset();

@@ -131,8 +131,9 @@ void Footer::refreshDevices()
         // Picking the phone keeps the transport in use; the Wireless screen switches between them.
         const QString serial =
             selected && phone.reachedBy(*selected) ? *selected : phone.transports.first().serial;
-        const auto transport = std::find_if(phone.transports.cbegin(), phone.transports.cend(),
-                                            [&serial](const DeviceInfo &device) { return device.serial == serial; });
+        const auto transport =
+            std::find_if(phone.transports.cbegin(), phone.transports.cend(),
+                         [&serial](const DeviceInfo &device) { return device.serial == serial; });
         const QString name = m_model->phoneName(*transport);
         const QString reach = phone.transports.size() > 1 ? phone.reach() : serial;
         QString label = name == reach ? name : name + QStringLiteral(" (") + reach + QLatin1Char(')');

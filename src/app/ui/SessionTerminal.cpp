@@ -1,13 +1,19 @@
 #include "SessionTerminal.h"
 
 #include "AppModel.h"
+#include "ConfirmationPrompt.h"
+#include "SafeFile.h"
 #include "Theme.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace quorvane::app {
@@ -32,8 +38,9 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
     , m_command(wrappedLabel(QStringLiteral("terminalCommand"), this))
     , m_liveControls(new QWidget(this))
     , m_outputHeader(new QLabel(this))
-    , m_log(new QListWidget(this))
+    , m_log(new QPlainTextEdit(this))
     , m_emptyLog(wrappedLabel(QStringLiteral("terminalEmptyLog"), this))
+    , m_saveStatus(wrappedLabel(QStringLiteral("terminalSaveStatus"), this))
 {
     setObjectName(QStringLiteral("sessionTerminal"));
     setMinimumWidth(340);
@@ -47,19 +54,29 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
     m_outputHeader->setFont(Theme::headlineFont());
     m_log->setObjectName(QStringLiteral("terminalLog"));
     m_log->setFont(Theme::monospaceFont());
-    m_log->setWordWrap(true);
+    m_log->setReadOnly(true);
+    // An undo history of a log would keep every line ever shown.
+    m_log->setUndoRedoEnabled(false);
+    m_log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // The document drops its oldest line itself and keeps the view on the line being read.
+    m_log->setMaximumBlockCount(AppModel::logsKeepAtLeast);
+    m_log->setPlainText(model->logLines().join(QLatin1Char('\n')));
+    m_log->moveCursor(QTextCursor::End);
+    m_saveStatus->hide();
     m_emptyLog->setText(QStringLiteral("No output yet — scrcpy's stdout/stderr will appear here."));
     m_emptyLog->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::secondaryText().name()));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingL, Theme::spacingL, Theme::spacingL, Theme::spacingL);
     layout->setSpacing(Theme::spacingS);
-    for (QWidget *widget : {static_cast<QWidget *>(title), static_cast<QWidget *>(m_sessionLine),
-                            static_cast<QWidget *>(m_pendingLine), static_cast<QWidget *>(m_command),
-                            m_liveControls, static_cast<QWidget *>(m_outputHeader)})
+    for (QWidget *widget :
+         {static_cast<QWidget *>(title), static_cast<QWidget *>(m_sessionLine),
+          static_cast<QWidget *>(m_pendingLine), static_cast<QWidget *>(m_command), m_liveControls})
         layout->addWidget(widget);
+    layout->addLayout(outputHeaderRow());
     layout->addWidget(m_log, 1);
     layout->addWidget(m_emptyLog);
+    layout->addWidget(m_saveStatus);
     addLiveButtons(new QVBoxLayout(m_liveControls));
 
     for (auto signal :
@@ -67,9 +84,10 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
           &AppModel::lastCommandPreviewChanged, &AppModel::appliedConfigChanged,
           &AppModel::applyingLiveSettingChanged, &AppModel::selectedModeChanged})
         connect(model, signal, this, &SessionTerminal::refreshSession);
-    connect(model, &AppModel::logLinesChanged, this, &SessionTerminal::refreshLog);
+    connect(model, &AppModel::logLineAppended, this, &SessionTerminal::appendLine);
+    connect(model, &AppModel::logLinesChanged, this, &SessionTerminal::refreshLogState);
     refreshSession();
-    refreshLog();
+    refreshLogState();
 }
 
 const QList<std::pair<QString, QString>> &SessionTerminal::liveToggles()
@@ -117,8 +135,9 @@ void SessionTerminal::addLiveButtons(QLayout *layout)
     auto *secondRow = new QHBoxLayout;
     static_cast<QVBoxLayout *>(layout)->addLayout(row);
     static_cast<QVBoxLayout *>(layout)->addLayout(secondRow);
-    for (const auto &[setting, title] : liveToggles()) {
-        auto *button = new QPushButton(title, m_liveControls);
+    for (const auto &toggleEntry : liveToggles()) {
+        const QString &setting = toggleEntry.first;
+        auto *button = new QPushButton(toggleEntry.second, m_liveControls);
         button->setObjectName(QStringLiteral("live_") + setting);
         // Checked shows what the session has now, so the user can tell what is on.
         button->setCheckable(true);
@@ -166,18 +185,77 @@ void SessionTerminal::refreshSession()
     }
 }
 
-void SessionTerminal::refreshLog()
+QLayout *SessionTerminal::outputHeaderRow()
 {
-    const QStringList &lines = m_model->logLines();
-    m_outputHeader->setText(QStringLiteral("Output (%1 lines)").arg(lines.size()));
-    m_log->clear();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        auto *item = new QListWidgetItem(lines.at(i), m_log);
-        item->setData(Qt::AccessibleTextRole, QStringLiteral("Log line %1: %2").arg(i + 1).arg(lines.at(i)));
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_outputHeader, 1);
+    const std::pair<QString, std::function<void()>> actions[] = {
+        {QStringLiteral("Copy"), [this] { copyLog(); }},
+        {QStringLiteral("Clear"), [this] { m_model->clearLog(); }},
+        {QStringLiteral("Save log…"), [this] { saveLog(); }}};
+    for (const auto &[title, action] : actions) {
+        auto *button = new QPushButton(title, this);
+        button->setObjectName(QStringLiteral("terminal") + title.section(QLatin1Char(' '), 0, 0));
+        row->addWidget(button);
+        connect(button, &QPushButton::clicked, this, action);
     }
-    m_log->setVisible(!lines.isEmpty());
-    m_emptyLog->setVisible(lines.isEmpty());
-    m_log->scrollToBottom();
+    return row;
+}
+
+// One line at a time: rebuilding the whole text per line made a chatty session cost more with every line.
+void SessionTerminal::appendLine(const QString &line)
+{
+    m_log->appendPlainText(line);
+    // A hidden log opens on its newest line; a shown one follows only while the user is at the bottom.
+    if (!m_log->isVisible())
+        m_log->moveCursor(QTextCursor::End);
+}
+
+void SessionTerminal::refreshLogState()
+{
+    const qsizetype count = m_model->logLines().size();
+    m_outputHeader->setText(QStringLiteral("Output (%1 lines)").arg(count));
+    if (count == 0)
+        m_log->clear();
+    m_log->setVisible(count > 0);
+    m_emptyLog->setVisible(count == 0);
+}
+
+void SessionTerminal::copyLog()
+{
+    if (m_log->textCursor().hasSelection())
+        m_log->copy();
+    else
+        QGuiApplication::clipboard()->setText(m_log->toPlainText());
+}
+
+void SessionTerminal::saveLog()
+{
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(QStringLiteral("quorvane-session.log"));
+    const QPointer<SessionTerminal> self(this);
+    ConfirmationPrompt::chooseNewFile(this, QStringLiteral("Save Log"), suggested,
+                                      [self](std::optional<QString> path) {
+                                          if (self && path)
+                                              self->writeLog(*path);
+                                      });
+}
+
+void SessionTerminal::writeLog(const QString &path)
+{
+    bool saved = true;
+    QString status = QStringLiteral("Log saved to ") + path;
+    try {
+        SafeFile::replaceWhole(path, (m_log->toPlainText() + QLatin1Char('\n')).toUtf8());
+    } catch (const std::exception &error) {
+        saved = false;
+        status = QStringLiteral("Could not save the log to %1: %2").arg(path, AppModel::errorText(error));
+    }
+    m_saveStatus->setText(status);
+    m_saveStatus->setStyleSheet(
+        QStringLiteral("color: %1;")
+            .arg((saved ? Theme::secondaryText() : Theme::color(Tone::Danger)).name()));
+    m_saveStatus->show();
 }
 
 } // namespace quorvane::app

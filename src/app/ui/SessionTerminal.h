@@ -5,7 +5,7 @@
 
 class QLabel;
 class QLayout;
-class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace quorvane {
@@ -36,7 +36,12 @@ private:
     void addLiveButtons(QLayout *layout);
     void toggle(const QString &setting);
     void refreshSession();
-    void refreshLog();
+    QLayout *outputHeaderRow();
+    void appendLine(const QString &line);
+    void refreshLogState();
+    void copyLog();
+    void saveLog();
+    void writeLog(const QString &path);
 
     AppModel *m_model;
     QLabel *m_sessionLine;
@@ -45,8 +50,9 @@ private:
     QWidget *m_liveControls;
     QMap<QString, QPushButton *> m_liveButtons;
     QLabel *m_outputHeader;
-    QListWidget *m_log;
+    QPlainTextEdit *m_log;
     QLabel *m_emptyLog;
+    QLabel *m_saveStatus;
 };
 
 } // namespace quorvane::app

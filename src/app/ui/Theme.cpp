@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 // Resources of a static library stay out of the link unless something names them.
@@ -160,7 +161,7 @@ QIcon Theme::applicationIcon()
     return QIcon(resourcePath(QStringLiteral("app.quorvane.Quorvane.svg")));
 }
 
-QPixmap Theme::pixmap(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio)
+static QPixmap renderSymbol(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio)
 {
     QByteArray source = symbolSource(symbol);
     if (source.isEmpty())
@@ -175,6 +176,23 @@ QPixmap Theme::pixmap(const QString &symbol, const QColor &tint, int size, qreal
     renderer.render(&painter);
     painter.end();
     image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
+// Drawn once per symbol, tint, size and scale: badges ask on every paint and pills on every change, and
+// rendering the SVG each time made a busy window stall.
+QPixmap Theme::pixmap(const QString &symbol, const QColor &tint, int size, qreal devicePixelRatio)
+{
+    const QString key = QStringLiteral("symbol:%1:%2:%3:%4")
+                            .arg(symbol, tint.name(QColor::HexArgb))
+                            .arg(size)
+                            .arg(devicePixelRatio);
+    QPixmap image;
+    if (QPixmapCache::find(key, &image))
+        return image;
+    image = renderSymbol(symbol, tint, size, devicePixelRatio);
+    if (!image.isNull())
+        QPixmapCache::insert(key, image);
     return image;
 }
 

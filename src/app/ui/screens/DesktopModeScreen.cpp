@@ -267,7 +267,7 @@ void DesktopModeScreen::refreshBusy()
     const bool busy = m_model->desktopBusy() || activity;
     const bool device = m_model->selectedSerial().has_value();
     m_status->setText(
-        !device    ? QStringLiteral("Choose a phone at the bottom of the window to check its display support.")
+        !device ? QStringLiteral("Choose a phone at the bottom of the window to check its display support.")
         : activity ? *activity
         : busy     ? QStringLiteral("Probing device capabilities…")
                    : QString());
