@@ -352,7 +352,8 @@ private slots:
         QVERIFY(!model().reconnecting());
         QCOMPARE(sessionLaunches(), 1);
         QCOMPARE(m_world->notifier.told.last(),
-                 (QStringList{QStringLiteral("Reconnect failed"), reconnectFailed}));
+                 (QStringList{QStringLiteral("Reconnect failed"),
+                              QStringLiteral("Selected device is no longer connected.")}));
     }
 
     void cancelEndsTheLoop()

@@ -227,7 +227,9 @@ private slots:
         const QWidget *nextCard = child<QWidget>(screen, QStringLiteral("wirelessEmpty"))->parentWidget();
         const int top = nextCard->mapTo(&screen, QPoint()).y();
         await(model().pairWireless(QStringLiteral("192.168.1.20:37123"), code));
-        QCOMPARE(row->message(), message);
+        // A known adb line is explained above it; the line itself ends the message.
+        QVERIFY2(row->message().value_or(QString()).endsWith(message),
+                 qPrintable(row->message().value_or(QString())));
         QVERIFY(row->isVisible());
         QCOMPARE(row->tone(), failed ? MessageTone::Failure : MessageTone::Success);
         const QImage drawn = row->grab().toImage();

@@ -335,7 +335,7 @@ private slots:
         // One phone, reached two ways, picked through the transport in use.
         auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
         QTRY_COMPARE(picker->count(), 1);
-        QCOMPARE(picker->currentText(), QStringLiteral("Pixel_8 (USB + Wi-Fi)"));
+        QCOMPARE(picker->currentText(), QStringLiteral("Pixel 8 (USB + Wi-Fi)"));
         QCOMPARE(picker->currentData().toString(), wifiSerial);
         QVERIFY(find<QPushButton>(QStringLiteral("wirelessToUsb"))->isEnabled());
     }
