@@ -6,12 +6,12 @@
 #include "Errors.h"
 #include "FallbackProfiles.h"
 #include "LaunchArgumentBuilder.h"
+#include "OutputLines.h"
 #include "ProcessRunner.h"
 #include "RuntimeLocator.h"
 #include "SettingsJournal.h"
 
 #include <QScopeGuard>
-#include <QStringDecoder>
 
 namespace quorvane {
 
@@ -280,18 +280,22 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
 {
     const auto signal = channel == QProcess::StandardOutput ? &QProcess::readyReadStandardOutput
                                                             : &QProcess::readyReadStandardError;
-    connect(process, signal, this, [this, process, channel, label] {
-        const QByteArray chunk = channel == QProcess::StandardOutput ? process->readAllStandardOutput()
-                                                                     : process->readAllStandardError();
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        const QString text = decoder.decode(chunk);
-        if (decoder.hasError())
-            return;
-        const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    auto lines = std::make_shared<OutputLines>();
+    const auto record = [this, process, label](const QStringList &complete) {
         if (m_launch && m_launch->child == process)
-            m_launch->childLines += lines;
-        for (const QString &line : lines)
+            m_launch->childLines += complete;
+        for (const QString &line : complete)
             log(label.isEmpty() ? line : label + QLatin1Char(' ') + line);
+    };
+    const auto read = [process, channel] {
+        return channel == QProcess::StandardOutput ? process->readAllStandardOutput()
+                                                   : process->readAllStandardError();
+    };
+    connect(process, signal, this, [lines, record, read] { record(lines->take(read())); });
+    // Connected before anyone watching the launch, so its last line is read before the exit is judged.
+    connect(process, &QProcess::finished, this, [lines, record, read] {
+        QStringList last = lines->take(read());
+        record(last + lines->finish());
     });
 }
 

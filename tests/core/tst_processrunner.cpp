@@ -1,5 +1,6 @@
 #include "Await.h"
 #include "Errors.h"
+#include "OutputLines.h"
 #include "ProcessRunner.h"
 #include "TestHome.h"
 
@@ -26,6 +27,43 @@ class TestProcessRunner final : public QObject
     Q_OBJECT
 
 private slots:
+    // A pipe read may end anywhere: inside a line, inside a UTF-8 character. Lines come out whole, as the
+    // child wrote them, and a line with a byte that is not UTF-8 still comes out.
+    void outputLinesSurviveSplitReads_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("reads");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("atTheEnd");
+
+        QTest::newRow("character split") << QList<QByteArray>{"caf\xc3", "\xa9 ok\n"}
+                                         << QStringList{QStringLiteral("caf\u00e9 ok")} << QStringList();
+        QTest::newRow("line split") << QList<QByteArray>{"INFO: Dev", "ice: Pixel 8\n"}
+                                    << QStringList{QStringLiteral("INFO: Device: Pixel 8")} << QStringList();
+        QTest::newRow("line ends and blank lines")
+            << QList<QByteArray>{"a\r\n\n  \nb\n"} << QStringList{QStringLiteral("a"), QStringLiteral("b")}
+            << QStringList();
+        QTest::newRow("last line without a newline")
+            << QList<QByteArray>{"a\nb"} << QStringList{QStringLiteral("a")}
+            << QStringList{QStringLiteral("b")};
+        QTest::newRow("byte that is not UTF-8")
+            << QList<QByteArray>{"bad \xff byte\n"} << QStringList{QStringLiteral("bad \ufffd byte")}
+            << QStringList();
+    }
+
+    void outputLinesSurviveSplitReads()
+    {
+        QFETCH(QList<QByteArray>, reads);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, atTheEnd);
+        OutputLines output;
+        QStringList seen;
+        for (const QByteArray &read : reads)
+            seen += output.take(read);
+        QCOMPARE(seen, lines);
+        QCOMPARE(output.finish(), atTheEnd);
+        QCOMPARE(output.finish(), QStringList());
+    }
+
     void outputRule_data()
     {
         QTest::addColumn<QString>("command");
