@@ -279,7 +279,8 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (scrcpy)
         scrcpyRelease = co_await RuntimeLocator::scrcpyRelease(*scrcpy);
     findings.append(scrcpyFinding(scrcpy, scrcpyRelease));
-    findings.append(accessibilityFinding(self, presumedTrusted(self)));
+    const DoctorFinding shortcuts = accessibilityFinding(self, presumedTrusted(self));
+    findings.append(shortcuts);
     if (adb) {
         try {
             const ADBService bridge{paths};
@@ -293,7 +294,9 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
                              QStringLiteral("Close other ADB tools, reconnect the phone, and refresh.")});
         }
     }
-    findings.append(closingNote(self.desktop));
+    // Once shortcuts work, a note on what they would need would read as if they did not.
+    if (shortcuts.level != Level::Ok)
+        findings.append(closingNote(self.desktop));
     co_return findings;
 }
 

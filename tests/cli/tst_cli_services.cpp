@@ -375,7 +375,9 @@ private slots:
         qputenv("WAYLAND_DISPLAY", oldWayland);
         QCOMPARE(result.statusCode, 0);
         const QJsonArray findings = test::jsonOutput(result).array();
-        QCOMPARE(findings.size(), 6);
+        // A note on what shortcuts need closes the list only while they do not work.
+        const bool noted = shortcuts.value(QStringLiteral("level")) != QJsonValue(QStringLiteral("ok"));
+        QCOMPARE(findings.size(), noted ? 6 : 5);
         QCOMPARE(findings[0].toObject(), (QJsonObject{{QStringLiteral("level"), QStringLiteral("ok")},
                                                       {QStringLiteral("title"), QStringLiteral("ADB ready")},
                                                       {QStringLiteral("detail"),
@@ -394,8 +396,11 @@ private slots:
         QCOMPARE(findings[3].toObject(), shortcuts);
         QCOMPARE(findings[4].toObject().value(QStringLiteral("title")),
                  QJsonValue(QStringLiteral("Device authorized")));
-        QCOMPARE(findings[5].toObject().value(QStringLiteral("level")), QJsonValue(QStringLiteral("info")));
-        QVERIFY(findings[5].toObject().contains(QStringLiteral("action")));
+        if (noted) {
+            QCOMPARE(findings[5].toObject().value(QStringLiteral("level")),
+                     QJsonValue(QStringLiteral("info")));
+            QVERIFY(findings[5].toObject().contains(QStringLiteral("action")));
+        }
     }
 
     void camerasAsJson()
