@@ -42,7 +42,8 @@ struct DeviceInfo
     std::optional<QString> usbPort;
 
     const QString &id() const { return serial; }
-    QString displayName() const { return model.value_or(serial); }
+    // adb spells the model with underscores for spaces ("Pixel_8"); people read it as the phone says it.
+    QString displayName() const { return model ? QString(*model).replace(u'_', u' ') : serial; }
     bool isWireless() const { return connectionKind == QLatin1String("wireless"); }
 
     bool operator==(const DeviceInfo &) const = default;

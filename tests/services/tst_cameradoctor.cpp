@@ -326,7 +326,7 @@ private slots:
         QCOMPARE(findings.size(), 7);
         QCOMPARE(describe(findings.mid(4, 2)),
                  QStringLiteral(
-                     "ok|Device authorized|Pixel_8 is ready for control.|-\n"
+                     "ok|Device authorized|Pixel 8 is ready for control.|-\n"
                      "warning|Device offline|emulator-5554 is visible to ADB but not responding.|Reconnect "
                      "USB or restart Wireless debugging, then refresh."));
         QCOMPARE(findings.last().title, QStringLiteral("Accessibility (optional)"));

@@ -60,7 +60,7 @@ private slots:
         QTest::newRow("one phone over usb and wi-fi")
             << QStringLiteral("R5CW20ABCDE device usb:1-1 product:dm1q model:SM_S911B device:dm1q\n"
                               "192.168.1.20:5555 device product:dm1q model:SM_S911B device:dm1q\n")
-            << QStringLiteral("ok|Device authorized|SM_S911B is ready for control.|-");
+            << QStringLiteral("ok|Device authorized|SM S911B is ready for control.|-");
         QTest::newRow("two phones, one title")
             << QStringLiteral(
                    "A device product:a model:One device:a\nB device product:b model:Two device:b\n")

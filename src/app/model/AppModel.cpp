@@ -453,7 +453,7 @@ QString AppModel::phoneName(const DeviceInfo &device) const
 {
     if (m_deviceProfile && m_deviceProfile->serial == device.serial && !m_deviceProfile->model.isEmpty())
         return m_deviceProfile->model;
-    return device.model ? QString(*device.model).replace(u'_', u' ') : device.serial;
+    return device.displayName();
 }
 
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)
