@@ -137,6 +137,26 @@ private:
 
     int runs() const { return m_quick ? 3 : 7; }
 
+    // One warm-up round that fills caches for both, then runs() measured ones. The raw adb listing is
+    // timed just before ours in each round, so a noisy machine moves both figures alike. `measure` stores
+    // our time in milliseconds; a failed check inside it ends the rounds.
+    template<typename Measure>
+    void interleaveWithListing(BenchFigure &figure, const ModelWorld &world, Measure measure)
+    {
+        for (int run = -1; run < runs(); ++run) {
+            const double raw =
+                timeProcess(world.sim.adbPath(), {QStringLiteral("devices"), QStringLiteral("-l")});
+            double ours = 0;
+            measure(ours);
+            if (QTest::currentTestFailed())
+                return;
+            if (run >= 0) {
+                figure.raw.append(raw);
+                figure.ours.append(ours);
+            }
+        }
+    }
+
     void add(BenchFigure figure)
     {
         qInfo("%s: median %.2f %s", qPrintable(figure.name), median(figure.ours), qPrintable(figure.unit));
@@ -177,17 +197,11 @@ private slots:
             for (int phone = 0; phone < count; ++phone)
                 world.sim.addPhone(QStringLiteral("SIM%1").arg(phone, 4, 10, QLatin1Char('0')));
             AppModel &model = world.model();
-            const QStringList listing{QStringLiteral("devices"), QStringLiteral("-l")};
             BenchFigure figure(QStringLiteral("device refresh, %1 phone(s)").arg(count), QStringLiteral("ms"),
                                Goal::OverRawAtMost, 15);
-            for (int run = -1; run < runs(); ++run) {
-                const double raw = timeProcess(world.sim.adbPath(), listing);
-                const double ours = timeTask([&] { return model.refreshDevices(); });
-                if (run < 0)
-                    continue; // the warm-up fills caches for both
-                figure.raw.append(raw);
-                figure.ours.append(ours);
-            }
+            interleaveWithListing(figure, world, [&](double &ours) {
+                ours = timeTask([&] { return model.refreshDevices(); });
+            });
             QCOMPARE(model.devices().size(), count);
             byCount[count] = {figure.ours, figure.raw};
             add(figure);
@@ -208,23 +222,17 @@ private slots:
         AppModel &model = world.model();
         BenchFigure figure(QStringLiteral("launch → scrcpy started"), QStringLiteral("ms"),
                            Goal::OverRawAtMost, 20, QStringLiteral("raw: one adb device listing"));
-        for (int run = -1; run < runs(); ++run) {
-            const double raw =
-                timeProcess(world.sim.adbPath(), {QStringLiteral("devices"), QStringLiteral("-l")});
+        interleaveWithListing(figure, world, [&](double &ours) {
             const qsizetype before = world.platform.activated.size();
             QElapsedTimer clock;
             clock.start();
             QCoro::Task<void> launching = model.launchCurrentMode();
             QVERIFY(waitUntil([&] { return world.platform.activated.size() > before; }));
-            const double ours = elapsedMs(clock);
+            ours = elapsedMs(clock);
             await(std::move(launching));
             QVERIFY(model.sessionActive());
             await(model.stopSession());
-            if (run >= 0) {
-                figure.raw.append(raw);
-                figure.ours.append(ours);
-            }
-        }
+        });
         add(figure);
     }
 
@@ -427,24 +435,18 @@ private slots:
         world.home.writeUserDefault(UserDefaults::onboardingCompletedKey, true);
         BenchFigure figure(QStringLiteral("cold start → window painted with a phone"), QStringLiteral("ms"),
                            Goal::AtMost, 250, QStringLiteral("raw: one adb device listing"));
-        for (int run = -1; run < runs(); ++run) {
-            const double raw =
-                timeProcess(world.sim.adbPath(), {QStringLiteral("devices"), QStringLiteral("-l")});
+        interleaveWithListing(figure, world, [&](double &ours) {
             QProcess application;
             application.setProcessEnvironment(applicationEnvironment(world, true));
             QElapsedTimer clock;
             clock.start();
             application.start(program(QStringLiteral("quorvane")), {});
             QVERIFY(waitUntil([&] { return application.canReadLine(); }));
-            const double ours = elapsedMs(clock);
+            ours = elapsedMs(clock);
             QVERIFY(application.readLine().startsWith("ready-ms"));
             application.terminate();
             QVERIFY(application.waitForFinished(10000));
-            if (run >= 0) {
-                figure.raw.append(raw);
-                figure.ours.append(ours);
-            }
-        }
+        });
         add(figure);
     }
 
