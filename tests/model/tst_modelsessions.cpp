@@ -112,9 +112,10 @@ private slots:
     {
         QTest::addColumn<int>("afterMs");
         QTest::addColumn<QString>("told");
-        QTest::newRow("every attempt dies at once") << 0
-                                                    << "\nscrcpy exited immediately after 3 smart attempts. "
-                                                       "Open Connection Doctor and verify the device/runtime.\n";
+        QTest::newRow("every attempt dies at once")
+            << 0
+            << "\nscrcpy exited immediately after 3 smart attempts. "
+               "Open Connection Doctor and verify the device/runtime.\n";
         // The monitor notices the end nobody asked for; the message row says why before a reconnect starts.
         QTest::newRow("the session dies later") << 2500 << "\n";
     }

@@ -110,8 +110,8 @@ Reply PhoneDumpsys::run(const QStringList &words) const
 // holds it too.
 QString PhoneDumpsys::windowPolicy() const
 {
-    const QString locked = m_phone.value(QStringLiteral("locked")).toBool() ? QStringLiteral("true")
-                                                                             : QStringLiteral("false");
+    const QString locked =
+        m_phone.value(QStringLiteral("locked")).toBool() ? QStringLiteral("true") : QStringLiteral("false");
     return QStringLiteral("WINDOW MANAGER POLICY STATE (dumpsys window policy)\n"
                           "    mSafeMode=false mSystemReady=true mSystemBooted=true\n"
                           "    mCameraLensCoverState=LENS_COVER_ABSENT\n"

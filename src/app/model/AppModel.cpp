@@ -379,7 +379,7 @@ QString AppModel::deviceName(const QString &serial) const
 {
     const auto it = std::find_if(m_devices.cbegin(), m_devices.cend(),
                                  [&serial](const DeviceInfo &device) { return device.serial == serial; });
-    return it != m_devices.cend() ? it->displayName() : serial;
+    return it != m_devices.cend() ? phoneName(*it) : serial;
 }
 
 void AppModel::appendLog(const QString &text)
@@ -452,13 +452,6 @@ std::optional<QString> AppModel::recordingsRootOverrideURL() const
 MediaService AppModel::mediaService() const
 {
     return MediaService{paths(), mediaRootOverrideURL(), recordingsRootOverrideURL(), std::nullopt};
-}
-
-QString AppModel::phoneName(const DeviceInfo &device) const
-{
-    if (m_deviceProfile && m_deviceProfile->serial == device.serial && !m_deviceProfile->model.isEmpty())
-        return m_deviceProfile->model;
-    return device.displayName();
 }
 
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)
