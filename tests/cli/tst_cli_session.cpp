@@ -259,7 +259,7 @@ private slots:
             "Phone's encoder refused: The phone's video encoder refused the size, frame rate or codec. Lower "
             "the maximum size, or choose H.264 or another encoder.");
         QTest::newRow("died mid-session with a known line")
-            << refused << 0 << false << 1 << "The session ended on its own.\n" + finding;
+            << refused << 0 << false << 1 << QStringLiteral("The session ended on its own.\n") + finding;
         QTest::newRow("died mid-session with a known line, JSON")
             << refused << 0 << true << 1
             << R"(attempt started ended{"exitCode":1,"finding":{"action":"Lower the maximum size, or choose )"
