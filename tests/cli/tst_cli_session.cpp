@@ -262,11 +262,11 @@ private slots:
             << refused << 0 << false << 1 << QStringLiteral("The session ended on its own.\n") + finding;
         QTest::newRow("died mid-session with a known line, JSON")
             << refused << 0 << true << 1
-            << R"(attempt started ended{"exitCode":1,"finding":{"action":"Lower the maximum size, or choose )"
-               R"(H.264 or another encoder.","detail":"The phone's video encoder refused the size, frame )"
-               R"(rate or codec.","id":"encoder-refused","level":"error","line":"[server] ERROR: )"
-               R"(Capture/encoding error: android.media.MediaCodec$CodecException: Error 0xfffffc0e",)"
-               R"("title":"Phone's encoder refused"},"reason":"died","scrcpyExitCode":2})";
+            << "attempt started ended{\"exitCode\":1,\"finding\":{\"action\":\"Lower the maximum size, or "
+               "choose H.264 or another encoder.\",\"detail\":\"The phone\'s video encoder refused the size, "
+               "frame rate or codec.\",\"id\":\"encoder-refused\",\"level\":\"error\",\"line\":\"[server] "
+               "ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: Error 0xfffffc0e\","
+               "\"title\":\"Phone\'s encoder refused\"},\"reason\":\"died\",\"scrcpyExitCode\":2}";
         QTest::newRow("dies at once")
             << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true << 1
             << "attempt attempt ended{\"exitCode\":1,\"finding\":{\"action\":\"Read the previous ERROR line "
