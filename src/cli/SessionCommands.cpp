@@ -196,13 +196,17 @@ QCoro::Task<int> runSession(CliContext context, QString serial, SessionSource so
     const bool signalled = termination.requested();
     const std::optional<int> scrcpyExitCode = signalled ? std::nullopt : manager.exitCodeOf(serial);
     const bool closed = scrcpyExitCode == 0;
+    const std::optional<KnownErrorMatch> failure =
+        signalled || closed ? std::nullopt : manager.failureOf(serial);
     if (!signalled && !closed && !context.json)
         context.print(QStringLiteral("The session ended on its own."));
+    if (failure)
+        QTextStream(stderr) << failure->sentence() << Qt::endl;
     co_await manager.stop(serial);
     if (signalled)
         co_return interrupted();
     co_return endWith(context, closed ? QStringLiteral("closed") : QStringLiteral("died"), closed ? 0 : 1,
-                      scrcpyExitCode);
+                      scrcpyExitCode, failure);
 }
 
 QCoro::Task<int> mirror(CliContext context, ParsedArguments arguments)

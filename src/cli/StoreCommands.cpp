@@ -1,3 +1,4 @@
+#include "ADBService.h"
 #include "Commands.h"
 #include "Errors.h"
 #include "Presets.h"
@@ -36,6 +37,19 @@ QString presetLine(const SavedProfile &preset)
         .arg(preset.codec, preset.bitrate, onOff(preset.audio));
 }
 
+// Learned profiles are filed under the phone's hardware serial, which a USB serial already is: a network
+// address finds them while its phone is connected (adb is asked only then). Otherwise the serial stands
+// for itself.
+QCoro::Task<PhoneIdentity> identify(ToolPaths paths, QString serial)
+{
+    std::optional<PhoneIdentity> phone;
+    if (const std::optional<QString> announced = PhoneIdentity::fromServiceName(serial))
+        phone = PhoneIdentity(serial, announced);
+    else if (ADBService::isWirelessSerial(serial))
+        phone = co_await ADBService{std::move(paths)}.identify(serial);
+    co_return phone.value_or(PhoneIdentity(serial));
+}
+
 QCoro::Task<int> profiles(CliContext context, ParsedArguments arguments)
 {
     const QString action = *arguments.positional(QStringLiteral("ACTION"));
@@ -43,10 +57,14 @@ QCoro::Task<int> profiles(CliContext context, ParsedArguments arguments)
     const ProfileStore store;
     if (action == QLatin1String("list")) {
         const std::optional<QString> serial = arguments.positional(serialWord);
+        std::optional<PhoneIdentity> phone;
+        if (serial)
+            phone = co_await identify(context.paths, *serial);
         QJsonArray json;
         QStringList lines;
         for (const ProfileStore::Entry &entry : store.list()) {
-            if ((serial && entry.serial != *serial) || (mode && entry.mode != *mode))
+            if ((phone && entry.serial != phone->key() && entry.serial != phone->serial) ||
+                (mode && entry.mode != *mode))
                 continue;
             QJsonObject object = entry.profile.toJson();
             object.insert(QStringLiteral("serial"), entry.serial);
@@ -63,7 +81,8 @@ QCoro::Task<int> profiles(CliContext context, ParsedArguments arguments)
     }
     // The phone need not be connected: its profiles outlive the connection.
     const QString serial = co_await choosePhone(context.paths, arguments.positional(serialWord));
-    const QStringList forgotten = store.forget(serial, mode);
+    const PhoneIdentity phone = co_await identify(context.paths, serial);
+    const QStringList forgotten = store.forget(phone, mode);
     if (forgotten.isEmpty())
         throw ScrcpyError::invalidInput(
             mode ? QStringLiteral("No learned profile for %1 in %2 mode.").arg(serial, *mode)

@@ -177,6 +177,13 @@ QCoro::Task<PhoneIdentity> ADBService::identify(QString serial) const
     co_return PhoneIdentity(serial, co_await hardwareSerial(serial));
 }
 
+QCoro::Task<std::optional<bool>> ADBService::screenLocked(QString serial) const
+{
+    const QStringList query{QStringLiteral("dumpsys"), QStringLiteral("window"), QStringLiteral("policy")};
+    const QString dump = co_await shellOrEmpty(*this, serial, query);
+    co_return parseKeyguardShowing(dump);
+}
+
 QCoro::Task<DeviceProfile> ADBService::inspectDevice(QString serial) const
 {
     const QList<DeviceInfo> devices = co_await listDevices();
@@ -285,6 +292,37 @@ std::optional<QString> ADBService::optionValue(const QString &line, const QStrin
     if (value.isEmpty())
         return std::nullopt;
     return value;
+}
+
+// Releases word it differently: the policy's own flags (mDreamingLockscreen; mShowingLockscreen or
+// isKeyguardShowing in older ones) and "showing=" in the block of the keyguard delegate it lists.
+std::optional<bool> ADBService::parseKeyguardShowing(const QString &text)
+{
+    static const QRegularExpression flag(
+        QStringLiteral("\\b(?:mDreamingLockscreen|mShowingLockscreen|isKeyguardShowing)=(true|false)\\b"));
+    static const QRegularExpression delegateShowing(QStringLiteral("^showing=(true|false)$"));
+    std::optional<bool> locked;
+    const auto note = [&locked](const QString &value) {
+        locked = locked.value_or(false) || value == QLatin1String("true");
+    };
+    // The delegate's fields are indented under its name; its block ends at the first line that is not.
+    std::optional<qsizetype> delegateIndent;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        const qsizetype indent = line.indexOf(trimmed.front());
+        if (delegateIndent && indent <= *delegateIndent)
+            delegateIndent.reset();
+        if (const QRegularExpressionMatch match = delegateShowing.match(trimmed);
+            delegateIndent && match.hasMatch())
+            note(match.captured(1));
+        if (trimmed == QLatin1String("KeyguardServiceDelegate"))
+            delegateIndent = indent;
+        for (QRegularExpressionMatchIterator it = flag.globalMatch(line); it.hasNext();)
+            note(it.next().captured(1));
+    }
+    return locked;
 }
 
 } // namespace quorvane

@@ -40,6 +40,9 @@ struct ADBService
     // none or "unknown". Never fails.
     QCoro::Task<std::optional<QString>> hardwareSerial(QString serial) const;
     QCoro::Task<PhoneIdentity> identify(QString serial) const;
+    // Whether the phone shows its lock screen, from the window manager's policy dump; none when the phone
+    // cannot be asked or its answer does not tell. Never fails.
+    QCoro::Task<std::optional<bool>> screenLocked(QString serial) const;
 
     // Fails only when the device list cannot be read or the phone is gone or not ready; every other query
     // degrades to an empty or absent field.
@@ -58,6 +61,9 @@ struct ADBService
     static QList<VideoEncoderInfo> parseVideoEncoders(const QString &text);
     // The word after marker in line, without surrounding quotes; absent when there is none.
     static std::optional<QString> optionValue(const QString &line, const QString &marker);
+    // The keyguard state of a `dumpsys window` (or `dumpsys window policy`) answer: locked when any of the
+    // lines Android writes for it says so, unlocked when they all say not, none when there are none.
+    static std::optional<bool> parseKeyguardShowing(const QString &text);
 
     // Starting settings for a phone in a mode (rules in Recommendation.cpp); with a learned profile, the
     // settings that last worked there take over where the phone still supports them.

@@ -7,6 +7,7 @@
 #include "WirelessService.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -240,7 +241,39 @@ QString identity(const DeviceInfo &device)
     return device.serial;
 }
 
+// The file that came with the executable; none when no install layout we know holds one.
+std::optional<QString> installedServer(const QString &scrcpy)
+{
+    const QString folder = QFileInfo(scrcpy).canonicalPath();
+    if (RuntimeLocator::bundledDirectory() == folder) {
+        const std::optional<QString> bundled = RuntimeLocator::bundledServerPath();
+        return bundled ? std::optional(QFileInfo(*bundled).canonicalFilePath()) : std::nullopt;
+    }
+    for (const QString &candidate : {folder + QStringLiteral("/scrcpy-server"),
+                                     folder + QStringLiteral("/../share/scrcpy/scrcpy-server")}) {
+        if (QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<DoctorFinding> DoctorService::foreignServerFinding(const QString &scrcpy,
+                                                                 const std::optional<QString> &server)
+{
+    if (!server || !QFileInfo(*server).isFile())
+        return std::nullopt;
+    const std::optional<QString> installed = installedServer(scrcpy);
+    if (!installed || *installed == QFileInfo(*server).canonicalFilePath())
+        return std::nullopt;
+    return DoctorFinding{
+        Level::Warning, QStringLiteral("scrcpy server from another install"),
+        QStringLiteral("SCRCPY_SERVER_PATH names %1, not %2, which came with %3. When the two come from "
+                       "different scrcpy versions, every session fails at once.")
+            .arg(*server, *installed, scrcpy),
+        QStringLiteral("Unset SCRCPY_SERVER_PATH, or point it at %1.").arg(*installed)};
+}
 
 QList<DoctorFinding> DoctorService::deviceFindings(const QList<DeviceInfo> &devices) const
 {
@@ -279,6 +312,14 @@ QCoro::Task<QList<DoctorFinding>> DoctorService::runDoctor(ToolPaths paths) cons
     if (scrcpy)
         scrcpyRelease = co_await RuntimeLocator::scrcpyRelease(*scrcpy);
     findings.append(scrcpyFinding(scrcpy, scrcpyRelease));
+    if (scrcpy) {
+        const Environment environment = RuntimeLocator::scrcpyEnvironment(paths);
+        const QString server = environment.value(QStringLiteral("SCRCPY_SERVER_PATH"),
+                                                 qEnvironmentVariable("SCRCPY_SERVER_PATH"));
+        if (const std::optional<DoctorFinding> foreign =
+                foreignServerFinding(*scrcpy, server.isEmpty() ? std::nullopt : std::optional(server)))
+            findings.append(*foreign);
+    }
     const DoctorFinding shortcuts = accessibilityFinding(self, presumedTrusted(self));
     findings.append(shortcuts);
     if (adb) {

@@ -32,6 +32,12 @@ struct DoctorService
     QCoro::Task<QList<DoctorFinding>> runDoctor(ToolPaths paths) const;
 
     QList<DoctorFinding> deviceFindings(const QList<DeviceInfo> &devices) const;
+
+    // A scrcpy-server named by SCRCPY_SERVER_PATH (server) that is not the file installed with the scrcpy
+    // executable: beside it, as scrcpy's release archives and the bundle have it, or in ../share/scrcpy,
+    // as packages install it. Said only when both files exist and differ.
+    static std::optional<DoctorFinding> foreignServerFinding(const QString &scrcpy,
+                                                             const std::optional<QString> &server);
 };
 
 } // namespace quorvane

@@ -127,6 +127,14 @@ QList<KnownError> buildEntries()
          QStringLiteral("Camera needs Android 12"),
          QStringLiteral("Mirroring a camera needs Android 12 or newer on the phone."),
          QStringLiteral("Mirror the screen instead.")},
+        // Less telling than a line that names what failed, more than the one that only follows it.
+        {QStringLiteral("screen-locked"),
+         {ErrorCatalog::screenLockedLine},
+         Level::Warning,
+         QStringLiteral("Phone screen is locked"),
+         QStringLiteral("The phone's screen was locked when scrcpy stopped at once, which can keep it from "
+                        "starting."),
+         QStringLiteral("Unlock the phone and try again.")},
         {QStringLiteral("server-connection-failed"),
          {QStringLiteral("ERROR: Server connection failed")},
          Level::Error,

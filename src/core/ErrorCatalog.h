@@ -46,6 +46,10 @@ inline const QString decoderMissing = QStringLiteral("decoder-missing");
 inline const QString serverVersionMismatch = QStringLiteral("server-version-mismatch");
 inline const QString adbServerMismatch = QStringLiteral("adb-server-mismatch");
 
+// Our own line, added to what scrcpy printed when a launch failed at once while the phone showed its lock
+// screen (the window manager's dump says so).
+inline const QString screenLockedLine = QStringLiteral("dumpsys window: the keyguard is showing");
+
 const QList<KnownError> &entries();
 
 // The most telling known line in text: entries earlier in the table win, so a line that only follows

@@ -112,7 +112,7 @@ QList<ProfileStore::Entry> ProfileStore::list() const
     return entries;
 }
 
-QStringList ProfileStore::forget(const QString &serial, const std::optional<QString> &mode) const
+QStringList ProfileStore::forget(const PhoneIdentity &phone, const std::optional<QString> &mode) const
 {
     QStringList removed;
     const auto change = [&](std::optional<QJsonDocument> current) -> std::optional<QJsonDocument> {
@@ -120,14 +120,16 @@ QStringList ProfileStore::forget(const QString &serial, const std::optional<QStr
         if (!current)
             return std::nullopt;
         LearnedProfiles profiles = decode(*current);
-        profiles.removeIf([&](const auto &entry) {
-            const QString prefix = key(serial, QString());
-            const bool matches =
-                entry.key().startsWith(prefix) && (!mode || entry.key() == key(serial, *mode));
-            if (matches)
-                removed.append(entry.key().mid(prefix.size()));
-            return matches;
-        });
+        for (const QString &name : {phone.key(), phone.serial}) {
+            const QString prefix = key(name, QString());
+            profiles.removeIf([&](const auto &entry) {
+                const bool matches =
+                    entry.key().startsWith(prefix) && (!mode || entry.key() == key(name, *mode));
+                if (matches && !removed.contains(entry.key().mid(prefix.size())))
+                    removed.append(entry.key().mid(prefix.size()));
+                return matches;
+            });
+        }
         if (removed.isEmpty())
             return std::nullopt;
         return encode(profiles);

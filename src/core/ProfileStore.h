@@ -28,9 +28,10 @@ public:
     };
     // Every entry, by serial then mode. Never fails, like load.
     QList<Entry> list() const;
-    // Removes the serial's entries (only the one of mode when given) and answers the modes removed, in
-    // order; the file is left as it is when nothing matches. A failure to write is thrown.
-    QStringList forget(const QString &serial, const std::optional<QString> &mode) const;
+    // Removes the phone's entries (only the one of mode when given), under its hardware serial and under the
+    // address of an older store alike, and answers the modes removed, in order and once each; the file is
+    // left as it is when nothing matches. A failure to write is thrown.
+    QStringList forget(const PhoneIdentity &phone, const std::optional<QString> &mode) const;
     // Sets the entry of the phone and config's mode, keeping every other one, also those another process
     // writes meanwhile. An unreadable store is kept aside and started afresh; a failure to write is thrown
     // and leaves the previous file in place.

@@ -18,6 +18,15 @@ namespace quorvane {
 namespace {
 
 const QString shortcutModifiers = QStringLiteral("--shortcut-mod=lctrl,lalt");
+// Enough of a session's last words to hold the line that says why it ended and the ones that follow it.
+constexpr qsizetype keptLines = 20;
+
+void keepLast(QStringList &lines, const QStringList &more)
+{
+    lines += more;
+    if (lines.size() > keptLines)
+        lines.remove(0, lines.size() - keptLines);
+}
 
 QString successMessage(qsizetype index, qsizetype count, bool remembered, bool camera)
 {
@@ -254,6 +263,13 @@ QCoro::Task<LaunchResult> SessionManager::launch(LaunchConfig config, MediaServi
                        "device/runtime.")
             .arg(attempts == 1 ? QStringLiteral("1 smart attempt")
                                : QStringLiteral("%1 smart attempts").arg(attempts));
+    // Every attempt dying at once on a locked phone points at the lock, unless scrcpy named a cause.
+    QCoro::Task<std::optional<bool>> askingLock = adbService.screenLocked(config.serial);
+    const std::optional<bool> locked = co_await std::move(askingLock);
+    checkStillWanted();
+    if (locked.value_or(false))
+        lastKnown = ErrorCatalog::find(current->childLines.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                                       ErrorCatalog::screenLockedLine);
     // The line that says why goes with the failure, so whoever shows it can explain it.
     if (lastKnown)
         failure = lastKnown->sentence() + QLatin1Char('\n') + failure + QLatin1Char('\n') + lastKnown->line;
@@ -284,6 +300,10 @@ void SessionManager::pumpLines(QProcess *process, QProcess::ProcessChannel chann
     const auto record = [this, process, label](const QStringList &complete) {
         if (m_launch && m_launch->child == process)
             m_launch->childLines += complete;
+        for (ManagedSession &session : m_sessions) {
+            if (session.process == process)
+                keepLast(session.lastLines, complete);
+        }
         for (const QString &line : complete)
             log(label.isEmpty() ? line : label + QLatin1Char(' ') + line);
     };
@@ -329,13 +349,14 @@ QCoro::Task<bool> SessionManager::launchAndWatch(QString executable, QStringList
             process->deleteLater();
         co_return false;
     }
-    registerSession(process);
+    registerSession(process, launch->childLines);
     co_return true;
 }
 
-void SessionManager::registerSession(QProcess *process)
+void SessionManager::registerSession(QProcess *process, const QStringList &printed)
 {
     ManagedSession session;
+    keepLast(session.lastLines, printed);
     session.config = m_pendingConfig.value_or(LaunchConfig::defaultRecord());
     session.startedAt = QDateTime::currentDateTime();
     session.process = process;
@@ -443,6 +464,15 @@ std::optional<int> SessionManager::exitCodeOf(const QString &serial) const
         it->process->exitStatus() != QProcess::NormalExit)
         return std::nullopt;
     return it->process->exitCode();
+}
+
+std::optional<KnownErrorMatch> SessionManager::failureOf(const QString &serial) const
+{
+    const auto it = m_sessions.constFind(serial);
+    if (it == m_sessions.cend() || !it->process || it->isRunning() ||
+        (it->process->exitStatus() == QProcess::NormalExit && it->process->exitCode() == 0))
+        return std::nullopt;
+    return ErrorCatalog::find(it->lastLines.join(QLatin1Char('\n')));
 }
 
 bool SessionManager::isRunning() const

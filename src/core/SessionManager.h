@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ErrorCatalog.h"
 #include "HostDesktop.h"
 #include "LaunchConfig.h"
 #include "MediaService.h"
@@ -62,6 +63,9 @@ public:
     // How the serial's session ended while nobody stopped it: scrcpy's exit code, or nullopt while it runs,
     // once it is gone, or when scrcpy crashed. scrcpy exits 0 when the user closes its window.
     std::optional<int> exitCodeOf(const QString &serial) const;
+    // Why the serial's session failed while nobody stopped it, when one of its last lines says: nullopt
+    // while it runs, once it is gone, when it ended well or when no line it printed is known.
+    std::optional<KnownErrorMatch> failureOf(const QString &serial) const;
     bool isRunning() const;
 
     QCoro::Task<SettingBackup> readSetting(QString serial, QString settingNamespace, QString key) const;
@@ -86,7 +90,7 @@ private:
     QCoro::Task<bool> endSession(QString serial);
     QProcess *spawn(const QString &executable, const QStringList &arguments);
     void pumpLines(QProcess *process, QProcess::ProcessChannel channel, const QString &label);
-    void registerSession(QProcess *process);
+    void registerSession(QProcess *process, const QStringList &printed);
     QCoro::Task<void> applyShortcut(QString setting, LaunchConfig config, KeySender keySender);
     QCoro::Task<void> applyPhoneSetting(QString setting, LaunchConfig config);
     void log(const QString &line) const;

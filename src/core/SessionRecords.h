@@ -31,6 +31,8 @@ struct ManagedSession
     bool scrcpyManagesStayAwake = false;
     QDateTime startedAt;
     QPointer<QProcess> process;
+    // What scrcpy printed last, to explain an end nobody asked for.
+    QStringList lastLines;
 
     bool isRunning() const { return process && process->state() != QProcess::NotRunning; }
 };

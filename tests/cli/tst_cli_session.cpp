@@ -251,6 +251,22 @@ private slots:
             << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
         QTest::newRow("died mid-session, human output")
             << endsAfter(false) << 0 << false << 1 << "The session ended on its own.";
+        QJsonObject refused = endsAfter(false);
+        refused.insert(QStringLiteral("message"),
+                       QStringLiteral("[server] ERROR: Capture/encoding error: "
+                                      "android.media.MediaCodec$CodecException: Error 0xfffffc0e"));
+        const QString finding = QStringLiteral(
+            "Phone's encoder refused: The phone's video encoder refused the size, frame rate or codec. Lower "
+            "the maximum size, or choose H.264 or another encoder.");
+        QTest::newRow("died mid-session with a known line")
+            << refused << 0 << false << 1 << QStringLiteral("The session ended on its own.\n") + finding;
+        QTest::newRow("died mid-session with a known line, JSON")
+            << refused << 0 << true << 1
+            << "attempt started ended{\"exitCode\":1,\"finding\":{\"action\":\"Lower the maximum size, or "
+               "choose H.264 or another encoder.\",\"detail\":\"The phone\'s video encoder refused the size, "
+               "frame rate or codec.\",\"id\":\"encoder-refused\",\"level\":\"error\",\"line\":\"[server] "
+               "ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: Error 0xfffffc0e\","
+               "\"title\":\"Phone\'s encoder refused\"},\"reason\":\"died\",\"scrcpyExitCode\":2}";
         QTest::newRow("dies at once")
             << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true << 1
             << "attempt attempt ended{\"exitCode\":1,\"finding\":{\"action\":\"Read the previous ERROR line "

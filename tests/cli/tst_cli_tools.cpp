@@ -392,7 +392,12 @@ private slots:
             "-s PIXEL8 profiles forget", "0 Forgot the learned profiles of PIXEL8: mirror.",
             "profiles forget PIXEL8", "1 No learned profile for PIXEL8.",
             "profiles list --json", R"(0 [{"audio":false,"codec":"h264","maxFps":30,"maxSize":1280,)"
-                                    R"("mode":"mirror","serial":"192.168.1.20:5555"}])"});
+                                    R"("mode":"mirror","serial":"192.168.1.20:5555"}])",
+            // The phone at that address is PIXEL8: what was learned for it goes too.
+            "<learn>", "",
+            "profiles forget 192.168.1.20:5555 --adb <adb>", "0 Forgot the learned profiles of "
+                                                             "192.168.1.20:5555: camera, mirror.",
+            "profiles list", "0 No learned profiles."});
         // clang-format on
     }
 
@@ -419,6 +424,8 @@ private slots:
         };
         write(QStringLiteral("record.json"), record);
         write(QStringLiteral("other.json"), other);
+        const QString adb = fakeAdb(QStringLiteral("[ \"$*\" = '-s 192.168.1.20:5555 shell getprop "
+                                                   "ro.boot.serialno' ] && echo PIXEL8\n"));
         for (qsizetype i = 0; i < steps.size(); i += 2) {
             if (steps[i] == QLatin1String("<learn>")) {
                 QFile store(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
@@ -432,7 +439,8 @@ private slots:
                 continue;
             }
             QString line = steps[i];
-            line.replace(QStringLiteral("<record>"), m_home->file(QStringLiteral("record.json")))
+            line.replace(QStringLiteral("<adb>"), adb)
+                .replace(QStringLiteral("<record>"), m_home->file(QStringLiteral("record.json")))
                 .replace(QStringLiteral("<other>"), m_home->file(QStringLiteral("other.json")));
             const auto result = test::runQuorvanectl(line.split(QLatin1Char(' ')));
             const int expectedCode = steps[i + 1].left(1).toInt();

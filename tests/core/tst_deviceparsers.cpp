@@ -157,6 +157,34 @@ private slots:
         QCOMPARE(ADBService::optionValue(line, marker), expected);
     }
 
+    // Unknown output is no answer: only Android's own keyguard lines tell locked from unlocked.
+    void parseKeyguardShowing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<bool>>("locked");
+        QTest::newRow("policy flag among others")
+            << "    mDreamingLockscreen=true mDreamingSleepToken=null" << std::optional(true);
+        QTest::newRow("older release") << "    mShowingLockscreen=false mShowingDream=false\n"
+                                          "    isKeyguardShowing=true"
+                                       << std::optional(true);
+        QTest::newRow("keyguard delegate only")
+            << "    KeyguardServiceDelegate\n      showing=true\n      secure=true" << std::optional(true);
+        QTest::newRow("unlocked") << "    mDreamingLockscreen=false\n    KeyguardServiceDelegate\n"
+                                     "      showing=false"
+                                  << std::optional(false);
+        QTest::newRow("showing outside the delegate") << "    KeyguardServiceDelegate\n      secure=true\n"
+                                                         "    WindowOrientationListener\n      showing=true"
+                                                      << std::optional<bool>();
+        QTest::newRow("Can't find service") << "Can't find service: window" << std::optional<bool>();
+    }
+
+    void parseKeyguardShowing()
+    {
+        QFETCH(QString, text);
+        QFETCH(std::optional<bool>, locked);
+        QCOMPARE(ADBService::parseKeyguardShowing(text), locked);
+    }
+
     void deviceProfileJsonRoundTrip()
     {
         DeviceProfile profile;

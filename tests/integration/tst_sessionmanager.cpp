@@ -262,18 +262,35 @@ private slots:
         QCOMPARE(learned->maxSize, learnedSize);
     }
 
+    void everyRungFailing_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("explained");
+        QTest::newRow("unlocked phone")
+            << false
+            << "session: scrcpy could not reach the phone: scrcpy's connection to its server on the phone "
+               "failed; the real cause is the error line before this one. Read the previous ERROR line in "
+               "the log, or run Connection Doctor.";
+        // The phone's own dump of its window policy tells the lock screen shows.
+        QTest::newRow("locked phone") << true
+                                      << "session: Phone screen is locked: The phone's screen was locked "
+                                         "when scrcpy stopped at once, which can keep it from starting. "
+                                         "Unlock the phone and try again.";
+    }
+
     void everyRungFailing()
     {
+        QFETCH(bool, locked);
+        QFETCH(QString, explained);
+        m_sim->phone(QStringLiteral("phone1")).set(QStringLiteral("locked"), locked);
         m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
         // The line scrcpy ended with is explained first and kept last.
-        QCOMPARE(
-            failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
-            QStringLiteral(
-                "session: scrcpy could not reach the phone: scrcpy's connection to its server on the phone "
-                "failed; the real cause is the error line before this one. Read the previous ERROR line "
-                "in the log, or run Connection Doctor.\n"
-                "scrcpy exited immediately after 3 smart attempts. Open Connection Doctor and "
-                "verify the device/runtime.\nERROR: Server connection failed"));
+        QCOMPARE(failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
+                 explained +
+                     QStringLiteral("\nscrcpy exited immediately after 3 smart attempts. Open Connection "
+                                    "Doctor and verify the device/runtime.\n") +
+                     (locked ? QStringLiteral("dumpsys window: the keyguard is showing")
+                             : QStringLiteral("ERROR: Server connection failed")));
         QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
         QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
     }

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -127,6 +128,51 @@ private slots:
         doctor.usbDevicesFolder = usb.path();
         const auto devices = ADBService::parseDevices(QStringLiteral("List of devices attached\n") + listing);
         QCOMPARE(describe(doctor.deviceFindings(devices)), findings);
+    }
+
+    // Said only when the server scrcpy is told to use is not the one that came with it.
+    void foreignServer_data()
+    {
+        QTest::addColumn<QString>("scrcpy");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("installed");
+        QTest::newRow("release archive, another install's server") << "archive/scrcpy"
+                                                                   << "other/scrcpy-server"
+                                                                   << "archive/scrcpy-server";
+        QTest::newRow("package, another install's server") << "usr/bin/scrcpy"
+                                                           << "other/scrcpy-server"
+                                                           << "usr/share/scrcpy/scrcpy-server";
+        QTest::newRow("its own server") << "archive/scrcpy"
+                                        << "archive/scrcpy-server" << QString();
+        QTest::newRow("no SCRCPY_SERVER_PATH") << "archive/scrcpy" << QString() << QString();
+        QTest::newRow("no server beside it to compare") << "bare/scrcpy"
+                                                        << "other/scrcpy-server" << QString();
+    }
+
+    void foreignServer()
+    {
+        QFETCH(QString, scrcpy);
+        QFETCH(QString, server);
+        QFETCH(QString, installed);
+        const QTemporaryDir root;
+        for (const char *file : {"archive/scrcpy", "archive/scrcpy-server", "usr/bin/scrcpy",
+                                 "usr/share/scrcpy/scrcpy-server", "other/scrcpy-server", "bare/scrcpy"}) {
+            const QString path = root.filePath(QLatin1String(file));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        }
+        const auto at = [&root](const QString &relative) { return root.filePath(relative); };
+        const std::optional<DoctorFinding> finding = DoctorService::foreignServerFinding(
+            at(scrcpy), server.isEmpty() ? std::nullopt : std::optional(at(server)));
+        QCOMPARE(
+            finding ? describe({*finding}) : QString(),
+            installed.isEmpty()
+                ? QString()
+                : QStringLiteral("warning|scrcpy server from another install|SCRCPY_SERVER_PATH names %1, "
+                                 "not %2, which came with %3. When the two come from different scrcpy "
+                                 "versions, every session fails at once.|Unset SCRCPY_SERVER_PATH, or "
+                                 "point it at %2.")
+                      .arg(at(server), QFileInfo(at(installed)).canonicalFilePath(), at(scrcpy)));
     }
 
     void levelNames()

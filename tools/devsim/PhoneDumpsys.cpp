@@ -101,7 +101,41 @@ Reply PhoneDumpsys::run(const QStringList &words) const
         return Reply::ok(displayService());
     if (service == QLatin1String("SurfaceFlinger"))
         return Reply::ok(surfaceFlinger(words.contains(QStringLiteral("--display-id"))));
+    if (service == QLatin1String("window"))
+        return Reply::ok(windowPolicy());
     return Reply::error(QStringLiteral("Can't find service: %1\n").arg(service));
+}
+
+// The policy part of the window manager's dump, as Android 12 to 14 write it; the whole `dumpsys window`
+// holds it too.
+QString PhoneDumpsys::windowPolicy() const
+{
+    const QString locked =
+        m_phone.value(QStringLiteral("locked")).toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return QStringLiteral("WINDOW MANAGER POLICY STATE (dumpsys window policy)\n"
+                          "    mSafeMode=false mSystemReady=true mSystemBooted=true\n"
+                          "    mCameraLensCoverState=LENS_COVER_ABSENT\n"
+                          "    mWakeGestureEnabledSetting=true\n"
+                          "    mLidState=LID_ABSENT mLidOpenRotation=-1\n"
+                          "    mDockMode=EXTRA_DOCK_STATE_UNDOCKED\n"
+                          "    mDreamingLockscreen=%1\n"
+                          "    mDreamingSleepToken=null\n"
+                          "    mKeyguardOccluded=false\n"
+                          "    mKeyguardDrawComplete=true mWindowManagerDrawComplete=true\n"
+                          "    KeyguardServiceDelegate\n"
+                          "      showing=%1\n"
+                          "      inputRestricted=%1\n"
+                          "      occluded=false\n"
+                          "      secure=true\n"
+                          "      dreaming=false\n"
+                          "      systemIsReady=true\n"
+                          "      deviceHasKeyguard=true\n"
+                          "      enabled=true\n"
+                          "      offReason=OFF_BECAUSE_OF_USER\n"
+                          "      currentUser=0\n"
+                          "    WindowOrientationListener\n"
+                          "      mEnabled=false\n")
+        .arg(locked);
 }
 
 QString PhoneDumpsys::displayService() const

@@ -10,9 +10,10 @@
 
 namespace devsim {
 
-// The phone's displays and the two dumpsys services that describe them. Displays come from the
-// phone's "displays" array (objects with "id", "name", "uniqueId", "captureId", "type", "width",
-// "height", "density", "blocksCapture"); without one, the phone has its built-in screen only.
+// The phone's displays and the two dumpsys services that describe them, and the window policy's lock
+// state (the phone's "locked" flag). Displays come from the phone's "displays" array (objects with "id",
+// "name", "uniqueId", "captureId", "type", "width", "height", "density", "blocksCapture"); without one,
+// the phone has its built-in screen only.
 // "dumpsys" in the phone maps a service line ("display", "SurfaceFlinger --display-id") to raw text
 // that replaces the generated answer.
 class PhoneDumpsys
@@ -30,6 +31,7 @@ public:
 
 private:
     QString displayService() const;
+    QString windowPolicy() const;
     QString surfaceFlinger(bool identificationOnly) const;
 
     QJsonObject m_phone;

@@ -326,8 +326,10 @@ void AppModel::refreshSessionPulse()
 {
     SessionManager &manager = sessionManager();
     const bool wasActive = m_sessionActive;
-    const SessionStatus status = manager.status();
     const std::optional<QString> endedOn = m_sessionDevice;
+    // Read before the status prunes the ended session with its last lines.
+    const std::optional<KnownErrorMatch> failure = endedOn ? manager.failureOf(*endedOn) : std::nullopt;
+    const SessionStatus status = manager.status();
     if (status.active != m_sessionActive) {
         publish(m_sessionActive, status.active, &AppModel::sessionActiveChanged);
         // A session that vanishes while a launch is under way is being replaced by that launch.
@@ -337,8 +339,11 @@ void AppModel::refreshSessionPulse()
                    QStringLiteral("The session on ") + deviceName(endedOn.value_or(QString())) +
                        (reconnect ? QStringLiteral(" ended on its own; Quorvane is reconnecting.")
                                   : QStringLiteral(" ended on its own.")));
-            // "Session started" would outlive the session it announced.
-            reportLaunch(std::nullopt, MessageTone::Success);
+            // "Session started" would outlive the session it announced; the line it died with explains it.
+            if (failure)
+                reportLaunch(ErrorCatalog::explained(failure->line), MessageTone::Failure);
+            else
+                reportLaunch(std::nullopt, MessageTone::Success);
             if (reconnect)
                 attemptReconnect(*m_lastLaunchConfig);
         }
@@ -374,7 +379,7 @@ QString AppModel::deviceName(const QString &serial) const
 {
     const auto it = std::find_if(m_devices.cbegin(), m_devices.cend(),
                                  [&serial](const DeviceInfo &device) { return device.serial == serial; });
-    return it != m_devices.cend() ? it->displayName() : serial;
+    return it != m_devices.cend() ? phoneName(*it) : serial;
 }
 
 void AppModel::appendLog(const QString &text)
@@ -447,13 +452,6 @@ std::optional<QString> AppModel::recordingsRootOverrideURL() const
 MediaService AppModel::mediaService() const
 {
     return MediaService{paths(), mediaRootOverrideURL(), recordingsRootOverrideURL(), std::nullopt};
-}
-
-QString AppModel::phoneName(const DeviceInfo &device) const
-{
-    if (m_deviceProfile && m_deviceProfile->serial == device.serial && !m_deviceProfile->model.isEmpty())
-        return m_deviceProfile->model;
-    return device.displayName();
 }
 
 void AppModel::reportLaunch(std::optional<QString> message, bool failed)

@@ -157,9 +157,9 @@ public:
     const ADBService &adb();
     std::optional<QString> mediaRootOverrideURL() const;
     std::optional<QString> recordingsRootOverrideURL() const;
-    // A phone's name as every screen shows it: the inspected model name when there is one, else adb's
-    // model with its underscores as spaces ("Pixel_8" is "Pixel 8"), else the serial.
-    QString phoneName(const DeviceInfo &device) const;
+    // A phone's name as every screen, notification and Doctor row shows it (DeviceInfo::displayName): the
+    // inspected model is not preferred, or the phone picked would read differently from the others.
+    QString phoneName(const DeviceInfo &device) const { return device.displayName(); }
     // The desktop's words for keys, this computer and the accessibility facility, as the platform says.
     HostDesktop desktop() const;
     // What the remembered choices and the remembered selection of a phone are kept under.
