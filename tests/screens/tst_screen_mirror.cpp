@@ -369,7 +369,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(size)); // sparse: takes no room on the disk
         file.close();
-        await(model().pushFile(file.fileName()));
+        await(model().pushFiles({file.fileName()}));
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
         QCOMPARE(status->message(), message);
         QCOMPARE(status->tone(), MessageTone::Failure);
