@@ -1,6 +1,8 @@
 #include "Theme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHash>
@@ -42,6 +44,34 @@ bool isDark()
 {
     return QApplication::palette().color(QPalette::Window).lightness() < 128;
 }
+
+// Lives as long as the widget it restyles. The guard stops the restyling's own palette change from
+// restyling again.
+class PaletteFollower final : public QObject
+{
+public:
+    PaletteFollower(QWidget *widget, std::function<void()> restyle)
+        : QObject(widget)
+        , m_restyle(std::move(restyle))
+    {
+        widget->installEventFilter(this);
+        m_restyle();
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::PaletteChange && !m_restyling) {
+            m_restyling = true;
+            m_restyle();
+            m_restyling = false;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_restyle;
+    bool m_restyling = false;
+};
 
 QFont scaled(qreal factor, QFont::Weight weight)
 {
@@ -121,6 +151,28 @@ QColor Theme::separator()
 {
     const QColor window = QApplication::palette().color(QPalette::Window);
     return isDark() ? window.lighter(160) : window.darker(118);
+}
+
+void Theme::follow(QWidget *widget, std::function<void()> restyle)
+{
+    new PaletteFollower(widget, std::move(restyle));
+}
+
+void Theme::setIcon(QAbstractButton *button, const QString &symbol, Tone tone)
+{
+    follow(button, [button, symbol, tone] { button->setIcon(icon(symbol, color(tone))); });
+}
+
+void Theme::setTextTone(QWidget *widget, Tone tone)
+{
+    follow(widget, [widget, tone] { setTextColor(widget, color(tone)); });
+}
+
+void Theme::setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
 }
 
 QFont Theme::titleFont()

@@ -86,7 +86,7 @@ QWidget *MirrorPhoneScreen::smartProfileCard()
     m_resetToAuto = bind::button(QStringLiteral("Reset to Auto"), QStringLiteral("mirrorResetToAuto"), card);
     m_resetToAuto->setToolTip(QStringLiteral("Restore the recommended automatic profile"));
     m_recompute = bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card,
-                               Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
+                               QStringLiteral("arrow.clockwise"));
     m_recompute->setToolTip(QStringLiteral("Recompute the smart profile for this device"));
     auto *row = new QHBoxLayout;
     row->addWidget(m_resetToAuto);
@@ -110,7 +110,7 @@ QWidget *MirrorPhoneScreen::profilesCard()
     m_applyProfile = bind::button(QStringLiteral("Apply"), QStringLiteral("mirrorProfileApply"), card);
     QPushButton *save = bind::button(QStringLiteral("Save…"), QStringLiteral("mirrorProfileSave"), card);
     m_deleteProfile = bind::button(QStringLiteral("Delete"), QStringLiteral("mirrorProfileDelete"), card,
-                                   Theme::icon(QStringLiteral("trash"), Theme::color(Tone::Danger)));
+                                   QStringLiteral("trash"), Tone::Danger);
     auto *row = new QHBoxLayout;
     for (QPushButton *button : {m_applyProfile, save, m_deleteProfile})
         row->addWidget(button);
