@@ -21,7 +21,7 @@ QString files(qsizetype count)
 
 } // namespace
 
-FilePushQueue::FilePushQueue(Reporter report, Notifier notify, QObject *parent)
+FilePushQueue::FilePushQueue(Reporter report, Announcer notify, QObject *parent)
     : QObject(parent)
     , m_report(std::move(report))
     , m_notify(std::move(notify))

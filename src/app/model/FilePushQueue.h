@@ -26,9 +26,9 @@ class FilePushQueue final : public QObject
 
 public:
     using Reporter = std::function<void(const QString &message, MessageTone tone)>;
-    using Notifier = std::function<void(const QString &title, const QString &message)>;
+    using Announcer = std::function<void(const QString &title, const QString &message)>;
 
-    FilePushQueue(Reporter report, Notifier notify, QObject *parent = nullptr);
+    FilePushQueue(Reporter report, Announcer notify, QObject *parent = nullptr);
     ~FilePushQueue() override;
 
     // The call that starts a run returns when the run ends; one that joins a running run returns at once.
@@ -62,7 +62,7 @@ private:
     void finish();
 
     Reporter m_report;
-    Notifier m_notify;
+    Announcer m_notify;
     QList<Entry> m_waiting;
     QString m_current;
     QList<Failure> m_failures;

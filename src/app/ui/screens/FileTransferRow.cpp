@@ -38,8 +38,11 @@ FileTransferRow::FileTransferRow(AppModel *model, QWidget *screen, const QString
 void FileTransferRow::refresh()
 {
     m_status->setMessage(m_model->fileTransferStatus(), m_model->fileTransferTone());
-    m_cancel->setVisible(m_model->filePushes()->running());
+    const bool running = m_model->filePushes()->running();
+    m_cancel->setVisible(running);
     m_cancel->setEnabled(m_model->filePushes()->waiting() > 0);
+    // Nothing said and nothing to cancel: the column keeps no gap for it.
+    setVisible(running || m_model->fileTransferStatus().has_value());
 }
 
 } // namespace quorvane::app

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Theme.h"
+
 #include <QComboBox>
-#include <QIcon>
 #include <QList>
 #include <QMetaProperty>
 #include <QString>
