@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmapCache>
+#include <QPointer>
 #include <QSvgRenderer>
 
 // Resources of a static library stay out of the link unless something names them.
@@ -55,7 +56,9 @@ public:
         , m_restyle(std::move(restyle))
     {
         widget->installEventFilter(this);
+        m_restyling = true;
         m_restyle();
+        m_restyling = false;
     }
 
     bool eventFilter(QObject *, QEvent *event) override
@@ -72,6 +75,34 @@ private:
     std::function<void()> m_restyle;
     bool m_restyling = false;
 };
+
+// Qt 6.4 tells only the application object that the application palette changed (the desktop switched
+// theme): widgets keep the palette they resolved until each is told, which later versions do themselves.
+class PaletteRelay final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
+            QEvent change(QEvent::ApplicationPaletteChange);
+            const QWidgetList widgets = QApplication::allWidgets();
+            for (QWidget *widget : widgets)
+                QCoreApplication::sendEvent(widget, &change);
+        }
+        return false;
+    }
+};
+
+void relayPaletteChanges()
+{
+    static QPointer<PaletteRelay> relay;
+    if (!relay && qApp) {
+        relay = new PaletteRelay(qApp);
+        qApp->installEventFilter(relay);
+    }
+}
 
 QFont scaled(qreal factor, QFont::Weight weight)
 {
@@ -155,6 +186,7 @@ QColor Theme::separator()
 
 void Theme::follow(QWidget *widget, std::function<void()> restyle)
 {
+    relayPaletteChanges();
     new PaletteFollower(widget, std::move(restyle));
 }
 
