@@ -12,6 +12,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QPalette>
 #include <QScrollArea>
 #include <QTest>
@@ -137,6 +139,15 @@ void modeViews(const QString &dir)
     QTRY_VERIFY_WITH_TIMEOUT(model.deviceProfile().has_value() && model.mirrorRecommendation().has_value(),
                              20000);
     saveMode(scene, SidebarMode::Mirror, dir, QStringLiteral("mirror"));
+    // Files dragged over the screen, before they are dropped.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(scene.world.home.file(QStringLiteral("photo.jpg")))});
+    QWidget *mirror = scene.window->screen(SidebarMode::Mirror);
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(mirror, &enter);
+    save(scene.window.get(), dir + QStringLiteral("/mirror-drop"));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(mirror, &leave);
 
     model.setSelectedMode(SidebarMode::Camera);
     clickIn(scene.window->screen(SidebarMode::Camera), QStringLiteral("cameraProbe"));
