@@ -12,6 +12,7 @@
 #include "OnboardingSheet.h"
 #include "PrimaryActionButton.h"
 #include "RuntimeLocator.h"
+#include "SectionCard.h"
 #include "SessionBar.h"
 #include "SessionTerminal.h"
 #include "SettingsWindow.h"
@@ -481,6 +482,33 @@ private slots:
 
     // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
     // up on the line they were reading, even while the oldest lines are dropped.
+    // The desktop switching to dark under the open window restyles what the screens made in the light theme
+    // (tinted symbols, notes, style sheets, card backgrounds), and switching back restores the light look.
+    void themeSwitchRestylesTheOpenWindow()
+    {
+        connectPhone();
+        openWindow();
+        installModeScreens(*m_window, model());
+        m_window->show();
+        QTRY_VERIFY(primary()->canTrigger());
+        const QPalette light = QApplication::palette();
+        const QColor lightAccent = Theme::color(Tone::Accent);
+        const QPalette dark(QColor(0x3a, 0x3a, 0x3c), QColor(0x1e, 0x1e, 0x1e));
+        for (const auto &[palette, isDark] : {std::pair{dark, true}, std::pair{light, false}}) {
+            QApplication::setPalette(palette);
+            const QColor accent = Theme::color(Tone::Accent);
+            QCOMPARE(accent != lightAccent, isDark);
+            QCOMPARE(find<QLabel>(u"mirrorRecordNote"_s)->palette().color(QPalette::WindowText),
+                     Theme::secondaryText());
+            QCOMPARE(find<QLabel>(u"modeSubtitle"_s)->palette().color(QPalette::WindowText),
+                     Theme::secondaryText());
+            QVERIFY(drawnIn(find<QWidget>(u"sessionTerminalButton"_s)->grab().toImage(), accent));
+            QVERIFY(drawnIn(find<QWidget>(u"primaryActionButton"_s)->grab().toImage(), accent));
+            QVERIFY(drawnIn(find<QWidget>(u"mirrorRecompute"_s)->grab().toImage(), accent));
+            QVERIFY(drawnIn(m_window->findChild<SectionCard *>()->grab().toImage(), Theme::cardBackground()));
+        }
+    }
+
     void terminalLogKeepsTheNewestLinesAndTheReadingPosition()
     {
         openWindow();

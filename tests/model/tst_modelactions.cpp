@@ -385,11 +385,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("%PDF-1.7");
         file.close();
-        await(model().pushFile(notes));
+        await(model().pushFiles({notes}));
         QCOMPARE(status.values, (QList<std::optional<QString>>{text("No device selected.")}));
 
         connectPhone();
-        await(model().pushFile(notes));
+        await(model().pushFiles({notes}));
         QCOMPARE(status.values.mid(1),
                  (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
                                                 text("Sent notes.pdf to /sdcard/Download.")}));
@@ -398,13 +398,74 @@ private slots:
                                           QStringLiteral("/sdcard/Download/")}));
 
         m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
-        await(model().pushFile(notes));
+        await(model().pushFiles({notes}));
         QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
         QCOMPARE(m_world->notifier.told,
                  (QList<QStringList>{
                      {QStringLiteral("File sent"), QStringLiteral("Sent notes.pdf to /sdcard/Download.")},
                      {QStringLiteral("File push failed"),
                       QStringLiteral("Failed: adb: error: remote read-only (exit code 1)")}}));
+    }
+
+    // A drop of several files: each is pushed in turn; Cancel pushes none of those still waiting, lets the
+    // one on its way finish, and the last line never counts a cancelled file as sent.
+    void multiFileDropPushesEachInTurnAndCancelStopsTheRest()
+    {
+        connectPhone();
+        const auto files = [this](const QStringList &names) {
+            QStringList paths;
+            for (const QString &name : names) {
+                QFile file(m_world->home.file(name));
+                if (name != QLatin1String("gone.jpg") && file.open(QIODevice::WriteOnly))
+                    file.write("JFIF");
+                paths.append(file.fileName());
+            }
+            return paths;
+        };
+        Recorder<std::optional<QString>> status(&model(), &AppModel::fileTransferStatusChanged,
+                                                [this] { return model().fileTransferStatus(); });
+        await(model().pushFiles(
+            files({QStringLiteral("a.jpg"), QStringLiteral("gone.jpg"), QStringLiteral("c.jpg")})));
+        const QString gone = m_world->home.file(QStringLiteral("gone.jpg"));
+        const QString failed =
+            QStringLiteral("Sent 2 of 3 files to /sdcard/Download. gone.jpg: Failed: adb: error: "
+                           "cannot stat '%1': No such file or directory (exit code 1)")
+                .arg(gone);
+        QCOMPARE(status.values, (QList<std::optional<QString>>{text("Pushing a.jpg (1 of 3)…"),
+                                                               text("Pushing gone.jpg (2 of 3)…"),
+                                                               text("Pushing c.jpg (3 of 3)…"), failed}));
+        QCOMPARE(m_world->notifier.told.last(), (QStringList{QStringLiteral("File push failed"), failed}));
+
+        status.values.clear();
+        const QMetaObject::Connection cancelling =
+            connect(&model(), &AppModel::fileTransferStatusChanged, this, [this] {
+                if (model().fileTransferStatus() == text("Pushing e.jpg (2 of 4)…"))
+                    model().filePushes()->cancel();
+            });
+        await(model().pushFiles(files({QStringLiteral("d.jpg"), QStringLiteral("e.jpg"),
+                                       QStringLiteral("f.jpg"), QStringLiteral("g.jpg")})));
+        disconnect(cancelling);
+        QCOMPARE(status.values,
+                 (QList<std::optional<QString>>{
+                     text("Pushing d.jpg (1 of 4)…"), text("Pushing e.jpg (2 of 4)…"),
+                     text("Cancelled 2 files still waiting; e.jpg is on its way and finishes first…"),
+                     text("Cancelled: sent 2 of 4 files to /sdcard/Download; 2 not pushed.")}));
+        QCOMPARE(model().fileTransferTone(), MessageTone::Failure);
+        QVERIFY(!model().filePushes()->running());
+        QStringList pushed;
+        for (const QStringList &call : m_world->sim.callArguments(QStringLiteral("adb"))) {
+            if (call.value(2) == QLatin1String("push"))
+                pushed.append(QFileInfo(call.value(3)).fileName());
+        }
+        QCOMPARE(pushed,
+                 (QStringList{QStringLiteral("a.jpg"), QStringLiteral("gone.jpg"), QStringLiteral("c.jpg"),
+                              QStringLiteral("d.jpg"), QStringLiteral("e.jpg")}));
+        const QStringList onPhone =
+            m_world->sim.phone(QStringLiteral("phone1")).read()[QStringLiteral("files")].toObject().keys();
+        QCOMPARE(onPhone, (QStringList{QStringLiteral("/sdcard/Download/a.jpg"),
+                                       QStringLiteral("/sdcard/Download/c.jpg"),
+                                       QStringLiteral("/sdcard/Download/d.jpg"),
+                                       QStringLiteral("/sdcard/Download/e.jpg")}));
     }
 
     void pushSizeLimit_data()
@@ -448,7 +509,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.resize(entry.section(QLatin1Char('='), 1).toLongLong()));
         }
-        await(model().pushFile(m_world->home.file(pushed)));
+        await(model().pushFiles({m_world->home.file(pushed)}));
         QCOMPARE(model().fileTransferStatus().value_or(QString()), status);
     }
 
@@ -458,7 +519,7 @@ private slots:
         model().setCustomADBPath(QString());
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
         qputenv("PATH", m_world->home.path().toUtf8());
-        await(model().pushFile(m_world->home.file(QStringLiteral("notes.pdf"))));
+        await(model().pushFiles({m_world->home.file(QStringLiteral("notes.pdf"))}));
         QCOMPARE(model().fileTransferStatus(), text("Device bridge missing."));
     }
 

@@ -1,5 +1,5 @@
 // The Mirror Phone screen against the simulator: every setting bound both ways, the device card, the smart
-// profile asked for when shown, saved profiles, quick actions and a dropped file reaching the phone.
+// profile asked for when shown, saved profiles, quick actions and dropped files reaching the phone.
 #include "MirrorPhoneScreen.h"
 #include "ScreenTesting.h"
 #include "StatusMessageRow.h"
@@ -317,32 +317,58 @@ private slots:
         QCOMPARE(m_world->opened, QStringList{m_world->world.home.path() + QStringLiteral("/Media")});
     }
 
-    void droppedFileIsPushed()
+    // Dragging files over the screen highlights it as one drop target; leaving clears it; a drop hands every
+    // file to the model, which pushes them in turn.
+    void droppedFilesArePushed()
     {
         m_world->connectPhone();
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
-        const QString notes = m_world->world.home.file(QStringLiteral("notes.pdf"));
-        QFile file(notes);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("%PDF-1.7");
-        file.close();
+        QList<QUrl> urls;
+        for (const QString &name : {QStringLiteral("notes.pdf"), QStringLiteral("photo.jpg")}) {
+            QFile file(m_world->world.home.file(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("data");
+            urls.append(QUrl::fromLocalFile(file.fileName()));
+        }
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(notes)});
+        data.setUrls(urls);
+        auto *zone = child<QWidget>(screen, QStringLiteral("mirrorDropZone"));
+        QVERIFY(!zone->isVisible());
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&screen, &enter);
         QVERIFY(enter.isAccepted());
+        QVERIFY(zone->isVisible());
+        QCOMPARE(zone->geometry(), screen.rect());
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(&screen, &leave);
+        QVERIFY(!zone->isVisible());
+        QApplication::sendEvent(&screen, &enter);
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&screen, &drop);
+        QVERIFY(drop.isAccepted());
+        QVERIFY(!zone->isVisible());
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
-        QTRY_COMPARE(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."));
-        QVERIFY(status->isVisible());
+        auto *cancel = child<QPushButton>(screen, QStringLiteral("mirrorFileTransferCancel"));
+        QCOMPARE(status->message(), QStringLiteral("Pushing notes.pdf (1 of 2)…"));
+        QVERIFY(cancel->isVisible() && cancel->isEnabled());
+        QTRY_COMPARE(status->message(), QStringLiteral("Sent 2 files to /sdcard/Download."));
+        QVERIFY(!cancel->isVisible());
         QCOMPARE(status->tone(), MessageTone::Success);
         QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
-        QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
-                    .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
-                                          QStringLiteral("/sdcard/Download/")}) ||
-                m_world->world.sim.callArguments(QStringLiteral("adb")).last().contains(notes));
+        QStringList pushed;
+        for (const QStringList &call : m_world->world.sim.callArguments(QStringLiteral("adb"))) {
+            if (call.contains(QStringLiteral("push")))
+                pushed.append(call.value(3));
+        }
+        QCOMPARE(pushed, (QStringList{urls.at(0).toLocalFile(), urls.at(1).toLocalFile()}));
+        // Text that is not a file is no drop for this screen.
+        QMimeData text;
+        text.setText(QStringLiteral("hello"));
+        QDragEnterEvent words(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&screen, &words);
+        QVERIFY(!words.isAccepted());
+        QVERIFY(!zone->isVisible());
     }
 
     // A refused or failed push is drawn as a failure, never with the tick of a sent file.
@@ -369,7 +395,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(size)); // sparse: takes no room on the disk
         file.close();
-        await(model().pushFile(file.fileName()));
+        await(model().pushFiles({file.fileName()}));
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
         QCOMPARE(status->message(), message);
         QCOMPARE(status->tone(), MessageTone::Failure);

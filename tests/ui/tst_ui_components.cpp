@@ -53,7 +53,7 @@ private slots:
               "stethoscope", "checkmark.circle.fill", "exclamationmark.octagon.fill",
               "exclamationmark.triangle.fill", "xmark.octagon.fill", "info.circle.fill", "wifi",
               "cable.connector", "terminal", "gearshape", "arrow.clockwise", "play.fill", "stop.fill",
-              "folder", "camera.fill"})
+              "folder", "camera.fill", "arrow.up.doc"})
             QTest::newRow(symbol) << QString::fromLatin1(symbol);
     }
 

@@ -320,7 +320,7 @@ private slots:
                  pace.start();
                  QVERIFY(waitUntil([&] { return written >= 10000; }));
              }},
-            {QStringLiteral("500 MB push"), [&] { await(model.pushFile(big)); }}};
+            {QStringLiteral("500 MB push"), [&] { await(model.pushFiles({big})); }}};
         for (const auto &[name, scenario] : scenarios) {
             BenchFigure stall(QStringLiteral("stall: ") + name, QStringLiteral("ms"), Goal::AtMost, 16);
             BenchFigure busy(QStringLiteral("stall, busy part: ") + name, QStringLiteral("ms"), Goal::AtMost,

@@ -56,6 +56,9 @@ AppModel::AppModel(PlatformServices *platform, Timing timing, QObject *parent)
     , m_cameraState(new CameraSettings(this))
     , m_desktopState(new DesktopSettings(this))
     , m_choices(new RememberedChoices(this))
+    , m_filePushes(new FilePushQueue(
+          [this](const QString &message, MessageTone tone) { reportFileTransfer(message, tone); },
+          [this](const QString &title, const QString &message) { notify(title, message); }, this))
 {
     m_choices->track(m_mirrorState, QStringLiteral("mirror"));
     m_choices->track(m_cameraState, QStringLiteral("camera"));

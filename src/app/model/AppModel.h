@@ -2,6 +2,7 @@
 
 #include "CameraSettings.h"
 #include "DesktopSettings.h"
+#include "FilePushQueue.h"
 #include "MessageTone.h"
 #include "MirrorPhoneSettings.h"
 #include "Notifier.h"
@@ -201,7 +202,8 @@ public:
     QCoro::Task<void> captureDesktopScreenshot();
     void openMediaFolder();
     void openRecordingsFolder();
-    QCoro::Task<void> pushFile(QString localPath);
+    // Sends the files to the selected phone's Download folder, one after another; see FilePushQueue.
+    QCoro::Task<void> pushFiles(QStringList localPaths);
     QCoro::Task<void> runDoctor();
 
     // Onboarding.
@@ -269,6 +271,7 @@ public:
     const QString &launchButtonTitle() const { return m_launchButtonTitle; }
     const QString &desktopLaunchLabel() const { return m_desktopLaunchLabel; }
     MirrorPhoneSettings *mirrorState() const { return m_mirrorState; }
+    FilePushQueue *filePushes() const { return m_filePushes; }
     CameraSettings *cameraState() const { return m_cameraState; }
     DesktopSettings *desktopState() const { return m_desktopState; }
     QString customADBPath() const;
@@ -429,6 +432,7 @@ private:
     CameraSettings *m_cameraState;
     DesktopSettings *m_desktopState;
     RememberedChoices *m_choices;
+    FilePushQueue *m_filePushes;
 
     std::shared_ptr<Sleeper::Cancellation> m_reconnect;
     bool m_userStoppedSession = false;

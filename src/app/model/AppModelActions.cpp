@@ -10,8 +10,6 @@
 #include "RuntimeLocator.h"
 #include "WirelessService.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QPointer>
 
 namespace quorvane::app {
@@ -436,48 +434,21 @@ void AppModel::openFolder(bool recordings)
     }
 }
 
-QCoro::Task<void> AppModel::pushFile(QString localPath)
+QCoro::Task<void> AppModel::pushFiles(QStringList localPaths)
 {
-    const auto alive = m_alive;
     const auto refuse = [this](const QString &text) { reportFileTransfer(text, MessageTone::Failure); };
     if (!m_selectedSerial) {
         refuse(QStringLiteral("No device selected."));
         co_return;
     }
-    // The phone chosen when the push was asked for, even if the selection moves while a folder is measured.
-    const QString serial = *m_selectedSerial;
     const QString adb = paths().adb();
     if (!ProcessRunner::isUsableExecutable(adb)) {
         refuse(QStringLiteral("Device bridge missing."));
         co_return;
     }
-    QCoro::Task<std::optional<QString>> checking = MediaService::pushRefusal(localPath);
-    const std::optional<QString> refusal = co_await std::move(checking);
-    if (!*alive)
-        co_return;
-    if (refusal) {
-        refuse(*refusal);
-        co_return;
-    }
-    // A dropped folder may come with a trailing separator, which would leave the name empty.
-    const QString name = QFileInfo(QDir::cleanPath(localPath)).fileName();
-    reportFileTransfer(QStringLiteral("Pushing ") + name + QStringLiteral("…"), MessageTone::Progress);
-    const QStringList arguments{QStringLiteral("-s"), serial, QStringLiteral("push"), localPath,
-                                MediaService::pushTargetDirectory()};
-    std::optional<QString> failure;
-    try {
-        QCoro::Task<QString> pushing = ProcessRunner::output(adb, arguments);
-        co_await std::move(pushing);
-    } catch (const std::exception &error) {
-        failure = errorText(error);
-    }
-    if (!*alive)
-        co_return;
-    const QString outcome = failure
-                                ? QStringLiteral("Failed: ") + *failure
-                                : QStringLiteral("Sent ") + name + QStringLiteral(" to /sdcard/Download.");
-    reportFileTransfer(outcome, failure ? MessageTone::Failure : MessageTone::Success);
-    notify(failure ? QStringLiteral("File push failed") : QStringLiteral("File sent"), outcome);
+    // The phone chosen when the files were handed over, even if the selection moves while they go.
+    QCoro::Task<void> pushing = m_filePushes->push(adb, *m_selectedSerial, std::move(localPaths));
+    co_await std::move(pushing);
 }
 
 void AppModel::reportFileTransfer(const QString &message, MessageTone tone)

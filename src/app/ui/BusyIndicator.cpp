@@ -8,7 +8,6 @@ namespace quorvane::app {
 
 BusyIndicator::BusyIndicator(int size, QWidget *parent)
     : QWidget(parent)
-    , m_color(Theme::secondaryText())
     , m_size(size)
 {
     setFixedSize(size, size);
@@ -26,9 +25,9 @@ void BusyIndicator::setRunning(bool running)
     updateTimer();
 }
 
-void BusyIndicator::setColor(const QColor &color)
+void BusyIndicator::setTone(Tone tone)
 {
-    m_color = color;
+    m_tone = tone;
     update();
 }
 
@@ -57,7 +56,7 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal pen = qMax(1.5, m_size / 8.0);
-    painter.setPen(QPen(m_color, pen, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(Theme::color(m_tone), pen, Qt::SolidLine, Qt::RoundCap));
     const QRectF circle = QRectF(rect()).adjusted(pen, pen, -pen, -pen);
     // Angles are in sixteenths of a degree; a three-quarter arc turning clockwise.
     painter.drawArc(circle, -m_angle * 16, 270 * 16);

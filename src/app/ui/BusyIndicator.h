@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "Theme.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -17,7 +18,7 @@ public:
 
     void setRunning(bool running);
     bool isRunning() const { return m_running; }
-    void setColor(const QColor &color);
+    void setTone(Tone tone);
 
     QSize sizeHint() const override { return {m_size, m_size}; }
 
@@ -30,7 +31,7 @@ private:
     void updateTimer();
 
     QTimer m_timer;
-    QColor m_color;
+    Tone m_tone = Tone::Neutral;
     int m_size;
     int m_angle = 0;
     bool m_running = false;

@@ -56,7 +56,7 @@ Footer::Footer(AppModel *model, QWidget *parent)
     m_refresh->setToolTip(
         QStringLiteral("Refresh devices (%1)").arg(model->desktop().commandKey(QStringLiteral("R"))));
     m_refresh->setAccessibleName(QStringLiteral("Refresh devices"));
-    m_refresh->setIcon(Theme::icon(QStringLiteral("arrow.clockwise"), Theme::secondaryText()));
+    Theme::setIcon(m_refresh, QStringLiteral("arrow.clockwise"), Tone::Neutral);
     m_refresh->setAutoRaise(true);
     m_refreshing->setObjectName(QStringLiteral("refreshProgress"));
 

@@ -23,6 +23,7 @@ LaunchMessageBadge::LaunchMessageBadge(QWidget *parent)
     layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_text, 1, Qt::AlignVCenter);
     hide();
+    Theme::follow(this, [this] { restyle(); });
 }
 
 void LaunchMessageBadge::setMessage(const QString &message, MessageTone tone)
@@ -31,9 +32,14 @@ void LaunchMessageBadge::setMessage(const QString &message, MessageTone tone)
     m_text->setText(message);
     setAccessibleName(message);
     setToolTip(message);
-    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(Theme::toneOf(tone)), Theme::smallIconSize,
-                                    devicePixelRatioF()));
+    restyle();
     setVisible(!message.isEmpty());
+}
+
+void LaunchMessageBadge::restyle()
+{
+    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(Theme::toneOf(m_tone)), Theme::smallIconSize,
+                                    devicePixelRatioF()));
     update();
 }
 

@@ -33,6 +33,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void restyle();
+
     QLabel *m_icon;
     ElidedText *m_text;
     MessageTone m_tone = MessageTone::Success;

@@ -30,7 +30,8 @@ QFrame *separatorLine(QFrame::Shape shape, QWidget *parent)
 {
     auto *line = new QFrame(parent);
     line->setFrameShape(shape);
-    line->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::separator().name()));
+    Theme::follow(
+        line, [line] { line->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::separator().name())); });
     return line;
 }
 
@@ -206,13 +207,15 @@ QWidget *MainWindow::buildDetail()
     m_terminalButton->setObjectName(QStringLiteral("sessionTerminalButton"));
     m_terminalButton->setText(QStringLiteral("Session terminal"));
     m_terminalButton->setToolTip(QStringLiteral("Show the running scrcpy command and output"));
-    m_terminalButton->setIcon(Theme::icon(QStringLiteral("terminal"), Theme::color(Tone::Accent)));
+    Theme::setIcon(m_terminalButton, QStringLiteral("terminal"), Tone::Accent);
     m_terminalButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_terminalButton->setCheckable(true);
-    m_terminalButton->setStyleSheet(
-        QStringLiteral(
-            "QToolButton { padding: 6px 12px; border-radius: 14px; background: %1; border: 1px solid %2; }")
-            .arg(Theme::cardBackground().name(), Theme::separator().name()));
+    QToolButton *button = m_terminalButton;
+    Theme::follow(button, [button] {
+        button->setStyleSheet(QStringLiteral("QToolButton { padding: 6px 12px; border-radius: 14px; "
+                                             "background: %1; border: 1px solid %2; }")
+                                  .arg(Theme::cardBackground().name(), Theme::separator().name()));
+    });
     connect(m_terminalButton, &QToolButton::toggled, this, &MainWindow::setTerminalShown);
     m_detail->installEventFilter(this);
     return m_detail;

@@ -44,11 +44,12 @@ ModeSidebarRow::ModeSidebarRow(const QString &title, const QString &subtitle, co
     m_title->setFont(Theme::headlineFont());
     m_subtitle->setText(subtitle);
     m_subtitle->setFont(Theme::captionFont());
-    QPalette subtitlePalette = m_subtitle->palette();
-    subtitlePalette.setColor(QPalette::WindowText, Theme::secondaryText());
-    m_subtitle->setPalette(subtitlePalette);
-    m_warning->setPixmap(Theme::pixmap(QStringLiteral("exclamationmark.triangle.fill"),
-                                       Theme::color(Tone::Warning), Theme::iconSize, devicePixelRatioF()));
+    Theme::setTextTone(m_subtitle, Tone::Neutral);
+    Theme::follow(m_warning, [this] {
+        m_warning->setPixmap(Theme::pixmap(QStringLiteral("exclamationmark.triangle.fill"),
+                                           Theme::color(Tone::Warning), Theme::iconSize,
+                                           devicePixelRatioF()));
+    });
     // The label passes mouse events on, so the row carries the help text while the warning shows.
     m_warning->setToolTip(QStringLiteral("Not supported by this device"));
     m_warning->hide();
@@ -90,6 +91,11 @@ QString ModeSidebarRow::symbol() const
 QColor ModeSidebarRow::tint() const
 {
     return m_badge->tint();
+}
+
+void ModeSidebarRow::setTint(const QColor &tint)
+{
+    m_badge->setTint(tint);
 }
 
 QSize ModeSidebarRow::sizeHint() const

@@ -27,6 +27,7 @@ public:
     QString subtitle() const;
     QString symbol() const;
     QColor tint() const;
+    void setTint(const QColor &tint);
 
     QSize sizeHint() const override;
 

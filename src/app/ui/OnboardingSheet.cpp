@@ -57,7 +57,8 @@ OnboardingSheet::OnboardingSheet(AppModel *model, QWidget *parent)
         m_model->setOnboardingVendor(vendor);
     });
     connect(model, &AppModel::onboardingStepChanged, this, &OnboardingSheet::refreshStep);
-    refreshStep();
+    // The step marks' style sheets carry the colours of the theme they were made in.
+    Theme::follow(this, [this] { refreshStep(); });
 }
 
 const QStringList &OnboardingSheet::vendors()

@@ -47,19 +47,15 @@ PrimaryActionButton::PrimaryActionButton(QWidget *parent)
     , m_busyIndicator(new BusyIndicator(16, this))
     , m_caption(smallText(QStringLiteral("primaryActionCaption"), this))
     , m_hint(smallText(QStringLiteral("primaryActionHint"), this))
-    , m_tint(Theme::color(Tone::Accent))
 {
     m_button->setObjectName(QStringLiteral("primaryActionButton"));
     m_button->setCursor(Qt::PointingHandCursor);
     m_button->setMinimumWidth(180);
     m_busyIndicator->setObjectName(QStringLiteral("primaryActionBusy"));
     m_busyIndicator->setRunning(false);
-    QPalette hintPalette = m_hint->palette();
-    hintPalette.setColor(QPalette::WindowText, Theme::color(Tone::Warning));
-    m_hint->setPalette(hintPalette);
-    QPalette captionPalette = m_caption->palette();
-    captionPalette.setColor(QPalette::WindowText, Theme::secondaryText());
-    m_caption->setPalette(captionPalette);
+    m_busyIndicator->setTone(Tone::Accent);
+    Theme::setTextTone(m_hint, Tone::Warning);
+    Theme::setTextTone(m_caption, Tone::Neutral);
 
     auto *row = new QHBoxLayout;
     row->setSpacing(Theme::spacingS);
@@ -76,7 +72,8 @@ PrimaryActionButton::PrimaryActionButton(QWidget *parent)
         if (canTrigger())
             emit triggered();
     });
-    refresh();
+    // The button's style sheet carries the accent of the theme it was made in.
+    Theme::follow(this, [this] { refresh(); });
 }
 
 void PrimaryActionButton::setTitle(const QString &title)
@@ -100,12 +97,6 @@ void PrimaryActionButton::setCaption(const QString &caption)
 void PrimaryActionButton::setSymbol(const QString &symbol)
 {
     m_symbol = symbol;
-    refresh();
-}
-
-void PrimaryActionButton::setTint(const QColor &tint)
-{
-    m_tint = tint;
     refresh();
 }
 
@@ -152,9 +143,8 @@ QString PrimaryActionButton::disabledHint() const
 void PrimaryActionButton::refresh()
 {
     m_button->setEnabled(canTrigger());
-    m_button->setStyleSheet(buttonStyle(m_tint));
+    m_button->setStyleSheet(buttonStyle(Theme::color(Tone::Accent)));
     m_button->setIcon(m_symbol.isEmpty() ? QIcon() : Theme::icon(m_symbol, Qt::white));
-    m_busyIndicator->setColor(m_tint);
     m_busyIndicator->setRunning(m_busy);
     const bool showHint = !m_actionEnabled && !m_hint->text().isEmpty();
     m_hint->setVisible(showHint);

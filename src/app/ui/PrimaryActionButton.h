@@ -27,7 +27,6 @@ public:
     void setSecondaryLabel(const QString &label);
     void setCaption(const QString &caption);
     void setSymbol(const QString &symbol);
-    void setTint(const QColor &tint);
     void setBusy(bool busy);
     void setActionEnabled(bool enabled);
     void setDisabledHint(const QString &hint);
@@ -36,7 +35,6 @@ public:
     QString secondaryLabel() const;
     QString caption() const;
     QString symbol() const { return m_symbol; }
-    QColor tint() const { return m_tint; }
     bool isBusy() const { return m_busy; }
     bool isActionEnabled() const { return m_actionEnabled; }
     QString disabledHint() const;
@@ -55,7 +53,6 @@ private:
     ElidedText *m_caption;
     ElidedText *m_hint;
     QString m_symbol;
-    QColor m_tint;
     bool m_busy = false;
     bool m_actionEnabled = true;
 };

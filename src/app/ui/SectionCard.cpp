@@ -12,7 +12,7 @@ namespace quorvane::app {
 
 SectionCard::SectionCard(const QString &title, const QString &symbol, QWidget *parent)
     : QFrame(parent)
-    , m_badge(new IconBadge(symbol, Theme::color(Tone::Accent), 24, this))
+    , m_badge(new IconBadge(symbol, Theme::color(m_tone), 24, this))
     , m_title(new QLabel(title, this))
     , m_header(new QHBoxLayout)
     , m_content(new QVBoxLayout)
@@ -30,6 +30,7 @@ SectionCard::SectionCard(const QString &title, const QString &symbol, QWidget *p
     layout->setSpacing(Theme::spacingM);
     layout->addLayout(m_header);
     layout->addLayout(m_content);
+    Theme::follow(this, [this] { m_badge->setTint(Theme::color(m_tone)); });
 }
 
 void SectionCard::setTitle(const QString &title)
@@ -48,10 +49,11 @@ QString SectionCard::symbol() const
     return m_badge->symbol();
 }
 
-void SectionCard::setSymbol(const QString &symbol, const QColor &tint)
+void SectionCard::setSymbol(const QString &symbol, Tone tone)
 {
+    m_tone = tone;
     m_badge->setSymbol(symbol);
-    m_badge->setTint(tint);
+    m_badge->setTint(Theme::color(tone));
 }
 
 void SectionCard::addHeaderWidget(QWidget *widget)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Theme.h"
+
 #include <QFrame>
 
 class QHBoxLayout;
@@ -23,7 +25,7 @@ public:
     QString title() const;
     QString symbol() const;
     // A card whose mark reports a state (the worst doctor finding) changes symbol and colour with it.
-    void setSymbol(const QString &symbol, const QColor &tint);
+    void setSymbol(const QString &symbol, Tone tone);
 
     // Controls that act on the whole card (a "Probe" button), at the right of the title.
     void addHeaderWidget(QWidget *widget);
@@ -34,6 +36,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    Tone m_tone = Tone::Accent;
     IconBadge *m_badge;
     QLabel *m_title;
     QHBoxLayout *m_header;

@@ -69,7 +69,8 @@ SessionBar::SessionBar(AppModel *model, QWidget *parent)
           &AppModel::selectedModeChanged, &AppModel::desktopCapabilitiesChanged,
           &AppModel::desktopActivityChanged})
         connect(model, signal, this, &SessionBar::refresh);
-    refresh();
+    // The device symbol is drawn in the theme's secondary colour.
+    Theme::follow(this, [this] { refresh(); });
     // The bar keeps one height whatever it shows: the tallest of its parts at their tallest.
     const QMargins margins = layout->contentsMargins();
     setFixedHeight(std::max({m_primary->sizeHint().height(), m_badge->fullHeight(),

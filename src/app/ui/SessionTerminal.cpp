@@ -46,7 +46,7 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
     setMinimumWidth(340);
     auto *title = new QLabel(QStringLiteral("Session terminal"), this);
     title->setFont(Theme::titleFont());
-    m_pendingLine->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::color(Tone::Warning).name()));
+    Theme::setTextTone(m_pendingLine, Tone::Warning);
     m_command->setFont(Theme::monospaceFont());
     m_command->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_liveControls->setObjectName(QStringLiteral("terminalLiveControls"));
@@ -63,8 +63,9 @@ SessionTerminal::SessionTerminal(AppModel *model, QWidget *parent)
     m_log->setPlainText(model->logLines().join(QLatin1Char('\n')));
     m_log->moveCursor(QTextCursor::End);
     m_saveStatus->hide();
+    Theme::follow(m_saveStatus, [this] { restyleSaveStatus(); });
     m_emptyLog->setText(QStringLiteral("No output yet — scrcpy's stdout/stderr will appear here."));
-    m_emptyLog->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::secondaryText().name()));
+    Theme::setTextTone(m_emptyLog, Tone::Neutral);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(Theme::spacingL, Theme::spacingL, Theme::spacingL, Theme::spacingL);
@@ -252,10 +253,14 @@ void SessionTerminal::writeLog(const QString &path)
         status = QStringLiteral("Could not save the log to %1: %2").arg(path, AppModel::errorText(error));
     }
     m_saveStatus->setText(status);
-    m_saveStatus->setStyleSheet(
-        QStringLiteral("color: %1;")
-            .arg((saved ? Theme::secondaryText() : Theme::color(Tone::Danger)).name()));
+    m_saveFailed = !saved;
+    restyleSaveStatus();
     m_saveStatus->show();
+}
+
+void SessionTerminal::restyleSaveStatus()
+{
+    Theme::setTextColor(m_saveStatus, Theme::color(m_saveFailed ? Tone::Danger : Tone::Neutral));
 }
 
 } // namespace quorvane::app

@@ -42,6 +42,7 @@ private:
     void copyLog();
     void saveLog();
     void writeLog(const QString &path);
+    void restyleSaveStatus();
 
     AppModel *m_model;
     QLabel *m_sessionLine;
@@ -53,6 +54,7 @@ private:
     QPlainTextEdit *m_log;
     QLabel *m_emptyLog;
     QLabel *m_saveStatus;
+    bool m_saveFailed = false;
 };
 
 } // namespace quorvane::app

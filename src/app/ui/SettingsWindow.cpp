@@ -25,7 +25,7 @@ QLabel *caption(const QString &text, QWidget *parent)
     auto *label = new QLabel(text, parent);
     label->setWordWrap(true);
     label->setFont(Theme::captionFont());
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::secondaryText().name()));
+    Theme::setTextTone(label, Tone::Neutral);
     return label;
 }
 
@@ -70,7 +70,7 @@ QLineEdit *SettingsWindow::pathRow(QGridLayout *grid, int row, const QString &ti
     (*mark)->setWordWrap(true);
     (*mark)->setTextFormat(Qt::PlainText);
     (*mark)->setFont(Theme::captionFont());
-    (*mark)->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::color(Tone::Danger).name()));
+    Theme::setTextTone(*mark, Tone::Danger);
     (*mark)->hide();
     connect(field, &QLineEdit::textEdited, this, [this, write](const QString &text) {
         write(text);

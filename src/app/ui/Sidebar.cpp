@@ -49,13 +49,16 @@ QColor Sidebar::tint(SidebarMode mode)
 void Sidebar::addSection(const QString &title, const QList<SidebarMode> &modes)
 {
     auto *header = new QLabel(title, this);
-    header->setFont(Theme::captionFont());
+    QFont font = Theme::captionFont();
+    font.setWeight(QFont::DemiBold);
+    header->setFont(font);
     header->setContentsMargins(Theme::spacingS, 0, 0, Theme::spacingXS);
-    header->setStyleSheet(QStringLiteral("color: %1; font-weight: 600;").arg(Theme::secondaryText().name()));
+    Theme::setTextTone(header, Tone::Neutral);
     layout()->addWidget(header);
     for (const SidebarMode mode : modes) {
         const ModeAppearance look = appearance(mode);
         auto *row = new ModeSidebarRow(look.title, look.subtitle, look.symbol, tint(mode), this);
+        Theme::follow(row, [row, mode] { row->setTint(tint(mode)); });
         row->setObjectName(QStringLiteral("sidebarRow_") + look.title);
         row->setCheckable(true);
         m_group->addButton(row);

@@ -28,22 +28,25 @@ StatusMessageRow::StatusMessageRow(QWidget *parent, Space space)
         setSizePolicy(policy);
     }
     hide();
+    Theme::follow(this, [this] { restyle(); });
 }
 
 void StatusMessageRow::setMessage(const std::optional<QString> &message, MessageTone tone)
 {
     m_message = message;
     m_tone = tone;
-    const Tone look = Theme::toneOf(tone);
     m_text->setText(message.value_or(QString()));
-    QPalette palette = m_text->palette();
-    palette.setColor(QPalette::WindowText, look == Tone::Danger
-                                               ? Theme::color(look)
-                                               : QApplication::palette().color(QPalette::WindowText));
-    m_text->setPalette(palette);
-    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(look), Theme::iconSize - 2, devicePixelRatioF()));
+    restyle();
     setAccessibleName(message.value_or(QString()));
     setVisible(message.has_value() && !message->isEmpty());
+}
+
+void StatusMessageRow::restyle()
+{
+    const Tone look = Theme::toneOf(m_tone);
+    Theme::setTextColor(m_text, look == Tone::Danger ? Theme::color(look)
+                                                     : QApplication::palette().color(QPalette::WindowText));
+    m_icon->setPixmap(Theme::pixmap(symbol(), Theme::color(look), Theme::iconSize - 2, devicePixelRatioF()));
 }
 
 QString StatusMessageRow::symbol() const

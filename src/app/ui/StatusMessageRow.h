@@ -32,6 +32,8 @@ public:
     QString symbol() const;
 
 private:
+    void restyle();
+
     QLabel *m_icon;
     ElidedText *m_text;
     std::optional<QString> m_message;

@@ -1,12 +1,15 @@
 #include "Theme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHash>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmapCache>
+#include <QPointer>
 #include <QSvgRenderer>
 
 // Resources of a static library stay out of the link unless something names them.
@@ -41,6 +44,64 @@ QByteArray symbolSource(const QString &symbol)
 bool isDark()
 {
     return QApplication::palette().color(QPalette::Window).lightness() < 128;
+}
+
+// Lives as long as the widget it restyles. The guard stops the restyling's own palette change from
+// restyling again.
+class PaletteFollower final : public QObject
+{
+public:
+    PaletteFollower(QWidget *widget, std::function<void()> restyle)
+        : QObject(widget)
+        , m_restyle(std::move(restyle))
+    {
+        widget->installEventFilter(this);
+        m_restyling = true;
+        m_restyle();
+        m_restyling = false;
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::PaletteChange && !m_restyling) {
+            m_restyling = true;
+            m_restyle();
+            m_restyling = false;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_restyle;
+    bool m_restyling = false;
+};
+
+// Qt 6.4 tells only the application object that the application palette changed (the desktop switched
+// theme): widgets keep the palette they resolved until each is told, which later versions do themselves.
+class PaletteRelay final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
+            QEvent change(QEvent::ApplicationPaletteChange);
+            const QWidgetList widgets = QApplication::allWidgets();
+            for (QWidget *widget : widgets)
+                QCoreApplication::sendEvent(widget, &change);
+        }
+        return false;
+    }
+};
+
+void relayPaletteChanges()
+{
+    static QPointer<PaletteRelay> relay;
+    if (!relay && qApp) {
+        relay = new PaletteRelay(qApp);
+        qApp->installEventFilter(relay);
+    }
 }
 
 QFont scaled(qreal factor, QFont::Weight weight)
@@ -121,6 +182,29 @@ QColor Theme::separator()
 {
     const QColor window = QApplication::palette().color(QPalette::Window);
     return isDark() ? window.lighter(160) : window.darker(118);
+}
+
+void Theme::follow(QWidget *widget, std::function<void()> restyle)
+{
+    relayPaletteChanges();
+    new PaletteFollower(widget, std::move(restyle));
+}
+
+void Theme::setIcon(QAbstractButton *button, const QString &symbol, Tone tone)
+{
+    follow(button, [button, symbol, tone] { button->setIcon(icon(symbol, color(tone))); });
+}
+
+void Theme::setTextTone(QWidget *widget, Tone tone)
+{
+    follow(widget, [widget, tone] { setTextColor(widget, color(tone)); });
+}
+
+void Theme::setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
 }
 
 QFont Theme::titleFont()

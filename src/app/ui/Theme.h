@@ -8,12 +8,20 @@
 #include <QPixmap>
 #include <QString>
 
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+
 namespace quorvane::app {
 
 // What a status means, which decides its colour everywhere it is shown.
 enum class Tone { Neutral, Accent, Success, Warning, Danger };
 
-// The look shared by every screen: tone colours, spacing, type sizes and the bundled symbols.
+// The look shared by every screen: tone colours, spacing, type sizes and the bundled symbols. Colours are
+// read from the application palette when asked, so one drawn at paint time follows a switch between light
+// and dark by itself; one a widget keeps (a style sheet, a tinted icon, a label's palette) is made through
+// follow(), which makes it again whenever the palette changes.
 class Theme
 {
 public:
@@ -37,6 +45,15 @@ public:
     static QColor secondaryText();
     static QColor cardBackground();
     static QColor separator();
+
+    // Runs restyle now, and again each time the widget's palette changes: the way a switch of the system
+    // theme reaches a running window.
+    static void follow(QWidget *widget, std::function<void()> restyle);
+    // A bundled symbol on a button, tinted in the tone, and a text drawn in the tone; both follow the theme.
+    static void setIcon(QAbstractButton *button, const QString &symbol, Tone tone);
+    static void setTextTone(QWidget *widget, Tone tone);
+    // The text colour alone, once: for a restyle that follow() already repeats.
+    static void setTextColor(QWidget *widget, const QColor &color);
 
     static QFont titleFont();
     static QFont headlineFont();

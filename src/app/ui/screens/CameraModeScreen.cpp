@@ -119,11 +119,13 @@ QWidget *CameraModeScreen::fpsButtons()
     }
     layout->addStretch(1);
     // The style's own checked look is barely darker; the chosen rate must stand out.
-    const QColor accent = Theme::color(Tone::Accent);
-    row->setStyleSheet(
-        QStringLiteral("QPushButton:checked { background: %1; color: white; border: 1px solid %2;"
-                       " border-radius: 4px; padding: 4px 10px; font-weight: 600; }")
-            .arg(accent.name(), accent.darker(115).name()));
+    Theme::follow(row, [row] {
+        const QColor accent = Theme::color(Tone::Accent);
+        row->setStyleSheet(
+            QStringLiteral("QPushButton:checked { background: %1; color: white; border: 1px solid %2;"
+                           " border-radius: 4px; padding: 4px 10px; font-weight: 600; }")
+                .arg(accent.name(), accent.darker(115).name()));
+    });
     bind::watch(m_settings, "maxFps", row, [this, group] {
         QAbstractButton *current = group->button(static_cast<int>(m_settings->maxFps()));
         group->setExclusive(current != nullptr);

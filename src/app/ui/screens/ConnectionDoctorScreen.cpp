@@ -55,7 +55,10 @@ QWidget *findingRow(const DoctorFinding &finding, QWidget *parent)
     auto *icon = new QLabel(row);
     icon->setObjectName(QStringLiteral("doctorFindingSymbol"));
     icon->setAccessibleName(symbol);
-    icon->setPixmap(Theme::pixmap(symbol, Theme::color(tone), Theme::iconSize, row->devicePixelRatioF()));
+    Theme::follow(icon, [icon, symbol, tone] {
+        icon->setPixmap(
+            Theme::pixmap(symbol, Theme::color(tone), Theme::iconSize, icon->devicePixelRatioF()));
+    });
     auto *text = new QVBoxLayout;
     text->setSpacing(Theme::spacingXS);
     QLabel *title = bind::label(finding.title, QStringLiteral("doctorFindingTitle"), row);
@@ -89,7 +92,7 @@ ConnectionDoctorScreen::ConnectionDoctorScreen(AppModel *model, QWidget *parent)
     card->contentLayout()->addLayout(header);
     // The session bar holds the page's one primary button; this one is an ordinary command.
     m_run = bind::button(QStringLiteral("Run Diagnosis"), QStringLiteral("doctorRun"), card,
-                         Theme::icon(QStringLiteral("play.fill"), Theme::color(Tone::Accent)));
+                         QStringLiteral("play.fill"));
     m_runBusy = new BusyIndicator(16, card);
     m_runBusy->setObjectName(QStringLiteral("doctorRunBusy"));
     auto *run = new QHBoxLayout;
@@ -158,10 +161,10 @@ void ConnectionDoctorScreen::refresh()
         findings.cbegin(), findings.cend(),
         [](const DoctorFinding &a, const DoctorFinding &b) { return severity(a.level) < severity(b.level); });
     if (worst == findings.cend()) {
-        m_results->setSymbol(QStringLiteral("questionmark.circle"), Theme::color(Tone::Neutral));
+        m_results->setSymbol(QStringLiteral("questionmark.circle"), Tone::Neutral);
     } else {
         const auto [symbol, tone] = levelLook(worst->level);
-        m_results->setSymbol(symbol, Theme::color(tone));
+        m_results->setSymbol(symbol, tone);
     }
     m_empty->setVisible(m_model->doctorFindings().isEmpty());
 }

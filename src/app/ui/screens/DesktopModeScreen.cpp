@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "BusyIndicator.h"
 #include "ConfirmationPrompt.h"
+#include "FileTransferRow.h"
 #include "OnShowWork.h"
 #include "ScreenBindings.h"
 #include "ScreenPage.h"
@@ -55,6 +56,7 @@ DesktopModeScreen::DesktopModeScreen(AppModel *model, QWidget *parent)
         column->addWidget(card);
     column->addStretch(1);
     alignFormLabels(this);
+    column->insertWidget(column->count() - 1, new FileTransferRow(m_model, this, QStringLiteral("desktop")));
     connect(m_model, &AppModel::desktopCapabilitiesChanged, this, &DesktopModeScreen::refreshCapabilities);
     connect(m_model, &AppModel::desktopBusyChanged, this, &DesktopModeScreen::refreshBusy);
     connect(m_model, &AppModel::desktopActivityChanged, this, &DesktopModeScreen::refreshBusy);

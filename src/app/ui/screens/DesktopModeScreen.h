@@ -15,7 +15,8 @@ class DesktopSettings;
 class OnShowWork;
 
 // Desktop Mode: what the phone supports for a second display, its geometry and environment, and the
-// preparation of the phone's desktop settings (behind a confirmation, since it reboots the phone).
+// preparation of the phone's desktop settings (behind a confirmation, since it reboots the phone). Files
+// dropped anywhere on it are pushed to the phone.
 // Probes the phone when shown and nothing is known yet, and again when a device inspection clears what was
 // known while the screen is shown.
 class DesktopModeScreen final : public QWidget

@@ -3,39 +3,23 @@
 #include "AppModel.h"
 #include "AppPaths.h"
 #include "BusyIndicator.h"
+#include "FileTransferRow.h"
 #include "OnShowWork.h"
 #include "ScreenBindings.h"
 #include "ScreenPage.h"
 #include "SectionCard.h"
-#include "StatusMessageRow.h"
 #include "Theme.h"
 
 #include <QCheckBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
 
 namespace quorvane::app {
-
-namespace {
-
-std::optional<QString> droppedFile(const QMimeData *data)
-{
-    for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     : QWidget(parent)
@@ -47,19 +31,13 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
           [model] { return model->recommend(QStringLiteral("mirror")); }))
 {
     setObjectName(QStringLiteral("mirrorPhoneScreen"));
-    setAcceptDrops(true);
     QVBoxLayout *column = scrollingColumn(this);
     for (QWidget *card : {deviceCard(), smartProfileCard(), profilesCard(), quickActionsCard(), qualityCard(),
                           audioCard(), togglesCard(), advancedCard()})
         column->addWidget(card);
-    m_fileTransfer = new StatusMessageRow(this);
-    m_fileTransfer->setObjectName(QStringLiteral("mirrorFileTransfer"));
-    column->addWidget(m_fileTransfer);
     column->addStretch(1);
     alignFormLabels(this);
-    // Text fields would take a dropped file as text; the whole screen takes it instead.
-    for (QLineEdit *edit : findChildren<QLineEdit *>())
-        edit->setAcceptDrops(false);
+    column->insertWidget(column->count() - 1, new FileTransferRow(m_model, this, QStringLiteral("mirror")));
 
     connect(m_model, &AppModel::selectedDeviceChanged, this, &MirrorPhoneScreen::refreshDevice);
     connect(m_model, &AppModel::selectedDeviceChanged, this, &MirrorPhoneScreen::refreshBusy);
@@ -70,10 +48,6 @@ MirrorPhoneScreen::MirrorPhoneScreen(AppModel *model, QWidget *parent)
     connect(m_model, &AppModel::currentModeKeyChanged, this, &MirrorPhoneScreen::refreshProfiles);
     connect(m_model, &AppModel::capturingScreenshotChanged, this, &MirrorPhoneScreen::refreshBusy);
     connect(m_model, &AppModel::resettingToAutoChanged, this, &MirrorPhoneScreen::refreshBusy);
-    for (auto signal : {&AppModel::fileTransferStatusChanged, &AppModel::fileTransferToneChanged})
-        connect(m_model, signal, this, [this] {
-            m_fileTransfer->setMessage(m_model->fileTransferStatus(), m_model->fileTransferTone());
-        });
     refreshDevice();
     refreshRecommendation();
     refreshProfiles();
@@ -85,21 +59,6 @@ void MirrorPhoneScreen::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_model->mirrorRecommendation())
         m_recommendation->run();
-}
-
-void MirrorPhoneScreen::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (droppedFile(event->mimeData()))
-        event->acceptProposedAction();
-}
-
-// One file at a time: the transfer status line follows a single push.
-void MirrorPhoneScreen::dropEvent(QDropEvent *event)
-{
-    if (const std::optional<QString> path = droppedFile(event->mimeData())) {
-        event->acceptProposedAction();
-        m_model->pushFile(*path);
-    }
 }
 
 QWidget *MirrorPhoneScreen::deviceCard()
@@ -127,7 +86,7 @@ QWidget *MirrorPhoneScreen::smartProfileCard()
     m_resetToAuto = bind::button(QStringLiteral("Reset to Auto"), QStringLiteral("mirrorResetToAuto"), card);
     m_resetToAuto->setToolTip(QStringLiteral("Restore the recommended automatic profile"));
     m_recompute = bind::button(QStringLiteral("Recompute"), QStringLiteral("mirrorRecompute"), card,
-                               Theme::icon(QStringLiteral("arrow.clockwise"), Theme::color(Tone::Accent)));
+                               QStringLiteral("arrow.clockwise"));
     m_recompute->setToolTip(QStringLiteral("Recompute the smart profile for this device"));
     auto *row = new QHBoxLayout;
     row->addWidget(m_resetToAuto);
@@ -151,7 +110,7 @@ QWidget *MirrorPhoneScreen::profilesCard()
     m_applyProfile = bind::button(QStringLiteral("Apply"), QStringLiteral("mirrorProfileApply"), card);
     QPushButton *save = bind::button(QStringLiteral("Save…"), QStringLiteral("mirrorProfileSave"), card);
     m_deleteProfile = bind::button(QStringLiteral("Delete"), QStringLiteral("mirrorProfileDelete"), card,
-                                   Theme::icon(QStringLiteral("trash"), Theme::color(Tone::Danger)));
+                                   QStringLiteral("trash"), Tone::Danger);
     auto *row = new QHBoxLayout;
     for (QPushButton *button : {m_applyProfile, save, m_deleteProfile})
         row->addWidget(button);

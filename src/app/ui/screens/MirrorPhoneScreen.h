@@ -12,10 +12,9 @@ class AppModel;
 class BusyIndicator;
 class MirrorPhoneSettings;
 class OnShowWork;
-class StatusMessageRow;
 
 // Mirror Phone: the device, the smart profile, saved profiles, quick actions and every mirror setting.
-// A file dropped anywhere on it is pushed to the phone. Asks for a recommendation when shown without one,
+// Files dropped anywhere on it are pushed to the phone. Asks for a recommendation when shown without one,
 // and again when a device inspection clears it while the screen is shown.
 class MirrorPhoneScreen final : public QWidget
 {
@@ -27,8 +26,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
 private:
     QWidget *deviceCard();
@@ -60,7 +57,6 @@ private:
     QPushButton *m_deleteProfile;
     QPushButton *m_screenshot;
     BusyIndicator *m_screenshotBusy;
-    StatusMessageRow *m_fileTransfer;
 };
 
 } // namespace quorvane::app

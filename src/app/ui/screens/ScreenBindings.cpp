@@ -146,16 +146,17 @@ QLabel *note(const QString &text, const QString &objectName, QWidget *parent)
 {
     QLabel *result = label(text, objectName, parent);
     result->setFont(Theme::captionFont());
-    QPalette palette = result->palette();
-    palette.setColor(QPalette::WindowText, Theme::secondaryText());
-    result->setPalette(palette);
+    Theme::setTextTone(result, Tone::Neutral);
     return result;
 }
 
-QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QIcon &icon)
+QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QString &symbol,
+                    Tone tone)
 {
-    auto *result = new QPushButton(icon, text, parent);
+    auto *result = new QPushButton(text, parent);
     result->setObjectName(objectName);
+    if (!symbol.isEmpty())
+        Theme::setIcon(result, symbol, tone);
     // The style's own size leaves a long label no air: its last letters ran into the frame.
     result->setMinimumWidth(result->sizeHint().width() + 2 * Theme::spacingS);
     return result;

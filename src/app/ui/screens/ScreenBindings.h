@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Theme.h"
+
 #include <QComboBox>
-#include <QIcon>
 #include <QList>
 #include <QMetaProperty>
 #include <QString>
@@ -45,7 +46,9 @@ QSlider *slider(const QString &objectName, double minimum, double maximum, int s
 QLabel *label(const QString &text, const QString &objectName, QWidget *parent);
 QLabel *note(const QString &text, const QString &objectName, QWidget *parent);
 // A button with room around its label (and its icon, when given).
-QPushButton *button(const QString &text, const QString &objectName, QWidget *parent, const QIcon &icon = {});
+// A command button; with a symbol, that symbol tinted in the tone beside the text.
+QPushButton *button(const QString &text, const QString &objectName, QWidget *parent,
+                    const QString &symbol = {}, Tone tone = Tone::Accent);
 // A form of labelled rows at the end of the card, spaced like every other form of the screens.
 QFormLayout *formIn(SectionCard *card);
 

@@ -1,5 +1,5 @@
-// Writes one PNG per view of the application into the folder given, each in the state it is named after,
-// with the device simulator as the runtime. Used by scripts/screenshots.
+// Writes two PNGs per view of the application into the folder given, each in the state it is named after:
+// NAME-light.png and NAME-dark.png, with the device simulator as the runtime. Used by scripts/screenshots.
 #include "AboutWindow.h"
 #include "MainWindow.h"
 #include "MediaService.h"
@@ -12,6 +12,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPalette>
 #include <QScrollArea>
 #include <QTest>
 
@@ -23,12 +26,36 @@ namespace {
 
 const QString serial = QStringLiteral("R5CT1234");
 
-void save(QWidget *widget, const QString &path)
+// What a desktop in dark mode hands the application.
+QPalette darkPalette()
 {
-    widget->show();
-    QTest::qWait(300);
-    if (!widget->grab().save(path))
-        qFatal("cannot write %s", qPrintable(path));
+    QPalette dark(QColor(0x3a, 0x3a, 0x3c), QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2c));
+    dark.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x34));
+    dark.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3c));
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    return dark;
+}
+
+// Each view is taken in the light theme, then switched to the dark one while it is shown, the way a
+// desktop switches the system theme under a running application, and back.
+void save(QWidget *shown, const QString &name, QWidget *taken = nullptr)
+{
+    static const QPalette light = QApplication::palette();
+    static const QPalette dark = darkPalette();
+    shown->show();
+    for (const auto &[theme, palette] :
+         {std::pair{QStringLiteral("light"), light}, {QStringLiteral("dark"), dark}}) {
+        QApplication::setPalette(palette);
+        QTest::qWait(300);
+        const QString path = name + u'-' + theme + QStringLiteral(".png");
+        if (!(taken ? taken : shown)->grab().save(path))
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    QApplication::setPalette(light);
 }
 
 struct Scene
@@ -55,22 +82,22 @@ void mainViews(const QString &dir)
 {
     {
         Scene scene(false);
-        save(scene.window.get(), dir + QStringLiteral("/main-no-device.png"));
+        save(scene.window.get(), dir + QStringLiteral("/main-no-device"));
         scene.world.model().showOnboardingAgain();
         OnboardingSheet *sheet = scene.window->onboardingSheet();
         sheet->resize(560, 380);
-        save(sheet, dir + QStringLiteral("/onboarding.png"));
+        save(sheet, dir + QStringLiteral("/onboarding"));
         scene.world.model().skipOnboarding();
     }
     Scene scene(true);
     QTRY_VERIFY(scene.world.model().canLaunch());
-    save(scene.window.get(), dir + QStringLiteral("/main-ready.png"));
+    save(scene.window.get(), dir + QStringLiteral("/main-ready"));
     await(scene.world.model().launchCurrentMode());
     scene.window->setTerminalShown(true);
-    save(scene.window.get(), dir + QStringLiteral("/main-running.png"));
+    save(scene.window.get(), dir + QStringLiteral("/main-running"));
     scene.world.endNewestSession();
     QTRY_VERIFY(scene.world.model().reconnecting());
-    save(scene.window.get(), dir + QStringLiteral("/main-reconnecting.png"));
+    save(scene.window.get(), dir + QStringLiteral("/main-reconnecting"));
     scene.world.model().cancelReconnect();
 }
 
@@ -78,21 +105,21 @@ void secondaryViews(const QString &dir)
 {
     Scene scene(true);
     SettingsWindow settings(&scene.world.model());
-    save(&settings, dir + QStringLiteral("/settings.png"));
+    save(&settings, dir + QStringLiteral("/settings"));
     AboutWindow about(&scene.world.model());
     about.resize(about.minimumSize());
-    save(&about, dir + QStringLiteral("/about.png"));
+    save(&about, dir + QStringLiteral("/about"));
 }
 
-// A mode's screen as the window shows it, and its whole scrolling column as name-full.png.
+// A mode's screen as the window shows it, and its whole scrolling column as name-full.
 void saveMode(Scene &scene, SidebarMode mode, const QString &dir, const QString &name)
 {
     QWidget *screen = scene.window->screen(mode);
-    save(scene.window.get(), dir + QStringLiteral("/") + name + QStringLiteral(".png"));
-    const auto *scroll = screen->findChild<QScrollArea *>(QStringLiteral("screenScroll"));
-    if (!scroll ||
-        !scroll->widget()->grab().save(dir + QStringLiteral("/") + name + QStringLiteral("-full.png")))
-        qFatal("cannot write the whole %s screen", qPrintable(name));
+    save(scene.window.get(), dir + u'/' + name);
+    auto *scroll = screen->findChild<QScrollArea *>(QStringLiteral("screenScroll"));
+    if (!scroll)
+        qFatal("no scrolling column on the %s screen", qPrintable(name));
+    save(scene.window.get(), dir + u'/' + name + QStringLiteral("-full"), scroll->widget());
 }
 
 void clickIn(QWidget *screen, const QString &name)
@@ -112,6 +139,15 @@ void modeViews(const QString &dir)
     QTRY_VERIFY_WITH_TIMEOUT(model.deviceProfile().has_value() && model.mirrorRecommendation().has_value(),
                              20000);
     saveMode(scene, SidebarMode::Mirror, dir, QStringLiteral("mirror"));
+    // Files dragged over the screen, before they are dropped.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(scene.world.home.file(QStringLiteral("photo.jpg")))});
+    QWidget *mirror = scene.window->screen(SidebarMode::Mirror);
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(mirror, &enter);
+    save(scene.window.get(), dir + QStringLiteral("/mirror-drop"));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(mirror, &leave);
 
     model.setSelectedMode(SidebarMode::Camera);
     clickIn(scene.window->screen(SidebarMode::Camera), QStringLiteral("cameraProbe"));
@@ -133,7 +169,7 @@ void modeViews(const QString &dir)
     saveMode(scene, SidebarMode::Wireless, dir, QStringLiteral("wireless"));
     // A failure on the same line: the simulator's adb is too old to pair.
     await(model.pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913")));
-    save(scene.window.get(), dir + QStringLiteral("/wireless-failed.png"));
+    save(scene.window.get(), dir + QStringLiteral("/wireless-failed"));
 }
 
 void runtimeMissing(const QString &dir)
@@ -150,7 +186,7 @@ void runtimeMissing(const QString &dir)
     world.model().refreshRuntimeStatus();
     window.show();
     QTRY_VERIFY(world.model().runtime().adbFound == false);
-    save(&window, dir + QStringLiteral("/main-runtime-missing.png"));
+    save(&window, dir + QStringLiteral("/main-runtime-missing"));
     qputenv("PATH", path);
     RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
 }
