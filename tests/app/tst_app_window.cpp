@@ -84,13 +84,7 @@ private:
 
     void connectPhone(const QString &state = QStringLiteral("device"))
     {
-        m_world->sim.addPhone(serial)
-            .model(QStringLiteral("Pixel 8"))
-            .state(state)
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
-            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
-                     QStringLiteral("0"));
-        await(model().refreshDevices());
+        m_world->connectPhone(serial, state);
     }
 
     void launch()
@@ -141,14 +135,14 @@ private slots:
             "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
             "on PATH.");
         QTest::newRow("missing")
-            << true << "Runtime missing"
+            << true << u"Runtime missing"_s
             << QStringLiteral(
                    "adb was not found: install Debian's adb package or Android platform-tools, then "
                    "set its adb in Settings (for quorvanectl, --adb PATH) or put its folder on "
                    "PATH. scrcpy was not found") +
                    advice;
         QTest::newRow("scrcpy too old")
-            << false << "scrcpy too old" << QStringLiteral("Found scrcpy 1.25 at $SCRCPY") + advice;
+            << false << u"scrcpy too old"_s << QStringLiteral("Found scrcpy 1.25 at $SCRCPY") + advice;
     }
 
     void withUnusableTools()
@@ -167,6 +161,7 @@ private slots:
         m_window = std::make_unique<MainWindow>(&model());
         model().refreshRuntimeStatus();
         QTRY_COMPARE(pill(QStringLiteral("footerStatusPill")), footer);
+        QVERIFY(!primary()->canTrigger());
         hint.replace(QStringLiteral("$SCRCPY"), m_world->sim.scrcpyPath());
         QCOMPARE(primary()->disabledHint(), hint);
         QCOMPARE(find<StatusPill>(QStringLiteral("footerStatusPill"))->toolTip(), hint);
@@ -176,21 +171,22 @@ private slots:
     {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("footer");
-        QTest::newRow("unauthorized") << "unauthorized"
-                                      << "Unauthorized";
-        QTest::newRow("offline") << "offline"
-                                 << "Offline";
-        QTest::newRow("no permissions") << "no permissions"
-                                        << "No Permissions";
+        QTest::newRow("unauthorized") << u"unauthorized"_s << u"Unauthorized"_s;
+        QTest::newRow("offline") << u"offline"_s << u"Offline"_s;
+        QTest::newRow("no permissions") << u"no permissions"_s << u"No Permissions"_s;
     }
 
+    // A phone that cannot be used says so in the picker; a launch refused for it is drawn as a failure,
+    // keeps the bar's height, and is written to the terminal in full.
     void deviceNotReady()
     {
         QFETCH(QString, state);
         QFETCH(QString, footer);
         openWindow();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const int height = find<SessionBar>(QStringLiteral("sessionBar"))->height();
         connectPhone(state);
-        QCOMPARE(model().selectedSerial(), serial);
         QCOMPARE(pill(QStringLiteral("footerStatusPill")), footer);
         // adb learns the phone's names only once it may talk to it.
         QCOMPARE(label(QStringLiteral("sessionDeviceText")), serial);
@@ -199,6 +195,16 @@ private slots:
         QCOMPARE(pill(QStringLiteral("sessionStatePill")), QStringLiteral("No session"));
         QCOMPARE(primary()->disabledHint(), QStringLiteral("The selected device is not ready. Accept the USB "
                                                            "debugging prompt, or run Connection Doctor."));
+        await(model().launchCurrentMode());
+        auto *badge = find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"));
+        const QString refusal =
+            u"Device is '%1', not ready. Run Connection Doctor for the next step."_s.arg(state);
+        QCOMPARE(badge->message(), refusal);
+        QCOMPARE(badge->tone(), MessageTone::Failure);
+        QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
+        QCOMPARE(model().logLines().last(), refusal);
+        QVERIFY(m_world->scrcpySessions().isEmpty());
+        checkBarHeight(height);
     }
 
     // The bar holds its height through every state, with room for all it shows.
@@ -264,29 +270,6 @@ private slots:
         QVERIFY(!stop->isEnabled());
     }
 
-    // A phone that cannot be used says so in the picker; a launch refused for it is drawn as a failure,
-    // keeps the bar's height, and is written to the terminal in full.
-    void refusedLaunchIsAFailure()
-    {
-        openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        const int height = find<SessionBar>(QStringLiteral("sessionBar"))->height();
-        m_world->sim.addPhone(serial).state(QStringLiteral("unauthorized"));
-        await(model().refreshDevices());
-        QCOMPARE(find<QComboBox>(QStringLiteral("devicePicker"))->currentText(),
-                 serial + QStringLiteral(" — unauthorized"));
-        await(model().launchCurrentMode());
-        auto *badge = find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"));
-        const QString refusal =
-            QStringLiteral("Device is 'unauthorized', not ready. Run Connection Doctor for the next step.");
-        QCOMPARE(badge->message(), refusal);
-        QCOMPARE(badge->tone(), MessageTone::Failure);
-        QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
-        QCOMPARE(model().logLines().last(), refusal);
-        checkBarHeight(height);
-    }
-
     void desktopModeHints()
     {
         openWindow();
@@ -311,18 +294,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("space");
         QTest::addColumn<QString>("phoneKey");
-        QTest::newRow("fullscreen") << "fullscreen"
-                                    << "f"
-                                    << ""
-                                    << "";
-        QTest::newRow("screen off") << "turnScreenOff"
-                                    << "o"
-                                    << ""
-                                    << "";
-        QTest::newRow("show touches") << "showTouches"
-                                      << ""
-                                      << "system"
-                                      << "show_touches";
+        QTest::newRow("fullscreen") << u"fullscreen"_s << u"f"_s << u""_s << u""_s;
+        QTest::newRow("screen off") << u"turnScreenOff"_s << u"o"_s << u""_s << u""_s;
+        QTest::newRow("show touches") << u"showTouches"_s << u""_s << u"system"_s << u"show_touches"_s;
     }
 
     void liveTogglesInvertTheAppliedField()
@@ -344,6 +318,9 @@ private slots:
         QTRY_VERIFY(!model().applyingLiveSetting());
         QCOMPARE(*model().appliedConfig(), SessionTerminal::inverted(before, setting));
         QCOMPARE(button->isChecked(), !SessionTerminal::isOn(before, setting));
+        // A live change needs no restart, and the session's own news stays.
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchMessage(), QStringLiteral("Session started with the selected smart profile."));
         if (!key.isEmpty())
             QCOMPARE(m_world->platform.sentKeys, QStringList{key});
         if (!phoneKey.isEmpty())
@@ -621,9 +598,10 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("reset");
-        QTest::newRow("adb") << "adbPathField" << UserDefaults::customADBPathKey << "resetADB";
-        QTest::newRow("scrcpy") << "scrcpyPathField" << UserDefaults::customScrcpyPathKey << "resetscrcpy";
-        QTest::newRow("media root") << "mediaRootField" << UserDefaults::mediaRootOverrideKey << "";
+        QTest::newRow("adb") << u"adbPathField"_s << UserDefaults::customADBPathKey << u"resetADB"_s;
+        QTest::newRow("scrcpy") << u"scrcpyPathField"_s << UserDefaults::customScrcpyPathKey
+                                << u"resetscrcpy"_s;
+        QTest::newRow("media root") << u"mediaRootField"_s << UserDefaults::mediaRootOverrideKey << u""_s;
     }
 
     void settingsFieldsWriteTheUserDefaults()
@@ -660,24 +638,15 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("mark");
-        QTest::newRow("missing") << "adbPathField"
-                                 << "%H/nowhere/adb"
-                                 << "Not found: %H/nowhere/adb";
-        QTest::newRow("not executable") << "scrcpyPathField"
-                                        << "%H/plain"
-                                        << "Not an executable file: %H/plain";
-        QTest::newRow("a folder") << "adbPathField"
-                                  << "%H"
-                                  << "Not an executable file: %H";
-        QTest::newRow("relative") << "scrcpyPathField"
-                                  << "bin/scrcpy"
-                                  << "Not a full path: bin/scrcpy";
-        QTest::newRow("usable, spaces trimmed") << "adbPathField"
-                                                << " %A "
-                                                << "";
-        QTest::newRow("blank") << "scrcpyPathField"
-                               << ""
-                               << "";
+        QTest::newRow("missing") << u"adbPathField"_s << u"%H/nowhere/adb"_s
+                                 << u"Not found: %H/nowhere/adb"_s;
+        QTest::newRow("not executable")
+            << u"scrcpyPathField"_s << u"%H/plain"_s << u"Not an executable file: %H/plain"_s;
+        QTest::newRow("a folder") << u"adbPathField"_s << u"%H"_s << u"Not an executable file: %H"_s;
+        QTest::newRow("relative") << u"scrcpyPathField"_s << u"bin/scrcpy"_s
+                                  << u"Not a full path: bin/scrcpy"_s;
+        QTest::newRow("usable, spaces trimmed") << u"adbPathField"_s << u" %A "_s << u""_s;
+        QTest::newRow("blank") << u"scrcpyPathField"_s << u""_s << u""_s;
     }
 
     void settingsMarkPathsThatCannotBeUsed()
@@ -717,17 +686,16 @@ private slots:
                                  u"A path set here is used first."_s;
         const QString scrcpyLine = u"scrcpy 4.1 <https://github.com/Genymobile/scrcpy>\n%S"_s;
         const QString adbLine = u"Android Debug Bridge version 1.0.41\n%A"_s;
-        QTest::newRow("settings") << "settings" << scrcpyLine + u" (set in Settings)"_s
+        QTest::newRow("settings") << u"settings"_s << scrcpyLine + u" (set in Settings)"_s
                                   << adbLine + u" (set in Settings)"_s << searched;
-        QTest::newRow("bundle") << "bundle" << scrcpyLine + u" (bundled with Quorvane)"_s
+        QTest::newRow("bundle") << u"bundle"_s << scrcpyLine + u" (bundled with Quorvane)"_s
                                 << adbLine + u" (bundled with Quorvane)"_s
                                 << u"Leave blank to use the built-in runtime. Overrides are used before the "
                                    u"default search order."_s;
-        QTest::newRow("PATH") << "PATH" << scrcpyLine + u" (found on this computer)"_s
+        QTest::newRow("PATH") << u"PATH"_s << scrcpyLine + u" (found on this computer)"_s
                               << adbLine + u" (found on this computer)"_s << searched;
-        QTest::newRow("missing") << "missing"
-                                 << "scrcpy was not found."
-                                 << "adb was not found." << searched;
+        QTest::newRow("missing") << u"missing"_s << u"scrcpy was not found."_s << u"adb was not found."_s
+                                 << searched;
     }
 
     void runtimeWordsFollowWhereTheToolsCameFrom()
@@ -765,6 +733,10 @@ private slots:
         QVERIFY(!shown.join(u'\n').contains(u"5.0.1"_s));
         QVERIFY(!shown.join(u'\n').contains(u"Mac"_s));
         QCOMPARE(settings.findChild<QLabel *>(u"runtimeCaption"_s)->text(), caption);
+        QCOMPARE(settings.findChild<QLabel *>(u"adbVersion"_s)->text(),
+                 origin == u"missing"_s ? u"not found"_s : model().runtime().adbVersion.value_or(u"-"_s));
+        QCOMPARE(settings.findChild<QLabel *>(u"scrcpyVersion"_s)->text(),
+                 origin == u"missing"_s ? u"not found"_s : model().runtime().scrcpyVersion.value_or(u"-"_s));
     }
 
     void settingsXWaylandOption()
@@ -783,21 +755,6 @@ private slots:
         auto *tray = settings.findChild<QCheckBox *>(QStringLiteral("trayCheckBox"));
         QVERIFY(!tray->isEnabled() && !tray->isChecked());
         QVERIFY(model().showTrayIcon());
-    }
-
-    void settingsShowTheVersions()
-    {
-        SettingsWindow settings(&model());
-        model().refreshRuntimeStatus();
-        QTRY_VERIFY(model().runtimeHealthy());
-        QCOMPARE(settings.findChild<QLabel *>(QStringLiteral("scrcpyVersion"))->text(),
-                 *model().runtime().scrcpyVersion);
-        model().setCustomADBPath(QStringLiteral("/nonexistent/adb"));
-        RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-        qputenv("PATH", m_world->home.path().toUtf8());
-        model().refreshRuntimeStatus();
-        QTRY_COMPARE(settings.findChild<QLabel *>(QStringLiteral("adbVersion"))->text(),
-                     QStringLiteral("not found"));
     }
 };
 

@@ -79,6 +79,16 @@ void ModelWorld::dropModel()
     QTRY_VERIFY(childProcessOwner()->findChildren<QProcess *>().isEmpty());
 }
 
+void ModelWorld::connectPhone(const QString &serial, const QString &state)
+{
+    sim.addPhone(serial)
+        .state(state)
+        .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
+        .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"), QStringLiteral("0"));
+    await(model().refreshDevices());
+    QCOMPARE(model().selectedSerial(), serial);
+}
+
 int ModelWorld::deviceListings() const
 {
     int count = 0;

@@ -9,6 +9,7 @@
 
 using namespace quorvane;
 using namespace quorvane::app;
+using namespace Qt::StringLiterals;
 using test::await;
 using test::ModelWorld;
 using test::Recorder;
@@ -48,16 +49,7 @@ private:
 
     AppModel &model() { return m_world->model(); }
 
-    // A phone with known settings, listed and selected.
-    void connectPhone()
-    {
-        m_world->sim.addPhone(serial)
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
-            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
-                     QStringLiteral("0"));
-        await(model().refreshDevices());
-        QCOMPARE(model().selectedSerial(), serial);
-    }
+    void connectPhone() { m_world->connectPhone(serial); }
 
     // The monitor running, as in the application, with onboarding out of the way.
     void startMonitoredSession()
@@ -134,26 +126,10 @@ private slots:
                            cause + QStringLiteral(" Seen this run: ") + line, fix}));
     }
 
-    void launchRefusals_data()
+    void launchWithoutAPhoneIsRefused()
     {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nothing selected") << QString() << "Select an authorized device first.";
-        QTest::newRow("phone not authorized")
-            << "unauthorized"
-            << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
-    }
-
-    void launchRefusals()
-    {
-        QFETCH(QString, state);
-        QFETCH(QString, message);
-        if (!state.isEmpty()) {
-            m_world->sim.addPhone(serial).state(state);
-            await(model().refreshDevices());
-        }
         await(model().launchCurrentMode());
-        QCOMPARE(model().launchMessage(), message);
+        QCOMPARE(model().launchMessage(), QStringLiteral("Select an authorized device first."));
         QVERIFY(model().launchFailed());
         QVERIFY(!model().launching());
         QVERIFY(!model().sessionActive());
@@ -356,61 +332,47 @@ private slots:
                               QStringLiteral("Selected device is no longer connected.")}));
     }
 
-    void cancelEndsTheLoop()
+    void interruptingAReconnectWait_data()
     {
-        m_world->makeModel(slowReconnect({milliseconds{50}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("attempt");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled after a failed attempt") << u"cancel"_s << 2 << QString();
+        QTest::newRow("stopped") << u"stop"_s << 1 << stopped;
+        QTest::newRow("replaced by the user's launch") << u"launch"_s << 1 << started;
+    }
+
+    // The user's own action ends the reconnect for good: no further attempt, no failure to report, and no
+    // news beyond the ended session's.
+    void interruptingAReconnectWait()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, attempt);
+        QFETCH(QString, message);
+        const milliseconds first{attempt == 2 ? 50 : 60000};
+        m_world->makeModel(slowReconnect(
+            {first, milliseconds{60000}, milliseconds{60000}, milliseconds{60000}, milliseconds{60000}}));
         startMonitoredSession();
-        m_world->sim.addLaunchRule(QStringList{}, 1);
+        if (attempt == 2)
+            m_world->sim.addLaunchRule(QStringList{}, 1);
         m_world->endNewestSession();
-        QTRY_COMPARE_WITH_TIMEOUT(model().reconnectAttempt(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(model().reconnectAttempt(), attempt, 10000);
         const int launches = sessionLaunches();
-        model().cancelReconnect();
+        if (action == QLatin1String("cancel"))
+            model().cancelReconnect();
+        else if (action == QLatin1String("stop"))
+            await(model().stopSession());
+        else
+            await(model().launchCurrentMode());
         QVERIFY(!model().reconnecting());
         QCOMPARE(model().reconnectAttempt(), 0);
         const int listings = m_world->deviceListings();
         QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        // The user's own cancel is no failure to report.
-        QCOMPARE(model().launchMessage(), std::nullopt);
+        QCOMPARE(model().launchMessage().value_or(QString()), message);
         QVERIFY(!model().launchFailed());
-        QCOMPARE(sessionLaunches(), launches);
+        QCOMPARE(sessionLaunches(), launches + (action == QLatin1String("launch") ? 1 : 0));
         QVERIFY(!model().reconnecting());
-        // The user who cancelled needs no telling.
         QCOMPARE(m_world->notifier.told.size(), 1);
-    }
-
-    void stopDuringAReconnectWait()
-    {
-        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
-        startMonitoredSession();
-        m_world->endNewestSession();
-        QTRY_COMPARE(model().reconnectAttempt(), 1);
-        await(model().stopSession());
-        QVERIFY(!model().reconnecting());
-        QCOMPARE(model().reconnectAttempt(), 0);
-        const int listings = m_world->deviceListings();
-        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QCOMPARE(model().launchMessage(), stopped);
-        QVERIFY(!model().launchFailed());
-        QCOMPARE(sessionLaunches(), 1);
-    }
-
-    void userLaunchReplacesAWaitingReconnect()
-    {
-        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
-        startMonitoredSession();
-        m_world->endNewestSession();
-        QTRY_COMPARE(model().reconnectAttempt(), 1);
-        await(model().launchCurrentMode());
-        QVERIFY(!model().reconnecting());
-        QCOMPARE(model().reconnectAttempt(), 0);
-        QCOMPARE(model().launchMessage(), started);
-        const int listings = m_world->deviceListings();
-        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QCOMPARE(model().launchMessage(), started);
-        QCOMPARE(sessionLaunches(), 2);
     }
 
     void buttonTitles_data()
@@ -418,12 +380,12 @@ private slots:
         QTest::addColumn<SidebarMode>("mode");
         QTest::addColumn<bool>("record");
         QTest::addColumn<QString>("title");
-        QTest::newRow("mirror") << SidebarMode::Mirror << false << "Mirror Phone";
-        QTest::newRow("mirror recording") << SidebarMode::Mirror << true << "Start & Record";
-        QTest::newRow("camera") << SidebarMode::Camera << false << "Open Camera";
-        QTest::newRow("desktop") << SidebarMode::Desktop << false << "Launch Desktop";
-        QTest::newRow("wireless") << SidebarMode::Wireless << false << "Start Session";
-        QTest::newRow("doctor") << SidebarMode::Doctor << true << "Start Session";
+        QTest::newRow("mirror") << SidebarMode::Mirror << false << u"Mirror Phone"_s;
+        QTest::newRow("mirror recording") << SidebarMode::Mirror << true << u"Start & Record"_s;
+        QTest::newRow("camera") << SidebarMode::Camera << false << u"Open Camera"_s;
+        QTest::newRow("desktop") << SidebarMode::Desktop << false << u"Launch Desktop"_s;
+        QTest::newRow("wireless") << SidebarMode::Wireless << false << u"Start Session"_s;
+        QTest::newRow("doctor") << SidebarMode::Doctor << true << u"Start Session"_s;
     }
 
     void buttonTitles()
@@ -498,28 +460,12 @@ private slots:
         QCOMPARE(sessionLaunches(), 2);
     }
 
-    void liveSettingThroughTheShortcutKey()
-    {
-        connectPhone();
-        await(model().launchCurrentMode());
-        LaunchConfig config = *model().appliedConfig();
-        config.fullscreen = true;
-        QSignalSpy busy(&model(), &AppModel::applyingLiveSettingChanged);
-        await(model().applyLive(QStringLiteral("fullscreen"), config));
-        QCOMPARE(m_world->platform.sentKeys, QStringList{QStringLiteral("f")});
-        QCOMPARE(busy.count(), 2);
-        QVERIFY(!model().applyingLiveSetting());
-        QVERIFY(model().appliedConfig()->fullscreen);
-        QVERIFY(!model().pendingRestart());
-        QCOMPARE(model().launchMessage(), started);
-    }
-
     void liveSettingFailures_data()
     {
         QTest::addColumn<bool>("running");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no session") << false << "No active scrcpy session is running.";
-        QTest::newRow("window not found") << true << "The active scrcpy window was not found.";
+        QTest::newRow("no session") << false << u"No active scrcpy session is running."_s;
+        QTest::newRow("window not found") << true << u"The active scrcpy window was not found."_s;
     }
 
     void liveSettingFailures()
@@ -551,7 +497,8 @@ private slots:
             << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror window that runs "
                "through XWayland: turn on \"Run mirror windows through XWayland\" in Settings, then start "
                "the session again.";
-        QTest::newRow("through XWayland") << true << "x11" << QStringList{QStringLiteral("f")} << QString();
+        QTest::newRow("through XWayland")
+            << true << u"x11"_s << QStringList{QStringLiteral("f")} << QString();
     }
 
     void waylandKeysNeedXWaylandWindows()
@@ -582,26 +529,11 @@ private slots:
             QCOMPARE(model().launchMessage(), std::optional<QString>(message));
     }
 
-    // The user's whole path: set-up closes by itself, Mirror starts, scrcpy dies and comes back, the
-    // user stops, and the phone is as it was.
+    // The user's whole path: Mirror starts, scrcpy dies and comes back, the user stops, and the phone is as
+    // it was.
     void userJourney()
     {
-        m_world->sim.addPhone(serial)
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
-            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
-                     QStringLiteral("0"));
-        Recorder<bool> sheet(&model(), &AppModel::showOnboardingChanged,
-                             [this] { return model().showOnboarding(); });
-        model().start();
-        QTRY_COMPARE(sheet.values, (QList<bool>{true, false}));
-        QVERIFY(model().onboardingCompleted());
-        QCOMPARE(model().onboardingStep(), 4);
-        QTRY_VERIFY(model().canLaunch());
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Mirror Phone"));
-
-        await(model().launchCurrentMode());
-        QCOMPARE(model().launchMessage(), started);
-        QVERIFY(model().sessionActive());
+        startMonitoredSession();
         QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
                  QStringLiteral("7"));
         LaunchConfig touches = *model().appliedConfig();

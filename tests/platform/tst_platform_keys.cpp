@@ -11,6 +11,7 @@
 
 using namespace quorvane;
 using namespace quorvane::app;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -184,22 +185,18 @@ private slots:
         QTest::addColumn<QString>("thisComputer");
         QTest::addColumn<QString>("unavailable");
         QTest::newRow("macOS")
-            << Kind::MacOS << "⌘R"
-            << "this Mac"
+            << Kind::MacOS << u"⌘R"_s << u"this Mac"_s
             << "Keyboard shortcuts are unavailable. Grant Accessibility permission in System "
                "Settings › Privacy & Security if asked.";
         QTest::newRow("X11")
-            << Kind::X11 << "Ctrl+R"
-            << "this computer"
+            << Kind::X11 << u"Ctrl+R"_s << u"this computer"_s
             << "Keyboard shortcuts are unavailable. Quorvane types them into the mirror window "
                "through the X display's XTEST extension, which it could not use.";
-        QTest::newRow("Wayland") << Kind::Wayland << "Ctrl+R"
-                                 << "this computer"
+        QTest::newRow("Wayland") << Kind::Wayland << u"Ctrl+R"_s << u"this computer"_s
                                  << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror "
                                     "window that runs through XWayland: turn on \"Run mirror windows through "
                                     "XWayland\" in Settings, then start the session again.";
-        QTest::newRow("no session") << Kind::None << "Ctrl+R"
-                                    << "this computer"
+        QTest::newRow("no session") << Kind::None << u"Ctrl+R"_s << u"this computer"_s
                                     << "Keyboard shortcuts are unavailable without a graphical session (no "
                                        "DISPLAY or WAYLAND_DISPLAY is set).";
     }

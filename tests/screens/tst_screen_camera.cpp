@@ -14,6 +14,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestScreenCamera final : public QObject
 {
@@ -80,41 +81,31 @@ private slots:
         QTest::addColumn<QVariant>("written");
         QTest::addColumn<QVariant>("setInModel");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("size") << "cameraMaxSize"
-                              << "maxSize"
-                              << "Native" << QVariant::fromValue(0u) << QVariant::fromValue(2560u)
-                              << "2560 px";
+        QTest::newRow("size") << u"cameraMaxSize"_s << u"maxSize"_s << u"Native"_s << QVariant::fromValue(0u)
+                              << QVariant::fromValue(2560u) << u"2560 px"_s;
         QTest::newRow("size outside the presets")
-            << "cameraMaxSize"
-            << "maxSize"
-            << "1280 px" << QVariant::fromValue(1280u) << QVariant::fromValue(1600u) << "1600 px";
-        QTest::newRow("facing") << "cameraFacing"
-                                << "cameraFacing"
-                                << "External" << QVariant(QStringLiteral("external"))
-                                << QVariant(QStringLiteral("front")) << "Front";
-        QTest::newRow("codec") << "cameraCodec"
-                               << "codec"
-                               << "H.265" << QVariant(QStringLiteral("h265"))
-                               << QVariant(QStringLiteral("av1")) << "AV1";
-        QTest::newRow("aspect") << "cameraAspectRatio"
-                                << "aspectRatio"
-                                << "Sensor" << QVariant(QStringLiteral("sensor"))
-                                << QVariant(QStringLiteral("16:9")) << "16:9";
-        QTest::newRow("orientation") << "cameraOrientation"
-                                     << "captureOrientation"
-                                     << "Lock current"
+            << u"cameraMaxSize"_s << u"maxSize"_s << u"1280 px"_s << QVariant::fromValue(1280u)
+            << QVariant::fromValue(1600u) << u"1600 px"_s;
+        QTest::newRow("facing") << u"cameraFacing"_s << u"cameraFacing"_s << u"External"_s
+                                << QVariant(QStringLiteral("external")) << QVariant(QStringLiteral("front"))
+                                << u"Front"_s;
+        QTest::newRow("codec") << u"cameraCodec"_s << u"codec"_s << u"H.265"_s
+                               << QVariant(QStringLiteral("h265")) << QVariant(QStringLiteral("av1"))
+                               << u"AV1"_s;
+        QTest::newRow("aspect") << u"cameraAspectRatio"_s << u"aspectRatio"_s << u"Sensor"_s
+                                << QVariant(QStringLiteral("sensor")) << QVariant(QStringLiteral("16:9"))
+                                << u"16:9"_s;
+        QTest::newRow("orientation") << u"cameraOrientation"_s << u"captureOrientation"_s << u"Lock current"_s
                                      << QVariant::fromValue(std::optional<QString>(QStringLiteral("initial")))
                                      << QVariant::fromValue(std::optional<QString>(QStringLiteral("180")))
-                                     << "Lock 180°";
-        QTest::newRow("follow") << "cameraOrientation"
-                                << "captureOrientation"
-                                << "Follow device" << QVariant::fromValue(std::optional<QString>())
+                                     << u"Lock 180°"_s;
+        QTest::newRow("follow") << u"cameraOrientation"_s << u"captureOrientation"_s << u"Follow device"_s
+                                << QVariant::fromValue(std::optional<QString>())
                                 << QVariant::fromValue(std::optional<QString>(QStringLiteral("0")))
-                                << "Lock 0°";
-        QTest::newRow("source") << "cameraAudioSource"
-                                << "audioSource"
-                                << "Device output" << QVariant(QStringLiteral("output"))
-                                << QVariant(QStringLiteral("mic")) << "Microphone";
+                                << u"Lock 0°"_s;
+        QTest::newRow("source") << u"cameraAudioSource"_s << u"audioSource"_s << u"Device output"_s
+                                << QVariant(QStringLiteral("output")) << QVariant(QStringLiteral("mic"))
+                                << u"Microphone"_s;
     }
 
     void pickers()
@@ -138,21 +129,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("property");
-        QTest::newRow("high speed") << "cameraHighSpeed"
-                                    << "High speed"
-                                    << "highSpeed";
-        QTest::newRow("zoom") << "cameraUseZoom"
-                              << "On"
-                              << "useZoom";
-        QTest::newRow("torch") << "cameraTorch"
-                               << "Torch"
-                               << "torch";
-        QTest::newRow("audio") << "cameraAudio"
-                               << "Forward audio"
-                               << "audio";
-        QTest::newRow("record") << "cameraRecord"
-                                << "Record the stream to MP4"
-                                << "record";
+        QTest::newRow("high speed") << u"cameraHighSpeed"_s << u"High speed"_s << u"highSpeed"_s;
+        QTest::newRow("zoom") << u"cameraUseZoom"_s << u"On"_s << u"useZoom"_s;
+        QTest::newRow("torch") << u"cameraTorch"_s << u"Torch"_s << u"torch"_s;
+        QTest::newRow("audio") << u"cameraAudio"_s << u"Forward audio"_s << u"audio"_s;
+        QTest::newRow("record") << u"cameraRecord"_s << u"Record the stream to MP4"_s << u"record"_s;
     }
 
     void toggles()

@@ -10,6 +10,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestScreenDoctor final : public QObject
 {
@@ -50,18 +51,12 @@ private slots:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("finding");
         QTest::addColumn<QString>("symbol");
-        QTest::newRow("ready") << "phone"
-                               << "Ready to connect"
-                               << "Device authorized"
-                               << "checkmark.circle.fill";
-        QTest::newRow("no phone") << "empty"
-                                  << "Ready with warnings"
-                                  << "No phone detected"
-                                  << "exclamationmark.triangle.fill";
-        QTest::newRow("adb fails") << "fault"
-                                   << "Blocking problems found"
-                                   << "ADB check failed"
-                                   << "xmark.octagon.fill";
+        QTest::newRow("ready") << u"phone"_s << u"Ready to connect"_s << u"Device authorized"_s
+                               << u"checkmark.circle.fill"_s;
+        QTest::newRow("no phone") << u"empty"_s << u"Ready with warnings"_s << u"No phone detected"_s
+                                  << u"exclamationmark.triangle.fill"_s;
+        QTest::newRow("adb fails") << u"fault"_s << u"Blocking problems found"_s << u"ADB check failed"_s
+                                   << u"xmark.octagon.fill"_s;
     }
 
     // Showing the screen runs the diagnosis; the rows and the summary come from the model's findings.

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestScreenMirror final : public QObject
 {
@@ -124,37 +126,31 @@ private slots:
         QTest::addColumn<QVariant>("setInModel");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("ownEntry");
-        QTest::newRow("resolution") << "mirrorResolution"
-                                    << "720p" << QVariant::fromValue(720u) << QVariant::fromValue(0u)
-                                    << "Auto" << false;
+        QTest::newRow("resolution") << u"mirrorResolution"_s << u"720p"_s << QVariant::fromValue(720u)
+                                    << QVariant::fromValue(0u) << u"Auto"_s << false;
         // What the smart profile recommends for Wi-Fi is no preset: it is shown rather than a blank.
         QTest::newRow("recommended resolution")
-            << "mirrorResolution"
-            << "1080p" << QVariant::fromValue(1080u) << QVariant::fromValue(1280u) << "1280p" << true;
-        QTest::newRow("frame rate") << "mirrorFrameRate"
-                                    << "120 fps" << QVariant::fromValue(120u) << QVariant::fromValue(0u)
-                                    << "Auto" << false;
-        QTest::newRow("frame rate 15")
-            << "mirrorFrameRate"
-            << "15 fps" << QVariant::fromValue(15u) << QVariant::fromValue(90u) << "90 fps" << false;
-        QTest::newRow("learned frame rate")
-            << "mirrorFrameRate"
-            << "30 fps" << QVariant::fromValue(30u) << QVariant::fromValue(45u) << "45 fps" << true;
-        QTest::newRow("codec") << "mirrorCodec"
-                               << "AV1" << QVariant(QStringLiteral("av1")) << QVariant(QStringLiteral("h265"))
-                               << "H.265" << false;
-        QTest::newRow("audio source") << "mirrorAudioSource"
-                                      << "Microphone" << QVariant(QStringLiteral("mic"))
-                                      << QVariant(QStringLiteral("output")) << "Device output" << false;
-        QTest::newRow("orientation") << "mirrorOrientation"
-                                     << "90°"
+            << u"mirrorResolution"_s << u"1080p"_s << QVariant::fromValue(1080u) << QVariant::fromValue(1280u)
+            << u"1280p"_s << true;
+        QTest::newRow("frame rate") << u"mirrorFrameRate"_s << u"120 fps"_s << QVariant::fromValue(120u)
+                                    << QVariant::fromValue(0u) << u"Auto"_s << false;
+        QTest::newRow("frame rate 15") << u"mirrorFrameRate"_s << u"15 fps"_s << QVariant::fromValue(15u)
+                                       << QVariant::fromValue(90u) << u"90 fps"_s << false;
+        QTest::newRow("learned frame rate") << u"mirrorFrameRate"_s << u"30 fps"_s << QVariant::fromValue(30u)
+                                            << QVariant::fromValue(45u) << u"45 fps"_s << true;
+        QTest::newRow("codec") << u"mirrorCodec"_s << u"AV1"_s << QVariant(QStringLiteral("av1"))
+                               << QVariant(QStringLiteral("h265")) << u"H.265"_s << false;
+        QTest::newRow("audio source")
+            << u"mirrorAudioSource"_s << u"Microphone"_s << QVariant(QStringLiteral("mic"))
+            << QVariant(QStringLiteral("output")) << u"Device output"_s << false;
+        QTest::newRow("orientation") << u"mirrorOrientation"_s << u"90°"_s
                                      << QVariant::fromValue(std::optional<QString>(QStringLiteral("90")))
-                                     << QVariant::fromValue(std::optional<QString>()) << "Follow device"
+                                     << QVariant::fromValue(std::optional<QString>()) << u"Follow device"_s
                                      << false;
         QTest::newRow("orientation initial")
-            << "mirrorOrientation"
-            << "Initial orientation" << QVariant::fromValue(std::optional<QString>(QStringLiteral("initial")))
-            << QVariant::fromValue(std::optional<QString>(QStringLiteral("270"))) << "270°" << false;
+            << u"mirrorOrientation"_s << u"Initial orientation"_s
+            << QVariant::fromValue(std::optional<QString>(QStringLiteral("initial")))
+            << QVariant::fromValue(std::optional<QString>(QStringLiteral("270"))) << u"270°"_s << false;
     }
 
     void pickers()
@@ -191,27 +187,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("property");
-        QTest::newRow("creator") << "mirrorCreatorMode"
-                                 << "Creator Mode (show touches on screen)"
-                                 << "isCreatorMode";
-        QTest::newRow("awake") << "mirrorStayAwake"
-                               << "Keep the phone awake while mirroring"
-                               << "stayAwake";
-        QTest::newRow("screen off") << "mirrorTurnScreenOff"
-                                    << "Turn the phone screen off"
-                                    << "turnScreenOff";
-        QTest::newRow("clipboard") << "mirrorClipboardSync"
-                                   << "Sync clipboard between computer and phone"
-                                   << "clipboardSync";
-        QTest::newRow("fullscreen") << "mirrorFullscreen"
-                                    << "Start with a fullscreen window"
-                                    << "fullscreen";
-        QTest::newRow("record") << "mirrorRecord"
-                                << "Record the session to MP4"
-                                << "record";
-        QTest::newRow("audio") << "mirrorAudio"
-                               << "Forward audio"
-                               << "audio";
+        QTest::newRow("creator") << u"mirrorCreatorMode"_s << u"Creator Mode (show touches on screen)"_s
+                                 << u"isCreatorMode"_s;
+        QTest::newRow("awake") << u"mirrorStayAwake"_s << u"Keep the phone awake while mirroring"_s
+                               << u"stayAwake"_s;
+        QTest::newRow("screen off") << u"mirrorTurnScreenOff"_s << u"Turn the phone screen off"_s
+                                    << u"turnScreenOff"_s;
+        QTest::newRow("clipboard") << u"mirrorClipboardSync"_s
+                                   << u"Sync clipboard between computer and phone"_s << u"clipboardSync"_s;
+        QTest::newRow("fullscreen") << u"mirrorFullscreen"_s << u"Start with a fullscreen window"_s
+                                    << u"fullscreen"_s;
+        QTest::newRow("record") << u"mirrorRecord"_s << u"Record the session to MP4"_s << u"record"_s;
+        QTest::newRow("audio") << u"mirrorAudio"_s << u"Forward audio"_s << u"audio"_s;
     }
 
     void toggles()
@@ -298,6 +285,8 @@ private slots:
 
     void screenshotAndMediaFolder()
     {
+        await(model().captureScreenshot(std::nullopt));
+        QCOMPARE(model().launchMessage(), std::nullopt);
         m_world->connectPhone();
         model().setMediaRootOverride(m_world->world.home.path() + QStringLiteral("/Media"));
         MirrorPhoneScreen screen(&model());
@@ -310,13 +299,18 @@ private slots:
         const QString path = model().launchMessage().value_or(QString()).section(QStringLiteral(" to "), 1);
         QVERIFY2(path.startsWith(m_world->world.home.path() + QStringLiteral("/Media/Screenshots/")),
                  qPrintable(path));
-        QVERIFY(QFile::exists(path));
+        QCOMPARE(model().launchMessage(), QStringLiteral("Screenshot saved to ") + path);
+        QCOMPARE(model().logLines().last(), QStringLiteral("Screenshot captured: ") + path);
+        QFile png(path);
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        QCOMPARE(png.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
         auto *media = child<QPushButton>(screen, QStringLiteral("mirrorMediaFolder"));
         QCOMPARE(media->toolTip(), QStringLiteral("Open recordings and screenshots"));
         media->click();
         QCOMPARE(m_world->opened, QStringList{m_world->world.home.path() + QStringLiteral("/Media")});
     }
 
+    // Dropped on a card deep inside the screen, the file goes up to the screen, which pushes it.
     void droppedFileIsPushed()
     {
         m_world->connectPhone();
@@ -329,20 +323,24 @@ private slots:
         file.close();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(notes)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&screen, &enter);
+        auto *target = child<QLabel>(screen, QStringLiteral("mirrorQualityLabel"));
+        QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
         QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&screen, &drop);
+        QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
         QTRY_COMPARE(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."));
         QVERIFY(status->isVisible());
         QCOMPARE(status->tone(), MessageTone::Success);
         QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
-        QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
-                    .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
-                                          QStringLiteral("/sdcard/Download/")}) ||
-                m_world->world.sim.callArguments(QStringLiteral("adb")).last().contains(notes));
+        const QJsonObject pushed =
+            m_world->world.sim.phone(QStringLiteral("phone1"))
+                .read()[QStringLiteral("files")][QStringLiteral("/sdcard/Download/notes.pdf")]
+                .toObject();
+        QCOMPARE(pushed[QStringLiteral("size")].toInt(), 8);
+        QCOMPARE(pushed[QStringLiteral("source")].toString(), notes);
     }
 
     // A refused or failed push is drawn as a failure, never with the tick of a sent file.

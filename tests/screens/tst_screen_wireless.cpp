@@ -1,6 +1,5 @@
-// The Wireless screen against the simulator: the switch buttons follow the selected device's transport,
-// the remembered list and its empty state, manual pairing and connecting with the typed addresses, and
-// every control waiting while an action runs.
+// The Wireless screen against the simulator: the remembered list and its empty state, manual pairing and
+// connecting with the typed addresses, and every control waiting while an action runs.
 #include "ScreenTesting.h"
 #include "StatusMessageRow.h"
 #include "Theme.h"
@@ -58,39 +57,6 @@ private slots:
         QVERIFY(!child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"))->isVisible());
     }
 
-    // USB to Wi-Fi moves the selection to the wireless serial; the way back is offered only then.
-    void switchingTransports()
-    {
-        m_world->connectPhone();
-        WirelessScreen screen(&model());
-        ScreenWorld::show(screen);
-        QVERIFY(!button(screen, "wirelessToUsb")->isEnabled());
-        click(screen, "wirelessToWifi");
-        QVERIFY(model().wirelessBusy());
-        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
-        QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(model().selectedSerial(), wifiSerial);
-        QCOMPARE(
-            status(screen),
-            QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
-                           "cable now."));
-        QVERIFY(button(screen, "wirelessToUsb")->isEnabled());
-        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
-        const QList<QWidget *> rows = screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered"));
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedAddress"))->text(),
-                 wifiSerial);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedState"))->text(),
-                 QStringLiteral("Connected"));
-        QVERIFY(!child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
-
-        click(screen, "wirelessToUsb");
-        QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(model().selectedSerial(), usbSerial);
-        QCOMPARE(status(screen),
-                 QStringLiteral("USB connection is active. Wireless ADB has been disconnected."));
-    }
-
     void rememberedRowsConnectAndForget()
     {
         m_world->connectPhone();
@@ -115,7 +81,10 @@ private slots:
         QVERIFY(!button(*row, "wirelessRememberedConnect")->isEnabled());
         click(*row, "wirelessRememberedForget");
         QTRY_VERIFY(screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered")).isEmpty());
+        QCOMPARE(status(screen),
+                 QStringLiteral("Wireless connection disconnected and forgotten. USB is now selected."));
         QVERIFY(model().rememberedWireless().isEmpty());
+        QCOMPARE(model().devices().size(), 1);
         QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
     }
 

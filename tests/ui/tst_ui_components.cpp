@@ -6,7 +6,6 @@
 #include "LaunchMessageBadge.h"
 #include "ModeSidebarRow.h"
 #include "PrimaryActionButton.h"
-#include "SectionCard.h"
 #include "StatusMessageRow.h"
 #include "StatusPill.h"
 #include "Theme.h"
@@ -253,29 +252,20 @@ private slots:
         QCOMPARE(triggered.size(), triggers ? 1 : 0);
         QCOMPARE(button->isEnabled(), triggers);
         QCOMPARE(action.canTrigger(), triggers);
-        QCOMPARE(action.title(), QStringLiteral("Start & Record"));
         QCOMPARE(button->text(), QStringLiteral("Start && Record"));
         QCOMPARE(button->accessibleName(), QStringLiteral("Start session"));
         QVERIFY(!button->icon().isNull());
         QCOMPARE(shown(&action, "primaryActionBusy"), busy);
         QCOMPARE(shown(&action, "primaryActionHint"), hintShown);
         QCOMPARE(shown(&action, "primaryActionCaption"), !hintShown);
-        QCOMPARE(action.caption(), QStringLiteral("Starts the current session."));
         if (hintShown)
             QCOMPARE(action.disabledHint(), hint);
-    }
 
-    void primaryActionComesBackAfterBusy()
-    {
-        PrimaryActionButton action;
-        action.show();
-        QSignalSpy triggered(&action, &PrimaryActionButton::triggered);
-        auto *button = action.findChild<QPushButton *>(QStringLiteral("primaryActionButton"));
-        action.setBusy(true);
-        QTest::mouseClick(button, Qt::LeftButton);
+        // Once idle and enabled it acts again, with no busy indicator left running.
         action.setBusy(false);
+        action.setActionEnabled(true);
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(triggered.size(), 1);
+        QCOMPARE(triggered.size(), triggers ? 2 : 1);
         QVERIFY(!action.findChild<BusyIndicator *>(QStringLiteral("primaryActionBusy"))->isRunning());
     }
 
@@ -291,10 +281,6 @@ private slots:
         camera->move(0, 60);
         sidebar.show();
 
-        QCOMPARE(camera->title(), QStringLiteral("Camera Mode"));
-        QCOMPARE(camera->findChild<QLabel *>(QStringLiteral("modeSubtitle"))->text(),
-                 QStringLiteral("Stream the phone's camera"));
-        QCOMPARE(camera->symbol(), QStringLiteral("camera.aperture"));
         QCOMPARE(camera->accessibleName(), QStringLiteral("Camera Mode"));
         QVERIFY(!shown(camera, "modeWarning"));
 
@@ -313,28 +299,6 @@ private slots:
         QVERIFY(camera->isChecked());
         QVERIFY(!mirror->isChecked());
         QVERIFY(camera->sizeHint().height() >= Theme::badgeSize);
-    }
-
-    void sectionCardHoldsItsControls()
-    {
-        SectionCard card(QStringLiteral("Smart Profile"), QStringLiteral("wand.and.stars"));
-        auto *button = new QPushButton(QStringLiteral("Reset to Auto"));
-        auto *content = new QLabel(QStringLiteral("Balanced"));
-        card.addHeaderWidget(button);
-        card.addWidget(content);
-        card.show();
-
-        QCOMPARE(card.title(), QStringLiteral("Smart Profile"));
-        QCOMPARE(card.findChild<QLabel *>(QStringLiteral("sectionCardTitle"))->text(),
-                 QStringLiteral("Smart Profile"));
-        QCOMPARE(card.symbol(), QStringLiteral("wand.and.stars"));
-        QCOMPARE(button->parentWidget(), &card);
-        QCOMPARE(content->parentWidget(), &card);
-        QVERIFY(content->isVisible());
-        // The header sits above the content.
-        QVERIFY(button->geometry().bottom() <= content->geometry().top() + 1);
-        card.setTitle(QStringLiteral("Profiles"));
-        QCOMPARE(card.accessibleName(), QStringLiteral("Profiles"));
     }
 };
 
