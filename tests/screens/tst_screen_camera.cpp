@@ -148,8 +148,6 @@ private slots:
     void framesZoomBitrateAndSize()
     {
         CameraModeScreen screen(&model());
-        child<QPushButton>(screen, QStringLiteral("cameraFps24"))->click();
-        QCOMPARE(settings().maxFps(), 24u);
         settings().setMaxFps(60);
         QVERIFY(child<QPushButton>(screen, QStringLiteral("cameraFps60"))->isChecked());
         QVERIFY(!child<QPushButton>(screen, QStringLiteral("cameraFps24"))->isChecked());
@@ -162,13 +160,11 @@ private slots:
         QVERIFY(!zoom->isEnabled());
         settings().setUseZoom(true);
         QVERIFY(zoom->isEnabled());
-        zoom->setValue(25);
-        QCOMPARE(settings().zoom(), 2.5);
         settings().setZoom(3.0);
         QCOMPARE(child<QLabel>(screen, QStringLiteral("cameraZoomValue"))->text(), QStringLiteral("3.0"));
 
-        child<QSlider>(screen, QStringLiteral("cameraBitrate"))->setValue(16);
-        QCOMPARE(settings().videoBitRate(), 16.0);
+        settings().setVideoBitRate(16);
+        QCOMPARE(child<QSlider>(screen, QStringLiteral("cameraBitrate"))->value(), 16);
         QCOMPARE(child<QLabel>(screen, QStringLiteral("cameraBitrateValue"))->text(),
                  QStringLiteral("16 Mbps"));
 

@@ -210,17 +210,7 @@ private slots:
         checkToggleBinding(screen, settings(), name, label, property);
     }
 
-    void audioSourceFollowsAudio()
-    {
-        MirrorPhoneScreen screen(&model());
-        auto *source = child<QComboBox>(screen, QStringLiteral("mirrorAudioSource"));
-        settings().setAudio(false);
-        QVERIFY(!source->isEnabled());
-        settings().setAudio(true);
-        QVERIFY(source->isEnabled());
-    }
-
-    void recordingNoteAndBitrateAndCrop()
+    void recordingNoteBitrateCropAndAudioSource()
     {
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
@@ -237,8 +227,6 @@ private slots:
         auto *bitrate = child<QSlider>(screen, QStringLiteral("mirrorBitrate"));
         QCOMPARE(bitrate->minimum(), 2);
         QCOMPARE(bitrate->maximum(), 40);
-        bitrate->setValue(24);
-        QCOMPARE(settings().videoBitRate(), 24.0);
         settings().setVideoBitRate(12);
         QCOMPARE(bitrate->value(), 12);
         QCOMPARE(child<QLabel>(screen, QStringLiteral("mirrorBitrateValue"))->text(),
@@ -246,10 +234,14 @@ private slots:
 
         auto *crop = child<QLineEdit>(screen, QStringLiteral("mirrorCrop"));
         QCOMPARE(crop->placeholderText(), QStringLiteral("e.g. 1080:1920:0:0"));
-        QTest::keyClicks(crop, QStringLiteral("1080:1920:0:0"));
-        QCOMPARE(settings().crop(), QStringLiteral("1080:1920:0:0"));
-        settings().setCrop(QString());
-        QCOMPARE(crop->text(), QString());
+        settings().setCrop(QStringLiteral("1080:1920:0:0"));
+        QCOMPARE(crop->text(), QStringLiteral("1080:1920:0:0"));
+
+        auto *source = child<QComboBox>(screen, QStringLiteral("mirrorAudioSource"));
+        settings().setAudio(false);
+        QVERIFY(!source->isEnabled());
+        settings().setAudio(true);
+        QVERIFY(source->isEnabled());
     }
 
     // Save names the preset after the count; Apply and Delete act on the chosen one only.
