@@ -40,7 +40,7 @@ std::optional<QString> text(const char *value)
 template<typename T>
 QString failureText(QCoro::Task<T> task)
 {
-    return test::failureOf(std::move(task)).section(QStringLiteral(": "), 1);
+    return test::failureOf(std::move(task)).section(u": "_s, 1);
 }
 
 } // namespace
@@ -113,11 +113,10 @@ private slots:
         m_world->sim.addPhone(wifiSerial, test::DevSim::Connection::Wireless);
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         QCoro::Task<void> task =
-            action == QLatin1String("connect") ? model().connectWireless(QStringLiteral("phone"))
-            : action == QLatin1String("pair")
-                ? model().pairWireless(QStringLiteral("192.168.1.20:37123"), QStringLiteral("12ab"))
+            action == QLatin1String("connect")  ? model().connectWireless(u"phone"_s)
+            : action == QLatin1String("pair")   ? model().pairWireless(u"192.168.1.20:37123"_s, u"12ab"_s)
             : action == QLatin1String("enable") ? model().enableWirelessFromUSB(wifiSerial)
-                                                : model().switchToUSB(QStringLiteral("NOSUCH"));
+                                                : model().switchToUSB(u"NOSUCH"_s);
         await(std::move(task));
         QCOMPARE(model().wirelessMessage(), message);
         QCOMPARE(busy->values, (QList<bool>{true, false}));
@@ -142,7 +141,7 @@ private slots:
         QCOMPARE(model().devices().size(), 2);
         QCOMPARE(model().phones().size(), 1);
         QCOMPARE(model().phones().first().key, usbSerial);
-        QCOMPARE(model().phones().first().reach(), QStringLiteral("USB + Wi-Fi"));
+        QCOMPARE(model().phones().first().reach(), u"USB + Wi-Fi"_s);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{wifiSerial});
 
         await(model().switchToUSB(wifiSerial));
@@ -151,7 +150,7 @@ private slots:
         QCOMPARE(model().selectedSerial(), usbSerial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         QCOMPARE(model().phones().size(), 1);
-        QCOMPARE(model().phones().first().reach(), QStringLiteral("USB"));
+        QCOMPARE(model().phones().first().reach(), u"USB"_s);
         QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
         QCOMPARE(m_world->scrcpySessions().size(), 3);
     }
@@ -167,10 +166,10 @@ private slots:
         QCOMPARE(republished.count(), 0);
         QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
 
-        const QString failure = failureText(
-            DesktopService{m_world->sim.toolPaths(), {}}.probeCapabilities(QStringLiteral("NOSUCH")));
-        await(model().probeDesktop(QStringLiteral("NOSUCH")));
-        QCOMPARE(model().logLines().last(), QStringLiteral("Desktop probe failed: ") + failure);
+        const QString failure =
+            failureText(DesktopService{m_world->sim.toolPaths(), {}}.probeCapabilities(u"NOSUCH"_s));
+        await(model().probeDesktop(u"NOSUCH"_s));
+        QCOMPARE(model().logLines().last(), u"Desktop probe failed: "_s + failure);
         QVERIFY(model().desktopCapabilities().has_value());
         QCOMPARE(busy->values.size(), 6);
         QVERIFY(!model().desktopBusy());
@@ -184,9 +183,9 @@ private slots:
         QCOMPARE(m_world->sim.calls().size(), calls);
         QCOMPARE(model().launchMessage(), std::nullopt);
 
-        const QString expected = failureText(
-            DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(QStringLiteral("NOSUCH")));
-        await(model().enableDesktop(QStringLiteral("NOSUCH"), true));
+        const QString expected =
+            failureText(DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(u"NOSUCH"_s));
+        await(model().enableDesktop(u"NOSUCH"_s, true));
         QCOMPARE(model().launchMessage(), expected);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().desktopCapabilities());
@@ -204,8 +203,7 @@ private slots:
         QCOMPARE(model().launchMessage(),
                  text("Desktop settings enabled from a fresh backup, and the phone is "
                       "rebooting. Reconnect after the reboot; a restore remains available."));
-        QVERIFY(model().logLines().contains(
-            QStringLiteral("Rebooting the phone so the new windowing settings apply…")));
+        QVERIFY(model().logLines().contains(u"Rebooting the phone so the new windowing settings apply…"_s));
         QVERIFY(model().desktopCapabilities().has_value());
         QVERIFY(model().desktopCapabilities()->backupAvailable);
         await(model().restoreDesktop(usbSerial));
@@ -220,9 +218,7 @@ private slots:
 
         // A restore that leaves settings behind keeps the backup and shows as not done.
         await(model().enableDesktop(usbSerial, true));
-        m_world->sim.addFault(
-            QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("delete")}, 1,
-            QStringLiteral("error: closed\n"));
+        m_world->sim.addFault(QStringList{u"shell"_s, u"settings"_s, u"delete"_s}, 1, u"error: closed\n"_s);
         await(model().restoreDesktop(usbSerial));
         QCOMPARE(
             model().launchMessage(),
@@ -233,10 +229,9 @@ private slots:
 
         // No place to keep a backup: enable stops before the phone and the session bar says why.
         const auto puts = [this] {
-            const QList<QStringList> calls = m_world->sim.callArguments(QStringLiteral("adb"));
-            return std::count_if(calls.cbegin(), calls.cend(), [](const QStringList &call) {
-                return call.contains(QStringLiteral("put"));
-            });
+            const QList<QStringList> calls = m_world->sim.callArguments(u"adb"_s);
+            return std::count_if(calls.cbegin(), calls.cend(),
+                                 [](const QStringList &call) { return call.contains(u"put"_s); });
         };
         const auto putsBefore = puts();
         const QString folder = AppPaths::appSupportFolder();
@@ -260,9 +255,9 @@ private slots:
         model().openDesktopDiagnostics();
         const QString folder = AppPaths::desktopDiagnosticsFolder();
         QCOMPARE(m_opened, QStringList{folder});
-        QCOMPARE(model().launchMessage(), QStringLiteral("Opened Desktop Diagnostics — ") + folder);
+        QCOMPARE(model().launchMessage(), u"Opened Desktop Diagnostics — "_s + folder);
         QVERIFY(!model().launchFailed());
-        m_openFailure = QStringLiteral("No file manager.");
+        m_openFailure = u"No file manager."_s;
         model().openDesktopDiagnostics();
         QCOMPARE(model().launchMessage(), text("Could not open Desktop Diagnostics."));
         QVERIFY(model().launchFailed());
@@ -276,25 +271,24 @@ private slots:
         QVERIFY(model().cameraCapabilities().has_value());
         QVERIFY(!model().cameraCapabilities()->cameras.isEmpty());
         const QString failure =
-            failureText(CameraService{m_world->sim.toolPaths()}.listCapabilities(QStringLiteral("NOSUCH")));
-        await(model().probeCameras(QStringLiteral("NOSUCH")));
-        QCOMPARE(model().logLines(), QStringList{QStringLiteral("Camera probe failed: ") + failure});
+            failureText(CameraService{m_world->sim.toolPaths()}.listCapabilities(u"NOSUCH"_s));
+        await(model().probeCameras(u"NOSUCH"_s));
+        QCOMPARE(model().logLines(), QStringList{u"Camera probe failed: "_s + failure});
         QVERIFY(model().cameraCapabilities().has_value());
         QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
     }
 
     void folders()
     {
-        model().setMediaRootOverride(m_world->home.path() + QStringLiteral("/Media"));
+        model().setMediaRootOverride(m_world->home.path() + u"/Media"_s);
         model().openMediaFolder();
-        QCOMPARE(model().launchMessage(),
-                 QStringLiteral("Opened media folder — ") + m_world->home.path() + QStringLiteral("/Media"));
-        model().setRecordingsRootOverride(QStringLiteral("~/Clips"));
+        QCOMPARE(model().launchMessage(), u"Opened media folder — "_s + m_world->home.path() + u"/Media"_s);
+        model().setRecordingsRootOverride(u"~/Clips"_s);
         model().openRecordingsFolder();
-        QCOMPARE(m_opened.last(), m_world->home.path() + QStringLiteral("/Clips"));
-        QCOMPARE(model().launchMessage(), QStringLiteral("Opened recordings folder — ") + m_opened.last());
+        QCOMPARE(m_opened.last(), m_world->home.path() + u"/Clips"_s);
+        QCOMPARE(model().launchMessage(), u"Opened recordings folder — "_s + m_opened.last());
         QVERIFY(!model().launchFailed());
-        m_openFailure = QStringLiteral("No file manager.");
+        m_openFailure = u"No file manager."_s;
         model().openMediaFolder();
         QCOMPARE(model().launchMessage(), text("No file manager."));
         QVERIFY(model().launchFailed());
@@ -304,7 +298,7 @@ private slots:
     {
         Recorder<std::optional<QString>> status(&model(), &AppModel::fileTransferStatusChanged,
                                                 [this] { return model().fileTransferStatus(); });
-        const QString notes = m_world->home.file(QStringLiteral("notes.pdf"));
+        const QString notes = m_world->home.file(u"notes.pdf"_s);
         QFile file(notes);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("%PDF-1.7");
@@ -317,18 +311,16 @@ private slots:
         QCOMPARE(status.values.mid(1),
                  (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
                                                 text("Sent notes.pdf to /sdcard/Download.")}));
-        QVERIFY(m_world->sim.callArguments(QStringLiteral("adb"))
-                    .contains(QStringList{QStringLiteral("-s"), usbSerial, QStringLiteral("push"), notes,
-                                          QStringLiteral("/sdcard/Download/")}));
+        QVERIFY(m_world->sim.callArguments(u"adb"_s).contains(
+            QStringList{u"-s"_s, usbSerial, u"push"_s, notes, u"/sdcard/Download/"_s}));
 
-        m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
+        m_world->sim.addFault({u"push"_s}, 1, u"adb: error: remote read-only"_s);
         await(model().pushFile(notes));
         QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
         QCOMPARE(m_world->notifier.told,
                  (QList<QStringList>{
-                     {QStringLiteral("File sent"), QStringLiteral("Sent notes.pdf to /sdcard/Download.")},
-                     {QStringLiteral("File push failed"),
-                      QStringLiteral("Failed: adb: error: remote read-only (exit code 1)")}}));
+                     {u"File sent"_s, u"Sent notes.pdf to /sdcard/Download."_s},
+                     {u"File push failed"_s, u"Failed: adb: error: remote read-only (exit code 1)"_s}}));
     }
 
     void pushSizeLimit_data()
@@ -358,10 +350,9 @@ private slots:
         QFETCH(QString, status);
         connectPhone();
         for (const QString &entry : layout.split(QLatin1Char(' '))) {
-            const QString path =
-                m_world->home.file(entry.section(QRegularExpression(QStringLiteral("=|->")), 0, 0));
-            if (entry.contains(QStringLiteral("->"))) {
-                QVERIFY(QFile::link(entry.section(QStringLiteral("->"), 1), path));
+            const QString path = m_world->home.file(entry.section(QRegularExpression(u"=|->"_s), 0, 0));
+            if (entry.contains(u"->"_s)) {
+                QVERIFY(QFile::link(entry.section(u"->"_s, 1), path));
                 continue;
             }
             QFile file(path);
@@ -378,7 +369,7 @@ private slots:
         model().setCustomADBPath(QString());
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
         qputenv("PATH", m_world->home.path().toUtf8());
-        await(model().pushFile(m_world->home.file(QStringLiteral("notes.pdf"))));
+        await(model().pushFile(m_world->home.file(u"notes.pdf"_s)));
         QCOMPARE(model().fileTransferStatus(), text("Device bridge missing."));
     }
 
@@ -418,20 +409,20 @@ private slots:
         for (const DoctorFinding &each : model().doctorFindings())
             titles << each.title;
         QVERIFY2(titles.contains(finding), qPrintable(titles.join(QLatin1Char('|'))));
-        QVERIFY(titles.contains(QStringLiteral("ADB ready")));
+        QVERIFY(titles.contains(u"ADB ready"_s));
     }
 
     void recommendation()
     {
         connectPhone();
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QVERIFY(model().mirrorRecommendation().has_value());
         QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);
         QCOMPARE(model().launchMessage(), std::nullopt);
 
-        m_world->sim.phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
+        m_world->sim.phone(u"phone1"_s).state(u"unauthorized"_s);
         const QString failure = failureText(ADBService{m_world->sim.toolPaths()}.inspectDevice(usbSerial));
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QCOMPARE(model().launchMessage(), failure);
         QVERIFY(model().launchFailed());
     }
@@ -439,24 +430,23 @@ private slots:
     // The first phone's answers come late, after the user has picked the second one.
     void answersAboutAPhoneNoLongerPickedAreDropped()
     {
-        const QString other = QStringLiteral("R5CW20OTHER");
+        const QString other = u"R5CW20OTHER"_s;
         connectPhone();
-        m_world->sim.addPhone(other).model(QStringLiteral("Galaxy S23"));
+        m_world->sim.addPhone(other).model(u"Galaxy S23"_s);
         await(model().refreshDevices());
-        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                          {QStringLiteral("serial"), usbSerial},
-                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("shell")}},
-                                          {QStringLiteral("delayMs"), 250}});
+        m_world->sim.addFault(QJsonObject{{u"tool"_s, u"adb"_s},
+                                          {u"serial"_s, usbSerial},
+                                          {u"args"_s, QJsonArray{u"shell"_s}},
+                                          {u"delayMs"_s, 250}});
         model().setSelectedSerial(other);
         model().setSelectedSerial(usbSerial);
-        QCoro::Task<void> lateRecommendation = model().recommend(QStringLiteral("mirror"));
+        QCoro::Task<void> lateRecommendation = model().recommend(u"mirror"_s);
         model().setSelectedSerial(other);
-        QTRY_COMPARE(model().deviceProfile() ? model().deviceProfile()->model : QString(),
-                     QStringLiteral("Galaxy S23"));
+        QTRY_COMPARE(model().deviceProfile() ? model().deviceProfile()->model : QString(), u"Galaxy S23"_s);
         await(std::move(lateRecommendation));
         // The late inspection started by picking the first phone again has ended too.
         QTRY_VERIFY(childProcessOwner()->findChildren<QProcess *>().isEmpty());
-        QCOMPARE(model().deviceProfile()->model, QStringLiteral("Galaxy S23"));
+        QCOMPARE(model().deviceProfile()->model, u"Galaxy S23"_s);
         QCOMPARE(model().mirrorRecommendation(), std::nullopt);
     }
 
@@ -486,16 +476,16 @@ private slots:
         model().setSelectedMode(mode);
         MirrorPhoneSettings &mirror = *model().mirrorState();
         mirror.setVideoBitRate(20);
-        mirror.setCrop(QStringLiteral("1080:1920:0:0"));
+        mirror.setCrop(u"1080:1920:0:0"_s);
         CameraSettings &camera = *model().cameraState();
         await(model().probeCameras(usbSerial));
         camera.setUseExplicitCameraID(true);
         camera.setZoom(3.0);
-        camera.setAspectRatio(QStringLiteral("4:3"));
+        camera.setAspectRatio(u"4:3"_s);
         DesktopSettings &desktop = *model().desktopState();
         desktop.setWidth(1600);
         desktop.setFlex(true);
-        desktop.setStartApp(QStringLiteral("com.example.launcher"));
+        desktop.setStartApp(u"com.example.launcher"_s);
 
         await(model().resetToAuto());
         QCOMPARE(model().launchMessage(), message);
@@ -508,7 +498,7 @@ private slots:
         QCOMPARE(camera.useExplicitCameraID(), mode != SidebarMode::Camera);
         if (mode == SidebarMode::Camera) {
             QCOMPARE(camera.cameraId(), model().cameraCapabilities()->recommendedCameraId);
-            QCOMPARE(camera.aspectRatio(), QStringLiteral("auto"));
+            QCOMPARE(camera.aspectRatio(), u"auto"_s);
         }
         // Without a desktop probe the geometry stays as the user set it.
         QCOMPARE(desktop.width(), 1600u);
@@ -520,12 +510,12 @@ private slots:
     {
         SavedProfile fast;
         fast.id = QUuid::createUuid();
-        fast.name = QStringLiteral("Fast");
-        fast.mode = QStringLiteral("mirror");
+        fast.name = u"Fast"_s;
+        fast.mode = u"mirror"_s;
         fast.maxSize = 1280;
         fast.maxFps = 90;
-        fast.codec = QStringLiteral("h265");
-        fast.bitrate = QStringLiteral("fast");
+        fast.codec = u"h265"_s;
+        fast.bitrate = u"fast"_s;
         SavedProfileStore{}.save({fast});
         model().setOnboardingCompleted(true);
         model().start();
@@ -534,16 +524,16 @@ private slots:
         model().mirrorState()->setVideoBitRate(12.5);
         model().applyProfile(fast.id);
         QCOMPARE(model().mirrorState()->maxFps(), 90u);
-        QCOMPARE(model().mirrorState()->codec(), QStringLiteral("h265"));
+        QCOMPARE(model().mirrorState()->codec(), u"h265"_s);
         QVERIFY(!model().mirrorState()->audio());
         QCOMPARE(model().mirrorState()->videoBitRate(), 12.5);
 
         model().mirrorState()->setIsCreatorMode(true);
         model().mirrorState()->setVideoBitRate(8.0);
-        model().saveProfile(QStringLiteral("Profile 2"));
+        model().saveProfile(u"Profile 2"_s);
         const SavedProfile saved = model().profiles().last();
-        QCOMPARE(saved.mode, QStringLiteral("creator"));
-        QCOMPARE(saved.bitrate, QStringLiteral("8.0"));
+        QCOMPARE(saved.mode, u"creator"_s);
+        QCOMPARE(saved.bitrate, u"8.0"_s);
         QCOMPARE(SavedProfileStore{}.load(), model().profiles());
 
         model().mirrorState()->setVideoBitRate(3.0);
@@ -562,8 +552,7 @@ private slots:
         file.write("{\"profiles\": 3}");
         file.close();
         model().deleteProfile(saved.id);
-        const QStringList kept =
-            QFileInfo(file).dir().entryList({QStringLiteral("saved-profiles.json.corrupt-*")});
+        const QStringList kept = QFileInfo(file).dir().entryList({u"saved-profiles.json.corrupt-*"_s});
         QCOMPARE(kept.size(), 1);
         const QString notice =
             QStringLiteral(

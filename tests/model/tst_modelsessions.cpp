@@ -16,12 +16,12 @@ using test::Recorder;
 
 namespace {
 
-const QString serial = QStringLiteral("PIXEL8");
-const QString started = QStringLiteral("Session started with the selected smart profile.");
+const QString serial = u"PIXEL8"_s;
+const QString started = u"Session started with the selected smart profile."_s;
 // Said only when a stop put back settings the user had changed live.
-const QString stopped = QStringLiteral("Session stopped.");
-const QString stoppedAndRestored = QStringLiteral("Session stopped; Android settings restored.");
-const QString reconnectFailed = QStringLiteral("Reconnect failed after 5 attempts.");
+const QString stopped = u"Session stopped."_s;
+const QString stoppedAndRestored = u"Session stopped; Android settings restored."_s;
+const QString reconnectFailed = u"Reconnect failed after 5 attempts."_s;
 
 std::optional<QString> text(const char *value)
 {
@@ -84,17 +84,16 @@ private slots:
         QCOMPARE(model().sessionDevice(), serial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{serial});
         QCOMPARE(model().appliedConfig(), model().currentConfig());
-        QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(
-            QStringLiteral("--shortcut-mod=lctrl,lalt")));
+        QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(u"--shortcut-mod=lctrl,lalt"_s));
         QCOMPARE(m_world->platform.activated.size(), 1);
     }
 
     void saferProfileIsReported()
     {
         connectPhone();
-        m_world->sim.addLaunchRule({QStringLiteral("--max-size=1920")}, 1);
+        m_world->sim.addLaunchRule({u"--max-size=1920"_s}, 1);
         await(model().launchCurrentMode());
-        QVERIFY(model().logLines().contains(QStringLiteral("Recovered with a safer profile on attempt 2.")));
+        QVERIFY(model().logLines().contains(u"Recovered with a safer profile on attempt 2."_s));
         QCOMPARE(model().launchMessage(), text("Session recovered on attempt 2 of 3. This working profile is "
                                                "now remembered for this device."));
         QCOMPARE(model().appliedConfig().value_or(LaunchConfig{}).maxSize, 1280u);
@@ -104,32 +103,30 @@ private slots:
     void failedLaunchIsExplained()
     {
         connectPhone();
-        const QString line = QStringLiteral("ERROR: Could not initialize SDL video: x11 not available");
+        const QString line = u"ERROR: Could not initialize SDL video: x11 not available"_s;
         m_world->sim.addLaunchRule({}, 1, line);
         await(model().launchCurrentMode());
         const QString cause =
             QStringLiteral("There is no usable display for the mirror window (no X11 or Wayland "
                            "session, or a driver problem).");
-        const QString fix =
-            QStringLiteral("Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11.");
+        const QString fix = u"Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11."_s;
         QCOMPARE(
             model().launchMessage(),
-            std::optional<QString>(QStringLiteral("No display for the mirror window: ") + cause + u' ' + fix +
+            std::optional<QString>(u"No display for the mirror window: "_s + cause + u' ' + fix +
                                    QStringLiteral("\nscrcpy exited immediately after 3 smart attempts. Open "
                                                   "Connection Doctor and verify the device/runtime.\n") +
                                    line));
         QVERIFY(model().launchFailed());
         await(model().runDoctor());
-        QCOMPARE(
-            model().doctorFindings().last(),
-            (DoctorFinding{DoctorFinding::Level::Error, QStringLiteral("No display for the mirror window"),
-                           cause + QStringLiteral(" Seen this run: ") + line, fix}));
+        QCOMPARE(model().doctorFindings().last(),
+                 (DoctorFinding{DoctorFinding::Level::Error, u"No display for the mirror window"_s,
+                                cause + u" Seen this run: "_s + line, fix}));
     }
 
     void launchWithoutAPhoneIsRefused()
     {
         await(model().launchCurrentMode());
-        QCOMPARE(model().launchMessage(), QStringLiteral("Select an authorized device first."));
+        QCOMPARE(model().launchMessage(), u"Select an authorized device first."_s);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().launching());
         QVERIFY(!model().sessionActive());
@@ -144,8 +141,7 @@ private slots:
         await(model().launchCurrentMode());
         QVERIFY(!await(model().launch(*model().currentConfig())));
         QVERIFY(model().launching());
-        QCOMPARE(model().logLines().count(
-                     QStringLiteral("A launch is already in progress; this request was ignored.")),
+        QCOMPARE(model().logLines().count(u"A launch is already in progress; this request was ignored."_s),
                  2);
         await(std::move(first));
         QVERIFY(!model().launching());
@@ -178,7 +174,7 @@ private slots:
         await(std::move(launching));
         QVERIFY2(clock.elapsed() < 3000, "the launch went on watching after the stop");
         QCOMPARE(sessionLaunches(), duringTheWatch ? 1 : 0);
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QVERIFY(!ProfileStore().load(serial, u"mirror"_s));
         QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
         QVERIFY(model().activeSessionSerials().isEmpty());
@@ -190,15 +186,15 @@ private slots:
     void stopEndsTheShownSessionWhenAnotherPhoneIsPicked()
     {
         connectPhone();
-        m_world->sim.addPhone(QStringLiteral("PIXEL7"));
+        m_world->sim.addPhone(u"PIXEL7"_s);
         await(model().launchCurrentMode());
         await(model().refreshDevices());
-        model().setSelectedSerial(QStringLiteral("PIXEL7"));
+        model().setSelectedSerial(u"PIXEL7"_s);
         await(model().stopSession());
         QCOMPARE(model().launchMessage(), stopped);
         QVERIFY(!model().sessionActive());
         QVERIFY(!model().sessionManager().isRunning());
-        QCOMPARE(model().selectedSerial(), QStringLiteral("PIXEL7"));
+        QCOMPARE(model().selectedSerial(), u"PIXEL7"_s);
     }
 
     void sessionEndingByItselfIsRelaunched()
@@ -215,11 +211,10 @@ private slots:
         QVERIFY(!model().launchFailed());
         QCOMPARE(sessionLaunches(), 2);
         QCOMPARE(m_world->scrcpySessions().last(), m_world->scrcpySessions().first());
-        QCOMPARE(
-            m_world->notifier.told,
-            (QList<QStringList>{{QStringLiteral("Session ended"),
-                                 QStringLiteral("The session on ") + model().selectedDevice()->displayName() +
-                                     QStringLiteral(" ended on its own; Quorvane is reconnecting.")}}));
+        QCOMPARE(m_world->notifier.told,
+                 (QList<QStringList>{
+                     {u"Session ended"_s, u"The session on "_s + model().selectedDevice()->displayName() +
+                                              u" ended on its own; Quorvane is reconnecting."_s}}));
     }
 
     // The file is told of once its session is gone; a session the user stopped is not news.
@@ -233,9 +228,9 @@ private slots:
         await(model().stopSession());
         QCOMPARE(m_world->notifier.told.size(), 1);
         const QStringList told = m_world->notifier.told.first();
-        QCOMPARE(told.first(), QStringLiteral("Recording saved"));
-        QVERIFY2(told.last().startsWith(QStringLiteral("Recording saved to ") + m_world->home.path()) &&
-                     told.last().endsWith(QStringLiteral(".mp4.")),
+        QCOMPARE(told.first(), u"Recording saved"_s);
+        QVERIFY2(told.last().startsWith(u"Recording saved to "_s + m_world->home.path()) &&
+                     told.last().endsWith(u".mp4."_s),
                  qPrintable(told.last()));
     }
 
@@ -243,35 +238,34 @@ private slots:
     // comes back at the new address by itself, as the same phone, with the settings learned for it.
     void wifiPhoneWhosePortChangedReconnectsByItself()
     {
-        m_world->sim.setAdbVersion(QStringLiteral("35.0.2"));
+        m_world->sim.setAdbVersion(u"35.0.2"_s);
         test::DevSim::Phone phone = m_world->sim.addPhone(serial);
-        m_world->sim.updateWorld(
-            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
-        const QString oldAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        m_world->sim.updateWorld([](QJsonObject &world) { world.insert(u"transports"_s, QJsonArray{}); });
+        const QString oldAddress = u"192.168.1.20:%1"_s.arg(phone.setWirelessDebugging(true));
         await(model().connectWireless(oldAddress));
         QCOMPARE(model().selectedSerial(), oldAddress);
         model().setOnboardingCompleted(true);
         model().start();
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QVERIFY(model().mirrorRecommendation().value_or(Recommendation{}).maxSize != 1024);
         model().mirrorState()->setMaxSize(1024);
         await(model().launchCurrentMode());
         QCOMPARE(model().launchMessage(), started);
 
-        const QString newAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        const QString newAddress = u"192.168.1.20:%1"_s.arg(phone.setWirelessDebugging(true));
         m_world->endNewestSession();
         QTRY_VERIFY(model().reconnecting());
         QTRY_VERIFY(!model().reconnecting());
         QCOMPARE(model().launchMessage(), started);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{newAddress});
         QCOMPARE(model().selectedSerial(), newAddress);
-        QVERIFY(m_world->scrcpySessions().last().contains(QStringLiteral("--max-size=1024")));
+        QVERIFY(m_world->scrcpySessions().last().contains(u"--max-size=1024"_s));
         QCOMPARE(model().phones().size(), 1);
         QCOMPARE(WirelessStoreFile::read().devices.size(), 1);
         // The user's choice belongs to the phone, not to the address it had.
         QTRY_COMPARE(model().mirrorState()->maxSize(), 1024u);
         // What was learned at the old address is the phone's: the screen's recommendation brings it back.
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QCOMPARE(model().mirrorRecommendation().value_or(Recommendation{}).maxSize, 1024u);
     }
 
@@ -311,7 +305,7 @@ private slots:
             QVERIFY(attempts[index + 1].second - attempts[index].second >= waits[index].count());
         }
         QCOMPARE(attempts.last().first, 0);
-        QCOMPARE(model().logLines().filter(QStringLiteral("Attempt 1/")).size(), 6);
+        QCOMPARE(model().logLines().filter(u"Attempt 1/"_s).size(), 6);
     }
 
     void phoneGoneEndsAfterTheFirstWait()
@@ -322,14 +316,13 @@ private slots:
         m_world->unplug(serial);
         m_world->endNewestSession();
         // Not five failed attempts: the phone left, and that is what is said.
-        QTRY_COMPARE(model().launchMessage(), QStringLiteral("Selected device is no longer connected."));
+        QTRY_COMPARE(model().launchMessage(), u"Selected device is no longer connected."_s);
         QVERIFY(model().launchFailed());
         QCOMPARE(attempts.values, (QList<int>{1, 0}));
         QVERIFY(!model().reconnecting());
         QCOMPARE(sessionLaunches(), 1);
         QCOMPARE(m_world->notifier.told.last(),
-                 (QStringList{QStringLiteral("Reconnect failed"),
-                              QStringLiteral("Selected device is no longer connected.")}));
+                 (QStringList{u"Reconnect failed"_s, u"Selected device is no longer connected."_s}));
     }
 
     void interruptingAReconnectWait_data()
@@ -406,7 +399,7 @@ private slots:
         model().setSelectedMode(SidebarMode::Desktop);
         QVERIFY(!model().desktopReady() && !model().canLaunch());
         QCoro::Task<void> probing = model().probeDesktop(serial);
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Checking Display Support…"));
+        QCOMPARE(model().launchButtonTitle(), u"Checking Display Support…"_s);
         await(std::move(probing));
         QVERIFY(model().desktopCapabilities().has_value());
         QCOMPARE(model().launchButtonTitle(), model().desktopCapabilities()->launchLabel);
@@ -452,7 +445,7 @@ private slots:
         QCOMPARE(model().launchButtonTitle(), title);
 
         QCoro::Task<void> restarting = model().launchCurrentMode();
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Restarting…"));
+        QCOMPARE(model().launchButtonTitle(), u"Restarting…"_s);
         await(std::move(restarting));
         QVERIFY(model().sessionActive());
         QVERIFY(!model().pendingRestart());
@@ -475,10 +468,10 @@ private slots:
         connectPhone();
         if (running)
             await(model().launchCurrentMode());
-        m_world->platform.sendFailure = QStringLiteral("The active scrcpy window was not found.");
+        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
         LaunchConfig config = model().appliedConfig().value_or(*model().currentConfig());
         config.turnScreenOff = true;
-        await(model().applyLive(QStringLiteral("turnScreenOff"), config));
+        await(model().applyLive(u"turnScreenOff"_s, config));
         QCOMPARE(model().launchMessage(), message);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().applyingLiveSetting());
@@ -497,8 +490,7 @@ private slots:
             << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror window that runs "
                "through XWayland: turn on \"Run mirror windows through XWayland\" in Settings, then start "
                "the session again.";
-        QTest::newRow("through XWayland")
-            << true << u"x11"_s << QStringList{QStringLiteral("f")} << QString();
+        QTest::newRow("through XWayland") << true << u"x11"_s << QStringList{u"f"_s} << QString();
     }
 
     void waylandKeysNeedXWaylandWindows()
@@ -514,15 +506,13 @@ private slots:
         QCOMPARE(model().launchMessage(), started);
         const QList<QJsonObject> calls = m_world->sim.calls();
         const auto session = std::find_if(calls.crbegin(), calls.crend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("argv"))
-                .toArray()
-                .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
+            return call.value(u"argv"_s).toArray().contains(u"--shortcut-mod=lctrl,lalt"_s);
         });
         QVERIFY(session != calls.crend());
-        QCOMPARE(session->value(QStringLiteral("SDL_VIDEODRIVER")).toString(), driver);
+        QCOMPARE(session->value(u"SDL_VIDEODRIVER"_s).toString(), driver);
         LaunchConfig config = *model().appliedConfig();
         config.fullscreen = true;
-        await(model().applyLive(QStringLiteral("fullscreen"), config));
+        await(model().applyLive(u"fullscreen"_s, config));
         QCOMPARE(m_world->platform.sentKeys, keys);
         QCOMPARE(model().launchFailed(), !message.isEmpty());
         if (!message.isEmpty())
@@ -534,13 +524,11 @@ private slots:
     void userJourney()
     {
         startMonitoredSession();
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
-                 QStringLiteral("7"));
+        QCOMPARE(m_world->phoneSetting(u"global"_s, u"stay_on_while_plugged_in"_s), u"7"_s);
         LaunchConfig touches = *model().appliedConfig();
         touches.showTouches = true;
-        await(model().applyLive(QStringLiteral("showTouches"), touches));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        await(model().applyLive(u"showTouches"_s, touches));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
 
         m_world->endNewestSession();
         QTRY_VERIFY(model().reconnecting());
@@ -550,20 +538,16 @@ private slots:
         QCOMPARE(model().launchMessage(), started);
         QCOMPARE(sessionLaunches(), 2);
         // The ended session's live change was put back when it was found gone.
-        QTRY_COMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                     QStringLiteral("0"));
-        await(model().applyLive(QStringLiteral("showTouches"), touches));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        QTRY_COMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
+        await(model().applyLive(u"showTouches"_s, touches));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
 
         await(model().stopSession());
         QCOMPARE(model().launchMessage(), stoppedAndRestored);
         QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
-                 QStringLiteral("0"));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
+        QCOMPARE(m_world->phoneSetting(u"global"_s, u"stay_on_while_plugged_in"_s), u"0"_s);
         const int listings = m_world->deviceListings();
         QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
         QVERIFY(!model().reconnecting());

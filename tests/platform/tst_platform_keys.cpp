@@ -84,18 +84,15 @@ private slots:
         QTest::addColumn<int>("virtualKeyCode");
         QTest::addColumn<QByteArray>("keysym");
         QTest::addColumn<bool>("shift");
-        QTest::newRow("fullscreen") << QStringLiteral("f") << 3 << QByteArrayLiteral("f") << false;
-        QTest::newRow("upper case is the same key")
-            << QStringLiteral("F") << 3 << QByteArrayLiteral("f") << false;
-        QTest::newRow("screen off") << QStringLiteral("o") << 31 << QByteArrayLiteral("o") << false;
-        QTest::newRow("screen on: Shift as well")
-            << QStringLiteral("shift+o") << 31 << QByteArrayLiteral("o") << true;
-        QTest::newRow("Shift in any case")
-            << QStringLiteral("Shift+O") << 31 << QByteArrayLiteral("o") << true;
-        QTest::newRow("torch") << QStringLiteral("T") << 17 << QByteArrayLiteral("t") << false;
+        QTest::newRow("fullscreen") << u"f"_s << 3 << QByteArrayLiteral("f") << false;
+        QTest::newRow("upper case is the same key") << u"F"_s << 3 << QByteArrayLiteral("f") << false;
+        QTest::newRow("screen off") << u"o"_s << 31 << QByteArrayLiteral("o") << false;
+        QTest::newRow("screen on: Shift as well") << u"shift+o"_s << 31 << QByteArrayLiteral("o") << true;
+        QTest::newRow("Shift in any case") << u"Shift+O"_s << 31 << QByteArrayLiteral("o") << true;
+        QTest::newRow("torch") << u"T"_s << 17 << QByteArrayLiteral("t") << false;
         QTest::newRow("outside the table: code 0, the a key")
-            << QStringLiteral("x") << 0 << QByteArrayLiteral("a") << false;
-        QTest::newRow("two letters") << QStringLiteral("fo") << 0 << QByteArrayLiteral("a") << false;
+            << u"x"_s << 0 << QByteArrayLiteral("a") << false;
+        QTest::newRow("two letters") << u"fo"_s << 0 << QByteArrayLiteral("a") << false;
         QTest::newRow("empty") << QString() << 0 << QByteArrayLiteral("a") << false;
     }
 
@@ -177,7 +174,7 @@ private slots:
         QFETCH(QString, thisComputer);
         QFETCH(QString, unavailable);
         const HostDesktop words(desktop);
-        QCOMPARE(words.commandKey(QStringLiteral("R")), refreshKey);
+        QCOMPARE(words.commandKey(u"R"_s), refreshKey);
         QCOMPARE(words.thisComputer(), thisComputer);
         QCOMPARE(words.shortcutsUnavailable(), unavailable);
     }
@@ -212,7 +209,7 @@ private slots:
         QVERIFY(!platform->hasAccessibility());
         QVERIFY(!platform->activate(QCoreApplication::applicationPid()));
         try {
-            test::await(platform->sendShortcut(QStringLiteral("f")));
+            test::await(platform->sendShortcut(u"f"_s));
             QFAIL("a shortcut was reported as sent");
         } catch (const ShortcutError &error) {
             QCOMPARE(error.kind(), ShortcutError::Kind::AccessibilityMissing);

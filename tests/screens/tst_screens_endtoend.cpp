@@ -62,7 +62,7 @@ private:
     {
         sim().addPhone(usbSerial);
         model().setOnboardingCompleted(true);
-        model().setMediaRootOverride(home() + QStringLiteral("/Media"));
+        model().setMediaRootOverride(home() + u"/Media"_s);
         m_window = std::make_unique<MainWindow>(&model());
         installModeScreens(*m_window, model());
         m_window->show();
@@ -74,14 +74,11 @@ private:
 
     void openMode(const QString &title)
     {
-        find<ModeSidebarRow>(QStringLiteral("sidebarRow_") + title)->click();
+        find<ModeSidebarRow>(u"sidebarRow_"_s + title)->click();
         QCOMPARE(appearance(model().selectedMode()).title, title);
     }
 
-    QJsonObject phoneSettings()
-    {
-        return sim().phone(QStringLiteral("phone1")).read().value(QStringLiteral("settings")).toObject();
-    }
+    QJsonObject phoneSettings() { return sim().phone(u"phone1"_s).read().value(u"settings"_s).toObject(); }
 
     // One user edit, "objectName=value": a picker takes the entry starting with value, a check box "on" or
     // "off", a slider or number field the number, a text field the typed text; a button is pressed.
@@ -112,23 +109,23 @@ private:
             line->selectAll();
             QTest::keyClicks(line, value);
         } else {
-            QFAIL(qPrintable(QStringLiteral("no way to edit ") + step));
+            QFAIL(qPrintable(u"no way to edit "_s + step));
         }
     }
 
     void pressPrimary()
     {
-        auto *primary = find<PrimaryActionButton>(QStringLiteral("primaryLaunchButton"));
+        auto *primary = find<PrimaryActionButton>(u"primaryLaunchButton"_s);
         QTRY_VERIFY2_WITH_TIMEOUT(primary->canTrigger(), qPrintable(primary->disabledHint()),
                                   inspectionTimeout);
-        primary->findChild<QPushButton *>(QStringLiteral("primaryActionButton"))->click();
+        primary->findChild<QPushButton *>(u"primaryActionButton"_s)->click();
     }
 
     QMessageBox *openPrompt()
     {
         QMessageBox *prompt = nullptr;
         const auto shown = [this, &prompt] {
-            prompt = m_window->findChild<QMessageBox *>(QStringLiteral("confirmationPrompt"));
+            prompt = m_window->findChild<QMessageBox *>(u"confirmationPrompt"_s);
             return prompt && prompt->isVisible();
         };
         if (!QTest::qWaitFor(shown))
@@ -215,24 +212,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(model().sessionActive() && !model().launching(), inspectionTimeout);
         QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
         QCOMPARE(m_world->world.scrcpySessions(), QList<QStringList>{arguments});
-        QCOMPARE(find<StatusPill>(QStringLiteral("sessionStatePill"))->text(),
-                 QStringLiteral("Session running"));
+        QCOMPARE(find<StatusPill>(u"sessionStatePill"_s)->text(), u"Session running"_s);
     }
 
     // The real dialog asks before the phone is touched; declined, nothing reaches the phone.
     void desktopEnableAsksFirst()
     {
         openWithPhone();
-        openMode(QStringLiteral("Desktop Mode"));
+        openMode(u"Desktop Mode"_s);
         QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
                                  inspectionTimeout);
         const QJsonObject before = phoneSettings();
         const qsizetype calls = sim().calls().size();
-        find<QPushButton>(QStringLiteral("desktopEnable"))->click();
+        find<QPushButton>(u"desktopEnable"_s)->click();
         QMessageBox *prompt = openPrompt();
-        QCOMPARE(prompt->windowTitle(), QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(prompt->windowTitle(), u"Enable Android desktop windowing?"_s);
         // The question is in the body too: not every window manager draws a title.
-        QCOMPARE(prompt->text(), QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(prompt->text(), u"Enable Android desktop windowing?"_s);
         QCOMPARE(prompt->informativeText(),
                  QStringLiteral("Quorvane will back up the current Android desktop settings, enable freeform "
                                 "and resizable windowing on the phone, and reboot it. You can later restore "
@@ -241,8 +237,7 @@ private slots:
         for (QAbstractButton *button : prompt->buttons())
             buttons << button->text();
         buttons.sort();
-        QCOMPARE(buttons,
-                 (QStringList{QStringLiteral("Cancel"), QStringLiteral("Enable and reboot the phone")}));
+        QCOMPARE(buttons, (QStringList{u"Cancel"_s, u"Enable and reboot the phone"_s}));
         // Enter answers with the default, which must not reboot the phone.
         QTest::keyClick(prompt, Qt::Key_Return);
         QTRY_VERIFY(!prompt->isVisible());
@@ -266,14 +261,13 @@ private slots:
         QFETCH(QSize, size);
         openWithPhone();
         m_window->resize(size.isValid() ? size : m_window->minimumSize());
-        auto *button = find<QWidget>(QStringLiteral("sessionTerminalButton"));
-        for (const QString &mode :
-             {QStringLiteral("Mirror Phone"), QStringLiteral("Camera Mode"), QStringLiteral("Desktop Mode"),
-              QStringLiteral("Wireless"), QStringLiteral("Connection Doctor")}) {
+        auto *button = find<QWidget>(u"sessionTerminalButton"_s);
+        for (const QString &mode : {u"Mirror Phone"_s, u"Camera Mode"_s, u"Desktop Mode"_s, u"Wireless"_s,
+                                    u"Connection Doctor"_s}) {
             openMode(mode);
             QCoreApplication::processEvents();
             auto *screen = qobject_cast<QWidget *>(m_window->screen(model().selectedMode()));
-            auto *scroll = child<QScrollArea>(*screen, QStringLiteral("screenScroll"));
+            auto *scroll = child<QScrollArea>(*screen, u"screenScroll"_s);
             scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
             QCoreApplication::processEvents();
             const QRect covered(button->mapTo(m_window.get(), QPoint()), button->size());
@@ -288,8 +282,7 @@ private slots:
                     continue;
                 const QRect drawn =
                     QRect(control->mapTo(m_window.get(), QPoint()), control->size()) & viewport;
-                QVERIFY2(!drawn.intersects(covered),
-                         qPrintable(mode + QStringLiteral(": ") + control->objectName()));
+                QVERIFY2(!drawn.intersects(covered), qPrintable(mode + u": "_s + control->objectName()));
             }
         }
     }
@@ -298,39 +291,36 @@ private slots:
     void usbToWifiAndBack()
     {
         openWithPhone();
-        openMode(QStringLiteral("Wireless"));
-        auto *toWifi = find<QPushButton>(QStringLiteral("wirelessToWifi"));
-        auto *toUsb = find<QPushButton>(QStringLiteral("wirelessToUsb"));
+        openMode(u"Wireless"_s);
+        auto *toWifi = find<QPushButton>(u"wirelessToWifi"_s);
+        auto *toUsb = find<QPushButton>(u"wirelessToUsb"_s);
         QVERIFY(!toUsb->isEnabled());
         toWifi->click();
         QVERIFY(model().wirelessBusy());
         QVERIFY(!toWifi->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(model().selectedSerial(), wifiSerial, inspectionTimeout);
         QTRY_VERIFY(!model().wirelessBusy());
-        auto *status = find<StatusMessageRow>(QStringLiteral("wirelessStatus"));
+        auto *status = find<StatusMessageRow>(u"wirelessStatus"_s);
         QCOMPARE(
             status->message(),
             QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
                            "cable now."));
         // One phone, reached two ways, picked through the transport in use.
-        auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
+        auto *picker = find<QComboBox>(u"devicePicker"_s);
         QTRY_COMPARE(picker->count(), 1);
-        QCOMPARE(picker->currentText(), QStringLiteral("Pixel 8 (USB + Wi-Fi)"));
+        QCOMPARE(picker->currentText(), u"Pixel 8 (USB + Wi-Fi)"_s);
         QCOMPARE(picker->currentData().toString(), wifiSerial);
         QVERIFY(toUsb->isEnabled() && !toWifi->isEnabled());
-        const QList<QWidget *> rows = m_window->findChildren<QWidget *>(QStringLiteral("wirelessRemembered"));
+        const QList<QWidget *> rows = m_window->findChildren<QWidget *>(u"wirelessRemembered"_s);
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedAddress"))->text(),
-                 wifiSerial);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedState"))->text(),
-                 QStringLiteral("Connected"));
-        QVERIFY(!find<QLabel>(QStringLiteral("wirelessEmpty"))->isVisible());
+        QCOMPARE(child<QLabel>(*rows.first(), u"wirelessRememberedAddress"_s)->text(), wifiSerial);
+        QCOMPARE(child<QLabel>(*rows.first(), u"wirelessRememberedState"_s)->text(), u"Connected"_s);
+        QVERIFY(!find<QLabel>(u"wirelessEmpty"_s)->isVisible());
 
         toUsb->click();
         QTRY_VERIFY(!model().wirelessBusy());
         QCOMPARE(model().selectedSerial(), usbSerial);
-        QCOMPARE(status->message(),
-                 QStringLiteral("USB connection is active. Wireless ADB has been disconnected."));
+        QCOMPARE(status->message(), u"USB connection is active. Wireless ADB has been disconnected."_s);
     }
 };
 
