@@ -329,10 +329,6 @@ private slots:
         QTest::addColumn<QString>("layout");
         QTest::addColumn<QString>("pushed");
         QTest::addColumn<QString>("status");
-        QTest::newRow("500 MB") << u"big.bin=524288000"_s << u"big.bin"_s
-                                << u"Sent big.bin to /sdcard/Download."_s;
-        QTest::newRow("one byte more")
-            << u"big.bin=524288001"_s << u"big.bin"_s << u"File too large (>500 MB)."_s;
         QTest::newRow("folder of 500 MB in all") << u"album/a.bin=262144000 album/.deep/b.bin=262144000"_s
                                                  << u"album/"_s << u"Sent album to /sdcard/Download."_s;
         QTest::newRow("folder one byte over")
