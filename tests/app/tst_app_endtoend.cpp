@@ -24,27 +24,28 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString serial = QStringLiteral("R5CT1234");
+const QString serial = u"R5CT1234"_s;
 
 // Processes (other than this one) that the simulator started for this test's world, as "pid: command".
 QStringList simulatorProcesses(const QString &worldPath)
 {
     const QByteArray marker = "DEVSIM_WORLD=" + worldPath.toUtf8();
     QStringList found;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    for (const QString &entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
         bool number = false;
         const qint64 pid = entry.toLongLong(&number);
         if (!number || pid == QCoreApplication::applicationPid())
             continue;
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        QFile environ(u"/proc/%1/environ"_s.arg(pid));
         if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().split('\0').contains(marker))
             continue;
-        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QFile command(u"/proc/%1/cmdline"_s.arg(pid));
         command.open(QIODevice::ReadOnly);
-        found.append(QString::number(pid) + QStringLiteral(": ") +
+        found.append(QString::number(pid) + u": "_s +
                      QString::fromLocal8Bit(command.readAll().replace('\0', ' ')));
     }
     return found;
@@ -83,10 +84,10 @@ private:
 
     QStringList fullscreenKeyModifiers() const
     {
-        for (const QJsonValue &key : m_world->sim.readWorld()[QStringLiteral("windowKeys")].toArray()) {
-            if (key[QStringLiteral("key")].toString() == QLatin1String("F")) {
+        for (const QJsonValue &key : m_world->sim.readWorld()[u"windowKeys"_s].toArray()) {
+            if (key[u"key"_s].toString() == QLatin1String("F")) {
                 QStringList modifiers;
-                for (const QJsonValue &modifier : key[QStringLiteral("modifiers")].toArray())
+                for (const QJsonValue &modifier : key[u"modifiers"_s].toArray())
                     modifiers.append(modifier.toString());
                 return modifiers;
             }
@@ -101,7 +102,7 @@ private slots:
             QSKIP(qPrintable(m_server.problem()));
         m_world = std::make_unique<ModelWorld>();
         m_world->sim.installAsBundle();
-        m_world->sim.setScrcpy(QStringLiteral("window"), true);
+        m_world->sim.setScrcpy(u"window"_s, true);
         // The quit fallback keeps its real length: this test quits the clean way, within it.
         Timing timing = modelTiming();
         timing.quitFallback = Timing{}.quitFallback;
@@ -120,9 +121,7 @@ private slots:
     {
         OnboardingSheet *sheet = m_shell->mainWindow().onboardingSheet();
         QTRY_VERIFY(sheet->isVisible());
-        m_world->sim.addPhone(serial)
-            .model(QStringLiteral("Pixel 8"))
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"));
+        m_world->sim.addPhone(serial).model(u"Pixel 8"_s).setting(u"system"_s, u"show_touches"_s, u"0"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!sheet->isVisible(), 10000);
         QVERIFY(m_shell->model().onboardingCompleted());
         QCOMPARE(m_shell->model().selectedSerial(), serial);
@@ -130,28 +129,26 @@ private slots:
 
     void startingASessionOpensTheMirrorWindow()
     {
-        auto *primary = find<PrimaryActionButton>(QStringLiteral("primaryLaunchButton"));
+        auto *primary = find<PrimaryActionButton>(u"primaryLaunchButton"_s);
         QTRY_VERIFY(primary->canTrigger());
         click(primary->findChild<QPushButton *>());
         QTRY_VERIFY_WITH_TIMEOUT(m_shell->model().sessionActive(), 10000);
-        const QByteArray title = QStringLiteral("Quorvane · %1").arg(serial).toUtf8();
+        const QByteArray title = u"Quorvane · %1"_s.arg(serial).toUtf8();
         QTRY_VERIFY_WITH_TIMEOUT(
             isViewable(m_server.connection(), findWindowByTitle(m_server.connection(), title)), 10000);
     }
 
     void toggleFullscreenSendsTheKeyToTheMirrorWindow()
     {
-        click(find<QToolButton>(QStringLiteral("sessionTerminalButton")));
-        click(find<QPushButton>(QStringLiteral("live_fullscreen")));
-        QTRY_COMPARE_WITH_TIMEOUT(fullscreenKeyModifiers(),
-                                  (QStringList{QStringLiteral("ctrl"), QStringLiteral("alt")}), 5000);
+        click(find<QToolButton>(u"sessionTerminalButton"_s));
+        click(find<QPushButton>(u"live_fullscreen"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(fullscreenKeyModifiers(), (QStringList{u"ctrl"_s, u"alt"_s}), 5000);
     }
 
     void aLiveSettingChangesThePhone()
     {
-        click(find<QPushButton>(QStringLiteral("live_showTouches")));
-        QTRY_COMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                     QStringLiteral("1"));
+        click(find<QPushButton>(u"live_showTouches"_s));
+        QTRY_COMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
     }
 
     void quittingStopsTheSessionAndPutsThePhoneBack()
@@ -163,14 +160,11 @@ private slots:
         QVERIFY(finished.wait(6000));
         QVERIFY2(clock.elapsed() < Timing{}.quitFallback.count(), "the clean-up ran into the fallback");
         QVERIFY(!m_shell->model().sessionManager().status().active);
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
-        QCOMPARE(m_world->sim.callArguments(QStringLiteral("adb"))
-                     .count(QStringList{QStringLiteral("kill-server")}),
-                 1);
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
+        QCOMPARE(m_world->sim.callArguments(u"adb"_s).count(QStringList{u"kill-server"_s}), 1);
         const QString world = m_world->sim.worldPath();
         const bool noneLeft = QTest::qWaitFor([&] { return simulatorProcesses(world).isEmpty(); });
-        QVERIFY2(noneLeft, qPrintable(simulatorProcesses(world).join(QStringLiteral("; "))));
+        QVERIFY2(noneLeft, qPrintable(simulatorProcesses(world).join(u"; "_s)));
     }
 };
 

@@ -18,6 +18,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestAppLifecycle : public QObject
 {
@@ -28,23 +29,21 @@ private:
 
     int killServerCalls() const
     {
-        return static_cast<int>(m_world->sim.callArguments(QStringLiteral("adb"))
-                                    .count(QStringList{QStringLiteral("kill-server")}));
+        return static_cast<int>(m_world->sim.callArguments(u"adb"_s).count(QStringList{u"kill-server"_s}));
     }
 
     // The built application in this test's home, once it has asked adb for the devices.
     void startApplication(QProcess &application)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), m_world->home.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_world->home.path() + QStringLiteral("/.config"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(u"HOME"_s, m_world->home.path());
+        environment.insert(u"XDG_CONFIG_HOME"_s, m_world->home.path() + u"/.config"_s);
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         // An instrumented build would fail the exit over the frames of the device poll that the quit cut
         // short: memory the process hands back as it ends anyway.
-        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        environment.insert(u"ASAN_OPTIONS"_s, u"detect_leaks=0"_s);
         application.setProcessEnvironment(environment);
-        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), {});
+        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + u"/quorvane"_s, {});
         QVERIFY(application.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(m_world->deviceListings() > 0, 10000);
     }
@@ -60,11 +59,10 @@ private slots:
         QTest::newRow("no display") << QStringList() << 1 << QString()
                                     << "Quorvane needs a graphical session (no DISPLAY or WAYLAND_DISPLAY is "
                                        "set).\n";
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
-                                 << QStringLiteral("quorvane %1\n").arg(QLatin1String(applicationVersion))
-                                 << QString();
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0
+                                 << u"quorvane %1\n"_s.arg(QLatin1String(applicationVersion)) << QString();
         QTest::newRow("help")
-            << QStringList{QStringLiteral("--help")} << 0
+            << QStringList{u"--help"_s} << 0
             << "Usage: quorvane [options]\n"
                "Mirror and control an Android phone from this computer with scrcpy and adb.\n"
                "\n"
@@ -84,13 +82,12 @@ private slots:
         QFETCH(QString, output);
         QFETCH(QString, error);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString &name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
-                                    QStringLiteral("QT_QPA_PLATFORM")})
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
             environment.remove(name);
-        environment.insert(QStringLiteral("HOME"), m_world->home.path());
+        environment.insert(u"HOME"_s, m_world->home.path());
         QProcess application;
         application.setProcessEnvironment(environment);
-        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + QStringLiteral("/quorvane"), arguments);
+        application.start(qEnvironmentVariable("QUORVANE_BIN_DIR") + u"/quorvane"_s, arguments);
         QVERIFY(application.waitForFinished(20000));
         QCOMPARE(application.exitStatus(), QProcess::NormalExit);
         QCOMPARE(QString::fromUtf8(application.readAllStandardError()), error);
@@ -124,9 +121,8 @@ private slots:
 
     void quitStopsSessionsAndRestoresThePhone()
     {
-        const QString serial = QStringLiteral("R5CT1234");
-        m_world->sim.addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
-                                              QStringLiteral("0"));
+        const QString serial = u"R5CT1234"_s;
+        m_world->sim.addPhone(serial).setting(u"system"_s, u"show_touches"_s, u"0"_s);
         AppModel &model = m_world->model();
         // Long enough for an instrumented build to stop the session: this is the path without the fallback.
         Timing timing = modelTiming();
@@ -140,16 +136,14 @@ private slots:
         QVERIFY(model.sessionActive());
         LaunchConfig touches = *model.appliedConfig();
         touches.showTouches = true;
-        await(model.applyLive(QStringLiteral("showTouches"), touches));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        await(model.applyLive(u"showTouches"_s, touches));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
 
         QSignalSpy ready(&lifecycle, &AppLifecycle::readyToQuit);
         lifecycle.requestQuit();
         lifecycle.requestQuit();
         QVERIFY(ready.wait(2900));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
         QVERIFY(!model.sessionManager().status().active);
         QVERIFY(!m_world->platform.activated.isEmpty());
         for (const qint64 pid : std::as_const(m_world->platform.activated))
@@ -172,7 +166,7 @@ private slots:
     void theApplicationQuitsCleanlyOnATerminationSignal()
     {
         QFETCH(int, signal);
-        m_world->sim.addPhone(QStringLiteral("R5CT1234"));
+        m_world->sim.addPhone(u"R5CT1234"_s);
         QProcess application;
         startApplication(application);
         ::kill(static_cast<pid_t>(application.processId()), signal);
@@ -185,10 +179,9 @@ private slots:
     // Killed outright, the application cannot end its children: the system must, here an adb that hangs.
     void noChildOutlivesAKilledApplication()
     {
-        m_world->sim.addPhone(QStringLiteral("R5CT1234"));
-        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("devices")}},
-                                          {QStringLiteral("delayMs"), 60000}});
+        m_world->sim.addPhone(u"R5CT1234"_s);
+        m_world->sim.addFault(
+            QJsonObject{{u"tool"_s, u"adb"_s}, {u"args"_s, QJsonArray{u"devices"_s}}, {u"delayMs"_s, 60000}});
         QProcess application;
         startApplication(application);
         QVERIFY(!m_world->sim.runningProcesses().isEmpty());
@@ -200,7 +193,7 @@ private slots:
     // Quitting while a session starts ends that launch: no window opens behind the quit, nothing is learned.
     void quitWhileASessionStartsEndsTheLaunch()
     {
-        const QString serial = QStringLiteral("R5CT1234");
+        const QString serial = u"R5CT1234"_s;
         m_world->sim.addPhone(serial);
         Timing timing = modelTiming();
         timing.launchWatchInterval = milliseconds{1000};
@@ -217,16 +210,15 @@ private slots:
         await(std::move(launching));
         QCOMPARE(m_world->scrcpySessions().size(), 1);
         QVERIFY(!model.sessionManager().isRunning());
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QVERIFY(!ProfileStore().load(serial, u"mirror"_s));
         QTRY_VERIFY(m_world->sim.runningProcesses().isEmpty());
     }
 
     void aHangingCleanUpEndsAtTheFallback()
     {
         // The adb server answers kill-server only after a long while: the application must not wait for it.
-        m_world->sim.addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                          {QStringLiteral("args"), QJsonArray{QStringLiteral("kill-server")}},
-                                          {QStringLiteral("delayMs"), 20000}});
+        m_world->sim.addFault(QJsonObject{
+            {u"tool"_s, u"adb"_s}, {u"args"_s, QJsonArray{u"kill-server"_s}}, {u"delayMs"_s, 20000}});
         Timing timing = modelTiming();
         timing.quitFallback = milliseconds{400};
         AppLifecycle lifecycle(timing);

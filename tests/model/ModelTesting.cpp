@@ -13,6 +13,8 @@
 
 namespace quorvane::test {
 
+using namespace Qt::StringLiterals;
+
 bool FakePlatform::activate(qint64 pid)
 {
     activated.append(pid);
@@ -43,7 +45,7 @@ Timing modelTiming()
 ModelWorld::ModelWorld()
 {
     // User defaults live in this home only: no test sees another's (or the developer's) settings.
-    const QString settings = home.path() + QStringLiteral("/settings");
+    const QString settings = home.path() + u"/settings"_s;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     // scrcpy's own listings find adb on PATH, as with an installed scrcpy.
@@ -79,11 +81,21 @@ void ModelWorld::dropModel()
     QTRY_VERIFY(childProcessOwner()->findChildren<QProcess *>().isEmpty());
 }
 
+void ModelWorld::connectPhone(const QString &serial, const QString &state)
+{
+    sim.addPhone(serial)
+        .state(state)
+        .setting(u"system"_s, u"show_touches"_s, u"0"_s)
+        .setting(u"global"_s, u"stay_on_while_plugged_in"_s, u"0"_s);
+    await(model().refreshDevices());
+    QCOMPARE(model().selectedSerial(), serial);
+}
+
 int ModelWorld::deviceListings() const
 {
     int count = 0;
-    for (const QStringList &arguments : sim.callArguments(QStringLiteral("adb")))
-        count += arguments == QStringList{QStringLiteral("devices"), QStringLiteral("-l")};
+    for (const QStringList &arguments : sim.callArguments(u"adb"_s))
+        count += arguments == QStringList{u"devices"_s, u"-l"_s};
     return count;
 }
 
@@ -96,41 +108,40 @@ int ModelWorld::launchAttempts() const
 {
     const QStringList lines = m_model ? m_model->logLines() : QStringList();
     return static_cast<int>(std::count_if(lines.cbegin(), lines.cend(), [](const QString &line) {
-        return line.startsWith(QStringLiteral("Attempt ")) && line.contains(QStringLiteral(": "));
+        return line.startsWith(u"Attempt "_s) && line.contains(u": "_s);
     }));
 }
 
 QString ModelWorld::phoneSetting(const QString &space, const QString &key) const
 {
-    const QJsonObject phone = sim.readWorld().value(QStringLiteral("phones")).toObject().begin()->toObject();
-    const QJsonValue value =
-        phone.value(QStringLiteral("settings")).toObject().value(space).toObject().value(key);
-    return value.isUndefined() ? QStringLiteral("<unset>") : value.toString();
+    const QJsonObject phone = sim.readWorld().value(u"phones"_s).toObject().begin()->toObject();
+    const QJsonValue value = phone.value(u"settings"_s).toObject().value(space).toObject().value(key);
+    return value.isUndefined() ? u"<unset>"_s : value.toString();
 }
 
 void ModelWorld::unplug(const QString &serial)
 {
     sim.updateWorld([&serial](QJsonObject &world) {
         QJsonArray kept;
-        for (const QJsonValue &transport : world.value(QStringLiteral("transports")).toArray()) {
-            if (transport.toObject().value(QStringLiteral("serial")).toString() != serial)
+        for (const QJsonValue &transport : world.value(u"transports"_s).toArray()) {
+            if (transport.toObject().value(u"serial"_s).toString() != serial)
                 kept.append(transport);
         }
-        world.insert(QStringLiteral("transports"), kept);
+        world.insert(u"transports"_s, kept);
     });
 }
 
 void ModelWorld::setTransportState(const QString &serial, const QString &state)
 {
     sim.updateWorld([&](QJsonObject &world) {
-        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
+        QJsonArray transports = world.value(u"transports"_s).toArray();
         for (qsizetype index = 0; index < transports.size(); ++index) {
             QJsonObject transport = transports.at(index).toObject();
-            if (transport.value(QStringLiteral("serial")).toString() == serial)
-                transport.insert(QStringLiteral("state"), state);
+            if (transport.value(u"serial"_s).toString() == serial)
+                transport.insert(u"state"_s, state);
             transports.replace(index, transport);
         }
-        world.insert(QStringLiteral("transports"), transports);
+        world.insert(u"transports"_s, transports);
     });
 }
 

@@ -18,6 +18,9 @@
 
 namespace quorvane::test {
 
+inline const QString usbSerial = QStringLiteral("R5CW20ABCDE");
+inline const QString wifiSerial = QStringLiteral("192.168.1.20:5555");
+
 // Stands in for the desktop: records what the model asks of it and fails on request.
 class FakePlatform final : public app::PlatformServices
 {
@@ -67,6 +70,9 @@ public:
     FakeNotifier notifier;
 
     app::AppModel &model();
+    // Plugs in the simulator's Pixel with show touches and stay awake off, and waits until the model has
+    // listed it and picked it.
+    void connectPhone(const QString &serial = usbSerial, const QString &state = QStringLiteral("device"));
     app::AppModel &makeModel(Timing timing = modelTiming());
     // Ends the model and waits until the children it left running have finished.
     void dropModel();

@@ -9,18 +9,19 @@
 
 using namespace quorvane;
 using namespace quorvane::app;
+using namespace Qt::StringLiterals;
 using test::await;
 using test::ModelWorld;
 using test::Recorder;
 
 namespace {
 
-const QString serial = QStringLiteral("PIXEL8");
-const QString started = QStringLiteral("Session started with the selected smart profile.");
+const QString serial = u"PIXEL8"_s;
+const QString started = u"Session started with the selected smart profile."_s;
 // Said only when a stop put back settings the user had changed live.
-const QString stopped = QStringLiteral("Session stopped.");
-const QString stoppedAndRestored = QStringLiteral("Session stopped; Android settings restored.");
-const QString reconnectFailed = QStringLiteral("Reconnect failed after 5 attempts.");
+const QString stopped = u"Session stopped."_s;
+const QString stoppedAndRestored = u"Session stopped; Android settings restored."_s;
+const QString reconnectFailed = u"Reconnect failed after 5 attempts."_s;
 
 std::optional<QString> text(const char *value)
 {
@@ -48,16 +49,7 @@ private:
 
     AppModel &model() { return m_world->model(); }
 
-    // A phone with known settings, listed and selected.
-    void connectPhone()
-    {
-        m_world->sim.addPhone(serial)
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
-            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
-                     QStringLiteral("0"));
-        await(model().refreshDevices());
-        QCOMPARE(model().selectedSerial(), serial);
-    }
+    void connectPhone() { m_world->connectPhone(serial); }
 
     // The monitor running, as in the application, with onboarding out of the way.
     void startMonitoredSession()
@@ -92,17 +84,16 @@ private slots:
         QCOMPARE(model().sessionDevice(), serial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{serial});
         QCOMPARE(model().appliedConfig(), model().currentConfig());
-        QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(
-            QStringLiteral("--shortcut-mod=lctrl,lalt")));
+        QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(u"--shortcut-mod=lctrl,lalt"_s));
         QCOMPARE(m_world->platform.activated.size(), 1);
     }
 
     void saferProfileIsReported()
     {
         connectPhone();
-        m_world->sim.addLaunchRule({QStringLiteral("--max-size=1920")}, 1);
+        m_world->sim.addLaunchRule({u"--max-size=1920"_s}, 1);
         await(model().launchCurrentMode());
-        QVERIFY(model().logLines().contains(QStringLiteral("Recovered with a safer profile on attempt 2.")));
+        QVERIFY(model().logLines().contains(u"Recovered with a safer profile on attempt 2."_s));
         QCOMPARE(model().launchMessage(), text("Session recovered on attempt 2 of 3. This working profile is "
                                                "now remembered for this device."));
         QCOMPARE(model().appliedConfig().value_or(LaunchConfig{}).maxSize, 1280u);
@@ -149,32 +140,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(messages.values.contains(explained), 10000);
         QVERIFY(afterMs || model().launchFailed());
         await(model().runDoctor());
-        QCOMPARE(
-            model().doctorFindings().last(),
-            (DoctorFinding{DoctorFinding::Level::Error, QStringLiteral("No display for the mirror window"),
-                           cause + QStringLiteral(" Seen this run: ") + line, fix}));
+        QCOMPARE(model().doctorFindings().last(),
+                 (DoctorFinding{DoctorFinding::Level::Error, u"No display for the mirror window"_s,
+                                cause + u" Seen this run: "_s + line, fix}));
     }
 
-    void launchRefusals_data()
+    void launchWithoutAPhoneIsRefused()
     {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nothing selected") << QString() << "Select an authorized device first.";
-        QTest::newRow("phone not authorized")
-            << "unauthorized"
-            << "Device is 'unauthorized', not ready. Run Connection Doctor for the next step.";
-    }
-
-    void launchRefusals()
-    {
-        QFETCH(QString, state);
-        QFETCH(QString, message);
-        if (!state.isEmpty()) {
-            m_world->sim.addPhone(serial).state(state);
-            await(model().refreshDevices());
-        }
         await(model().launchCurrentMode());
-        QCOMPARE(model().launchMessage(), message);
+        QCOMPARE(model().launchMessage(), u"Select an authorized device first."_s);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().launching());
         QVERIFY(!model().sessionActive());
@@ -189,8 +163,7 @@ private slots:
         await(model().launchCurrentMode());
         QVERIFY(!await(model().launch(*model().currentConfig())));
         QVERIFY(model().launching());
-        QCOMPARE(model().logLines().count(
-                     QStringLiteral("A launch is already in progress; this request was ignored.")),
+        QCOMPARE(model().logLines().count(u"A launch is already in progress; this request was ignored."_s),
                  2);
         await(std::move(first));
         QVERIFY(!model().launching());
@@ -223,7 +196,7 @@ private slots:
         await(std::move(launching));
         QVERIFY2(clock.elapsed() < 3000, "the launch went on watching after the stop");
         QCOMPARE(sessionLaunches(), duringTheWatch ? 1 : 0);
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
+        QVERIFY(!ProfileStore().load(serial, u"mirror"_s));
         QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
         QVERIFY(model().activeSessionSerials().isEmpty());
@@ -235,36 +208,15 @@ private slots:
     void stopEndsTheShownSessionWhenAnotherPhoneIsPicked()
     {
         connectPhone();
-        m_world->sim.addPhone(QStringLiteral("PIXEL7"));
+        m_world->sim.addPhone(u"PIXEL7"_s);
         await(model().launchCurrentMode());
         await(model().refreshDevices());
-        model().setSelectedSerial(QStringLiteral("PIXEL7"));
+        model().setSelectedSerial(u"PIXEL7"_s);
         await(model().stopSession());
         QCOMPARE(model().launchMessage(), stopped);
         QVERIFY(!model().sessionActive());
         QVERIFY(!model().sessionManager().isRunning());
-        QCOMPARE(model().selectedSerial(), QStringLiteral("PIXEL7"));
-    }
-
-    void sessionEndingByItselfIsRelaunched()
-    {
-        startMonitoredSession();
-        Recorder<int> attempts(&model(), &AppModel::reconnectAttemptChanged,
-                               [this] { return model().reconnectAttempt(); });
-        m_world->endNewestSession();
-        QTRY_VERIFY(model().reconnecting());
-        QTRY_VERIFY(!model().reconnecting());
-        QCOMPARE(attempts.values, (QList<int>{1, 0}));
-        QVERIFY(model().sessionActive());
-        QCOMPARE(model().launchMessage(), started);
-        QVERIFY(!model().launchFailed());
-        QCOMPARE(sessionLaunches(), 2);
-        QCOMPARE(m_world->scrcpySessions().last(), m_world->scrcpySessions().first());
-        QCOMPARE(
-            m_world->notifier.told,
-            (QList<QStringList>{{QStringLiteral("Session ended"),
-                                 QStringLiteral("The session on ") + model().selectedDevice()->displayName() +
-                                     QStringLiteral(" ended on its own; Quorvane is reconnecting.")}}));
+        QCOMPARE(model().selectedSerial(), u"PIXEL7"_s);
     }
 
     // The file is told of once its session is gone; a session the user stopped is not news.
@@ -278,9 +230,9 @@ private slots:
         await(model().stopSession());
         QCOMPARE(m_world->notifier.told.size(), 1);
         const QStringList told = m_world->notifier.told.first();
-        QCOMPARE(told.first(), QStringLiteral("Recording saved"));
-        QVERIFY2(told.last().startsWith(QStringLiteral("Recording saved to ") + m_world->home.path()) &&
-                     told.last().endsWith(QStringLiteral(".mp4.")),
+        QCOMPARE(told.first(), u"Recording saved"_s);
+        QVERIFY2(told.last().startsWith(u"Recording saved to "_s + m_world->home.path()) &&
+                     told.last().endsWith(u".mp4."_s),
                  qPrintable(told.last()));
     }
 
@@ -288,49 +240,35 @@ private slots:
     // comes back at the new address by itself, as the same phone, with the settings learned for it.
     void wifiPhoneWhosePortChangedReconnectsByItself()
     {
-        m_world->sim.setAdbVersion(QStringLiteral("35.0.2"));
+        m_world->sim.setAdbVersion(u"35.0.2"_s);
         test::DevSim::Phone phone = m_world->sim.addPhone(serial);
-        m_world->sim.updateWorld(
-            [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
-        const QString oldAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        m_world->sim.updateWorld([](QJsonObject &world) { world.insert(u"transports"_s, QJsonArray{}); });
+        const QString oldAddress = u"192.168.1.20:%1"_s.arg(phone.setWirelessDebugging(true));
         await(model().connectWireless(oldAddress));
         QCOMPARE(model().selectedSerial(), oldAddress);
         model().setOnboardingCompleted(true);
         model().start();
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QVERIFY(model().mirrorRecommendation().value_or(Recommendation{}).maxSize != 1024);
         model().mirrorState()->setMaxSize(1024);
         await(model().launchCurrentMode());
         QCOMPARE(model().launchMessage(), started);
 
-        const QString newAddress = QStringLiteral("192.168.1.20:%1").arg(phone.setWirelessDebugging(true));
+        const QString newAddress = u"192.168.1.20:%1"_s.arg(phone.setWirelessDebugging(true));
         m_world->endNewestSession();
         QTRY_VERIFY(model().reconnecting());
         QTRY_VERIFY(!model().reconnecting());
         QCOMPARE(model().launchMessage(), started);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{newAddress});
         QCOMPARE(model().selectedSerial(), newAddress);
-        QVERIFY(m_world->scrcpySessions().last().contains(QStringLiteral("--max-size=1024")));
+        QVERIFY(m_world->scrcpySessions().last().contains(u"--max-size=1024"_s));
         QCOMPARE(model().phones().size(), 1);
         QCOMPARE(WirelessStoreFile::read().devices.size(), 1);
         // The user's choice belongs to the phone, not to the address it had.
         QTRY_COMPARE(model().mirrorState()->maxSize(), 1024u);
         // What was learned at the old address is the phone's: the screen's recommendation brings it back.
-        await(model().recommend(QStringLiteral("mirror")));
+        await(model().recommend(u"mirror"_s));
         QCOMPARE(model().mirrorRecommendation().value_or(Recommendation{}).maxSize, 1024u);
-    }
-
-    void stoppedSessionStaysStopped()
-    {
-        startMonitoredSession();
-        QSignalSpy reconnecting(&model(), &AppModel::reconnectingChanged);
-        await(model().stopSession());
-        QCOMPARE(model().launchMessage(), stopped);
-        const int listings = m_world->deviceListings();
-        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QVERIFY(reconnecting.isEmpty());
-        QVERIFY(!model().sessionActive());
-        QCOMPARE(sessionLaunches(), 1);
     }
 
     void reconnectScheduleAndGivingUp()
@@ -356,7 +294,7 @@ private slots:
             QVERIFY(attempts[index + 1].second - attempts[index].second >= waits[index].count());
         }
         QCOMPARE(attempts.last().first, 0);
-        QCOMPARE(model().logLines().filter(QStringLiteral("Attempt 1/")).size(), 6);
+        QCOMPARE(model().logLines().filter(u"Attempt 1/"_s).size(), 6);
     }
 
     void phoneGoneEndsAfterTheFirstWait()
@@ -367,71 +305,56 @@ private slots:
         m_world->unplug(serial);
         m_world->endNewestSession();
         // Not five failed attempts: the phone left, and that is what is said.
-        QTRY_COMPARE(model().launchMessage(), QStringLiteral("Selected device is no longer connected."));
+        QTRY_COMPARE(model().launchMessage(), u"Selected device is no longer connected."_s);
         QVERIFY(model().launchFailed());
         QCOMPARE(attempts.values, (QList<int>{1, 0}));
         QVERIFY(!model().reconnecting());
         QCOMPARE(sessionLaunches(), 1);
         QCOMPARE(m_world->notifier.told.last(),
-                 (QStringList{QStringLiteral("Reconnect failed"),
-                              QStringLiteral("Selected device is no longer connected.")}));
+                 (QStringList{u"Reconnect failed"_s, u"Selected device is no longer connected."_s}));
     }
 
-    void cancelEndsTheLoop()
+    void interruptingAReconnectWait_data()
     {
-        m_world->makeModel(slowReconnect({milliseconds{50}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("attempt");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled after a failed attempt") << u"cancel"_s << 2 << QString();
+        QTest::newRow("stopped") << u"stop"_s << 1 << stopped;
+        QTest::newRow("replaced by the user's launch") << u"launch"_s << 1 << started;
+    }
+
+    // The user's own action ends the reconnect for good: no further attempt, no failure to report, and no
+    // news beyond the ended session's.
+    void interruptingAReconnectWait()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, attempt);
+        QFETCH(QString, message);
+        const milliseconds first{attempt == 2 ? 50 : 60000};
+        m_world->makeModel(slowReconnect(
+            {first, milliseconds{60000}, milliseconds{60000}, milliseconds{60000}, milliseconds{60000}}));
         startMonitoredSession();
-        m_world->sim.addLaunchRule(QStringList{}, 1);
+        if (attempt == 2)
+            m_world->sim.addLaunchRule(QStringList{}, 1);
         m_world->endNewestSession();
-        QTRY_COMPARE_WITH_TIMEOUT(model().reconnectAttempt(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(model().reconnectAttempt(), attempt, 10000);
         const int launches = sessionLaunches();
-        model().cancelReconnect();
+        if (action == QLatin1String("cancel"))
+            model().cancelReconnect();
+        else if (action == QLatin1String("stop"))
+            await(model().stopSession());
+        else
+            await(model().launchCurrentMode());
         QVERIFY(!model().reconnecting());
         QCOMPARE(model().reconnectAttempt(), 0);
         const int listings = m_world->deviceListings();
         QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        // The user's own cancel is no failure to report.
-        QCOMPARE(model().launchMessage(), std::nullopt);
+        QCOMPARE(model().launchMessage().value_or(QString()), message);
         QVERIFY(!model().launchFailed());
-        QCOMPARE(sessionLaunches(), launches);
+        QCOMPARE(sessionLaunches(), launches + (action == QLatin1String("launch") ? 1 : 0));
         QVERIFY(!model().reconnecting());
-        // The user who cancelled needs no telling.
         QCOMPARE(m_world->notifier.told.size(), 1);
-    }
-
-    void stopDuringAReconnectWait()
-    {
-        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
-        startMonitoredSession();
-        m_world->endNewestSession();
-        QTRY_COMPARE(model().reconnectAttempt(), 1);
-        await(model().stopSession());
-        QVERIFY(!model().reconnecting());
-        QCOMPARE(model().reconnectAttempt(), 0);
-        const int listings = m_world->deviceListings();
-        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QCOMPARE(model().launchMessage(), stopped);
-        QVERIFY(!model().launchFailed());
-        QCOMPARE(sessionLaunches(), 1);
-    }
-
-    void userLaunchReplacesAWaitingReconnect()
-    {
-        m_world->makeModel(slowReconnect({milliseconds{60000}, milliseconds{60000}, milliseconds{60000},
-                                          milliseconds{60000}, milliseconds{60000}}));
-        startMonitoredSession();
-        m_world->endNewestSession();
-        QTRY_COMPARE(model().reconnectAttempt(), 1);
-        await(model().launchCurrentMode());
-        QVERIFY(!model().reconnecting());
-        QCOMPARE(model().reconnectAttempt(), 0);
-        QCOMPARE(model().launchMessage(), started);
-        const int listings = m_world->deviceListings();
-        QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QCOMPARE(model().launchMessage(), started);
-        QCOMPARE(sessionLaunches(), 2);
     }
 
     void buttonTitles_data()
@@ -439,12 +362,12 @@ private slots:
         QTest::addColumn<SidebarMode>("mode");
         QTest::addColumn<bool>("record");
         QTest::addColumn<QString>("title");
-        QTest::newRow("mirror") << SidebarMode::Mirror << false << "Mirror Phone";
-        QTest::newRow("mirror recording") << SidebarMode::Mirror << true << "Start & Record";
-        QTest::newRow("camera") << SidebarMode::Camera << false << "Open Camera";
-        QTest::newRow("desktop") << SidebarMode::Desktop << false << "Launch Desktop";
-        QTest::newRow("wireless") << SidebarMode::Wireless << false << "Start Session";
-        QTest::newRow("doctor") << SidebarMode::Doctor << true << "Start Session";
+        QTest::newRow("mirror") << SidebarMode::Mirror << false << u"Mirror Phone"_s;
+        QTest::newRow("mirror recording") << SidebarMode::Mirror << true << u"Start & Record"_s;
+        QTest::newRow("camera") << SidebarMode::Camera << false << u"Open Camera"_s;
+        QTest::newRow("desktop") << SidebarMode::Desktop << false << u"Launch Desktop"_s;
+        QTest::newRow("wireless") << SidebarMode::Wireless << false << u"Start Session"_s;
+        QTest::newRow("doctor") << SidebarMode::Doctor << true << u"Start Session"_s;
     }
 
     void buttonTitles()
@@ -465,7 +388,7 @@ private slots:
         model().setSelectedMode(SidebarMode::Desktop);
         QVERIFY(!model().desktopReady() && !model().canLaunch());
         QCoro::Task<void> probing = model().probeDesktop(serial);
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Checking Display Support…"));
+        QCOMPARE(model().launchButtonTitle(), u"Checking Display Support…"_s);
         await(std::move(probing));
         QVERIFY(model().desktopCapabilities().has_value());
         QCOMPARE(model().launchButtonTitle(), model().desktopCapabilities()->launchLabel);
@@ -511,7 +434,7 @@ private slots:
         QCOMPARE(model().launchButtonTitle(), title);
 
         QCoro::Task<void> restarting = model().launchCurrentMode();
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Restarting…"));
+        QCOMPARE(model().launchButtonTitle(), u"Restarting…"_s);
         await(std::move(restarting));
         QVERIFY(model().sessionActive());
         QVERIFY(!model().pendingRestart());
@@ -519,28 +442,12 @@ private slots:
         QCOMPARE(sessionLaunches(), 2);
     }
 
-    void liveSettingThroughTheShortcutKey()
-    {
-        connectPhone();
-        await(model().launchCurrentMode());
-        LaunchConfig config = *model().appliedConfig();
-        config.fullscreen = true;
-        QSignalSpy busy(&model(), &AppModel::applyingLiveSettingChanged);
-        await(model().applyLive(QStringLiteral("fullscreen"), config));
-        QCOMPARE(m_world->platform.sentKeys, QStringList{QStringLiteral("f")});
-        QCOMPARE(busy.count(), 2);
-        QVERIFY(!model().applyingLiveSetting());
-        QVERIFY(model().appliedConfig()->fullscreen);
-        QVERIFY(!model().pendingRestart());
-        QCOMPARE(model().launchMessage(), started);
-    }
-
     void liveSettingFailures_data()
     {
         QTest::addColumn<bool>("running");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no session") << false << "No active scrcpy session is running.";
-        QTest::newRow("window not found") << true << "The active scrcpy window was not found.";
+        QTest::newRow("no session") << false << u"No active scrcpy session is running."_s;
+        QTest::newRow("window not found") << true << u"The active scrcpy window was not found."_s;
     }
 
     void liveSettingFailures()
@@ -550,10 +457,10 @@ private slots:
         connectPhone();
         if (running)
             await(model().launchCurrentMode());
-        m_world->platform.sendFailure = QStringLiteral("The active scrcpy window was not found.");
+        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
         LaunchConfig config = model().appliedConfig().value_or(*model().currentConfig());
         config.turnScreenOff = true;
-        await(model().applyLive(QStringLiteral("turnScreenOff"), config));
+        await(model().applyLive(u"turnScreenOff"_s, config));
         QCOMPARE(model().launchMessage(), message);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().applyingLiveSetting());
@@ -572,7 +479,7 @@ private slots:
             << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror window that runs "
                "through XWayland: turn on \"Run mirror windows through XWayland\" in Settings, then start "
                "the session again.";
-        QTest::newRow("through XWayland") << true << "x11" << QStringList{QStringLiteral("f")} << QString();
+        QTest::newRow("through XWayland") << true << u"x11"_s << QStringList{u"f"_s} << QString();
     }
 
     void waylandKeysNeedXWaylandWindows()
@@ -588,74 +495,62 @@ private slots:
         QCOMPARE(model().launchMessage(), started);
         const QList<QJsonObject> calls = m_world->sim.calls();
         const auto session = std::find_if(calls.crbegin(), calls.crend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("argv"))
-                .toArray()
-                .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
+            return call.value(u"argv"_s).toArray().contains(u"--shortcut-mod=lctrl,lalt"_s);
         });
         QVERIFY(session != calls.crend());
-        QCOMPARE(session->value(QStringLiteral("SDL_VIDEODRIVER")).toString(), driver);
+        QCOMPARE(session->value(u"SDL_VIDEODRIVER"_s).toString(), driver);
         LaunchConfig config = *model().appliedConfig();
         config.fullscreen = true;
-        await(model().applyLive(QStringLiteral("fullscreen"), config));
+        await(model().applyLive(u"fullscreen"_s, config));
         QCOMPARE(m_world->platform.sentKeys, keys);
         QCOMPARE(model().launchFailed(), !message.isEmpty());
         if (!message.isEmpty())
             QCOMPARE(model().launchMessage(), std::optional<QString>(message));
     }
 
-    // The user's whole path: set-up closes by itself, Mirror starts, scrcpy dies and comes back, the
-    // user stops, and the phone is as it was.
+    // The user's whole path: Mirror starts, scrcpy dies and comes back, the user stops, and the phone is as
+    // it was.
     void userJourney()
     {
-        m_world->sim.addPhone(serial)
-            .setting(QStringLiteral("system"), QStringLiteral("show_touches"), QStringLiteral("0"))
-            .setting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in"),
-                     QStringLiteral("0"));
-        Recorder<bool> sheet(&model(), &AppModel::showOnboardingChanged,
-                             [this] { return model().showOnboarding(); });
-        model().start();
-        QTRY_COMPARE(sheet.values, (QList<bool>{true, false}));
-        QVERIFY(model().onboardingCompleted());
-        QCOMPARE(model().onboardingStep(), 4);
-        QTRY_VERIFY(model().canLaunch());
-        QCOMPARE(model().launchButtonTitle(), QStringLiteral("Mirror Phone"));
-
-        await(model().launchCurrentMode());
-        QCOMPARE(model().launchMessage(), started);
-        QVERIFY(model().sessionActive());
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
-                 QStringLiteral("7"));
+        startMonitoredSession();
+        QCOMPARE(m_world->phoneSetting(u"global"_s, u"stay_on_while_plugged_in"_s), u"7"_s);
         LaunchConfig touches = *model().appliedConfig();
         touches.showTouches = true;
-        await(model().applyLive(QStringLiteral("showTouches"), touches));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        await(model().applyLive(u"showTouches"_s, touches));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
 
+        Recorder<int> attempts(&model(), &AppModel::reconnectAttemptChanged,
+                               [this] { return model().reconnectAttempt(); });
         m_world->endNewestSession();
         QTRY_VERIFY(model().reconnecting());
         // The ended session's "started" is not left standing while it is being brought back.
         QCOMPARE(model().launchMessage(), std::nullopt);
         QTRY_VERIFY(!model().reconnecting() && model().sessionActive());
+        QCOMPARE(attempts.values, (QList<int>{1, 0}));
         QCOMPARE(model().launchMessage(), started);
+        QVERIFY(!model().launchFailed());
         QCOMPARE(sessionLaunches(), 2);
+        QCOMPARE(m_world->scrcpySessions().last(), m_world->scrcpySessions().first());
+        QCOMPARE(m_world->notifier.told,
+                 (QList<QStringList>{
+                     {u"Session ended"_s, u"The session on "_s + model().selectedDevice()->displayName() +
+                                              u" ended on its own; Quorvane is reconnecting."_s}}));
         // The ended session's live change was put back when it was found gone.
-        QTRY_COMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                     QStringLiteral("0"));
-        await(model().applyLive(QStringLiteral("showTouches"), touches));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        QTRY_COMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
+        await(model().applyLive(u"showTouches"_s, touches));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"1"_s);
 
+        // A session the user stopped stays stopped.
+        QSignalSpy reconnecting(&model(), &AppModel::reconnectingChanged);
         await(model().stopSession());
         QCOMPARE(model().launchMessage(), stoppedAndRestored);
         QVERIFY(!model().launchFailed());
         QVERIFY(!model().sessionActive());
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
-        QCOMPARE(m_world->phoneSetting(QStringLiteral("global"), QStringLiteral("stay_on_while_plugged_in")),
-                 QStringLiteral("0"));
+        QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
+        QCOMPARE(m_world->phoneSetting(u"global"_s, u"stay_on_while_plugged_in"_s), u"0"_s);
         const int listings = m_world->deviceListings();
         QTRY_VERIFY(m_world->deviceListings() >= listings + 2);
-        QVERIFY(!model().reconnecting());
+        QVERIFY(reconnecting.isEmpty());
         QCOMPARE(sessionLaunches(), 2);
     }
 };

@@ -22,6 +22,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -139,17 +140,16 @@ private slots:
         m_display = m_server->connection();
         m_home = std::make_unique<TestHome>();
         m_sim = std::make_unique<DevSim>(*m_home);
-        const QString serial = m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).serial();
-        m_sim->setScrcpy(QStringLiteral("window"), true);
+        const QString serial = m_sim->addPhone(u"R5CW20ABCDE"_s).serial();
+        m_sim->setScrcpy(u"window"_s, true);
         m_title = "platform window " + QByteArray::number(QCoreApplication::applicationPid());
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("ADB"), m_sim->adbPath());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(u"ADB"_s, m_sim->adbPath());
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
         m_session.setProcessEnvironment(environment);
-        m_session.start(
-            m_sim->scrcpyPath(),
-            {QStringLiteral("-s"), serial, QStringLiteral("--window-title=") + QString::fromUtf8(m_title)});
+        m_session.start(m_sim->scrcpyPath(),
+                        {u"-s"_s, serial, u"--window-title="_s + QString::fromUtf8(m_title)});
         m_window = waitForViewableWindow(m_display, m_title);
         QVERIFY2(m_window && isViewable(m_display, m_window), "the session's window never appeared");
     }
@@ -187,9 +187,9 @@ private slots:
     void activatesTheWindowOfTheProcess_data()
     {
         QTest::addColumn<QString>("windowManager");
-        QTest::newRow("bare X server: focus set directly") << QStringLiteral("none");
-        QTest::newRow("window manager running: asked to activate") << QStringLiteral("running");
-        QTest::newRow("window manager gone: focus set directly") << QStringLiteral("gone");
+        QTest::newRow("bare X server: focus set directly") << u"none"_s;
+        QTest::newRow("window manager running: asked to activate") << u"running"_s;
+        QTest::newRow("window manager gone: focus set directly") << u"gone"_s;
     }
 
     void activatesTheWindowOfTheProcess()
@@ -237,13 +237,13 @@ private slots:
         QElapsedTimer clock;
         clock.start();
 
-        test::await(platform->sendShortcut(QStringLiteral("f")));
+        test::await(platform->sendShortcut(u"f"_s));
 
         if (answerAfterMs >= 0) {
             QVERIFY(clock.elapsed() >= answerAfterMs);
             QTRY_COMPARE_WITH_TIMEOUT(shortcutKeysSince(before).size(), 1, 5000);
-            QCOMPARE(shortcutKeysSince(before).at(0)[QStringLiteral("modifiers")].toArray(),
-                     (QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt")}));
+            QCOMPARE(shortcutKeysSince(before).at(0)[u"modifiers"_s].toArray(),
+                     (QJsonArray{u"ctrl"_s, u"alt"_s}));
         } else {
             QVERIFY(clock.elapsed() >= 400);
             QVERIFY(clock.elapsed() < 2000);
@@ -275,16 +275,13 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("received");
         QTest::addColumn<QJsonArray>("modifiers");
-        const QJsonArray controlAlt{QStringLiteral("ctrl"), QStringLiteral("alt")};
-        QTest::newRow("fullscreen") << QStringLiteral("f") << QStringLiteral("F") << controlAlt;
-        QTest::newRow("upper case") << QStringLiteral("F") << QStringLiteral("F") << controlAlt;
-        QTest::newRow("screen off") << QStringLiteral("o") << QStringLiteral("O") << controlAlt;
-        QTest::newRow("screen on") << QStringLiteral("shift+o") << QStringLiteral("O")
-                                   << QJsonArray{QStringLiteral("ctrl"), QStringLiteral("alt"),
-                                                 QStringLiteral("shift")};
-        QTest::newRow("torch") << QStringLiteral("t") << QStringLiteral("T") << controlAlt;
-        QTest::newRow("outside the table: the a key")
-            << QStringLiteral("x") << QStringLiteral("A") << controlAlt;
+        const QJsonArray controlAlt{u"ctrl"_s, u"alt"_s};
+        QTest::newRow("fullscreen") << u"f"_s << u"F"_s << controlAlt;
+        QTest::newRow("upper case") << u"F"_s << u"F"_s << controlAlt;
+        QTest::newRow("screen off") << u"o"_s << u"O"_s << controlAlt;
+        QTest::newRow("screen on") << u"shift+o"_s << u"O"_s << QJsonArray{u"ctrl"_s, u"alt"_s, u"shift"_s};
+        QTest::newRow("torch") << u"t"_s << u"T"_s << controlAlt;
+        QTest::newRow("outside the table: the a key") << u"x"_s << u"A"_s << controlAlt;
     }
 
     void shortcutsArriveWithControlAndAlt()
@@ -301,9 +298,9 @@ private slots:
         QJsonArray keys;
         QTRY_VERIFY_WITH_TIMEOUT((keys = shortcutKeysSince(before)).size() >= 1, 5000);
         QCOMPARE(keys.size(), 1);
-        QCOMPARE(keys.at(0)[QStringLiteral("key")].toString(), received);
-        QCOMPARE(keys.at(0)[QStringLiteral("modifiers")].toArray(), modifiers);
-        QCOMPARE(keys.at(0)[QStringLiteral("title")].toString(), QString::fromUtf8(m_title));
+        QCOMPARE(keys.at(0)[u"key"_s].toString(), received);
+        QCOMPARE(keys.at(0)[u"modifiers"_s].toArray(), modifiers);
+        QCOMPARE(keys.at(0)[u"title"_s].toString(), QString::fromUtf8(m_title));
         QVERIFY2(!anyShortcutKeyDown(m_display), "a key of the shortcut was left pressed");
     }
 
@@ -320,7 +317,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
 
-        test::await(platform->sendShortcut(QStringLiteral("f")));
+        test::await(platform->sendShortcut(u"f"_s));
 
         QVERIFY2(heldDuringGap, "Control, Alt and F were not all down while the event loop ran in the gap");
         QVERIFY(clock.elapsed() >= 300);
@@ -328,7 +325,7 @@ private slots:
     }
 
 private:
-    QJsonArray recordedKeys() const { return m_sim->readWorld()[QStringLiteral("windowKeys")].toArray(); }
+    QJsonArray recordedKeys() const { return m_sim->readWorld()[u"windowKeys"_s].toArray(); }
 
     // The keys recorded after the first `from`, without the presses of Control and Alt themselves.
     QJsonArray shortcutKeysSince(qsizetype from) const
@@ -336,18 +333,14 @@ private:
         const QJsonArray all = recordedKeys();
         QJsonArray keys;
         for (qsizetype i = from; i < all.size(); ++i) {
-            const QString name = all.at(i)[QStringLiteral("key")].toString();
+            const QString name = all.at(i)[u"key"_s].toString();
             if (!modifierKeyNames().contains(name))
                 keys.append(all.at(i));
         }
         return keys;
     }
 
-    static QStringList modifierKeyNames()
-    {
-        return {QStringLiteral("Ctrl"), QStringLiteral("Control"), QStringLiteral("Alt"),
-                QStringLiteral("Shift")};
-    }
+    static QStringList modifierKeyNames() { return {u"Ctrl"_s, u"Control"_s, u"Alt"_s, u"Shift"_s}; }
 
     std::unique_ptr<TestXServer> m_server;
     std::unique_ptr<TestHome> m_home;

@@ -17,13 +17,6 @@ ScreenWorld::~ScreenWorld()
     MediaService::setFolderOpener([](const QString &) {});
 }
 
-void ScreenWorld::connectPhone()
-{
-    world.sim.addPhone(usbSerial);
-    await(model().refreshDevices());
-    QCOMPARE(model().selectedSerial(), usbSerial);
-}
-
 void ScreenWorld::show(QWidget &screen)
 {
     screen.resize(900, 700);

@@ -13,8 +13,6 @@ class QComboBox;
 
 namespace quorvane::test {
 
-inline const QString usbSerial = QStringLiteral("R5CW20ABCDE");
-inline const QString wifiSerial = QStringLiteral("192.168.1.20:5555");
 // Inspecting a phone takes a dozen adb and scrcpy runs: on a loaded machine that outlasts QTRY's default.
 constexpr int inspectionTimeout = 20000;
 
@@ -33,8 +31,7 @@ public:
     QStringList opened;
 
     app::AppModel &model() { return world.model(); }
-    // Adds the simulator's Pixel over USB and waits until the model has it selected.
-    void connectPhone();
+    void connectPhone() { world.connectPhone(); }
     // Shows the screen (running its on-show work) and waits until it is exposed.
     static void show(QWidget &screen);
 };

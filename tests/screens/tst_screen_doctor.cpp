@@ -10,6 +10,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestScreenDoctor final : public QObject
 {
@@ -21,7 +22,7 @@ private:
     static QString text(const QWidget &screen, const char *name)
     {
         const QLabel *label = child<QLabel>(screen, QLatin1String(name));
-        return label ? label->text() : QStringLiteral("<missing>");
+        return label ? label->text() : u"<missing>"_s;
     }
 
 private slots:
@@ -31,17 +32,15 @@ private slots:
     void beforeTheFirstDiagnosis()
     {
         ConnectionDoctorScreen screen(&m_world->model());
-        QCOMPARE(text(screen, "doctorSummary"), QStringLiteral("Not checked yet"));
-        QCOMPARE(text(screen, "doctorCount"), QStringLiteral("0 findings"));
+        QCOMPARE(text(screen, "doctorSummary"), u"Not checked yet"_s);
+        QCOMPARE(text(screen, "doctorCount"), u"0 findings"_s);
         QCOMPARE(text(screen, "doctorEmpty"),
-                 QStringLiteral("Run the diagnosis to check scrcpy, ADB, and every connected device."));
-        auto *run = child<QPushButton>(screen, QStringLiteral("doctorRun"));
-        QCOMPARE(run->text(), QStringLiteral("Run Diagnosis"));
-        QCOMPARE(text(screen, "doctorRunCaption"),
-                 QStringLiteral("Checks scrcpy, ADB, and every connected device."));
+                 u"Run the diagnosis to check scrcpy, ADB, and every connected device."_s);
+        auto *run = child<QPushButton>(screen, u"doctorRun"_s);
+        QCOMPARE(run->text(), u"Run Diagnosis"_s);
+        QCOMPARE(text(screen, "doctorRunCaption"), u"Checks scrcpy, ADB, and every connected device."_s);
         QVERIFY(run->isEnabled());
-        QCOMPARE(child<SectionCard>(screen, QStringLiteral("doctorFindingsCard"))->symbol(),
-                 QStringLiteral("questionmark.circle"));
+        QCOMPARE(child<SectionCard>(screen, u"doctorFindingsCard"_s)->symbol(), u"questionmark.circle"_s);
     }
 
     void summary_data()
@@ -50,18 +49,12 @@ private slots:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("finding");
         QTest::addColumn<QString>("symbol");
-        QTest::newRow("ready") << "phone"
-                               << "Ready to connect"
-                               << "Device authorized"
-                               << "checkmark.circle.fill";
-        QTest::newRow("no phone") << "empty"
-                                  << "Ready with warnings"
-                                  << "No phone detected"
-                                  << "exclamationmark.triangle.fill";
-        QTest::newRow("adb fails") << "fault"
-                                   << "Blocking problems found"
-                                   << "ADB check failed"
-                                   << "xmark.octagon.fill";
+        QTest::newRow("ready") << u"phone"_s << u"Ready to connect"_s << u"Device authorized"_s
+                               << u"checkmark.circle.fill"_s;
+        QTest::newRow("no phone") << u"empty"_s << u"Ready with warnings"_s << u"No phone detected"_s
+                                  << u"exclamationmark.triangle.fill"_s;
+        QTest::newRow("adb fails") << u"fault"_s << u"Blocking problems found"_s << u"ADB check failed"_s
+                                   << u"xmark.octagon.fill"_s;
     }
 
     // Showing the screen runs the diagnosis; the rows and the summary come from the model's findings.
@@ -73,38 +66,38 @@ private slots:
         QFETCH(QString, symbol);
         if (world == QLatin1String("phone")) {
             // Debian's adb 29, the simulator's default, is itself a warning: it cannot pair over Wi-Fi.
-            m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
+            m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
             m_world->connectPhone();
         }
         if (world == QLatin1String("fault"))
-            m_world->world.sim.addFault({QStringLiteral("devices")}, 1, QStringLiteral("daemon not running"));
+            m_world->world.sim.addFault({u"devices"_s}, 1, u"daemon not running"_s);
         ConnectionDoctorScreen screen(&m_world->model());
-        auto *run = child<QPushButton>(screen, QStringLiteral("doctorRun"));
+        auto *run = child<QPushButton>(screen, u"doctorRun"_s);
         ScreenWorld::show(screen);
         QVERIFY(m_world->model().doctorRunning());
-        QCOMPARE(text(screen, "doctorSummary"), QStringLiteral("Running checks…"));
-        QCOMPARE(run->text(), QStringLiteral("Running diagnosis"));
+        QCOMPARE(text(screen, "doctorSummary"), u"Running checks…"_s);
+        QCOMPARE(run->text(), u"Running diagnosis"_s);
         QVERIFY(!run->isEnabled());
         QTRY_VERIFY(!m_world->model().doctorRunning());
         QVERIFY(run->isEnabled());
         QCOMPARE(text(screen, "doctorSummary"), summary);
         // The card's mark is its worst finding's, the one the summary speaks of.
-        QCOMPARE(child<SectionCard>(screen, QStringLiteral("doctorFindingsCard"))->symbol(), symbol);
+        QCOMPARE(child<SectionCard>(screen, u"doctorFindingsCard"_s)->symbol(), symbol);
         const qsizetype count = m_world->model().doctorFindings().size();
-        QCOMPARE(text(screen, "doctorCount"), QString::number(count) + QStringLiteral(" findings"));
-        QVERIFY(!child<QLabel>(screen, QStringLiteral("doctorEmpty"))->isVisible());
-        const QList<QWidget *> rows = screen.findChildren<QWidget *>(QStringLiteral("doctorFinding"));
+        QCOMPARE(text(screen, "doctorCount"), QString::number(count) + u" findings"_s);
+        QVERIFY(!child<QLabel>(screen, u"doctorEmpty"_s)->isVisible());
+        const QList<QWidget *> rows = screen.findChildren<QWidget *>(u"doctorFinding"_s);
         QCOMPARE(rows.size(), count);
         const auto row = std::find_if(rows.begin(), rows.end(), [&finding](QWidget *each) {
             return each->accessibleName() == finding;
         });
         QVERIFY2(row != rows.end(), qPrintable(finding));
-        QCOMPARE(child<QLabel>(**row, QStringLiteral("doctorFindingSymbol"))->accessibleName(), symbol);
+        QCOMPARE(child<QLabel>(**row, u"doctorFindingSymbol"_s)->accessibleName(), symbol);
         const DoctorFinding &model =
             *std::find_if(m_world->model().doctorFindings().begin(), m_world->model().doctorFindings().end(),
                           [&finding](const DoctorFinding &each) { return each.title == finding; });
-        QCOMPARE(child<QLabel>(**row, QStringLiteral("doctorFindingDetail"))->text(), model.detail);
-        const QLabel *action = (*row)->findChild<QLabel *>(QStringLiteral("doctorFindingAction"));
+        QCOMPARE(child<QLabel>(**row, u"doctorFindingDetail"_s)->text(), model.detail);
+        const QLabel *action = (*row)->findChild<QLabel *>(u"doctorFindingAction"_s);
         QCOMPARE(action ? std::optional<QString>(action->text()) : std::nullopt, model.action);
     }
 
@@ -117,7 +110,7 @@ private slots:
         screen.hide();
         screen.show();
         QTRY_COMPARE(runs.count(), 4);
-        child<QPushButton>(screen, QStringLiteral("doctorRun"))->click();
+        child<QPushButton>(screen, u"doctorRun"_s)->click();
         QTRY_COMPARE(runs.count(), 6);
         QVERIFY(!m_world->model().doctorRunning());
     }

@@ -1,6 +1,5 @@
-// The Wireless screen against the simulator: the switch buttons follow the selected device's transport,
-// the remembered list and its empty state, manual pairing and connecting with the typed addresses, and
-// every control waiting while an action runs.
+// The Wireless screen against the simulator: the remembered list and its empty state, manual pairing and
+// connecting with the typed addresses, and every control waiting while an action runs.
 #include "ScreenTesting.h"
 #include "StatusMessageRow.h"
 #include "Theme.h"
@@ -15,6 +14,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 class TestScreenWireless final : public QObject
 {
@@ -39,7 +39,7 @@ private:
 
     std::optional<QString> status(const QWidget &screen)
     {
-        return child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"))->message();
+        return child<StatusMessageRow>(screen, u"wirelessStatus"_s)->message();
     }
 
 private slots:
@@ -52,103 +52,66 @@ private slots:
         ScreenWorld::show(screen);
         QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
         QVERIFY(!button(screen, "wirelessToUsb")->isEnabled());
-        QCOMPARE(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->text(),
-                 QStringLiteral("No remembered wireless devices yet."));
-        QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
-        QVERIFY(!child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"))->isVisible());
-    }
-
-    // USB to Wi-Fi moves the selection to the wireless serial; the way back is offered only then.
-    void switchingTransports()
-    {
-        m_world->connectPhone();
-        WirelessScreen screen(&model());
-        ScreenWorld::show(screen);
-        QVERIFY(!button(screen, "wirelessToUsb")->isEnabled());
-        click(screen, "wirelessToWifi");
-        QVERIFY(model().wirelessBusy());
-        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
-        QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(model().selectedSerial(), wifiSerial);
-        QCOMPARE(
-            status(screen),
-            QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
-                           "cable now."));
-        QVERIFY(button(screen, "wirelessToUsb")->isEnabled());
-        QVERIFY(!button(screen, "wirelessToWifi")->isEnabled());
-        const QList<QWidget *> rows = screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered"));
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedAddress"))->text(),
-                 wifiSerial);
-        QCOMPARE(child<QLabel>(*rows.first(), QStringLiteral("wirelessRememberedState"))->text(),
-                 QStringLiteral("Connected"));
-        QVERIFY(!child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
-
-        click(screen, "wirelessToUsb");
-        QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(model().selectedSerial(), usbSerial);
-        QCOMPARE(status(screen),
-                 QStringLiteral("USB connection is active. Wireless ADB has been disconnected."));
+        QCOMPARE(child<QLabel>(screen, u"wirelessEmpty"_s)->text(), u"No remembered wireless devices yet."_s);
+        QVERIFY(child<QLabel>(screen, u"wirelessEmpty"_s)->isVisible());
+        QVERIFY(!child<StatusMessageRow>(screen, u"wirelessStatus"_s)->isVisible());
     }
 
     void rememberedRowsConnectAndForget()
     {
         m_world->connectPhone();
-        m_world->world.sim.phone(QStringLiteral("phone1")).set(QStringLiteral("tcpipPort"), 5555);
+        m_world->world.sim.phone(u"phone1"_s).set(u"tcpipPort"_s, 5555);
         await(model().connectWireless(wifiSerial));
         // The phone left the network: the remembered entry stays, offline.
         m_world->world.unplug(wifiSerial);
         WirelessScreen screen(&model());
         ScreenWorld::show(screen);
         QWidget *row = nullptr;
-        QTRY_VERIFY((row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"))) &&
-                    child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text() ==
-                        QStringLiteral("Offline"));
+        QTRY_VERIFY((row = screen.findChild<QWidget *>(u"wirelessRemembered"_s)) &&
+                    child<QLabel>(*row, u"wirelessRememberedState"_s)->text() == u"Offline"_s);
         click(*row, "wirelessRememberedConnect");
         QVERIFY(!button(screen, "wirelessPair")->isEnabled());
         QTRY_VERIFY(!model().wirelessBusy());
-        QCOMPARE(status(screen), QStringLiteral("connected to 192.168.1.20:5555"));
-        row = screen.findChild<QWidget *>(QStringLiteral("wirelessRemembered"));
-        QCOMPARE(child<QLabel>(*row, QStringLiteral("wirelessRememberedState"))->text(),
-                 QStringLiteral("Connected"));
+        QCOMPARE(status(screen), u"connected to 192.168.1.20:5555"_s);
+        row = screen.findChild<QWidget *>(u"wirelessRemembered"_s);
+        QCOMPARE(child<QLabel>(*row, u"wirelessRememberedState"_s)->text(), u"Connected"_s);
         // Connected already: there is nothing for Connect to do.
         QVERIFY(!button(*row, "wirelessRememberedConnect")->isEnabled());
         click(*row, "wirelessRememberedForget");
-        QTRY_VERIFY(screen.findChildren<QWidget *>(QStringLiteral("wirelessRemembered")).isEmpty());
+        QTRY_VERIFY(screen.findChildren<QWidget *>(u"wirelessRemembered"_s).isEmpty());
+        QCOMPARE(status(screen), u"Wireless connection disconnected and forgotten. USB is now selected."_s);
         QVERIFY(model().rememberedWireless().isEmpty());
-        QVERIFY(child<QLabel>(screen, QStringLiteral("wirelessEmpty"))->isVisible());
+        QTRY_COMPARE(model().devices().size(), 1);
+        QVERIFY(child<QLabel>(screen, u"wirelessEmpty"_s)->isVisible());
     }
 
     // Typed addresses and codes reach adb as they are, each as one argument; the pairing port typed again
     // into Connect is explained.
     void manualPairingAndConnect()
     {
-        m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
-        m_world->world.sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
-                                      QStringLiteral("adb-guid"));
+        m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
+        m_world->world.sim.addPairing(u"192.168.1.20:37123"_s, u"482913"_s, u"adb-guid"_s);
         WirelessScreen screen(&model());
         ScreenWorld::show(screen);
-        QVERIFY(!child<QWidget>(screen, QStringLiteral("wirelessManual"))->isVisible());
-        auto *toggle = child<QToolButton>(screen, QStringLiteral("wirelessManualToggle"));
-        QCOMPARE(toggle->text(), QStringLiteral("Pair a new device / recover a connection"));
+        QVERIFY(!child<QWidget>(screen, u"wirelessManual"_s)->isVisible());
+        auto *toggle = child<QToolButton>(screen, u"wirelessManualToggle"_s);
+        QCOMPARE(toggle->text(), u"Pair a new device / recover a connection"_s);
         toggle->click();
-        QVERIFY(child<QWidget>(screen, QStringLiteral("wirelessManual"))->isVisible());
-        child<QLineEdit>(screen, QStringLiteral("wirelessPairingAddress"))
-            ->setText(QStringLiteral("192.168.1.20:37123"));
+        QVERIFY(child<QWidget>(screen, u"wirelessManual"_s)->isVisible());
+        child<QLineEdit>(screen, u"wirelessPairingAddress"_s)->setText(u"192.168.1.20:37123"_s);
         // Enter in a field presses its button.
-        auto *code = child<QLineEdit>(screen, QStringLiteral("wirelessPairingCode"));
-        code->setText(QStringLiteral("482913"));
+        auto *code = child<QLineEdit>(screen, u"wirelessPairingCode"_s);
+        code->setText(u"482913"_s);
         QVERIFY(button(screen, "wirelessPair")->isEnabled());
         QTest::keyClick(code, Qt::Key_Return);
         QTRY_VERIFY(!model().wirelessBusy());
-        QVERIFY(m_world->world.sim.callArguments(QStringLiteral("adb"))
-                    .contains(QStringList{QStringLiteral("pair"), QStringLiteral("192.168.1.20:37123"),
-                                          QStringLiteral("482913")}));
+        QVERIFY(m_world->world.sim.callArguments(u"adb"_s).contains(
+            QStringList{u"pair"_s, u"192.168.1.20:37123"_s, u"482913"_s}));
         QVERIFY(status(screen).value_or(QString()).endsWith(
-            QStringLiteral("\nSuccessfully paired to 192.168.1.20:37123 [guid=adb-guid]")));
+            u"\nSuccessfully paired to 192.168.1.20:37123 [guid=adb-guid]"_s));
 
-        auto *address = child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"));
-        address->setText(QStringLiteral("192.168.1.20:37123"));
+        auto *address = child<QLineEdit>(screen, u"wirelessManualAddress"_s);
+        address->setText(u"192.168.1.20:37123"_s);
         QTest::keyClick(address, Qt::Key_Enter);
         QTRY_VERIFY(!model().wirelessBusy());
         QCOMPARE(status(screen),
@@ -161,15 +124,15 @@ private slots:
                      "connecting use two different ports: connect to the IP address and port shown "
                      "on the phone's Wireless debugging screen, not the pairing port."));
 
-        const QString odd = QStringLiteral("10.0.0.9:5555; rm -rf ~");
-        child<QLineEdit>(screen, QStringLiteral("wirelessManualAddress"))->setText(odd);
+        const QString odd = u"10.0.0.9:5555; rm -rf ~"_s;
+        child<QLineEdit>(screen, u"wirelessManualAddress"_s)->setText(odd);
         click(screen, "wirelessConnect");
         QTRY_VERIFY(!model().wirelessBusy());
         QVERIFY(status(screen).has_value());
         bool passedWhole = false;
-        for (const QStringList &arguments : m_world->world.sim.callArguments(QStringLiteral("adb")))
+        for (const QStringList &arguments : m_world->world.sim.callArguments(u"adb"_s))
             passedWhole |= arguments.contains(odd);
-        QVERIFY(passedWhole || status(screen)->contains(QStringLiteral("address")));
+        QVERIFY(passedWhole || status(screen)->contains(u"address"_s));
     }
 
     // The simulator's adb is Debian's 29, which has no pair: the screen says so before a code is typed.
@@ -177,7 +140,7 @@ private slots:
     {
         WirelessScreen screen(&model());
         ScreenWorld::show(screen);
-        auto *problem = child<StatusMessageRow>(screen, QStringLiteral("wirelessPairingProblem"));
+        auto *problem = child<StatusMessageRow>(screen, u"wirelessPairingProblem"_s);
         QTRY_VERIFY(problem->isVisible());
         QCOMPARE(
             problem->message(),
@@ -196,18 +159,16 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("failed");
-        QTest::newRow("paired") << true << QStringLiteral("482913")
-                                << QStringLiteral("Successfully paired to 192.168.1.20:37123 [guid=adb-guid]")
-                                << false;
+        QTest::newRow("paired") << true << u"482913"_s
+                                << u"Successfully paired to 192.168.1.20:37123 [guid=adb-guid]"_s << false;
         QTest::newRow("adb without pair")
-            << false << QStringLiteral("482913")
+            << false << u"482913"_s
             << QStringLiteral(
                    "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
                    "30 or newer. Install it and set its adb in Settings.")
             << true;
-        QTest::newRow("wrong code") << true << QStringLiteral("111111")
-                                    << QStringLiteral("Failed: Wrong password or connection was dropped.")
-                                    << true;
+        QTest::newRow("wrong code") << true << u"111111"_s
+                                    << u"Failed: Wrong password or connection was dropped."_s << true;
     }
 
     void statusLineShowsFailuresAsFailures()
@@ -217,16 +178,15 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, failed);
         if (pairingAdb)
-            m_world->world.sim.setAdbVersion(QStringLiteral("35.0.2-12147458"));
-        m_world->world.sim.addPairing(QStringLiteral("192.168.1.20:37123"), QStringLiteral("482913"),
-                                      QStringLiteral("adb-guid"));
+            m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
+        m_world->world.sim.addPairing(u"192.168.1.20:37123"_s, u"482913"_s, u"adb-guid"_s);
         WirelessScreen screen(&model());
         screen.resize(900, 700);
         ScreenWorld::show(screen);
-        auto *row = child<StatusMessageRow>(screen, QStringLiteral("wirelessStatus"));
-        const QWidget *nextCard = child<QWidget>(screen, QStringLiteral("wirelessEmpty"))->parentWidget();
+        auto *row = child<StatusMessageRow>(screen, u"wirelessStatus"_s);
+        const QWidget *nextCard = child<QWidget>(screen, u"wirelessEmpty"_s)->parentWidget();
         const int top = nextCard->mapTo(&screen, QPoint()).y();
-        await(model().pairWireless(QStringLiteral("192.168.1.20:37123"), code));
+        await(model().pairWireless(u"192.168.1.20:37123"_s, code));
         // A known adb line is explained above it; the line itself ends the message.
         QVERIFY2(row->message().value_or(QString()).endsWith(message),
                  qPrintable(row->message().value_or(QString())));
@@ -243,8 +203,7 @@ private slots:
         WirelessScreen screen(&model());
         ScreenWorld::show(screen);
         const auto listings = [this] {
-            return m_world->world.sim.callArguments(QStringLiteral("adb"))
-                .count(QStringList{QStringLiteral("devices"), QStringLiteral("-l")});
+            return m_world->world.sim.callArguments(u"adb"_s).count(QStringList{u"devices"_s, u"-l"_s});
         };
         QTRY_VERIFY(listings() >= 1);
         const qsizetype before = listings();

@@ -1,7 +1,6 @@
 // The application's main window with the real mode screens, against the model and the device simulator:
 // settings changed through each screen's controls reach scrcpy's argument list, and the screens' actions
-// (a screenshot, the desktop settings, the move to Wi-Fi, a dropped file) reach the simulated phone.
-#include "LaunchMessageBadge.h"
+// (the desktop settings' dialog, the move to Wi-Fi and back) reach the simulated phone.
 #include "MainWindow.h"
 #include "ModeScreens.h"
 #include "ModeSidebarRow.h"
@@ -13,12 +12,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -28,6 +24,7 @@
 using namespace quorvane;
 using namespace quorvane::app;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -65,7 +62,7 @@ private:
     {
         sim().addPhone(usbSerial);
         model().setOnboardingCompleted(true);
-        model().setMediaRootOverride(home() + QStringLiteral("/Media"));
+        model().setMediaRootOverride(home() + u"/Media"_s);
         m_window = std::make_unique<MainWindow>(&model());
         installModeScreens(*m_window, model());
         m_window->show();
@@ -77,14 +74,11 @@ private:
 
     void openMode(const QString &title)
     {
-        find<ModeSidebarRow>(QStringLiteral("sidebarRow_") + title)->click();
+        find<ModeSidebarRow>(u"sidebarRow_"_s + title)->click();
         QCOMPARE(appearance(model().selectedMode()).title, title);
     }
 
-    QJsonObject phoneSettings()
-    {
-        return sim().phone(QStringLiteral("phone1")).read().value(QStringLiteral("settings")).toObject();
-    }
+    QJsonObject phoneSettings() { return sim().phone(u"phone1"_s).read().value(u"settings"_s).toObject(); }
 
     // One user edit, "objectName=value": a picker takes the entry starting with value, a check box "on" or
     // "off", a slider or number field the number, a text field the typed text; a button is pressed.
@@ -115,23 +109,23 @@ private:
             line->selectAll();
             QTest::keyClicks(line, value);
         } else {
-            QFAIL(qPrintable(QStringLiteral("no way to edit ") + step));
+            QFAIL(qPrintable(u"no way to edit "_s + step));
         }
     }
 
     void pressPrimary()
     {
-        auto *primary = find<PrimaryActionButton>(QStringLiteral("primaryLaunchButton"));
+        auto *primary = find<PrimaryActionButton>(u"primaryLaunchButton"_s);
         QTRY_VERIFY2_WITH_TIMEOUT(primary->canTrigger(), qPrintable(primary->disabledHint()),
                                   inspectionTimeout);
-        primary->findChild<QPushButton *>(QStringLiteral("primaryActionButton"))->click();
+        primary->findChild<QPushButton *>(u"primaryActionButton"_s)->click();
     }
 
     QMessageBox *openPrompt()
     {
         QMessageBox *prompt = nullptr;
         const auto shown = [this, &prompt] {
-            prompt = m_window->findChild<QMessageBox *>(QStringLiteral("confirmationPrompt"));
+            prompt = m_window->findChild<QMessageBox *>(u"confirmationPrompt"_s);
             return prompt && prompt->isVisible();
         };
         if (!QTest::qWaitFor(shown))
@@ -154,7 +148,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
 
         QTest::newRow("mirror")
-            << "Mirror Phone"
+            << u"Mirror Phone"_s
             << strings({"mirrorResolution=1080p", "mirrorFrameRate=30 fps", "mirrorCodec=H.265",
                         "mirrorBitrate=16", "mirrorAudio=on", "mirrorAudioSource=Device output",
                         "mirrorTurnScreenOff=on", "mirrorOrientation=90°", "mirrorCrop=1080:1920:0:0"})
@@ -163,7 +157,7 @@ private slots:
                         "--capture-orientation=@90", "--crop=1080:1920:0:0", "--no-clipboard-autosync",
                         "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
         QTest::newRow("creator")
-            << "Mirror Phone"
+            << u"Mirror Phone"_s
             << strings({"mirrorCreatorMode=on", "mirrorResolution=Auto", "mirrorFrameRate=60 fps",
                         "mirrorCodec=H.264", "mirrorAudio=on", "mirrorAudioSource=Microphone",
                         "mirrorStayAwake=on", "mirrorTurnScreenOff=off", "mirrorClipboardSync=on",
@@ -172,7 +166,7 @@ private slots:
                         "--audio-source=mic", "--stay-awake", "--show-touches", "--fullscreen",
                         "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
         QTest::newRow("camera")
-            << "Camera Mode"
+            << u"Camera Mode"_s
             << strings({"cameraProbe", "cameraUseId=on", "cameraId=0 ", "cameraMaxSize=1280 px",
                         "cameraFps24", "cameraCodec=H.265", "cameraBitrate=12", "cameraUseZoom=on",
                         "cameraZoom=25", "cameraTorch=on", "cameraAspectRatio=4:3",
@@ -182,7 +176,7 @@ private slots:
                         "--video-codec=h265", "--video-bit-rate=12M", "--no-audio",
                         "--capture-orientation=@90", "--no-clipboard-autosync",
                         "--window-title=Quorvane · R5CW20ABCDE", "--shortcut-mod=lctrl,lalt"});
-        QTest::newRow("desktop") << "Desktop Mode"
+        QTest::newRow("desktop") << u"Desktop Mode"_s
                                  << strings({"desktopWidth=1600", "desktopHeight=900", "desktopDensity=200",
                                              "desktopFlex=on", "desktopKeepContent=on",
                                              "desktopStartApp=org.example.home", "desktopAudio=on"})
@@ -218,64 +212,38 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(model().sessionActive() && !model().launching(), inspectionTimeout);
         QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
         QCOMPARE(m_world->world.scrcpySessions(), QList<QStringList>{arguments});
-        QCOMPARE(find<StatusPill>(QStringLiteral("sessionStatePill"))->text(),
-                 QStringLiteral("Session running"));
+        QCOMPARE(find<StatusPill>(u"sessionStatePill"_s)->text(), u"Session running"_s);
     }
 
-    void screenshotLandsInTheMediaFolder()
+    // The real dialog asks before the phone is touched; declined, nothing reaches the phone.
+    void desktopEnableAsksFirst()
     {
         openWithPhone();
-        find<QPushButton>(QStringLiteral("mirrorScreenshot"))->click();
-        QVERIFY(model().capturingScreenshot());
-        QTRY_VERIFY_WITH_TIMEOUT(!model().capturingScreenshot(), inspectionTimeout);
-        const QDir folder(home() + QStringLiteral("/Media/Screenshots"));
-        const QStringList shots = folder.entryList(QDir::Files);
-        QCOMPARE(shots.size(), 1);
-        QVERIFY2(shots.first().endsWith(QStringLiteral(".png")), qPrintable(shots.first()));
-        QFile shot(folder.filePath(shots.first()));
-        QVERIFY(shot.open(QIODevice::ReadOnly));
-        QCOMPARE(shot.read(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
-        QCOMPARE(find<LaunchMessageBadge>(QStringLiteral("launchMessageBadge"))->message(),
-                 QStringLiteral("Screenshot saved to ") + folder.filePath(shots.first()));
-    }
-
-    // Enabled through the confirmation dialog, then restored: the phone's settings are as they were.
-    void desktopEnableThenRestore()
-    {
-        openWithPhone();
-        openMode(QStringLiteral("Desktop Mode"));
+        openMode(u"Desktop Mode"_s);
         QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
                                  inspectionTimeout);
         const QJsonObject before = phoneSettings();
-        find<QPushButton>(QStringLiteral("desktopEnable"))->click();
+        const qsizetype calls = sim().calls().size();
+        find<QPushButton>(u"desktopEnable"_s)->click();
         QMessageBox *prompt = openPrompt();
-        QCOMPARE(prompt->windowTitle(), QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(prompt->windowTitle(), u"Enable Android desktop windowing?"_s);
         // The question is in the body too: not every window manager draws a title.
-        QCOMPARE(prompt->text(), QStringLiteral("Enable Android desktop windowing?"));
+        QCOMPARE(prompt->text(), u"Enable Android desktop windowing?"_s);
         QCOMPARE(prompt->informativeText(),
                  QStringLiteral("Quorvane will back up the current Android desktop settings, enable freeform "
                                 "and resizable windowing on the phone, and reboot it. You can later restore "
                                 "the original values."));
-        QAbstractButton *confirm = nullptr;
-        for (QAbstractButton *button : prompt->buttons()) {
-            if (button->text() == QLatin1String("Enable and reboot the phone"))
-                confirm = button;
-        }
-        QVERIFY(confirm);
-        confirm->click();
-        QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities() &&
-                                     model().desktopCapabilities()->backupAvailable && !model().desktopBusy(),
-                                 inspectionTimeout);
-        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
-        QVERIFY(phoneSettings() != before);
-
-        const std::optional<QString> enabled = model().launchMessage();
-        find<QPushButton>(QStringLiteral("desktopRestore"))->click();
-        QTRY_VERIFY_WITH_TIMEOUT(model().launchMessage() != enabled && !model().desktopBusy(),
-                                 inspectionTimeout);
-        QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
+        QStringList buttons;
+        for (QAbstractButton *button : prompt->buttons())
+            buttons << button->text();
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{u"Cancel"_s, u"Enable and reboot the phone"_s}));
+        // Enter answers with the default, which must not reboot the phone.
+        QTest::keyClick(prompt, Qt::Key_Return);
+        QTRY_VERIFY(!prompt->isVisible());
+        QVERIFY(!model().desktopBusy());
+        QCOMPARE(sim().calls().size(), calls);
         QCOMPARE(phoneSettings(), before);
-        QCOMPARE(sim().phone(QStringLiteral("phone1")).read().value(QStringLiteral("bootCount")).toInt(), 2);
     }
 
     // The floating terminal button covers no control of any screen at any window size: each page can be
@@ -293,14 +261,13 @@ private slots:
         QFETCH(QSize, size);
         openWithPhone();
         m_window->resize(size.isValid() ? size : m_window->minimumSize());
-        auto *button = find<QWidget>(QStringLiteral("sessionTerminalButton"));
-        for (const QString &mode :
-             {QStringLiteral("Mirror Phone"), QStringLiteral("Camera Mode"), QStringLiteral("Desktop Mode"),
-              QStringLiteral("Wireless"), QStringLiteral("Connection Doctor")}) {
+        auto *button = find<QWidget>(u"sessionTerminalButton"_s);
+        for (const QString &mode : {u"Mirror Phone"_s, u"Camera Mode"_s, u"Desktop Mode"_s, u"Wireless"_s,
+                                    u"Connection Doctor"_s}) {
             openMode(mode);
             QCoreApplication::processEvents();
             auto *screen = qobject_cast<QWidget *>(m_window->screen(model().selectedMode()));
-            auto *scroll = child<QScrollArea>(*screen, QStringLiteral("screenScroll"));
+            auto *scroll = child<QScrollArea>(*screen, u"screenScroll"_s);
             scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
             QCoreApplication::processEvents();
             const QRect covered(button->mapTo(m_window.get(), QPoint()), button->size());
@@ -315,64 +282,45 @@ private slots:
                     continue;
                 const QRect drawn =
                     QRect(control->mapTo(m_window.get(), QPoint()), control->size()) & viewport;
-                QVERIFY2(!drawn.intersects(covered),
-                         qPrintable(mode + QStringLiteral(": ") + control->objectName()));
+                QVERIFY2(!drawn.intersects(covered), qPrintable(mode + u": "_s + control->objectName()));
             }
         }
     }
 
-    void usbToWifiMovesTheSelection()
+    // USB to Wi-Fi moves the selection to the wireless serial; the way back is offered only then.
+    void usbToWifiAndBack()
     {
         openWithPhone();
-        openMode(QStringLiteral("Wireless"));
-        find<QPushButton>(QStringLiteral("wirelessToWifi"))->click();
+        openMode(u"Wireless"_s);
+        auto *toWifi = find<QPushButton>(u"wirelessToWifi"_s);
+        auto *toUsb = find<QPushButton>(u"wirelessToUsb"_s);
+        QVERIFY(!toUsb->isEnabled());
+        toWifi->click();
+        QVERIFY(model().wirelessBusy());
+        QVERIFY(!toWifi->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(model().selectedSerial(), wifiSerial, inspectionTimeout);
         QTRY_VERIFY(!model().wirelessBusy());
+        auto *status = find<StatusMessageRow>(u"wirelessStatus"_s);
         QCOMPARE(
-            find<StatusMessageRow>(QStringLiteral("wirelessStatus"))->message(),
+            status->message(),
             QStringLiteral("Wireless connection established at 192.168.1.20:5555. You can unplug the USB "
                            "cable now."));
         // One phone, reached two ways, picked through the transport in use.
-        auto *picker = find<QComboBox>(QStringLiteral("devicePicker"));
+        auto *picker = find<QComboBox>(u"devicePicker"_s);
         QTRY_COMPARE(picker->count(), 1);
-        QCOMPARE(picker->currentText(), QStringLiteral("Pixel 8 (USB + Wi-Fi)"));
+        QCOMPARE(picker->currentText(), u"Pixel 8 (USB + Wi-Fi)"_s);
         QCOMPARE(picker->currentData().toString(), wifiSerial);
-        QVERIFY(find<QPushButton>(QStringLiteral("wirelessToUsb"))->isEnabled());
-    }
+        QVERIFY(toUsb->isEnabled() && !toWifi->isEnabled());
+        const QList<QWidget *> rows = m_window->findChildren<QWidget *>(u"wirelessRemembered"_s);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(child<QLabel>(*rows.first(), u"wirelessRememberedAddress"_s)->text(), wifiSerial);
+        QCOMPARE(child<QLabel>(*rows.first(), u"wirelessRememberedState"_s)->text(), u"Connected"_s);
+        QVERIFY(!find<QLabel>(u"wirelessEmpty"_s)->isVisible());
 
-    // Dropped on a card deep inside Mirror Phone, the file goes up to the screen, which pushes it.
-    void droppedFileReachesThePhone()
-    {
-        openWithPhone();
-        const QString notes = home() + QStringLiteral("/notes.pdf");
-        QFile file(notes);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, 'q'));
-        file.close();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(notes)});
-        auto *target = find<QLabel>(QStringLiteral("mirrorQualityLabel"));
-        const QPointF at = target->rect().center();
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-        QVERIFY(drop.isAccepted());
-
-        auto *status = find<StatusMessageRow>(QStringLiteral("mirrorFileTransfer"));
-        QTRY_COMPARE_WITH_TIMEOUT(status->message(), QStringLiteral("Sent notes.pdf to /sdcard/Download."),
-                                  inspectionTimeout);
-        QVERIFY(status->isVisible());
-        const QJsonObject pushed = sim()
-                                       .phone(QStringLiteral("phone1"))
-                                       .read()
-                                       .value(QStringLiteral("files"))
-                                       .toObject()
-                                       .value(QStringLiteral("/sdcard/Download/notes.pdf"))
-                                       .toObject();
-        QCOMPARE(pushed.value(QStringLiteral("size")).toInt(), 4096);
-        QCOMPARE(pushed.value(QStringLiteral("source")).toString(), notes);
+        toUsb->click();
+        QTRY_VERIFY(!model().wirelessBusy());
+        QCOMPARE(model().selectedSerial(), usbSerial);
+        QCOMPARE(status->message(), u"USB connection is active. Wireless ADB has been disconnected."_s);
     }
 };
 
