@@ -1,5 +1,5 @@
 // The simulator's adb and scrcpy against the real tools' output shapes, where no test of the product
-// would notice a difference.
+// would notice a difference. (Its window receiving shortcut keys is proven by the X11 platform tests.)
 #include "DevSim.h"
 #include "TestHome.h"
 
