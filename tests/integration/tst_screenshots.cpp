@@ -182,7 +182,7 @@ private slots:
 
     void desktopScreenshotNeedsTheScrcpyDisplay()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+        m_sim->phone(QStringLiteral("phone1"))
             .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
                                          QStringLiteral("1"), QStringLiteral("internal"))});
         QCOMPARE(failureOf(media().captureDesktopScreenshot(serial)),
@@ -192,7 +192,7 @@ private slots:
 
     void desktopScreenshotCapturesTheScrcpyDisplay()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+        m_sim->phone(QStringLiteral("phone1"))
             .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
                                          QStringLiteral("1"), QStringLiteral("internal")),
                                  display(4, QStringLiteral("scrcpy"), QStringLiteral("virtual:scrcpy"),

@@ -4,6 +4,7 @@
 #include "FailureText.h"
 #include "FileSizeLimit.h"
 #include "TestHome.h"
+#include "Words.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@ using namespace quorvane;
 using test::await;
 using test::DevSim;
 using test::failureOf;
+using test::words;
 
 namespace {
 
@@ -34,14 +36,6 @@ QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList words(std::initializer_list<const char *> list)
-{
-    QStringList result;
-    for (const char *word : list)
-        result << QString::fromUtf8(word);
-    return result;
 }
 
 } // namespace
@@ -129,11 +123,9 @@ private slots:
         QCOMPARE(m_log->last(), restoreRebootLine);
         QCOMPARE(boots(), 2);
         QCOMPARE(callsContaining(QStringLiteral("reboot")),
-                 (QList<QStringList>{words({"-s", "R5CW20ABCDE", "reboot"}),
-                                     words({"-s", "R5CW20ABCDE", "reboot"})}));
+                 (QList<QStringList>{words("-s R5CW20ABCDE reboot"), words("-s R5CW20ABCDE reboot")}));
         QVERIFY(callsContaining(QStringLiteral("delete"))
-                    .contains(words({"-s", "R5CW20ABCDE", "shell", "settings", "delete", "global",
-                                     "enable_freeform_support"})));
+                    .contains(words("-s R5CW20ABCDE shell settings delete global enable_freeform_support")));
     }
 
     void secondEnableKeepsTheFirstBackup()
@@ -151,13 +143,13 @@ private slots:
         m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
                  QStringLiteral("deviceState: Authorize the device before changing desktop settings."));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words("devices -l")});
         QVERIFY(!QFile::exists(AppPaths::desktopBackupFile()));
     }
 
     void aFailedWriteStopsBeforeTheReboot()
     {
-        m_sim->addFault(words({"shell", "settings", "put", "global", "enable_freeform_support"}), 255,
+        m_sim->addFault(words("shell settings put global enable_freeform_support"), 255,
                         QStringLiteral("java.lang.SecurityException: Permission denial\n"));
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
                  QStringLiteral("process: java.lang.SecurityException: Permission denial (exit code 255)"));
@@ -170,7 +162,7 @@ private slots:
 
     void aFailedRebootStillReportsTheRestart()
     {
-        m_sim->addFault(words({"reboot"}), 1, QStringLiteral("error: closed\n"));
+        m_sim->addFault(words("reboot"), 1, QStringLiteral("error: closed\n"));
         QCOMPARE(await(service().enableDesktopExperience(serial)),
                  (DesktopExperienceResult{true, true, true, enableMessage}));
         QCOMPARE(boots(), 0);
@@ -179,7 +171,7 @@ private slots:
     void anUnreadableSettingChangesNothing()
     {
         // Recording it as unset would make a later restore delete a value the user had.
-        m_sim->addFault(words({"shell", "settings", "get", "global", "force_resizable_activities"}), 1,
+        m_sim->addFault(words("shell settings get global force_resizable_activities"), 1,
                         QStringLiteral("error: closed\n"));
         const QJsonObject before = globalSettings();
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
@@ -193,9 +185,9 @@ private slots:
     {
         QCOMPARE(failureOf(service().restoreDesktopExperience(serial)),
                  QStringLiteral("invalidInput: There is no settings backup for this device yet."));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
-                 (QList<QStringList>{words({"devices", "-l"}),
-                                     words({"-s", "R5CW20ABCDE", "shell", "getprop", "ro.serialno"})}));
+        QCOMPARE(
+            m_sim->callArguments(QStringLiteral("adb")),
+            (QList<QStringList>{words("devices -l"), words("-s R5CW20ABCDE shell getprop ro.serialno")}));
     }
 
     // A phone that cannot take commands is named as such before any setting is touched, and the backup stays.
@@ -226,7 +218,7 @@ private slots:
             m_sim->phone(QStringLiteral("phone1")).state(state);
         const QString target = state.isEmpty() ? QStringLiteral("R5CW20ZZZZZ") : serial;
         QCOMPARE(failureOf(service().restoreDesktopExperience(target)), failure);
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words("devices -l")});
         QCOMPARE(DesktopBackupStore::read(), backup);
         QCOMPARE(boots(), 0);
     }
@@ -309,7 +301,7 @@ private slots:
     {
         await(service().enableDesktopExperience(serial));
         const DesktopBackupStore backup = DesktopBackupStore::read();
-        m_sim->addFault(words({"shell", "settings", "delete", "global", "enable_freeform_support"}), 1,
+        m_sim->addFault(words("shell settings delete global enable_freeform_support"), 1,
                         QStringLiteral("error: closed\n"));
         const DesktopExperienceResult result = await(service().restoreDesktopExperience(serial));
         QCOMPARE(result, (DesktopExperienceResult{
