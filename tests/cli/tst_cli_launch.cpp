@@ -173,34 +173,16 @@ private slots:
             test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("--profile"), profile,
                                   QStringLiteral("--mode"), QStringLiteral("creator")});
         QCOMPARE(result.statusCode, 0);
-        QCOMPARE(
-            test::jsonOutput(result).object(),
-            QJsonObject(
-                {{QStringLiteral("serial"), QStringLiteral("R5CW20ABCDE")},
-                 {QStringLiteral("mode"), QStringLiteral("creator")},
-                 {QStringLiteral("videoBitRate"), 8},
-                 {QStringLiteral("record"), false},
-                 {QStringLiteral("fullscreen"), false},
-                 {QStringLiteral("cameraTorch"), false},
-                 {QStringLiteral("cameraHighSpeed"), false},
-                 {QStringLiteral("desktopFlex"), false},
-                 {QStringLiteral("desktopNoDecorations"), false},
-                 {QStringLiteral("desktopKeepContent"), false},
-                 {QStringLiteral("clipboardSync"), false},
-                 {QStringLiteral("maxSize"), 1920},
-                 {QStringLiteral("maxFps"), 60},
-                 {QStringLiteral("codec"), QStringLiteral("h265")},
-                 {QStringLiteral("audio"), true},
-                 {QStringLiteral("stayAwake"), true},
-                 {QStringLiteral("turnScreenOff"), false},
-                 {QStringLiteral("showTouches"), true},
-                 {QStringLiteral("qualityLabel"), QStringLiteral("Creator-ready profile")},
-                 {QStringLiteral("rationale"),
-                  QJsonArray{QStringLiteral("USB connection allows a higher-quality low-latency profile."),
-                             QStringLiteral("Creator Mode enables visible touches and prioritizes clean "
-                                            "tutorial capture."),
-                             QStringLiteral("H.265 is available, so Creator Mode starts with the more "
-                                            "bandwidth-efficient encoder.")}}}));
+        // The rules are the core's and checked there; here, that the file is read and the answer printed
+        // whole.
+        const QJsonObject recommendation = test::jsonOutput(result).object();
+        QCOMPARE(recommendation.value(QStringLiteral("serial")).toString(), QStringLiteral("R5CW20ABCDE"));
+        QCOMPARE(recommendation.value(QStringLiteral("codec")).toString(), QStringLiteral("h265"));
+        QCOMPARE(recommendation.value(QStringLiteral("showTouches")).toBool(), true);
+        QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
+                 QStringLiteral("Creator-ready profile"));
+        QCOMPARE(recommendation.value(QStringLiteral("rationale")).toArray().size(), 3);
+        QCOMPARE(recommendation.size(), 20);
     }
 
     // What recommend prints is the record mirror starts on its own, and args and mirror read it back as it

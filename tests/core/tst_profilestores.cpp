@@ -276,12 +276,6 @@ private slots:
         QVERIFY(ProfileStore().load(QStringLiteral("HW2"), QStringLiteral("mirror")));
     }
 
-    void keyJoinsWithTheUnitSeparator()
-    {
-        QCOMPARE(ProfileStore::key(QStringLiteral("ABC"), QStringLiteral("camera")),
-                 QStringLiteral("ABC") + QChar(0x1F) + QStringLiteral("camera"));
-    }
-
     void unreadableLearnedStore_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -358,32 +352,6 @@ private slots:
                   "\"codec\": \"h264\", \"audio\": true, \"note\": \"x\"}}}");
         QCOMPARE(ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true}));
-    }
-
-    void failedLearnedWriteKeepsTheOldFile()
-    {
-        const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC"));
-        const QByteArray before = contents(AppPaths::learnedProfilesFile());
-        {
-            test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(
-                FileSystemError,
-                store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC")));
-        }
-        QCOMPARE(contents(AppPaths::learnedProfilesFile()), before);
-        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("learned-profiles.json")});
-    }
-
-    void learnedStoreWithoutAFolder()
-    {
-        blockApplicationFolder(*m_home);
-        const ProfileStore store;
-        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
-        QVERIFY_THROWS_EXCEPTION(
-            FileSystemError,
-            store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC")));
     }
 
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.
@@ -566,23 +534,44 @@ private slots:
         expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", notices);
     }
 
-    void failedPresetWriteKeepsTheOldFile()
+    void failedWriteKeepsTheOldFile_data()
     {
-        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")});
-        const QByteArray before = contents(SavedProfileStore::url());
-        {
-            test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
-        }
-        QCOMPARE(contents(SavedProfileStore::url()), before);
+        QTest::addColumn<bool>("presets");
+        QTest::newRow("learned profiles") << false;
+        QTest::newRow("presets") << true;
     }
 
-    void presetsWithoutAFolder()
+    void failedWriteKeepsTheOldFile()
     {
+        QFETCH(bool, presets);
+        const auto write = [presets](quint32 maxSize) {
+            if (presets)
+                SavedProfileStore().save(
+                    maxSize ? QList{preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")}
+                            : QList<SavedProfile>{});
+            else
+                ProfileStore().remember(working("ABC", "mirror", maxSize, 60, "h264", true),
+                                        QStringLiteral("ABC"));
+        };
+        const QString path = presets ? AppPaths::savedProfilesFile() : AppPaths::learnedProfilesFile();
+        write(1920);
+        const QByteArray before = contents(path);
+        {
+            test::FileSizeLimit limit(16);
+            QVERIFY_THROWS_EXCEPTION(FileSystemError, write(0));
+        }
+        QCOMPARE(contents(path), before);
+        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
+                 QStringList{QFileInfo(path).fileName()});
+
+        // Without a folder to write into, reading finds nothing and writing fails.
+        QDir(AppPaths::appSupportFolder()).removeRecursively();
         blockApplicationFolder(*m_home);
-        QVERIFY(SavedProfileStore().load().isEmpty());
-        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
-        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
+        QVERIFY(presets ? SavedProfileStore().load().isEmpty()
+                        : !ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        QVERIFY_THROWS_EXCEPTION(FileSystemError, write(1920));
+        if (presets)
+            QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
     }
 };
 
