@@ -4,7 +4,6 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,11 +21,7 @@ private:
 
     QString writeJson(const QString &name, const QJsonObject &object)
     {
-        QFile file(m_home->file(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        file.write(QJsonDocument(object).toJson());
-        return file.fileName();
+        return test::writeFile(m_home->file(name), QJsonDocument(object).toJson());
     }
 
     static LaunchConfig mirrorRecord()
@@ -140,13 +135,10 @@ private slots:
         QCOMPARE(result.statusCode, 1);
         QCOMPARE(result.stderr_, missing + QStringLiteral(": No such file or directory.\n"));
 
-        QFile broken(m_home->file(QStringLiteral("broken.json")));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("{\"serial\": ");
-        broken.close();
-        result = test::runQuorvanectl({QStringLiteral("ladder"), broken.fileName()});
+        const QString broken = test::writeFile(m_home->file(QStringLiteral("broken.json")), "{\"serial\": ");
+        result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
         QCOMPARE(result.statusCode, 1);
-        QVERIFY2(result.stderr_.startsWith(broken.fileName() + QStringLiteral(": not valid JSON (")),
+        QVERIFY2(result.stderr_.startsWith(broken + QStringLiteral(": not valid JSON (")),
                  qPrintable(result.stderr_));
     }
 
@@ -265,11 +257,10 @@ private slots:
                               {QStringLiteral("name"), QStringLiteral("c2.android.av1.encoder")}}));
 
         // Without --learned the phone's learned profile comes from the store, as in the app.
-        QFile store(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
-        QVERIFY(store.open(QIODevice::WriteOnly));
-        store.write("{\"profiles\": {\"R5CW20ABCDE\\u001fdesktop\": {\"audio\": true, \"codec\": \"h264\", "
-                    "\"maxFps\": 24, \"maxSize\": 1600}}}");
-        store.close();
+        test::writeFile(
+            m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
+            "{\"profiles\": {\"R5CW20ABCDE\\u001fdesktop\": {\"audio\": true, \"codec\": \"h264\", "
+            "\"maxFps\": 24, \"maxSize\": 1600}}}");
         result = test::runQuorvanectl(QStringList{QStringLiteral("recommend"), QStringLiteral("R5CW20ABCDE"),
                                                   QStringLiteral("--mode"), QStringLiteral("desktop")} +
                                       tools);

@@ -165,10 +165,7 @@ private slots:
     void unreadableStoreIsToldOnce()
     {
         const QString store = m_home->file(QStringLiteral(".local/share/Quorvane/wireless-devices.json"));
-        QFile file(store);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{\"devices\": [{\"address\": \"10.0.0.9:5555\"}]}");
-        file.close();
+        test::writeFile(store, "{\"devices\": [{\"address\": \"10.0.0.9:5555\"}]}");
         const ProcessResult result = run({QStringLiteral("forget"), QStringLiteral("10.0.0.9:5555")});
         QCOMPARE(result.statusCode, 0);
         const QStringList kept = QFileInfo(store).dir().entryList(

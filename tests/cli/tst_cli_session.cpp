@@ -56,11 +56,8 @@ private:
         config.serial = serial;
         config.codec = codec;
         config.maxSize = 1920;
-        const QString path = m_home->file(QStringLiteral("config.json"));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(QJsonDocument(config.toJson()).toJson());
-        return path;
+        return test::writeFile(m_home->file(QStringLiteral("config.json")),
+                               QJsonDocument(config.toJson()).toJson());
     }
 
     QString learnedProfilesPath() const
@@ -359,15 +356,12 @@ private slots:
         preset.maxSize = 800;
         preset.codec = QStringLiteral("av1");
         preset.videoBitRate = 4;
-        QFile presetRecord(m_home->file(QStringLiteral("preset.json")));
-        QVERIFY(presetRecord.open(QIODevice::WriteOnly));
-        presetRecord.write(QJsonDocument(preset.toJson()).toJson());
-        presetRecord.close();
-        QCOMPARE(
-            test::runQuorvanectl({QStringLiteral("presets"), QStringLiteral("save"), QStringLiteral("Fast"),
-                                  QStringLiteral("--config"), presetRecord.fileName()})
-                .statusCode,
-            0);
+        const QString presetRecord = test::writeFile(m_home->file(QStringLiteral("preset.json")),
+                                                     QJsonDocument(preset.toJson()).toJson());
+        QCOMPARE(test::runQuorvanectl({QStringLiteral("presets"), QStringLiteral("save"),
+                                       QStringLiteral("Fast"), QStringLiteral("--config"), presetRecord})
+                     .statusCode,
+                 0);
         m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
                                          {QStringLiteral("afterMs"), 2500},
                                          {QStringLiteral("closeWindow"), true}});
@@ -428,12 +422,10 @@ private slots:
         m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
                                          {QStringLiteral("afterMs"), 1500},
                                          {QStringLiteral("closeWindow"), true}});
-        QFile(m_home->file(QStringLiteral("config.json.mp4"))).open(QIODevice::WriteOnly);
-        QFile earlier(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
-        earlier.write(R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
-                      R"( "maxSize": 0}}})");
-        earlier.close();
+        test::writeFile(m_home->file(QStringLiteral("config.json.mp4")));
+        test::writeFile(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
+                        R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
+                        R"( "maxSize": 0}}})");
         const auto store = [this] {
             QFile file(learnedProfilesPath());
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

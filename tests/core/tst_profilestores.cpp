@@ -24,6 +24,7 @@
 #include <vector>
 
 using namespace quorvane;
+using test::writeFile;
 
 namespace {
 
@@ -46,14 +47,6 @@ QByteArray contents(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 // A file where the application folder should be: no folder can be made there, for root either.
@@ -318,11 +311,10 @@ private slots:
     // entry of both survives. Without the lock most runs lose some.
     void concurrentWritersKeepEveryEntry()
     {
-        QFile stale(AppPaths::learnedProfilesFile() + QStringLiteral(".lock"));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(std::numeric_limits<qint32>::max()) + "\nQuorvane\n" +
-                    QSysInfo::machineHostName().toUtf8() + "\n");
-        stale.close();
+        const QString stale =
+            test::writeFile(AppPaths::learnedProfilesFile() + QStringLiteral(".lock"),
+                            QByteArray::number(std::numeric_limits<qint32>::max()) + "\nQuorvane\n" +
+                                QSysInfo::machineHostName().toUtf8() + "\n");
 
         constexpr int perWriter = 60;
         std::vector<std::unique_ptr<QProcess>> writers;
@@ -342,7 +334,7 @@ private slots:
                                          .value(QStringLiteral("profiles"))
                                          .toObject();
         QCOMPARE(profiles.size(), 2 * perWriter);
-        QVERIFY(!QFile::exists(stale.fileName()));
+        QVERIFY(!QFile::exists(stale));
     }
 
     void unknownMembersAreIgnored()

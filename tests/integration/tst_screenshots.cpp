@@ -234,11 +234,8 @@ private slots:
         QFETCH(int, fileSizeLimit);
         QFETCH(QString, reason);
         MediaService service = media();
-        if (folderIsAFile) {
-            QFile blocker(m_home->file(QStringLiteral("blocker")));
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-            service.screenshotsOverride = blocker.fileName();
-        }
+        if (folderIsAFile)
+            service.screenshotsOverride = test::writeFile(m_home->file(QStringLiteral("blocker")));
         if (fileSizeLimit > 0) {
             const QStringList screencap{QStringLiteral("exec-out"), QStringLiteral("screencap")};
             m_sim->addFault(screencap, 0, {}, QString(2 * fileSizeLimit, QLatin1Char('x')));

@@ -278,10 +278,7 @@ private slots:
         m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless).set(QStringLiteral("tcpipPort"), 5555);
         m_sim->updateWorld(
             [](QJsonObject &world) { world.insert(QStringLiteral("transports"), QJsonArray{}); });
-        QFile file(AppPaths::wirelessDevicesFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not json");
-        file.close();
+        test::writeFile(AppPaths::wirelessDevicesFile(), "not json");
         QCOMPARE(await(service().connectDevice(wifiSerial)),
                  QStringLiteral("connected to 192.168.1.20:5555"));
         const auto devices = WirelessStoreFile::read().devices;
