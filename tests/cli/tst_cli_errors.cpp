@@ -51,7 +51,8 @@ private:
 
     // How the row makes the simulator print: "adb ARGS" (a fault on those words, the line on stderr),
     // "adb-stdout ARGS", "scrcpy" (every session dies with the line), "pair" (a pairing whose code is
-    // 654321), "refused"/"unreachable" (a connect outcome), "rival" (a second adb installation).
+    // 654321), "refused"/"unreachable"/"timeout" (a connect
+    // outcome), "rival" (a second adb installation).
     QStringList arrange(const QString &setup, const QString &printed)
     {
         const QStringList tools{QStringLiteral("--adb"), m_sim->adbPath(), QStringLiteral("--scrcpy"),
@@ -69,7 +70,8 @@ private:
         else if (kind == QLatin1String("pair"))
             m_sim->addPairing(pairingAddress, QStringLiteral("654321"),
                               QStringLiteral("adb-R5CW20ABCDE-AbC12d"));
-        else if (kind == QLatin1String("refused") || kind == QLatin1String("unreachable"))
+        else if (kind == QLatin1String("refused") || kind == QLatin1String("unreachable") ||
+                 kind == QLatin1String("timeout"))
             m_sim->setConnectOutcome(pairingAddress, kind);
         else if (kind == QLatin1String("rival"))
             return {QStringLiteral("--adb"), rivalAdb()};
@@ -137,6 +139,8 @@ private slots:
             "Phone has not allowed this computer over Wi-Fi");
         row("no route", QStringLiteral("unreachable"), QStringLiteral("connect ") + pairingAddress,
             "failed to connect to '192.168.1.31:37099': No route to host", 1, "Phone not reachable");
+        row("connect timed out", QStringLiteral("timeout"), QStringLiteral("connect ") + pairingAddress,
+            "failed to connect to '192.168.1.31:37099': Connection timed out", 1, "Phone not reachable");
         row("server cannot start", QStringLiteral("adb devices"), QStringLiteral("devices"),
             "adb: failed to check server version: cannot connect to daemon", 1, "adb server cannot start");
         // scrcpy, its client and the server on the phone.

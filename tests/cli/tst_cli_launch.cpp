@@ -4,7 +4,6 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,11 +21,7 @@ private:
 
     QString writeJson(const QString &name, const QJsonObject &object)
     {
-        QFile file(m_home->file(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-        file.write(QJsonDocument(object).toJson());
-        return file.fileName();
+        return test::writeFile(m_home->file(name), QJsonDocument(object).toJson());
     }
 
     static LaunchConfig mirrorRecord()
@@ -140,13 +135,10 @@ private slots:
         QCOMPARE(result.statusCode, 1);
         QCOMPARE(result.stderr_, missing + QStringLiteral(": No such file or directory.\n"));
 
-        QFile broken(m_home->file(QStringLiteral("broken.json")));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("{\"serial\": ");
-        broken.close();
-        result = test::runQuorvanectl({QStringLiteral("ladder"), broken.fileName()});
+        const QString broken = test::writeFile(m_home->file(QStringLiteral("broken.json")), "{\"serial\": ");
+        result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
         QCOMPARE(result.statusCode, 1);
-        QVERIFY2(result.stderr_.startsWith(broken.fileName() + QStringLiteral(": not valid JSON (")),
+        QVERIFY2(result.stderr_.startsWith(broken + QStringLiteral(": not valid JSON (")),
                  qPrintable(result.stderr_));
     }
 
@@ -173,34 +165,16 @@ private slots:
             test::runQuorvanectl({QStringLiteral("recommend"), QStringLiteral("--profile"), profile,
                                   QStringLiteral("--mode"), QStringLiteral("creator")});
         QCOMPARE(result.statusCode, 0);
-        QCOMPARE(
-            test::jsonOutput(result).object(),
-            QJsonObject(
-                {{QStringLiteral("serial"), QStringLiteral("R5CW20ABCDE")},
-                 {QStringLiteral("mode"), QStringLiteral("creator")},
-                 {QStringLiteral("videoBitRate"), 8},
-                 {QStringLiteral("record"), false},
-                 {QStringLiteral("fullscreen"), false},
-                 {QStringLiteral("cameraTorch"), false},
-                 {QStringLiteral("cameraHighSpeed"), false},
-                 {QStringLiteral("desktopFlex"), false},
-                 {QStringLiteral("desktopNoDecorations"), false},
-                 {QStringLiteral("desktopKeepContent"), false},
-                 {QStringLiteral("clipboardSync"), false},
-                 {QStringLiteral("maxSize"), 1920},
-                 {QStringLiteral("maxFps"), 60},
-                 {QStringLiteral("codec"), QStringLiteral("h265")},
-                 {QStringLiteral("audio"), true},
-                 {QStringLiteral("stayAwake"), true},
-                 {QStringLiteral("turnScreenOff"), false},
-                 {QStringLiteral("showTouches"), true},
-                 {QStringLiteral("qualityLabel"), QStringLiteral("Creator-ready profile")},
-                 {QStringLiteral("rationale"),
-                  QJsonArray{QStringLiteral("USB connection allows a higher-quality low-latency profile."),
-                             QStringLiteral("Creator Mode enables visible touches and prioritizes clean "
-                                            "tutorial capture."),
-                             QStringLiteral("H.265 is available, so Creator Mode starts with the more "
-                                            "bandwidth-efficient encoder.")}}}));
+        // The rules are the core's and checked there; here, that the file is read and the answer printed
+        // whole.
+        const QJsonObject recommendation = test::jsonOutput(result).object();
+        QCOMPARE(recommendation.value(QStringLiteral("serial")).toString(), QStringLiteral("R5CW20ABCDE"));
+        QCOMPARE(recommendation.value(QStringLiteral("codec")).toString(), QStringLiteral("h265"));
+        QCOMPARE(recommendation.value(QStringLiteral("showTouches")).toBool(), true);
+        QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
+                 QStringLiteral("Creator-ready profile"));
+        QCOMPARE(recommendation.value(QStringLiteral("rationale")).toArray().size(), 3);
+        QCOMPARE(recommendation.size(), 20);
     }
 
     // What recommend prints is the record mirror starts on its own, and args and mirror read it back as it
@@ -283,11 +257,10 @@ private slots:
                               {QStringLiteral("name"), QStringLiteral("c2.android.av1.encoder")}}));
 
         // Without --learned the phone's learned profile comes from the store, as in the app.
-        QFile store(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")));
-        QVERIFY(store.open(QIODevice::WriteOnly));
-        store.write("{\"profiles\": {\"R5CW20ABCDE\\u001fdesktop\": {\"audio\": true, \"codec\": \"h264\", "
-                    "\"maxFps\": 24, \"maxSize\": 1600}}}");
-        store.close();
+        test::writeFile(
+            m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
+            "{\"profiles\": {\"R5CW20ABCDE\\u001fdesktop\": {\"audio\": true, \"codec\": \"h264\", "
+            "\"maxFps\": 24, \"maxSize\": 1600}}}");
         result = test::runQuorvanectl(QStringList{QStringLiteral("recommend"), QStringLiteral("R5CW20ABCDE"),
                                                   QStringLiteral("--mode"), QStringLiteral("desktop")} +
                                       tools);

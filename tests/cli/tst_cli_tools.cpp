@@ -418,9 +418,7 @@ private slots:
         other.videoBitRate = 4;
         other.audio = false;
         const auto write = [this](const QString &name, const LaunchConfig &config) {
-            QFile file(m_home->file(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QJsonDocument(config.toJson()).toJson());
+            test::writeFile(m_home->file(name), QJsonDocument(config.toJson()).toJson());
         };
         write(QStringLiteral("record.json"), record);
         write(QStringLiteral("other.json"), other);

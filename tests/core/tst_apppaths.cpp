@@ -58,10 +58,7 @@ private slots:
     {
         test::TestHome home;
         // A file where a folder should be fails for root and ordinary users alike.
-        QFile blocker(home.file(QStringLiteral("blocked")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString root = blocker.fileName() + QStringLiteral("/media");
+        const QString root = test::writeFile(home.file(QStringLiteral("blocked"))) + QStringLiteral("/media");
         try {
             AppPaths::mediaRoot(root);
             QFAIL("creating a folder under a file must fail");

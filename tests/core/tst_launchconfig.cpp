@@ -82,27 +82,6 @@ class TestLaunchConfig final : public QObject
     Q_OBJECT
 
 private slots:
-    void supportedModesInOrder()
-    {
-        QCOMPARE(LaunchConfig::supportedModes(),
-                 QStringList({QStringLiteral("mirror"), QStringLiteral("creator"), QStringLiteral("camera"),
-                              QStringLiteral("desktop")}));
-    }
-
-    void defaultRecord()
-    {
-        LaunchConfig expected;
-        expected.mode = QStringLiteral("mirror");
-        expected.codec = QStringLiteral("h264");
-        expected.videoBitRate = 8;
-        expected.stayAwake = true;
-        QCOMPARE(LaunchConfig::defaultRecord(), expected);
-        QCOMPARE(LaunchConfig::defaultRecord().serial, QString());
-        QVERIFY(!LaunchConfig::defaultRecord().audio);
-        QVERIFY(!LaunchConfig::defaultRecord().clipboardSync);
-        QVERIFY(!LaunchConfig::defaultRecord().videoEncoder);
-    }
-
     void equalityTakesEveryFieldIntoAccount()
     {
         const LaunchConfig base = everyFieldSet();

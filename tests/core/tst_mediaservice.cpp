@@ -94,9 +94,7 @@ private slots:
         QCOMPARE(first, home.path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S.mp4"));
         QVERIFY(QFileInfo(home.path() + QStringLiteral("/mine/2025-03-01")).isDir());
         // A relaunch within the same second gets its own file instead of recording over the first.
-        QFile recorded(first);
-        QVERIFY(recorded.open(QIODevice::WriteOnly));
-        recorded.close();
+        test::writeFile(first);
         QCOMPARE(media.recordingDestination(QStringLiteral("S")),
                  home.path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S-2.mp4"));
     }

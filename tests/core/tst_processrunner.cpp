@@ -4,7 +4,6 @@
 #include "ProcessRunner.h"
 #include "TestHome.h"
 
-#include <QFile>
 #include <QTest>
 
 #include <QCoroTask>
@@ -185,9 +184,7 @@ private slots:
     {
         QFETCH(QString, executable);
         test::TestHome home;
-        QFile plain(home.file(QStringLiteral("plain")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        test::writeFile(home.file(QStringLiteral("plain")));
         executable.replace(QStringLiteral("$HOME"), home.path());
         try {
             test::await(ProcessRunner::runCollect(executable, {}));

@@ -24,6 +24,7 @@
 #include <vector>
 
 using namespace quorvane;
+using test::writeFile;
 
 namespace {
 
@@ -46,14 +47,6 @@ QByteArray contents(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 // A file where the application folder should be: no folder can be made there, for root either.
@@ -276,12 +269,6 @@ private slots:
         QVERIFY(ProfileStore().load(QStringLiteral("HW2"), QStringLiteral("mirror")));
     }
 
-    void keyJoinsWithTheUnitSeparator()
-    {
-        QCOMPARE(ProfileStore::key(QStringLiteral("ABC"), QStringLiteral("camera")),
-                 QStringLiteral("ABC") + QChar(0x1F) + QStringLiteral("camera"));
-    }
-
     void unreadableLearnedStore_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -324,11 +311,10 @@ private slots:
     // entry of both survives. Without the lock most runs lose some.
     void concurrentWritersKeepEveryEntry()
     {
-        QFile stale(AppPaths::learnedProfilesFile() + QStringLiteral(".lock"));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(std::numeric_limits<qint32>::max()) + "\nQuorvane\n" +
-                    QSysInfo::machineHostName().toUtf8() + "\n");
-        stale.close();
+        const QString stale =
+            test::writeFile(AppPaths::learnedProfilesFile() + QStringLiteral(".lock"),
+                            QByteArray::number(std::numeric_limits<qint32>::max()) + "\nQuorvane\n" +
+                                QSysInfo::machineHostName().toUtf8() + "\n");
 
         constexpr int perWriter = 60;
         std::vector<std::unique_ptr<QProcess>> writers;
@@ -348,7 +334,7 @@ private slots:
                                          .value(QStringLiteral("profiles"))
                                          .toObject();
         QCOMPARE(profiles.size(), 2 * perWriter);
-        QVERIFY(!QFile::exists(stale.fileName()));
+        QVERIFY(!QFile::exists(stale));
     }
 
     void unknownMembersAreIgnored()
@@ -358,32 +344,6 @@ private slots:
                   "\"codec\": \"h264\", \"audio\": true, \"note\": \"x\"}}}");
         QCOMPARE(ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true}));
-    }
-
-    void failedLearnedWriteKeepsTheOldFile()
-    {
-        const ProfileStore store;
-        store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC"));
-        const QByteArray before = contents(AppPaths::learnedProfilesFile());
-        {
-            test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(
-                FileSystemError,
-                store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC")));
-        }
-        QCOMPARE(contents(AppPaths::learnedProfilesFile()), before);
-        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("learned-profiles.json")});
-    }
-
-    void learnedStoreWithoutAFolder()
-    {
-        blockApplicationFolder(*m_home);
-        const ProfileStore store;
-        QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
-        QVERIFY_THROWS_EXCEPTION(
-            FileSystemError,
-            store.remember(working("ABC", "mirror", 1920, 60, "h264", true), QStringLiteral("ABC")));
     }
 
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.
@@ -566,23 +526,44 @@ private slots:
         expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", notices);
     }
 
-    void failedPresetWriteKeepsTheOldFile()
+    void failedWriteKeepsTheOldFile_data()
     {
-        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")});
-        const QByteArray before = contents(SavedProfileStore::url());
-        {
-            test::FileSizeLimit limit(16);
-            QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
-        }
-        QCOMPARE(contents(SavedProfileStore::url()), before);
+        QTest::addColumn<bool>("presets");
+        QTest::newRow("learned profiles") << false;
+        QTest::newRow("presets") << true;
     }
 
-    void presetsWithoutAFolder()
+    void failedWriteKeepsTheOldFile()
     {
+        QFETCH(bool, presets);
+        const auto write = [presets](quint32 maxSize) {
+            if (presets)
+                SavedProfileStore().save(
+                    maxSize ? QList{preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Kept", "8.0")}
+                            : QList<SavedProfile>{});
+            else
+                ProfileStore().remember(working("ABC", "mirror", maxSize, 60, "h264", true),
+                                        QStringLiteral("ABC"));
+        };
+        const QString path = presets ? AppPaths::savedProfilesFile() : AppPaths::learnedProfilesFile();
+        write(1920);
+        const QByteArray before = contents(path);
+        {
+            test::FileSizeLimit limit(16);
+            QVERIFY_THROWS_EXCEPTION(FileSystemError, write(0));
+        }
+        QCOMPARE(contents(path), before);
+        QCOMPARE(QDir(AppPaths::appSupportFolder()).entryList(QDir::Files),
+                 QStringList{QFileInfo(path).fileName()});
+
+        // Without a folder to write into, reading finds nothing and writing fails.
+        QDir(AppPaths::appSupportFolder()).removeRecursively();
         blockApplicationFolder(*m_home);
-        QVERIFY(SavedProfileStore().load().isEmpty());
-        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
-        QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore().save({}));
+        QVERIFY(presets ? SavedProfileStore().load().isEmpty()
+                        : !ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        QVERIFY_THROWS_EXCEPTION(FileSystemError, write(1920));
+        if (presets)
+            QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
     }
 };
 

@@ -67,8 +67,7 @@ private slots:
     void unusableOverrideFallsThroughToBundle()
     {
         QFETCH(QString, override);
-        QFile plain(m_home->file(QStringLiteral("plain/adb")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
+        test::writeFile(m_home->file(QStringLiteral("plain/adb")));
         const QString bundled = tool(QStringLiteral("bundle/adb"));
         RuntimeLocator::setBundledDirectoryOverride(dir(QStringLiteral("bundle")));
         const auto found = RuntimeLocator::resolveWithSource(
@@ -170,8 +169,7 @@ private slots:
         QFETCH(QString, server);
         RuntimeLocator::setBundledDirectoryOverride(dir(bundle));
         QCOMPARE(RuntimeLocator::bundledServerPath(), std::nullopt);
-        QFile file(m_home->file(server));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        test::writeFile(m_home->file(server));
         QCOMPARE(RuntimeLocator::bundledServerPath(), dir(server));
     }
 

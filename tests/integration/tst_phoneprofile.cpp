@@ -4,22 +4,12 @@
 #include "Errors.h"
 #include "RuntimeLocator.h"
 #include "TestHome.h"
+#include "Words.h"
 
 #include <QTest>
 
 using namespace quorvane;
-
-namespace {
-
-QStringList words(std::initializer_list<const char *> list)
-{
-    QStringList result;
-    for (const char *word : list)
-        result << QString::fromUtf8(word);
-    return result;
-}
-
-} // namespace
+using test::words;
 
 // Inspection of a phone through the device simulator: real adb and scrcpy child processes, real output.
 class TestInspection final : public QObject
@@ -93,32 +83,16 @@ private slots:
         QCOMPARE(calls[8].value(QStringLiteral("tool")).toString(), QStringLiteral("scrcpy"));
         QCOMPARE(calls[8].value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
         const QList<QStringList> adb = m_sim->callArguments(QStringLiteral("adb"));
-        const QStringList prefix = words({"-s", "R5CW20ABCDE", "shell"});
-        QCOMPARE(
-            adb.mid(0, 8),
-            QList<QStringList>({words({"devices", "-l"}), prefix + words({"getprop", "ro.product.model"}),
-                                prefix + words({"getprop", "ro.product.brand"}),
-                                prefix + words({"getprop", "ro.build.version.release"}),
-                                prefix + words({"getprop", "ro.build.version.sdk"}),
-                                prefix + words({"getprop", "ro.boot.serialno"}),
-                                prefix + words({"wm", "size"}), prefix + words({"wm", "density"})}));
+        const QStringList prefix = words("-s R5CW20ABCDE shell");
+        QCOMPARE(adb.mid(0, 8),
+                 QList<QStringList>({words("devices -l"), prefix + words("getprop ro.product.model"),
+                                     prefix + words("getprop ro.product.brand"),
+                                     prefix + words("getprop ro.build.version.release"),
+                                     prefix + words("getprop ro.build.version.sdk"),
+                                     prefix + words("getprop ro.boot.serialno"), prefix + words("wm size"),
+                                     prefix + words("wm density")}));
         QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")),
-                 QList<QStringList>({words({"-s", "R5CW20ABCDE", "--list-encoders"})}));
-    }
-
-    void physicalScreenWinsOverOverrides()
-    {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"))
-            .set(QStringLiteral("screen"),
-                 QJsonObject{{QStringLiteral("width"), 1080},
-                             {QStringLiteral("height"), 2400},
-                             {QStringLiteral("density"), 420},
-                             {QStringLiteral("overrideSize"), QStringLiteral("720x1600")},
-                             {QStringLiteral("overrideDensity"), QStringLiteral("360")}});
-        const DeviceProfile profile = inspect(QStringLiteral("R5CW20ABCDE"));
-        QCOMPARE(profile.width, std::optional<quint32>(1080));
-        QCOMPARE(profile.height, std::optional<quint32>(2400));
-        QCOMPARE(profile.density, std::optional<quint32>(420));
+                 QList<QStringList>({words("-s R5CW20ABCDE --list-encoders")}));
     }
 
     void sdkDecidesTheCapabilities_data()
@@ -153,18 +127,16 @@ private slots:
     void emptyModelFallsBackToTheDeviceList()
     {
         m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words({"shell", "getprop", "ro.product.model"}), 0, QString(), QStringLiteral("\n"));
+        m_sim->addFault(words("shell getprop ro.product.model"), 0, QString(), QStringLiteral("\n"));
         QCOMPARE(inspect(QStringLiteral("R5CW20ABCDE")).model, QStringLiteral("Pixel_8"));
     }
 
     void failedQueriesDegrade()
     {
         m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words({"shell", "getprop", "ro.product.brand"}), 1,
-                        QStringLiteral("error: closed\n"));
-        m_sim->addFault(words({"shell", "wm", "size"}), 255, QStringLiteral("Exception occurred\n"));
-        m_sim->addFault(words({"shell", "wm", "density"}), 0, QString(),
-                        QStringLiteral("Physical density: ?\n"));
+        m_sim->addFault(words("shell getprop ro.product.brand"), 1, QStringLiteral("error: closed\n"));
+        m_sim->addFault(words("shell wm size"), 255, QStringLiteral("Exception occurred\n"));
+        m_sim->addFault(words("shell wm density"), 0, QString(), QStringLiteral("Physical density: ?\n"));
         // A listing that fails counts for nothing, even the lines it printed before failing.
         const QString failingScrcpy = test::writeExecutable(
             m_home->file(QStringLiteral("tools/scrcpy")),
@@ -219,15 +191,14 @@ private slots:
                                QStringLiteral("Selected device is no longer connected."));
         // Nothing is asked of a phone that is not ready.
         QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
-                 QList<QStringList>(
-                     {words({"devices", "-l"}), words({"devices", "-l"}), words({"devices", "-l"})}));
+                 QList<QStringList>({words("devices -l"), words("devices -l"), words("devices -l")}));
         QVERIFY(m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty());
     }
 
     void failedDeviceListFailsTheInspection()
     {
         m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words({"devices"}), 1, QStringLiteral("adb: protocol fault\n"));
+        m_sim->addFault(words("devices"), 1, QStringLiteral("adb: protocol fault\n"));
         try {
             inspect(QStringLiteral("R5CW20ABCDE"));
             QFAIL("inspection must fail");

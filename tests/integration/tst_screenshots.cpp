@@ -182,7 +182,7 @@ private slots:
 
     void desktopScreenshotNeedsTheScrcpyDisplay()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+        m_sim->phone(QStringLiteral("phone1"))
             .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
                                          QStringLiteral("1"), QStringLiteral("internal"))});
         QCOMPARE(failureOf(media().captureDesktopScreenshot(serial)),
@@ -192,7 +192,7 @@ private slots:
 
     void desktopScreenshotCapturesTheScrcpyDisplay()
     {
-        m_sim->phone(m_sim->readWorld().value(QStringLiteral("phones")).toObject().keys().first())
+        m_sim->phone(QStringLiteral("phone1"))
             .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
                                          QStringLiteral("1"), QStringLiteral("internal")),
                                  display(4, QStringLiteral("scrcpy"), QStringLiteral("virtual:scrcpy"),
@@ -234,11 +234,8 @@ private slots:
         QFETCH(int, fileSizeLimit);
         QFETCH(QString, reason);
         MediaService service = media();
-        if (folderIsAFile) {
-            QFile blocker(m_home->file(QStringLiteral("blocker")));
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-            service.screenshotsOverride = blocker.fileName();
-        }
+        if (folderIsAFile)
+            service.screenshotsOverride = test::writeFile(m_home->file(QStringLiteral("blocker")));
         if (fileSizeLimit > 0) {
             const QStringList screencap{QStringLiteral("exec-out"), QStringLiteral("screencap")};
             m_sim->addFault(screencap, 0, {}, QString(2 * fileSizeLimit, QLatin1Char('x')));

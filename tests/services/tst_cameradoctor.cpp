@@ -241,7 +241,6 @@ private slots:
             "Quorvane types them through the X display.|No action needed: X11 has no permission to grant.");
         // Once shortcuts work, no note says what they would need.
         QTest::newRow("X11") << Kind::X11 << 1 << false << x11Ready;
-        QTest::newRow("X11, quorvanectl") << Kind::X11 << -1 << false << x11Ready;
         QTest::newRow("X11 without XTEST")
             << Kind::X11 << 0 << false
             << QStringLiteral("warning|Keyboard shortcuts unavailable|") + optionalPurpose +
@@ -258,8 +257,6 @@ private slots:
             "through XWayland. Mirroring works without it.|Turn on \"Run mirror windows through XWayland\" "
             "in Settings: new sessions then start scrcpy with SDL_VIDEODRIVER=x11.");
         QTest::newRow("Wayland") << Kind::Wayland << 1 << false << waylandOffer + u'\n' + waylandNote;
-        QTest::newRow("Wayland, quorvanectl")
-            << Kind::Wayland << -1 << false << waylandOffer + u'\n' + waylandNote;
         QTest::newRow("Wayland through XWayland")
             << Kind::Wayland << 1 << true
             << QStringLiteral(

@@ -4,6 +4,7 @@
 #include "FailureText.h"
 #include "FileSizeLimit.h"
 #include "TestHome.h"
+#include "Words.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@ using namespace quorvane;
 using test::await;
 using test::DevSim;
 using test::failureOf;
+using test::words;
 
 namespace {
 
@@ -34,14 +36,6 @@ QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList words(std::initializer_list<const char *> list)
-{
-    QStringList result;
-    for (const char *word : list)
-        result << QString::fromUtf8(word);
-    return result;
 }
 
 } // namespace
@@ -129,11 +123,9 @@ private slots:
         QCOMPARE(m_log->last(), restoreRebootLine);
         QCOMPARE(boots(), 2);
         QCOMPARE(callsContaining(QStringLiteral("reboot")),
-                 (QList<QStringList>{words({"-s", "R5CW20ABCDE", "reboot"}),
-                                     words({"-s", "R5CW20ABCDE", "reboot"})}));
+                 (QList<QStringList>{words("-s R5CW20ABCDE reboot"), words("-s R5CW20ABCDE reboot")}));
         QVERIFY(callsContaining(QStringLiteral("delete"))
-                    .contains(words({"-s", "R5CW20ABCDE", "shell", "settings", "delete", "global",
-                                     "enable_freeform_support"})));
+                    .contains(words("-s R5CW20ABCDE shell settings delete global enable_freeform_support")));
     }
 
     void secondEnableKeepsTheFirstBackup()
@@ -151,13 +143,13 @@ private slots:
         m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
                  QStringLiteral("deviceState: Authorize the device before changing desktop settings."));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words("devices -l")});
         QVERIFY(!QFile::exists(AppPaths::desktopBackupFile()));
     }
 
     void aFailedWriteStopsBeforeTheReboot()
     {
-        m_sim->addFault(words({"shell", "settings", "put", "global", "enable_freeform_support"}), 255,
+        m_sim->addFault(words("shell settings put global enable_freeform_support"), 255,
                         QStringLiteral("java.lang.SecurityException: Permission denial\n"));
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
                  QStringLiteral("process: java.lang.SecurityException: Permission denial (exit code 255)"));
@@ -170,7 +162,7 @@ private slots:
 
     void aFailedRebootStillReportsTheRestart()
     {
-        m_sim->addFault(words({"reboot"}), 1, QStringLiteral("error: closed\n"));
+        m_sim->addFault(words("reboot"), 1, QStringLiteral("error: closed\n"));
         QCOMPARE(await(service().enableDesktopExperience(serial)),
                  (DesktopExperienceResult{true, true, true, enableMessage}));
         QCOMPARE(boots(), 0);
@@ -179,7 +171,7 @@ private slots:
     void anUnreadableSettingChangesNothing()
     {
         // Recording it as unset would make a later restore delete a value the user had.
-        m_sim->addFault(words({"shell", "settings", "get", "global", "force_resizable_activities"}), 1,
+        m_sim->addFault(words("shell settings get global force_resizable_activities"), 1,
                         QStringLiteral("error: closed\n"));
         const QJsonObject before = globalSettings();
         QCOMPARE(failureOf(service().enableDesktopExperience(serial)),
@@ -193,9 +185,9 @@ private slots:
     {
         QCOMPARE(failureOf(service().restoreDesktopExperience(serial)),
                  QStringLiteral("invalidInput: There is no settings backup for this device yet."));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
-                 (QList<QStringList>{words({"devices", "-l"}),
-                                     words({"-s", "R5CW20ABCDE", "shell", "getprop", "ro.serialno"})}));
+        QCOMPARE(
+            m_sim->callArguments(QStringLiteral("adb")),
+            (QList<QStringList>{words("devices -l"), words("-s R5CW20ABCDE shell getprop ro.serialno")}));
     }
 
     // A phone that cannot take commands is named as such before any setting is touched, and the backup stays.
@@ -226,7 +218,7 @@ private slots:
             m_sim->phone(QStringLiteral("phone1")).state(state);
         const QString target = state.isEmpty() ? QStringLiteral("R5CW20ZZZZZ") : serial;
         QCOMPARE(failureOf(service().restoreDesktopExperience(target)), failure);
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words({"devices", "-l"})});
+        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")), QList<QStringList>{words("devices -l")});
         QCOMPARE(DesktopBackupStore::read(), backup);
         QCOMPARE(boots(), 0);
     }
@@ -249,10 +241,7 @@ private slots:
     {
         QFETCH(bool, enable);
         QFETCH(QByteArray, content);
-        QFile file(AppPaths::desktopBackupFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        test::writeFile(AppPaths::desktopBackupFile(), content);
         const QJsonObject before = globalSettings();
 
         const QString failure = failureOf(enable ? service().enableDesktopExperience(serial)
@@ -309,7 +298,7 @@ private slots:
     {
         await(service().enableDesktopExperience(serial));
         const DesktopBackupStore backup = DesktopBackupStore::read();
-        m_sim->addFault(words({"shell", "settings", "delete", "global", "enable_freeform_support"}), 1,
+        m_sim->addFault(words("shell settings delete global enable_freeform_support"), 1,
                         QStringLiteral("error: closed\n"));
         const DesktopExperienceResult result = await(service().restoreDesktopExperience(serial));
         QCOMPARE(result, (DesktopExperienceResult{
@@ -323,64 +312,33 @@ private slots:
         QCOMPARE(boots(), 2);
     }
 
-    void probe_data()
+    // Which settings make a phone prepared is the rules' table; here, the probe reads the phone and the
+    // store and changes neither.
+    void probeReadsOnly()
     {
-        QTest::addColumn<int>("sdk");
-        QTest::addColumn<bool>("key5Set");
-        QTest::addColumn<bool>("backup");
-        QTest::addColumn<bool>("prepared");
-        QTest::addColumn<QString>("summary");
-        QTest::newRow("sdk 34, four keys on")
-            << 34 << false << false << true
-            << QStringLiteral("Android is already using this device's desktop windowing settings.");
-        QTest::newRow("sdk 36, key 5 unset")
-            << 36 << false << false << false
-            << QStringLiteral(
-                   "Enabling changes up to five developer settings on the phone, with a full backup "
-                   "first.");
-        QTest::newRow("sdk 36, key 5 unset, with a backup")
-            << 36 << false << true << false
-            << QStringLiteral("A settings backup for this device is available.");
-        QTest::newRow("sdk 36, all six on")
-            << 36 << true << false << true
-            << QStringLiteral("Android is already using this device's desktop "
-                              "windowing settings.");
-    }
-
-    void probe()
-    {
-        QFETCH(int, sdk);
-        QFETCH(bool, key5Set);
-        QFETCH(bool, backup);
-        QFETCH(bool, prepared);
-        QFETCH(QString, summary);
         auto phone = m_sim->phone(QStringLiteral("phone1"));
-        phone.android(sdk == 36 ? QStringLiteral("16") : QStringLiteral("14"), sdk);
+        phone.android(QStringLiteral("16"), 36);
         const QStringList keys = DesktopService::settingKeys();
         for (int i = 0; i < 6; ++i)
             phone.setting(QStringLiteral("global"), keys[i],
-                          i == 4 && !key5Set ? QStringLiteral("null") : QStringLiteral("1"));
-        if (backup)
-            DesktopBackupStore{{{serial, {}}}}.write();
+                          i == 4 ? QStringLiteral("null") : QStringLiteral("1"));
+        DesktopBackupStore{{{serial, {}}}}.write();
+        const QByteArray backup = contents(AppPaths::desktopBackupFile());
 
         const DesktopCapabilities caps = await(service().probeCapabilities(serial));
-        QCOMPARE(caps.prepared, prepared);
-        QCOMPARE(caps.summary, summary);
-        QCOMPARE(caps.backupAvailable, backup);
-        QVERIFY(caps.androidDesktopWindowingAvailable);
-        QVERIFY(caps.supported);
+        QVERIFY(!caps.prepared);
+        QCOMPARE(caps.summary, QStringLiteral("A settings backup for this device is available."));
+        QVERIFY(caps.backupAvailable && caps.androidDesktopWindowingAvailable && caps.supported);
         QCOMPARE(caps.launcherPackage, QStringLiteral("com.google.android.apps.nexuslauncher"));
-        QCOMPARE(caps.message, QStringLiteral("Android %1 supports scrcpy virtual displays.")
-                                   .arg(sdk == 36 ? QStringLiteral("16") : QStringLiteral("14")));
+        QCOMPARE(caps.message, QStringLiteral("Android 16 supports scrcpy virtual displays."));
         QCOMPARE(QStringLiteral("%1x%2@%3")
                      .arg(caps.recommendedWidth)
                      .arg(caps.recommendedHeight)
                      .arg(caps.recommendedDensity),
                  QStringLiteral("1920x1080@240"));
-        // Reading only: no key beyond the SDK's list is asked for, nothing is written, no file appears.
-        QCOMPARE(callsContaining(QStringLiteral("get")).size(), sdk == 36 ? 6 : 4);
+        QCOMPARE(callsContaining(QStringLiteral("get")).size(), 6);
         QVERIFY(callsContaining(QStringLiteral("put")).isEmpty());
-        QCOMPARE(QFile::exists(AppPaths::desktopBackupFile()), backup);
+        QCOMPARE(contents(AppPaths::desktopBackupFile()), backup);
     }
 
     void oneBackupForUsbAndWifi()

@@ -128,6 +128,8 @@ private slots:
             << profile(36) << enabled(all, {all.at(4)}) << false << false << true << notPrepared;
         QTest::newRow("sdk 36 with key 5 unset and a backup")
             << profile(36) << enabled(all, {all.at(4)}) << true << false << true << backupSummary;
+        QTest::newRow("sdk 36 with all six keys")
+            << profile(36) << enabled(all) << false << true << true << preparedSummary;
         QTest::newRow("sdk 33 has no desktop windowing")
             << profile(33) << enabled(all.mid(0, 4)) << false << true << false << preparedSummary;
         QTest::newRow("freeform off")
@@ -240,10 +242,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         const test::TestHome home;
-        QFile file(AppPaths::desktopBackupFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        test::writeFile(AppPaths::desktopBackupFile(), content);
         QCOMPARE(DesktopBackupStore::read(), DesktopBackupStore{});
     }
 };

@@ -1,5 +1,6 @@
 #include "ADBService.h"
 #include "DoctorService.h"
+#include "TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,10 +120,8 @@ private slots:
         // The kernel's USB folder as it looks with a Pixel on port 1-3 and a Samsung on 2-1.4.
         const QTemporaryDir usb;
         for (const auto &[port, vendor] : {std::pair{"1-3", "18d1\n"}, std::pair{"2-1.4", "04E8\n"}}) {
-            QVERIFY(QDir(usb.path()).mkpath(QLatin1String(port)));
-            QFile file(usb.path() + QLatin1Char('/') + QLatin1String(port) + QStringLiteral("/idVendor"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(vendor);
+            test::writeFile(usb.path() + QLatin1Char('/') + QLatin1String(port) + QStringLiteral("/idVendor"),
+                            vendor);
         }
         DoctorService doctor;
         doctor.usbDevicesFolder = usb.path();

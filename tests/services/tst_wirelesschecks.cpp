@@ -179,6 +179,22 @@ private slots:
             << QStringLiteral("192.168.1.0/24 dev wlan0 src 192.168.1.300") << QString();
         QTest::newRow("emulator ethernet is not wi-fi")
             << QStringLiteral("10.0.2.0/24 dev eth0 proto kernel scope link src 10.0.2.15 ") << QString();
+        // Real route tables list mobile data, the IPv4 translator or a VPN before Wi-Fi, each line ending in
+        // a space.
+        QTest::newRow("mobile network sorts first")
+            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
+                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
+            << QStringLiteral("192.168.1.20");
+        QTest::newRow("mediatek ccmni, translator and vpn")
+            << QStringLiteral("10.71.112.0/28 dev ccmni1 proto kernel scope link src 10.71.112.5 \n"
+                              "10.8.0.0/24 dev tun0 proto kernel scope link src 10.8.0.3 \n"
+                              "192.0.0.4/29 dev v4-ccmni1 proto kernel scope link src 192.0.0.4 \n"
+                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
+            << QStringLiteral("192.168.1.20");
+        QTest::newRow("mobile data only")
+            << QStringLiteral(
+                   "100.118.14.208/29 dev rmnet_data0 proto kernel scope link src 100.118.15.213 \n")
+            << QString();
         QTest::newRow("empty") << QString() << QString();
     }
 

@@ -36,9 +36,7 @@ private:
 
     static void writeFile(const QByteArray &content)
     {
-        QFile file(AppPaths::wirelessDevicesFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
+        test::writeFile(AppPaths::wirelessDevicesFile(), content);
     }
 
     static QByteArray fileContent()

@@ -115,6 +115,30 @@ QJsonArray withAppended(const QJsonValue &array, const QJsonValue &value)
     return result;
 }
 
+// Sets the value under the path of keys, making the objects on the way.
+void insertAt(QJsonObject &object, QStringList path, const QJsonValue &value)
+{
+    const QString key = path.takeFirst();
+    if (path.isEmpty()) {
+        object.insert(key, value);
+        return;
+    }
+    QJsonObject inner = object.value(key).toObject();
+    insertAt(inner, path, value);
+    object.insert(key, inner);
+}
+
+// Adds a transport with the next free id.
+void appendTransport(QJsonObject &world, QJsonObject transport)
+{
+    int id = 1;
+    for (const QJsonValue &value : world.value(QStringLiteral("transports")).toArray())
+        id = std::max(id, value.toObject().value(QStringLiteral("id")).toInt() + 1);
+    transport.insert(QStringLiteral("id"), id);
+    world.insert(QStringLiteral("transports"),
+                 withAppended(world.value(QStringLiteral("transports")), transport));
+}
+
 } // namespace
 
 DevSim::Phone::Phone(DevSim &sim, QString id)
@@ -140,11 +164,9 @@ QJsonObject DevSim::Phone::read() const
 void DevSim::Phone::change(const std::function<void(QJsonObject &)> &edit)
 {
     m_sim.updateWorld([&](QJsonObject &world) {
-        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
-        QJsonObject phone = phones.value(m_id).toObject();
+        QJsonObject phone = world.value(QStringLiteral("phones")).toObject().value(m_id).toObject();
         edit(phone);
-        phones.insert(m_id, phone);
-        world.insert(QStringLiteral("phones"), phones);
+        insertAt(world, {QStringLiteral("phones"), m_id}, phone);
     });
 }
 
@@ -156,11 +178,7 @@ DevSim::Phone &DevSim::Phone::set(const QString &key, const QJsonValue &value)
 
 DevSim::Phone &DevSim::Phone::property(const QString &key, const QString &value)
 {
-    change([&](QJsonObject &phone) {
-        QJsonObject properties = phone.value(QStringLiteral("properties")).toObject();
-        properties.insert(key, value);
-        phone.insert(QStringLiteral("properties"), properties);
-    });
+    change([&](QJsonObject &phone) { insertAt(phone, {QStringLiteral("properties"), key}, value); });
     return *this;
 }
 
@@ -183,13 +201,7 @@ DevSim::Phone &DevSim::Phone::android(const QString &release, int sdk)
 
 DevSim::Phone &DevSim::Phone::setting(const QString &space, const QString &key, const QString &value)
 {
-    change([&](QJsonObject &phone) {
-        QJsonObject settings = phone.value(QStringLiteral("settings")).toObject();
-        QJsonObject table = settings.value(space).toObject();
-        table.insert(key, value);
-        settings.insert(space, table);
-        phone.insert(QStringLiteral("settings"), settings);
-    });
+    change([&](QJsonObject &phone) { insertAt(phone, {QStringLiteral("settings"), space, key}, value); });
     return *this;
 }
 
@@ -200,35 +212,16 @@ DevSim::Phone &DevSim::Phone::screen(int width, int height, int density)
                                                      {QStringLiteral("density"), density}});
 }
 
-DevSim::Phone &DevSim::Phone::wifi(const QString &address, int prefix)
-{
-    return set(QStringLiteral("wifi"),
-               QJsonObject{{QStringLiteral("address"), address}, {QStringLiteral("prefix"), prefix}});
-}
-
 DevSim::Phone &DevSim::Phone::noWifi()
 {
     change([](QJsonObject &phone) { phone.remove(QStringLiteral("wifi")); });
     return *this;
 }
 
-DevSim::Phone &DevSim::Phone::mobileData(const QString &address, int prefix)
-{
-    return set(QStringLiteral("mobileData"),
-               QJsonObject{{QStringLiteral("address"), address}, {QStringLiteral("prefix"), prefix}});
-}
-
-DevSim::Phone &DevSim::Phone::launcher(const QString &component)
-{
-    return set(QStringLiteral("launcher"), component);
-}
-
 DevSim::Phone &DevSim::Phone::videoEncoders(const QJsonArray &encoders)
 {
     change([&](QJsonObject &phone) {
-        QJsonObject all = phone.value(QStringLiteral("encoders")).toObject();
-        all.insert(QStringLiteral("video"), encoders);
-        phone.insert(QStringLiteral("encoders"), all);
+        insertAt(phone, {QStringLiteral("encoders"), QStringLiteral("video")}, encoders);
     });
     return *this;
 }
@@ -265,15 +258,9 @@ DevSim::Phone &DevSim::Phone::alsoWireless()
         read().value(QStringLiteral("wifi")).toObject().value(QStringLiteral("address")).toString();
     set(QStringLiteral("tcpipPort"), 5555);
     m_sim.updateWorld([&](QJsonObject &world) {
-        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
-        int id = 1;
-        for (const QJsonValue &value : transports)
-            id = std::max(id, value.toObject().value(QStringLiteral("id")).toInt() + 1);
-        transports.append(QJsonObject{{QStringLiteral("serial"), address + QStringLiteral(":5555")},
-                                      {QStringLiteral("state"), QStringLiteral("device")},
-                                      {QStringLiteral("phone"), m_id},
-                                      {QStringLiteral("id"), id}});
-        world.insert(QStringLiteral("transports"), transports);
+        appendTransport(world, {{QStringLiteral("serial"), address + QStringLiteral(":5555")},
+                                {QStringLiteral("state"), QStringLiteral("device")},
+                                {QStringLiteral("phone"), m_id}});
     });
     return *this;
 }
@@ -321,24 +308,16 @@ DevSim::Phone DevSim::addPhone(const QString &serial, Connection connection)
                                        ? QStringLiteral("39151FDJH%1").arg(index + 1, 5, 10, QLatin1Char('0'))
                                        : serial;
     updateWorld([&](QJsonObject &world) {
-        QJsonObject phones = world.value(QStringLiteral("phones")).toObject();
         QJsonObject phone = pixel(hardwareSerial, address);
         if (connection == Connection::Wireless)
             phone.insert(QStringLiteral("tcpipPort"), 5555);
-        phones.insert(id, phone);
-        world.insert(QStringLiteral("phones"), phones);
-        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
-        int transportId = 1;
-        for (const QJsonValue &value : transports)
-            transportId = std::max(transportId, value.toObject().value(QStringLiteral("id")).toInt() + 1);
+        insertAt(world, {QStringLiteral("phones"), id}, phone);
         QJsonObject transport{{QStringLiteral("serial"), serial},
                               {QStringLiteral("state"), QStringLiteral("device")},
-                              {QStringLiteral("phone"), id},
-                              {QStringLiteral("id"), transportId}};
+                              {QStringLiteral("phone"), id}};
         if (connection == Connection::Usb)
             transport.insert(QStringLiteral("usb"), QStringLiteral("1-%1").arg(index + 1));
-        transports.append(transport);
-        world.insert(QStringLiteral("transports"), transports);
+        appendTransport(world, transport);
     });
     return Phone(*this, id);
 }
@@ -351,14 +330,7 @@ DevSim::Phone DevSim::phone(const QString &id)
 void DevSim::addTransport(const QString &serial, const QString &state)
 {
     updateWorld([&](QJsonObject &world) {
-        QJsonArray transports = world.value(QStringLiteral("transports")).toArray();
-        int transportId = 1;
-        for (const QJsonValue &value : transports)
-            transportId = std::max(transportId, value.toObject().value(QStringLiteral("id")).toInt() + 1);
-        transports.append(QJsonObject{{QStringLiteral("serial"), serial},
-                                      {QStringLiteral("state"), state},
-                                      {QStringLiteral("id"), transportId}});
-        world.insert(QStringLiteral("transports"), transports);
+        appendTransport(world, {{QStringLiteral("serial"), serial}, {QStringLiteral("state"), state}});
     });
 }
 
@@ -394,56 +366,42 @@ void DevSim::addLaunchRule(const QStringList &whenArgs, int exitCode, const QStr
 void DevSim::addLaunchRule(const QJsonObject &rule)
 {
     updateWorld([&](QJsonObject &world) {
-        QJsonObject scrcpy = world.value(QStringLiteral("scrcpy")).toObject();
-        scrcpy.insert(QStringLiteral("launchRules"),
-                      withAppended(scrcpy.value(QStringLiteral("launchRules")), rule));
-        world.insert(QStringLiteral("scrcpy"), scrcpy);
+        const QJsonValue rules =
+            world.value(QStringLiteral("scrcpy")).toObject().value(QStringLiteral("launchRules"));
+        insertAt(world, {QStringLiteral("scrcpy"), QStringLiteral("launchRules")}, withAppended(rules, rule));
     });
 }
 
 void DevSim::setScrcpy(const QString &key, const QJsonValue &value)
 {
-    updateWorld([&](QJsonObject &world) {
-        QJsonObject scrcpy = world.value(QStringLiteral("scrcpy")).toObject();
-        scrcpy.insert(key, value);
-        world.insert(QStringLiteral("scrcpy"), scrcpy);
-    });
+    updateWorld([&](QJsonObject &world) { insertAt(world, {QStringLiteral("scrcpy"), key}, value); });
     RuntimeLocator::forgetScrcpyReleases();
 }
 
 void DevSim::setAdbVersion(const QString &version)
 {
     updateWorld([&](QJsonObject &world) {
-        QJsonObject adb = world.value(QStringLiteral("adb")).toObject();
-        adb.insert(QStringLiteral("version"), version);
-        world.insert(QStringLiteral("adb"), adb);
+        insertAt(world, {QStringLiteral("adb"), QStringLiteral("version")}, version);
     });
 }
 
 void DevSim::setServerRunning(bool running)
 {
     updateWorld([&](QJsonObject &world) {
-        QJsonObject adb = world.value(QStringLiteral("adb")).toObject();
-        adb.insert(QStringLiteral("serverRunning"), running);
-        world.insert(QStringLiteral("adb"), adb);
+        insertAt(world, {QStringLiteral("adb"), QStringLiteral("serverRunning")}, running);
     });
 }
 
 void DevSim::setConnectOutcome(const QString &address, const QString &outcome)
 {
-    updateWorld([&](QJsonObject &world) {
-        QJsonObject connect = world.value(QStringLiteral("connect")).toObject();
-        connect.insert(address, outcome);
-        world.insert(QStringLiteral("connect"), connect);
-    });
+    updateWorld([&](QJsonObject &world) { insertAt(world, {QStringLiteral("connect"), address}, outcome); });
 }
 
 void DevSim::addPairing(const QString &address, const QString &code, const QString &guid)
 {
     updateWorld([&](QJsonObject &world) {
-        QJsonObject pairing = world.value(QStringLiteral("pairing")).toObject();
-        pairing.insert(address, QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("guid"), guid}});
-        world.insert(QStringLiteral("pairing"), pairing);
+        insertAt(world, {QStringLiteral("pairing"), address},
+                 QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("guid"), guid}});
     });
 }
 

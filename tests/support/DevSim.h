@@ -36,10 +36,7 @@ public:
         Phone &android(const QString &release, int sdk);
         Phone &setting(const QString &space, const QString &key, const QString &value);
         Phone &screen(int width, int height, int density);
-        Phone &wifi(const QString &address, int prefix = 24);
         Phone &noWifi();
-        Phone &mobileData(const QString &address, int prefix = 24);
-        Phone &launcher(const QString &component);
         Phone &videoEncoders(const QJsonArray &encoders);
         Phone &cameras(const QJsonArray &cameras);
         Phone &displays(const QJsonArray &displays);
@@ -103,7 +100,6 @@ public:
     QList<qint64> runningProcesses() const;
 
     QString worldPath() const { return m_worldPath; }
-    QString logPath() const { return m_logPath; }
     QString binDir() const;
     QString adbPath() const;
     QString scrcpyPath() const;

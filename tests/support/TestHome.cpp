@@ -35,14 +35,19 @@ void TestHome::writeUserDefault(const QString &key, const QVariant &value) const
     settings.setValue(key, value);
 }
 
-QString writeExecutable(const QString &path, const QString &script)
+QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-    file.write(script.toUtf8());
-    file.close();
+    return path;
+}
+
+QString writeExecutable(const QString &path, const QString &script)
+{
+    writeFile(path, script.toUtf8());
+    QFile file(path);
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     return path;
 }

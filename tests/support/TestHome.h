@@ -26,6 +26,8 @@ private:
     QByteArray m_previousHome;
 };
 
+// Writes the bytes to a file, making the folders on the way, and returns its path.
+QString writeFile(const QString &path, const QByteArray &bytes = {});
 // Writes an executable script (a stand-in tool for tests) and returns its path.
 QString writeExecutable(const QString &path, const QString &script);
 
