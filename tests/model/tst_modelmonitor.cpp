@@ -123,6 +123,17 @@ private slots:
         m_world->setTransportState(u"A1"_s, u"device"_s);
         refresh();
         QCOMPARE(model().logLines().count(message), 1);
+        // A setting adb fails to put back stays journalled for the next time and is not announced.
+        journal.record(u"A1"_s, u"system"_s, u"show_touches"_s, SettingBackup{u"1"_s});
+        journal.record(u"A1"_s, u"global"_s, u"stay_on_while_plugged_in"_s, SettingBackup::missing());
+        m_world->sim.addFault({u"shell"_s, u"settings"_s, u"put"_s}, 1, u"Security exception"_s);
+        m_world->setTransportState(u"A1"_s, u"offline"_s);
+        refresh();
+        m_world->setTransportState(u"A1"_s, u"device"_s);
+        refresh();
+        QTRY_COMPARE(model().launchMessage(), std::optional(u"Put back stay awake on A1, which Quorvane had "
+                                                            "changed before it was interrupted."_s));
+        QCOMPARE(journal.entries().size(), 1);
     }
 
     void identicalListLeavesTheSelectionAlone()
