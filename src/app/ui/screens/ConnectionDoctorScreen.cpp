@@ -51,13 +51,14 @@ QWidget *findingRow(const DoctorFinding &finding, QWidget *parent)
     auto *row = new QWidget(parent);
     row->setObjectName(QStringLiteral("doctorFinding"));
     row->setAccessibleName(finding.title);
-    const auto [symbol, tone] = levelLook(finding.level);
+    // A named pair, not a structured binding: clang 14 cannot capture bindings in the lambda below.
+    const std::pair<QString, Tone> look = levelLook(finding.level);
     auto *icon = new QLabel(row);
     icon->setObjectName(QStringLiteral("doctorFindingSymbol"));
-    icon->setAccessibleName(symbol);
-    Theme::follow(icon, [icon, symbol, tone] {
+    icon->setAccessibleName(look.first);
+    Theme::follow(icon, [icon, look] {
         icon->setPixmap(
-            Theme::pixmap(symbol, Theme::color(tone), Theme::iconSize, icon->devicePixelRatioF()));
+            Theme::pixmap(look.first, Theme::color(look.second), Theme::iconSize, icon->devicePixelRatioF()));
     });
     auto *text = new QVBoxLayout;
     text->setSpacing(Theme::spacingXS);
