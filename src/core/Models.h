@@ -45,6 +45,8 @@ struct DeviceInfo
     // adb spells the model with underscores for spaces ("Pixel_8"); people read it as the phone says it.
     QString displayName() const { return model ? QString(*model).replace(u'_', u' ') : serial; }
     bool isWireless() const { return connectionKind == QLatin1String("wireless"); }
+    // In adb's state "device": the only state in which the phone answers commands.
+    bool isReady() const { return state == QLatin1String("device"); }
 
     bool operator==(const DeviceInfo &) const = default;
 };

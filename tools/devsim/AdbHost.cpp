@@ -162,13 +162,19 @@ Reply AdbHost::connect(const QStringList &words)
             Transports::add(m_world, address, QString(), QStringLiteral("offline"));
         return Reply::ok(QStringLiteral("failed to connect to %1\n").arg(address));
     }
-    if (World::transport(m_world, address))
+    const QString phoneId =
+        resolves(m_world, host)
+            ? Transports::phoneListeningAt(m_world, resolvedHost(m_world, host), portOf(address))
+            : QString();
+    // adb reaches the address before it looks at its transports, so a dropped connection it still lists as
+    // offline does not answer for a port nobody listens on any more.
+    if (const auto existing = World::transport(m_world, address);
+        existing && (existing->value(QStringLiteral("state")).toString() != QLatin1String("offline") ||
+                     !phoneId.isEmpty()))
         return Reply::ok(QStringLiteral("already connected to %1\n").arg(address));
     if (!resolves(m_world, host))
         return Reply::ok(
             QStringLiteral("failed to resolve host: '%1': Name or service not known\n").arg(host));
-    const QString phoneId =
-        Transports::phoneListeningAt(m_world, resolvedHost(m_world, host), portOf(address));
     if (phoneId.isEmpty())
         return Reply::ok(refused.arg(address, QStringLiteral("Connection refused")));
     Transports::add(m_world, address, phoneId, QStringLiteral("device"));

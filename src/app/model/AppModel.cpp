@@ -42,7 +42,7 @@ bool anyInState(const QList<DeviceInfo> &devices, const QString &state)
 bool ready(const QList<DeviceInfo> &devices, const QString &serial)
 {
     return std::any_of(devices.cbegin(), devices.cend(), [&serial](const DeviceInfo &device) {
-        return device.serial == serial && device.state == QLatin1String("device");
+        return device.serial == serial && device.isReady();
     });
 }
 

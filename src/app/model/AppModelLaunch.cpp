@@ -211,9 +211,11 @@ QCoro::Task<std::optional<QString>> AppModel::findMovedPhone(QString serial)
 {
     const WirelessStoreFile store = WirelessStoreFile::read();
     const SavedWirelessDevice *saved = store.find(serial);
-    const bool listed = std::any_of(m_devices.cbegin(), m_devices.cend(),
-                                    [&serial](const DeviceInfo &device) { return device.serial == serial; });
-    if (!saved || !saved->hardwareSerial || listed)
+    // adb may keep a dropped wireless connection listed as offline for a while: only a ready one is in use.
+    const bool inUse = std::any_of(m_devices.cbegin(), m_devices.cend(), [&serial](const DeviceInfo &device) {
+        return device.serial == serial && device.isReady();
+    });
+    if (!saved || !saved->hardwareSerial || inUse)
         co_return std::nullopt;
     const QString phone = *saved->hardwareSerial;
     const WirelessService wireless{paths(), m_timing};
