@@ -143,6 +143,12 @@ private slots:
         QCOMPARE(model().phones().first().reach(), u"USB"_s);
         QCOMPARE(busy->values, (QList<bool>{true, false, true, false}));
         QCOMPARE(m_world->scrcpySessions().size(), 3);
+        // Without a running session a switch moves only the phone: nothing starts on the new transport.
+        await(model().stopSession());
+        await(model().enableWirelessFromUSB(usbSerial));
+        QCOMPARE(model().selectedSerial(), std::optional(wifiSerial));
+        QVERIFY(model().activeSessionSerials().isEmpty());
+        QCOMPARE(m_world->scrcpySessions().size(), 3);
     }
 
     void desktopProbe()
