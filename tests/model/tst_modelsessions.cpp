@@ -241,14 +241,21 @@ private slots:
     void wifiPhoneWhosePortChangedReconnectsByItself_data()
     {
         QTest::addColumn<bool>("oldTransportStays");
-        QTest::newRow("old transport gone") << false;
+        QTest::addColumn<bool>("userPicksAnotherPhone");
+        QTest::newRow("old transport gone") << false << false;
         // adb may keep the dropped connection listed as offline, with the selection still on it.
-        QTest::newRow("old transport offline") << true;
+        QTest::newRow("old transport offline") << true << false;
+        // A phone the user picked while the reconnect waited keeps the selection.
+        QTest::newRow("another phone picked meanwhile") << false << true;
     }
 
     void wifiPhoneWhosePortChangedReconnectsByItself()
     {
         QFETCH(bool, oldTransportStays);
+        QFETCH(bool, userPicksAnotherPhone);
+        if (userPicksAnotherPhone)
+            m_world->makeModel(slowReconnect({milliseconds{1500}, milliseconds{50}, milliseconds{50},
+                                              milliseconds{50}, milliseconds{50}}));
         m_world->sim.setAdbVersion(u"35.0.2"_s);
         test::DevSim::Phone phone = m_world->sim.addPhone(serial);
         m_world->sim.updateWorld([](QJsonObject &world) { world.insert(u"transports"_s, QJsonArray{}); });
@@ -268,6 +275,15 @@ private slots:
             m_world->sim.addTransport(oldAddress, u"offline"_s);
         m_world->endNewestSession();
         QTRY_VERIFY(model().reconnecting());
+        if (userPicksAnotherPhone) {
+            m_world->sim.addPhone(u"B2"_s);
+            await(model().refreshDevices());
+            model().setSelectedSerial(u"B2"_s);
+            QTRY_VERIFY(!model().reconnecting());
+            QCOMPARE(model().selectedSerial(), std::optional(u"B2"_s));
+            QVERIFY(model().activeSessionSerials().isEmpty());
+            return;
+        }
         QTRY_VERIFY(!model().reconnecting());
         QCOMPARE(model().launchMessage(), started);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{newAddress});
