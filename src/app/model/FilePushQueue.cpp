@@ -12,7 +12,8 @@ namespace quorvane::app {
 
 namespace {
 
-const QString target = QStringLiteral("/sdcard/Download");
+// The folder the push writes to, as the sentences name it (without the trailing separator).
+const QString target = MediaService::pushTargetDirectory().chopped(1);
 
 QString files(qsizetype count)
 {
