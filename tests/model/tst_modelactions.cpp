@@ -468,14 +468,17 @@ private slots:
     void recommendation()
     {
         connectPhone();
+        // The recommendation builds on the selection's inspection: the phone is not asked a second time.
+        const qsizetype calls = m_world->sim.calls().size();
         await(model().recommend(u"mirror"_s));
+        QCOMPARE(m_world->sim.calls().size(), calls);
         QVERIFY(model().mirrorRecommendation().has_value());
         QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);
         QCOMPARE(model().launchMessage(), std::nullopt);
 
         m_world->sim.phone(u"phone1"_s).state(u"unauthorized"_s);
         const QString failure = failureText(ADBService{m_world->sim.toolPaths()}.inspectDevice(usbSerial));
-        await(model().recommend(u"mirror"_s));
+        await(model().recommend(u"mirror"_s, AppModel::Inspection::Fresh));
         QCOMPARE(model().launchMessage(), failure);
         QVERIFY(model().launchFailed());
     }

@@ -177,7 +177,9 @@ public:
     void cancelReconnect();
     QCoro::Task<void> applyLive(QString setting, LaunchConfig config);
     static bool requiresRestart(const LaunchConfig &pending, const LaunchConfig &applied);
-    QCoro::Task<void> recommend(QString mode);
+    // Builds on the inspection already shown for the selected phone; `Recompute` asks the phone again.
+    enum class Inspection { Reuse, Fresh };
+    QCoro::Task<void> recommend(QString mode, Inspection inspection = Inspection::Reuse);
     void apply(const Recommendation &recommendation, const QString &mode);
     QCoro::Task<void> resetToAuto();
     void saveProfile(const QString &name);

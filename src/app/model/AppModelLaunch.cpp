@@ -338,18 +338,24 @@ bool AppModel::requiresRestart(const LaunchConfig &pending, const LaunchConfig &
     return withoutLiveFields(pending, pending.mode) != withoutLiveFields(applied, pending.mode);
 }
 
-QCoro::Task<void> AppModel::recommend(QString mode)
+QCoro::Task<void> AppModel::recommend(QString mode, Inspection inspection)
 {
     const auto alive = m_alive;
     if (!m_selectedSerial)
         co_return;
     const QString serial = *m_selectedSerial;
+    // The selection has just inspected the phone; asking it again would double the adb calls of every
+    // phone that appears. A failed or older inspection is not reused, so its failure is told here.
     std::optional<DeviceProfile> profile;
+    if (inspection == Inspection::Reuse && m_deviceProfile && m_deviceProfile->serial == serial)
+        profile = m_deviceProfile;
     std::optional<QString> failure;
     try {
-        const ADBService service = adb();
-        QCoro::Task<DeviceProfile> inspection = service.inspectDevice(serial);
-        profile = co_await std::move(inspection);
+        if (!profile) {
+            const ADBService service = adb();
+            QCoro::Task<DeviceProfile> inspecting = service.inspectDevice(serial);
+            profile = co_await std::move(inspecting);
+        }
     } catch (const ScrcpyError &error) {
         failure = error.text();
     } catch (const std::exception &) {

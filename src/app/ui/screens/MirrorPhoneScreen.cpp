@@ -96,7 +96,7 @@ QWidget *MirrorPhoneScreen::smartProfileCard()
     connect(m_resetToAuto, &QPushButton::clicked, this, [this] { m_model->resetToAuto(); });
     connect(m_recompute, &QPushButton::clicked, this, [this] {
         const QString mode = m_model->currentModeKey();
-        m_model->recommend(mode);
+        m_model->recommend(mode, AppModel::Inspection::Fresh);
     });
     return card;
 }
