@@ -460,7 +460,17 @@ private slots:
         application.start(program(QStringLiteral("quorvane")), {});
         QVERIFY(application.waitForStarted());
         const qint64 pid = application.processId();
-        QVERIFY(waitUntil([&] { return world.deviceListings() >= 2; }, 20000));
+        // Idle starts once the start-up inspection is over: its last call is the encoder listing, after
+        // which scrcpy lists the devices itself and the monitor turns twice.
+        const auto inspected = [&] {
+            const QList<QStringList> calls = world.sim.callArguments(QStringLiteral("scrcpy"));
+            return std::any_of(calls.cbegin(), calls.cend(), [](const QStringList &arguments) {
+                return arguments.contains(QStringLiteral("--list-encoders"));
+            });
+        };
+        QVERIFY(waitUntil(inspected, 20000));
+        const int settled = world.deviceListings() + 3;
+        QVERIFY(waitUntil([&] { return world.deviceListings() >= settled; }, 20000));
         const auto cpuTicks = [pid](bool withChildren) {
             return procField(pid, 14) + procField(pid, 15) +
                    (withChildren ? procField(pid, 16) + procField(pid, 17) : 0);
