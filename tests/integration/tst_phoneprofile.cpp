@@ -107,7 +107,6 @@ private slots:
         QTest::newRow("31") << "31" << 31u << true << true;
         QTest::newRow("leading plus") << "+31" << 31u << true << true;
         QTest::newRow("not a number") << "S" << 0u << false << false;
-        QTest::newRow("empty") << "" << 0u << false << false;
     }
 
     void sdkDecidesTheCapabilities()
@@ -169,29 +168,17 @@ private slots:
         QCOMPARE(listing->value(QStringLiteral("ADB")).toString(), m_sim->binDir() + QStringLiteral("/adb"));
     }
 
-    void wirelessTransport()
-    {
-        m_sim->addPhone(QStringLiteral("192.168.1.20:5555"), test::DevSim::Connection::Wireless);
-        const DeviceProfile profile = inspect(QStringLiteral("192.168.1.20:5555"));
-        QCOMPARE(profile.connectionKind, QStringLiteral("wireless"));
-        QCOMPARE(profile.serial, QStringLiteral("192.168.1.20:5555"));
-    }
-
     void notReadyPhones()
     {
         m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).state(QStringLiteral("unauthorized"));
-        m_sim->addTransport(QStringLiteral("emulator-5554"), QStringLiteral("offline"));
         expectDeviceStateError(
             QStringLiteral("R5CW20ABCDE"),
             QStringLiteral("Device state is 'unauthorized'. Authorize or reconnect the phone first."));
-        expectDeviceStateError(
-            QStringLiteral("emulator-5554"),
-            QStringLiteral("Device state is 'offline'. Authorize or reconnect the phone first."));
         expectDeviceStateError(QStringLiteral("GONE"),
                                QStringLiteral("Selected device is no longer connected."));
         // Nothing is asked of a phone that is not ready.
         QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
-                 QList<QStringList>({words("devices -l"), words("devices -l"), words("devices -l")}));
+                 QList<QStringList>({words("devices -l"), words("devices -l")}));
         QVERIFY(m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty());
     }
 
@@ -223,21 +210,6 @@ private slots:
         QVERIFY(profile.videoEncoders.isEmpty());
         QVERIFY(!profile.h265Available);
         QCOMPARE(profile.model, QStringLiteral("Pixel 8"));
-    }
-
-    void encoderListOfAnotherPhone()
-    {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"))
-            .videoEncoders(
-                QJsonArray{QJsonObject{{QStringLiteral("codec"), QStringLiteral("h264")},
-                                       {QStringLiteral("name"), QStringLiteral("OMX.qcom.video.encoder.avc")},
-                                       {QStringLiteral("hw"), true}},
-                           QJsonObject{{QStringLiteral("codec"), QStringLiteral("vp8")},
-                                       {QStringLiteral("name"), QStringLiteral("c2.android.vp8.encoder")}}});
-        const ADBService adb{m_sim->toolPaths()};
-        QCOMPARE(test::await(adb.listVideoEncoders(QStringLiteral("R5CW20ABCDE"))),
-                 QList<VideoEncoderInfo>(
-                     {{QStringLiteral("h264"), QStringLiteral("OMX.qcom.video.encoder.avc")}}));
     }
 };
 

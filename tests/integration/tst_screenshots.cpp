@@ -180,16 +180,6 @@ private slots:
                 QDir(media().screenshotsRoot()).entryList(QDir::Files).isEmpty());
     }
 
-    void desktopScreenshotNeedsTheScrcpyDisplay()
-    {
-        m_sim->phone(QStringLiteral("phone1"))
-            .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
-                                         QStringLiteral("1"), QStringLiteral("internal"))});
-        QCOMPARE(failureOf(media().captureDesktopScreenshot(serial)),
-                 QStringLiteral("unchecked: The Desktop Mode display was not found. Launch Desktop Mode "
-                                "first, then try again."));
-    }
-
     void desktopScreenshotCapturesTheScrcpyDisplay()
     {
         m_sim->phone(QStringLiteral("phone1"))

@@ -142,11 +142,9 @@ private slots:
         refresh();
         model().setSelectedSerial(std::nullopt);
         QSignalSpy selected(&model(), &AppModel::selectedSerialChanged);
-        QSignalSpy devices(&model(), &AppModel::devicesChanged);
         refresh();
         QCOMPARE(selection(model()), none);
         QCOMPARE(selected.count(), 0);
-        QCOMPARE(devices.count(), 0);
     }
 
     void inspectionFollowsTheSelectionAndClearsStaleProbes()
@@ -243,13 +241,9 @@ private slots:
         QVERIFY(!model().refreshingDevices());
     }
 
-    void errorTexts()
+    // The project's own errors reach the user through every failing action; anything else is told as is.
+    void foreignErrorText()
     {
-        QCOMPARE(AppModel::errorText(ScrcpyError::deviceState(u"Device is gone."_s)), u"Device is gone."_s);
-        QCOMPARE(AppModel::errorText(SessionError::noActiveSession()),
-                 u"No active scrcpy session is running."_s);
-        QCOMPARE(AppModel::errorText(SessionError::windowClosed()),
-                 u"The active scrcpy window has already closed."_s);
         QCOMPARE(AppModel::errorText(std::runtime_error("plain description")), u"plain description"_s);
     }
 
@@ -266,8 +260,6 @@ private slots:
         model().setMediaRootOverride(u"~/Videos"_s);
         model().setMediaRootOverride(u"~/Videos"_s);
         QCOMPARE(media.count(), 1);
-        QCOMPARE(QSettings(u"Quorvane"_s, u"Quorvane"_s).value(u"mediaRootOverride"_s).toString(),
-                 u"~/Videos"_s);
         QCOMPARE(model().mediaRootOverrideURL(), m_world->home.path() + u"/Videos"_s);
         QCOMPARE(model().recordingsRootOverrideURL(), std::nullopt);
 
