@@ -349,7 +349,6 @@ private slots:
         });
         QVERIFY(session != calls.cend());
         QCOMPARE(session->value(u"ADB"_s).toString(), m_sim->adbPath());
-        QCOMPARE(session->value(u"SDL_VIDEODRIVER"_s).toString(), QString());
         if (bundled)
             QCOMPARE(session->value(u"pathHead"_s).toString(), m_sim->binDir());
         else

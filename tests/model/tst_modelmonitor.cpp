@@ -110,8 +110,8 @@ private slots:
 
         m_world->setTransportState(u"A1"_s, u"device"_s);
         refresh();
-        const QString message = QStringLiteral("Put back show touches and stay awake on A1, which Quorvane "
-                                               "had changed before it was interrupted.");
+        const QString message = u"Put back show touches and stay awake on A1, which Quorvane "
+                                "had changed before it was interrupted."_s;
         QTRY_COMPARE(model().launchMessage(), std::optional(message));
         QVERIFY(!model().launchFailed());
         QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);

@@ -220,8 +220,8 @@ private slots:
     void vendorPaths()
     {
         QCOMPARE(OnboardingGuide::vendorPath(u"Xiaomi"_s),
-                 QStringLiteral("Settings → About phone → tap 'MIUI version' 7 times → back → Additional "
-                                "settings → Developer options → USB debugging"));
+                 u"Settings → About phone → tap 'MIUI version' 7 times → back → Additional "
+                 "settings → Developer options → USB debugging"_s);
         QCOMPARE(OnboardingGuide::vendorPath(u"Nokia"_s), OnboardingGuide::vendorPath(u"Other"_s));
     }
 };
