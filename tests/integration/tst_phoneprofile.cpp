@@ -99,11 +99,11 @@ private slots:
         QTest::addColumn<bool>("audio");
         QTest::addColumn<bool>("camera");
 
-        QTest::newRow("29") << "29" << 29u << false << false;
-        QTest::newRow("30") << "30" << 30u << true << false;
-        QTest::newRow("31") << "31" << 31u << true << true;
-        QTest::newRow("leading plus") << "+31" << 31u << true << true;
-        QTest::newRow("not a number") << "S" << 0u << false << false;
+        QTest::newRow("29") << u"29"_s << 29u << false << false;
+        QTest::newRow("30") << u"30"_s << 30u << true << false;
+        QTest::newRow("31") << u"31"_s << 31u << true << true;
+        QTest::newRow("leading plus") << u"+31"_s << 31u << true << true;
+        QTest::newRow("not a number") << u"S"_s << 0u << false << false;
     }
 
     void sdkDecidesTheCapabilities()

@@ -107,8 +107,8 @@ private slots:
     {
         QTest::addColumn<quint32>("logicalId");
         QTest::addColumn<QString>("captureId");
-        QTest::newRow("local display") << 2u << "4619827259835644673";
-        QTest::newRow("looked up by name in SurfaceFlinger") << 3u << "4619827259835644674";
+        QTest::newRow("local display") << 2u << u"4619827259835644673"_s;
+        QTest::newRow("looked up by name in SurfaceFlinger") << 3u << u"4619827259835644674"_s;
     }
 
     void mapsDisplaysToCaptureIds()
@@ -131,18 +131,18 @@ private slots:
                                {u"stderr"_s, stderr_}};
         };
         QTest::newRow("display gone")
-            << QJsonObject() << 9 << "deviceState: Android display 9 is no longer active.";
+            << QJsonObject() << 9 << u"deviceState: Android display 9 is no longer active."_s;
         QTest::newRow("virtual display blocks capture")
             << QJsonObject() << 5
             << "unchecked: This phone returned no image for display 5. Some Android builds block still "
                "capture of a virtual display; use scrcpy's screenshot shortcut (Ctrl+Alt+S) in the Desktop "
                "Mode window instead.";
         QTest::newRow("screencap fails with a message")
-            << screencap(1, u"  error: closed\n"_s) << -1 << "unchecked: error: closed";
+            << screencap(1, u"  error: closed\n"_s) << -1 << u"unchecked: error: closed"_s;
         QTest::newRow("screencap fails silently")
-            << screencap(1, QString()) << -1 << "unchecked: Android screenshot capture failed.";
+            << screencap(1, QString()) << -1 << u"unchecked: Android screenshot capture failed."_s;
         QTest::newRow("empty image") << screencap(0, QString()) << -1
-                                     << "unchecked: Android returned an empty screenshot.";
+                                     << u"unchecked: Android returned an empty screenshot."_s;
         QTest::newRow("unmapped display")
             << QJsonObject{{u"args"_s, QJsonArray{u"shell"_s, u"dumpsys"_s, u"SurfaceFlinger"_s}},
                            {u"exitCode"_s, 0},
@@ -196,9 +196,9 @@ private slots:
         QTest::addColumn<bool>("folderIsAFile");
         QTest::addColumn<int>("fileSizeLimit");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("folder is a file") << true << 0 << "Not a directory";
+        QTest::newRow("folder is a file") << true << 0 << u"Not a directory"_s;
         // A full disk, as far as the writer can tell: the image is twice what may still be written.
-        QTest::newRow("short write") << false << 128 * 1024 << "File too large";
+        QTest::newRow("short write") << false << 128 * 1024 << u"File too large"_s;
     }
 
     void saveFailuresLeaveNoFile()

@@ -172,11 +172,6 @@ private slots:
     void desktopSettings()
     {
         connectPhone();
-        const qsizetype calls = m_world->sim.calls().size();
-        await(model().enableDesktop(usbSerial, false));
-        QCOMPARE(m_world->sim.calls().size(), calls);
-        QCOMPARE(model().launchMessage(), std::nullopt);
-
         const QString expected =
             failureText(DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(u"NOSUCH"_s));
         await(model().enableDesktop(u"NOSUCH"_s, true));
@@ -510,6 +505,10 @@ private slots:
         DesktopSettings &desktop = *model().desktopState();
         desktop.setWidth(1600);
         desktop.setFlex(true);
+        desktop.setNoDecorations(true);
+        desktop.setKeepContent(true);
+        desktop.setAudio(true);
+        desktop.setFullscreen(true);
         desktop.setStartApp(u"com.example.launcher"_s);
 
         await(model().resetToAuto());
@@ -527,7 +526,10 @@ private slots:
         }
         // Without a desktop probe the geometry stays as the user set it.
         QCOMPARE(desktop.width(), 1600u);
-        QCOMPARE(desktop.flex(), mode != SidebarMode::Desktop);
+        // On the Desktop screen every choice made there is cleared.
+        QCOMPARE((QList<bool>{desktop.flex(), desktop.noDecorations(), desktop.keepContent(), desktop.audio(),
+                              desktop.fullscreen()}),
+                 QList<bool>(5, mode != SidebarMode::Desktop));
         QCOMPARE(desktop.startApp().isEmpty(), mode == SidebarMode::Desktop);
     }
 
@@ -571,20 +573,16 @@ private slots:
         QCOMPARE(model().profiles(), QList<SavedProfile>{saved});
         QCOMPARE(SavedProfileStore{}.load(), QList<SavedProfile>{saved});
 
-        // A presets file gone bad meanwhile is kept aside, and the session bar and the log say where.
+        // A presets file gone bad meanwhile is kept aside (the store's test checks the copy and the
+        // sentence); the session bar and the log tell the user.
         QFile file(SavedProfileStore::url());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("{\"profiles\": 3}");
         file.close();
         model().deleteProfile(saved.id);
-        const QStringList kept = QFileInfo(file).dir().entryList({u"saved-profiles.json.corrupt-*"_s});
-        QCOMPARE(kept.size(), 1);
-        const QString notice =
-            u"Your presets file could not be read; it was kept as %1 and a new one was started."_s.arg(
-                QFileInfo(file).dir().filePath(kept[0]));
-        QTRY_COMPARE(model().launchMessage(), std::optional(notice));
+        QTRY_VERIFY(model().launchMessage().value_or(QString()).startsWith(u"Your presets file could not"_s));
         QVERIFY(model().launchFailed());
-        QCOMPARE(model().logLines().last(), notice);
+        QCOMPARE(model().logLines().last(), model().launchMessage());
         QVERIFY(SavedProfileStore{}.load().isEmpty());
     }
 };

@@ -310,19 +310,6 @@ private slots:
         await(model().resetToAuto());
         QCOMPARE(model().mirrorState()->maxFps(), recommendation->maxFps);
         QCOMPARE(model().mirrorState()->crop(), QString());
-        // On the Desktop screen it clears every choice made there.
-        model().setSelectedMode(SidebarMode::Desktop);
-        DesktopSettings &desktop = *model().desktopState();
-        desktop.setFlex(true);
-        desktop.setNoDecorations(true);
-        desktop.setKeepContent(true);
-        desktop.setStartApp(u"com.example.launcher"_s);
-        desktop.setAudio(true);
-        desktop.setFullscreen(true);
-        await(model().resetToAuto());
-        QVERIFY(!desktop.flex() && !desktop.noDecorations() && !desktop.keepContent() && !desktop.audio() &&
-                !desktop.fullscreen());
-        QCOMPARE(desktop.startApp(), QString());
         m_world->dropModel();
         refresh();
         QCOMPARE(model().mirrorState()->maxFps(), 60u);
