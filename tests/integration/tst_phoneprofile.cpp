@@ -2,6 +2,7 @@
 #include "Await.h"
 #include "DevSim.h"
 #include "Errors.h"
+#include "FailureText.h"
 #include "RuntimeLocator.h"
 #include "TestHome.h"
 #include "Words.h"
@@ -34,17 +35,6 @@ private:
                 return call;
         }
         return {};
-    }
-
-    void expectDeviceStateError(const QString &serial, const QString &message) const
-    {
-        try {
-            inspect(serial);
-            QFAIL("inspection must fail");
-        } catch (const ScrcpyError &error) {
-            QCOMPARE(error.kind(), ScrcpyError::Kind::DeviceState);
-            QCOMPARE(error.text(), message);
-        }
     }
 
 private slots:
@@ -162,9 +152,11 @@ private slots:
     void notReadyPhones()
     {
         m_sim->addPhone(u"R5CW20ABCDE"_s).state(u"unauthorized"_s);
-        expectDeviceStateError(u"R5CW20ABCDE"_s,
-                               u"Device state is 'unauthorized'. Authorize or reconnect the phone first."_s);
-        expectDeviceStateError(u"GONE"_s, u"Selected device is no longer connected."_s);
+        const ADBService adb{m_sim->toolPaths()};
+        QCOMPARE(test::failureOf(adb.inspectDevice(u"R5CW20ABCDE"_s)),
+                 u"deviceState: Device state is 'unauthorized'. Authorize or reconnect the phone first."_s);
+        QCOMPARE(test::failureOf(adb.inspectDevice(u"GONE"_s)),
+                 u"deviceState: Selected device is no longer connected."_s);
         // Nothing is asked of a phone that is not ready.
         QCOMPARE(m_sim->callArguments(u"adb"_s),
                  QList<QStringList>({words("devices -l"), words("devices -l")}));
@@ -175,12 +167,8 @@ private slots:
     {
         m_sim->addPhone(u"R5CW20ABCDE"_s);
         m_sim->addFault(words("devices"), 1, u"adb: protocol fault\n"_s);
-        try {
-            inspect(u"R5CW20ABCDE"_s);
-            QFAIL("inspection must fail");
-        } catch (const ProcessError &error) {
-            QCOMPARE(error.text(), u"adb: protocol fault (exit code 1)"_s);
-        }
+        QCOMPARE(test::failureOf(ADBService{m_sim->toolPaths()}.inspectDevice(u"R5CW20ABCDE"_s)),
+                 u"process: adb: protocol fault (exit code 1)"_s);
     }
 
     void missingScrcpyMeansNoEncoders()

@@ -82,13 +82,9 @@ private slots:
     void disappearingDevices()
     {
         m_world->sim.addPhone(u"A1"_s);
-        m_world->sim.addTransport(u"B2"_s, u"unauthorized"_s);
         refresh();
-        QCOMPARE(selection(model()), u"A1"_s);
+        QTRY_VERIFY(model().deviceProfile().has_value());
         m_world->unplug(u"A1"_s);
-        refresh();
-        QCOMPARE(selection(model()), u"B2"_s);
-        m_world->unplug(u"B2"_s);
         refresh();
         QCOMPARE(selection(model()), none);
         QTRY_COMPARE(model().deviceProfile(), std::nullopt);

@@ -134,9 +134,6 @@ private slots:
         QCOMPARE(fps.count(), 1);
         QCOMPARE(orientation.count(), 1);
         QCOMPARE(any.count(), 2);
-        QCOMPARE(settings.property("maxFps").toUInt(), 30u);
-        QVERIFY(settings.setProperty("codec", u"h265"_s));
-        QCOMPARE(settings.codec(), u"h265"_s);
     }
 
     void recommendationsTouchOnlyTheirFields()
