@@ -30,16 +30,6 @@ LaunchConfig mirrorConfig()
     return config;
 }
 
-// Five rungs: the encoder goes first, then the codec, then size and rate.
-LaunchConfig demandingConfig(const QString &mode)
-{
-    LaunchConfig config = mirrorConfig();
-    config.mode = mode;
-    config.videoEncoder = u"c2.qti.hevc.encoder"_s;
-    config.codec = u"h265"_s;
-    return config;
-}
-
 QString settingOf(const test::DevSim &sim, const QString &space, const QString &key)
 {
     const QJsonObject phone = sim.readWorld().value(u"phones"_s).toObject().begin()->toObject();
@@ -162,8 +152,13 @@ private slots:
     // Mirror's wording of a recovery is quorvanectl's launch-policy test; a camera says it its own way.
     void cameraLadderRecoversAndRemembers()
     {
+        // Five rungs: the encoder goes first, then the codec, then size and rate.
+        LaunchConfig config = mirrorConfig();
+        config.mode = u"camera"_s;
+        config.videoEncoder = u"c2.qti.hevc.encoder"_s;
+        config.codec = u"h265"_s;
         m_sim->addLaunchRule({u"--video-codec=h265"_s}, 1);
-        const LaunchResult result = launch(demandingConfig(u"camera"_s));
+        const LaunchResult result = launch(config);
         QCOMPARE(result.message,
                  u"Camera opened after Quorvane automatically found a safer working combination "
                  "on attempt 3 of 5."_s);

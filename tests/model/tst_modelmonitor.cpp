@@ -75,8 +75,6 @@ private slots:
         refresh();
         QCOMPARE(selection(model()), expected);
         QVERIFY(!model().canLaunch());
-        if (expected == none)
-            QCOMPARE(model().deviceProfile(), std::nullopt);
     }
 
     void disappearingDevices()
