@@ -9,6 +9,7 @@
 #include <QCoroTask>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 
 // Against the adb that the Debian package installs: proves the formats we parse are the real ones.
 class TestRealAdb final : public QObject
@@ -22,7 +23,7 @@ private slots:
     void initTestCase()
     {
         RuntimeLocator::setBundledDirectoryOverride(std::nullopt);
-        m_adb = RuntimeLocator::resolve(QStringLiteral("adb"), std::nullopt);
+        m_adb = RuntimeLocator::resolve(u"adb"_s, std::nullopt);
         if (!m_adb)
             QSKIP("no adb installed; scripts/deps installs it");
     }
@@ -32,9 +33,8 @@ private slots:
         const RuntimeStatus status = test::await(RuntimeLocator{}.probeStatus());
         QVERIFY(status.adbFound);
         QCOMPARE(status.adbPath, m_adb);
-        QVERIFY2(
-            status.adbVersion.value_or(QString()).startsWith(QStringLiteral("Android Debug Bridge version")),
-            qPrintable(status.adbVersion.value_or(QStringLiteral("<absent>"))));
+        QVERIFY2(status.adbVersion.value_or(QString()).startsWith(u"Android Debug Bridge version"_s),
+                 qPrintable(status.adbVersion.value_or(u"<absent>"_s)));
     }
 
     void devicesIsEmptyWithoutPhones()
@@ -46,7 +46,7 @@ private slots:
     void cleanupTestCase()
     {
         if (m_adb)
-            test::await(ProcessRunner::runCollect(*m_adb, QStringList{QStringLiteral("kill-server")}));
+            test::await(ProcessRunner::runCollect(*m_adb, QStringList{u"kill-server"_s}));
     }
 };
 

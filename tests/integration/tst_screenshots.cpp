@@ -14,24 +14,25 @@
 #include <QTest>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using test::failureOf;
 
 namespace {
 
-const QString serial = QStringLiteral("PIXEL8");
+const QString serial = u"PIXEL8"_s;
 
 QJsonObject display(int id, const QString &name, const QString &uniqueId, const QString &captureId,
                     const QString &type, bool blocksCapture = false)
 {
-    return {{QStringLiteral("id"), id},
-            {QStringLiteral("name"), name},
-            {QStringLiteral("uniqueId"), uniqueId},
-            {QStringLiteral("captureId"), captureId},
-            {QStringLiteral("type"), type},
-            {QStringLiteral("blocksCapture"), blocksCapture},
-            {QStringLiteral("width"), 1920},
-            {QStringLiteral("height"), 1080},
-            {QStringLiteral("density"), 240}};
+    return {{u"id"_s, id},
+            {u"name"_s, name},
+            {u"uniqueId"_s, uniqueId},
+            {u"captureId"_s, captureId},
+            {u"type"_s, type},
+            {u"blocksCapture"_s, blocksCapture},
+            {u"width"_s, 1920},
+            {u"height"_s, 1080},
+            {u"density"_s, 240}};
 }
 
 } // namespace
@@ -54,9 +55,9 @@ private:
 
     QStringList lastScreencap() const
     {
-        const QList<QStringList> calls = m_sim->callArguments(QStringLiteral("adb"));
+        const QList<QStringList> calls = m_sim->callArguments(u"adb"_s);
         for (auto it = calls.crbegin(); it != calls.crend(); ++it) {
-            if (it->contains(QStringLiteral("screencap")))
+            if (it->contains(u"screencap"_s))
                 return *it;
         }
         return {};
@@ -68,14 +69,12 @@ private slots:
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
         m_sim->addPhone(serial).displays(QJsonArray{
-            display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:4619827259835644672"),
-                    QStringLiteral("4619827259835644672"), QStringLiteral("internal")),
-            display(2, QStringLiteral("HDMI Screen"), QStringLiteral("local:4619827259835644673"),
-                    QStringLiteral("4619827259835644673"), QStringLiteral("external")),
-            display(3, QStringLiteral("Wireless Display"), QStringLiteral("wifi:AA:BB"),
-                    QStringLiteral("4619827259835644674"), QStringLiteral("external")),
-            display(5, QStringLiteral("Overlay"), QString(), QStringLiteral("5"), QStringLiteral("virtual"),
-                    true)});
+            display(0, u"Built-in Screen"_s, u"local:4619827259835644672"_s, u"4619827259835644672"_s,
+                    u"internal"_s),
+            display(2, u"HDMI Screen"_s, u"local:4619827259835644673"_s, u"4619827259835644673"_s,
+                    u"external"_s),
+            display(3, u"Wireless Display"_s, u"wifi:AA:BB"_s, u"4619827259835644674"_s, u"external"_s),
+            display(5, u"Overlay"_s, QString(), u"5"_s, u"virtual"_s, true)});
     }
 
     void cleanup()
@@ -87,9 +86,8 @@ private slots:
     void writesThePhonesBytesUnchanged()
     {
         const QString path = test::await(media().captureScreenshot(serial, std::nullopt));
-        QCOMPARE(path, media().screenshotsRoot() + QStringLiteral("/Quorvane-2025-03-01_14-05-09.png"));
-        const QStringList direct{QStringLiteral("-s"), serial, QStringLiteral("exec-out"),
-                                 QStringLiteral("screencap"), QStringLiteral("-p")};
+        QCOMPARE(path, media().screenshotsRoot() + u"/Quorvane-2025-03-01_14-05-09.png"_s);
+        const QStringList direct{u"-s"_s, serial, u"exec-out"_s, u"screencap"_s, u"-p"_s};
         const RawProcessResult phone = test::await(ProcessRunner::runCollectRaw(m_sim->adbPath(), direct));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -98,19 +96,18 @@ private slots:
         // Captures within the same second are numbered rather than written over the first.
         test::await(media().captureScreenshot(serial, std::nullopt));
         test::await(media().captureScreenshot(serial, std::nullopt));
-        QCOMPARE(QDir(media().screenshotsRoot()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 (QStringList{QStringLiteral("Quorvane-2025-03-01_14-05-09-2.png"),
-                              QStringLiteral("Quorvane-2025-03-01_14-05-09-3.png"),
-                              QStringLiteral("Quorvane-2025-03-01_14-05-09.png")}));
-        QCOMPARE(QFileInfo(path).size(), phone.stdout_.size());
+        QCOMPARE(
+            QDir(media().screenshotsRoot()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{u"Quorvane-2025-03-01_14-05-09-2.png"_s, u"Quorvane-2025-03-01_14-05-09-3.png"_s,
+                         u"Quorvane-2025-03-01_14-05-09.png"_s}));
     }
 
     void mapsDisplaysToCaptureIds_data()
     {
         QTest::addColumn<quint32>("logicalId");
         QTest::addColumn<QString>("captureId");
-        QTest::newRow("local display") << 2u << "4619827259835644673";
-        QTest::newRow("looked up by name in SurfaceFlinger") << 3u << "4619827259835644674";
+        QTest::newRow("local display") << 2u << u"4619827259835644673"_s;
+        QTest::newRow("looked up by name in SurfaceFlinger") << 3u << u"4619827259835644674"_s;
     }
 
     void mapsDisplaysToCaptureIds()
@@ -119,7 +116,7 @@ private slots:
         QFETCH(QString, captureId);
         test::await(media().captureScreenshot(serial, logicalId));
         const QStringList arguments = lastScreencap();
-        QCOMPARE(arguments.mid(4), (QStringList{QStringLiteral("-d"), captureId, QStringLiteral("-p")}));
+        QCOMPARE(arguments.mid(4), (QStringList{u"-d"_s, captureId, u"-p"_s}));
     }
 
     void failures_data()
@@ -127,43 +124,31 @@ private slots:
         QTest::addColumn<QJsonObject>("fault");
         QTest::addColumn<int>("displayId");
         QTest::addColumn<QString>("message");
+        const auto screencap = [](int exitCode, const QString &stderr_) {
+            return QJsonObject{{u"args"_s, QJsonArray{u"exec-out"_s, u"screencap"_s}},
+                               {u"exitCode"_s, exitCode},
+                               {u"stderr"_s, stderr_}};
+        };
         QTest::newRow("display gone")
-            << QJsonObject() << 9 << "deviceState: Android display 9 is no longer active.";
+            << QJsonObject() << 9 << u"deviceState: Android display 9 is no longer active."_s;
         QTest::newRow("virtual display blocks capture")
             << QJsonObject() << 5
-            << "unchecked: This phone returned no image for display 5. Some Android builds block "
-               "still "
+            << "unchecked: This phone returned no image for display 5. Some Android builds block still "
                "capture of a virtual display; use scrcpy's screenshot shortcut (Ctrl+Alt+S) in the Desktop "
-               "Mode "
-               "window instead.";
+               "Mode window instead.";
         QTest::newRow("screencap fails with a message")
-            << QJsonObject{{QStringLiteral("args"),
-                            QJsonArray{QStringLiteral("exec-out"), QStringLiteral("screencap")}},
-                           {QStringLiteral("exitCode"), 1},
-                           {QStringLiteral("stderr"), QStringLiteral("  error: closed\n")}}
-            << -1 << "unchecked: error: closed";
+            << screencap(1, u"  error: closed\n"_s) << -1 << u"unchecked: error: closed"_s;
         QTest::newRow("screencap fails silently")
-            << QJsonObject{{QStringLiteral("args"),
-                            QJsonArray{QStringLiteral("exec-out"), QStringLiteral("screencap")}},
-                           {QStringLiteral("exitCode"), 1}}
-            << -1 << "unchecked: Android screenshot capture failed.";
-        QTest::newRow("empty image") << QJsonObject{{QStringLiteral("args"),
-                                                     QJsonArray{QStringLiteral("exec-out"),
-                                                                QStringLiteral("screencap")}},
-                                                    {QStringLiteral("exitCode"), 0}}
-                                     << -1 << "unchecked: Android returned an empty screenshot.";
+            << screencap(1, QString()) << -1 << u"unchecked: Android screenshot capture failed."_s;
+        QTest::newRow("empty image") << screencap(0, QString()) << -1
+                                     << u"unchecked: Android returned an empty screenshot."_s;
         QTest::newRow("unmapped display")
-            << QJsonObject{{QStringLiteral("args"),
-                            QJsonArray{QStringLiteral("shell"), QStringLiteral("dumpsys"),
-                                       QStringLiteral("SurfaceFlinger")}},
-                           {QStringLiteral("exitCode"), 0},
-                           {QStringLiteral("stdout"),
-                            QStringLiteral("Display x displayName=\"Wireless Display\"\n")}}
+            << QJsonObject{{u"args"_s, QJsonArray{u"shell"_s, u"dumpsys"_s, u"SurfaceFlinger"_s}},
+                           {u"exitCode"_s, 0},
+                           {u"stdout"_s, u"Display x displayName=\"Wireless Display\"\n"_s}}
             << 3
             << "deviceState: Android display 3 (Wireless Display) could not be mapped for screenshot "
-               "capture. Relaunch "
-               "Desktop "
-               "Mode and try again.";
+               "capture. Relaunch Desktop Mode and try again.";
     }
 
     void failures()
@@ -180,28 +165,15 @@ private slots:
                 QDir(media().screenshotsRoot()).entryList(QDir::Files).isEmpty());
     }
 
-    void desktopScreenshotNeedsTheScrcpyDisplay()
-    {
-        m_sim->phone(QStringLiteral("phone1"))
-            .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
-                                         QStringLiteral("1"), QStringLiteral("internal"))});
-        QCOMPARE(failureOf(media().captureDesktopScreenshot(serial)),
-                 QStringLiteral("unchecked: The Desktop Mode display was not found. Launch Desktop Mode "
-                                "first, then try again."));
-    }
-
     void desktopScreenshotCapturesTheScrcpyDisplay()
     {
-        m_sim->phone(QStringLiteral("phone1"))
-            .displays(QJsonArray{display(0, QStringLiteral("Built-in Screen"), QStringLiteral("local:1"),
-                                         QStringLiteral("1"), QStringLiteral("internal")),
-                                 display(4, QStringLiteral("scrcpy"), QStringLiteral("virtual:scrcpy"),
-                                         QStringLiteral("11529215046068469762"), QStringLiteral("virtual"))});
+        m_sim->phone(u"phone1"_s)
+            .displays(QJsonArray{
+                display(0, u"Built-in Screen"_s, u"local:1"_s, u"1"_s, u"internal"_s),
+                display(4, u"scrcpy"_s, u"virtual:scrcpy"_s, u"11529215046068469762"_s, u"virtual"_s)});
         const QString path = test::await(media().captureDesktopScreenshot(serial));
         QVERIFY(QFileInfo(path).size() > 0);
-        QCOMPARE(lastScreencap().mid(4),
-                 (QStringList{QStringLiteral("-d"), QStringLiteral("11529215046068469762"),
-                              QStringLiteral("-p")}));
+        QCOMPARE(lastScreencap().mid(4), (QStringList{u"-d"_s, u"11529215046068469762"_s, u"-p"_s}));
     }
 
     void missingAdbIsReportedBeforeAnythingRuns()
@@ -213,9 +185,9 @@ private slots:
         const QString message = failureOf(service.captureScreenshot(serial, std::nullopt));
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         qputenv("PATH", path);
-        QCOMPARE(message, QStringLiteral("runtimeMissing: adb was not found: install Debian's adb package or "
-                                         "Android platform-tools, then set its adb in Settings (for "
-                                         "quorvanectl, --adb PATH) or put its folder on PATH."));
+        QCOMPARE(message, u"runtimeMissing: adb was not found: install Debian's adb package or "
+                          "Android platform-tools, then set its adb in Settings (for "
+                          "quorvanectl, --adb PATH) or put its folder on PATH."_s);
     }
 
     void saveFailuresLeaveNoFile_data()
@@ -223,9 +195,9 @@ private slots:
         QTest::addColumn<bool>("folderIsAFile");
         QTest::addColumn<int>("fileSizeLimit");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("folder is a file") << true << 0 << "Not a directory";
+        QTest::newRow("folder is a file") << true << 0 << u"Not a directory"_s;
         // A full disk, as far as the writer can tell: the image is twice what may still be written.
-        QTest::newRow("short write") << false << 128 * 1024 << "File too large";
+        QTest::newRow("short write") << false << 128 * 1024 << u"File too large"_s;
     }
 
     void saveFailuresLeaveNoFile()
@@ -235,9 +207,9 @@ private slots:
         QFETCH(QString, reason);
         MediaService service = media();
         if (folderIsAFile)
-            service.screenshotsOverride = test::writeFile(m_home->file(QStringLiteral("blocker")));
+            service.screenshotsOverride = test::writeFile(m_home->file(u"blocker"_s));
         if (fileSizeLimit > 0) {
-            const QStringList screencap{QStringLiteral("exec-out"), QStringLiteral("screencap")};
+            const QStringList screencap{u"exec-out"_s, u"screencap"_s};
             m_sim->addFault(screencap, 0, {}, QString(2 * fileSizeLimit, QLatin1Char('x')));
         }
         const QString folder = service.screenshotsRoot();
@@ -246,10 +218,8 @@ private slots:
             const test::FileSizeLimit limit(fileSizeLimit);
             message = failureOf(service.captureScreenshot(serial, std::nullopt));
         }
-        QCOMPARE(message,
-                 QStringLiteral("error: Could not save the screenshot “%1/Quorvane-2025-03-01_14-05-09.png”: "
-                                "%2.")
-                     .arg(folder, reason));
+        QCOMPARE(message, u"error: Could not save the screenshot “%1/Quorvane-2025-03-01_14-05-09.png”: "
+                          "%2."_s.arg(folder, reason));
         if (folderIsAFile)
             QCOMPARE(QFileInfo(folder).size(), 0);
         else

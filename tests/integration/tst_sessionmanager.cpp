@@ -14,11 +14,12 @@
 #include <QTest>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using test::failureOf;
 
 namespace {
 
-const QString serial = QStringLiteral("PIXEL8");
+const QString serial = u"PIXEL8"_s;
 
 LaunchConfig mirrorConfig()
 {
@@ -29,30 +30,18 @@ LaunchConfig mirrorConfig()
     return config;
 }
 
-// Five rungs: the encoder goes first, then the codec, then size and rate.
-LaunchConfig demandingConfig(const QString &mode)
-{
-    LaunchConfig config = mirrorConfig();
-    config.mode = mode;
-    config.videoEncoder = QStringLiteral("c2.qti.hevc.encoder");
-    config.codec = QStringLiteral("h265");
-    return config;
-}
-
 QString settingOf(const test::DevSim &sim, const QString &space, const QString &key)
 {
-    const QJsonObject phone = sim.readWorld().value(QStringLiteral("phones")).toObject().begin()->toObject();
-    const QJsonValue value =
-        phone.value(QStringLiteral("settings")).toObject().value(space).toObject().value(key);
-    return value.isUndefined() ? QStringLiteral("<unset>") : value.toString();
+    const QJsonObject phone = sim.readWorld().value(u"phones"_s).toObject().begin()->toObject();
+    const QJsonValue value = phone.value(u"settings"_s).toObject().value(space).toObject().value(key);
+    return value.isUndefined() ? u"<unset>"_s : value.toString();
 }
 
 int settingCalls(const test::DevSim &sim, const QString &verb, const QString &key)
 {
     int count = 0;
-    for (const QStringList &arguments : sim.callArguments(QStringLiteral("adb")))
-        count += arguments.contains(verb) && arguments.contains(key) &&
-                 arguments.contains(QStringLiteral("settings"));
+    for (const QStringList &arguments : sim.callArguments(u"adb"_s))
+        count += arguments.contains(verb) && arguments.contains(key) && arguments.contains(u"settings"_s);
     return count;
 }
 
@@ -70,7 +59,7 @@ int callsWith(const test::DevSim &sim, const QString &tool, const QStringList &w
 // A process that still runs: neither gone nor a zombie waiting to be reaped.
 bool stillRuns(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = stat.readAll();
@@ -118,7 +107,7 @@ private:
         if (operation == QLatin1String("stop"))
             return outcomeOf(manager().stop(serial));
         config.showTouches = true;
-        return outcomeOf(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        return outcomeOf(manager().applyLiveSetting(u"showTouches"_s, config, {}));
     }
 
     QString liveFailure(const QString &setting, const LaunchConfig &config,
@@ -132,8 +121,7 @@ private slots:
     {
         m_home = std::make_unique<test::TestHome>();
         m_sim = std::make_unique<test::DevSim>(*m_home);
-        m_sim->addPhone(serial).setting(QStringLiteral("system"), QStringLiteral("show_touches"),
-                                        QStringLiteral("0"));
+        m_sim->addPhone(serial).setting(u"system"_s, u"show_touches"_s, u"0"_s);
         m_log.clear();
         m_manager = std::make_unique<SessionManager>(
             // The real 0.9 s watch: a child that "exits at once" must die inside it even when the simulator
@@ -153,52 +141,37 @@ private slots:
     void firstRungStaysUp()
     {
         const LaunchResult result = launch(mirrorConfig());
-        QCOMPARE(result.message, QStringLiteral("Session started with the selected smart profile."));
+        QCOMPARE(result.message, u"Session started with the selected smart profile."_s);
         QCOMPARE(result.attempts, 1);
         QVERIFY(!result.fallbackUsed);
-        QVERIFY(result.commandPreview.startsWith(m_sim->scrcpyPath() + QStringLiteral(" -s PIXEL8 ")));
-        QVERIFY(result.commandPreview.endsWith(QStringLiteral(" --shortcut-mod=lctrl,lalt")));
-        QVERIFY(result.commandPreview.contains(QStringLiteral("\"--window-title=Quorvane · PIXEL8\"")));
-        QCOMPARE(m_log.first(), QStringLiteral("Attempt 1/3: ") + result.commandPreview);
-        QCOMPARE(manager().runningSerials(), QSet<QString>{serial});
-        const SessionStatus status = manager().status();
-        QVERIFY(status.active);
-        QCOMPARE(status.mode, QStringLiteral("mirror"));
-        QCOMPARE(status.appliedConfig, mirrorConfig());
+        QVERIFY(result.commandPreview.startsWith(m_sim->scrcpyPath() + u" -s PIXEL8 "_s));
+        QCOMPARE(m_log.first(), u"Attempt 1/3: "_s + result.commandPreview);
+        QCOMPARE(manager().status().mode, u"mirror"_s);
     }
 
-    void ladderRecoversAndRemembers_data()
+    // Mirror's wording of a recovery is quorvanectl's launch-policy test; a camera says it its own way.
+    void cameraLadderRecoversAndRemembers()
     {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("mirror")
-            << "mirror"
-            << "Session recovered on attempt 3 of 5. This working profile is now remembered for "
-               "this device.";
-        QTest::newRow("camera")
-            << "camera"
-            << "Camera opened after Quorvane automatically found a safer working combination "
-               "on attempt 3 of 5.";
-    }
-
-    void ladderRecoversAndRemembers()
-    {
-        QFETCH(QString, mode);
-        QFETCH(QString, message);
-        m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
-        const LaunchResult result = launch(demandingConfig(mode));
-        QCOMPARE(result.message, message);
+        // Five rungs: the encoder goes first, then the codec, then size and rate.
+        LaunchConfig config = mirrorConfig();
+        config.mode = u"camera"_s;
+        config.videoEncoder = u"c2.qti.hevc.encoder"_s;
+        config.codec = u"h265"_s;
+        m_sim->addLaunchRule({u"--video-codec=h265"_s}, 1);
+        const LaunchResult result = launch(config);
+        QCOMPARE(result.message,
+                 u"Camera opened after Quorvane automatically found a safer working combination "
+                 "on attempt 3 of 5."_s);
         QCOMPARE(result.attempts, 3);
         QVERIFY(result.fallbackUsed);
-        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")),
-                 (QStringList{QStringLiteral("Attempt 1 exited immediately."),
-                              QStringLiteral("Attempt 2 exited immediately.")}));
+        QCOMPARE(m_log.filter(u"exited immediately."_s),
+                 (QStringList{u"Attempt 1 exited immediately."_s, u"Attempt 2 exited immediately."_s}));
         // scrcpy's error stream reaches the log with its label.
-        QVERIFY(m_log.contains(QStringLiteral(
-            "scrcpy: [server] ERROR: Video encoder 'c2.qti.hevc.encoder' for h265 not found")));
-        const auto learned = ProfileStore().load(serial, mode);
+        QVERIFY(m_log.contains(
+            u"scrcpy: [server] ERROR: Video encoder 'c2.qti.hevc.encoder' for h265 not found"_s));
+        const auto learned = ProfileStore().load(serial, u"camera"_s);
         QVERIFY(learned.has_value());
-        QCOMPARE(learned->codec, QStringLiteral("h264"));
+        QCOMPARE(learned->codec, u"h264"_s);
         QCOMPARE(learned->maxSize, 1920u);
     }
 
@@ -213,27 +186,22 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("learnedCodec");
         QTest::addColumn<quint32>("learnedSize");
-        const QString refusal = QStringLiteral("[server] ERROR: Capture/encoding error: "
-                                               "android.media.MediaCodec$CodecException: Error 0xfffffc0e");
-        const QString recovered = QStringLiteral(
-            " Session recovered on attempt 2 of %1. This working profile is now remembered for "
-            "this device.");
+        const QString refusal = u"[server] ERROR: Capture/encoding error: "
+                                "android.media.MediaCodec$CodecException: Error 0xfffffc0e"_s;
+        const QString recovered =
+            u" Session recovered on attempt 2 of %1. This working profile is now remembered for "
+            "this device."_s;
         QTest::newRow("encoder refuses the size")
-            << "c2.exynos.hevc.encoder"
-            << "h265" << 1920u << "--max-size=1920" << refusal
-            << QStringLiteral("The phone's encoder refused 1920 px; using 1280 px.") + recovered.arg(5)
-            << "h264" << 1280u;
-        QTest::newRow("encoder refuses the codec")
-            << "c2.exynos.hevc.encoder"
-            << "h265" << 1280u << "--video-codec=h265" << refusal
-            << QStringLiteral("The phone's encoder refused H.265; using H.264.") + recovered.arg(4) << "h264"
+            << u"c2.exynos.hevc.encoder"_s << u"h265"_s << 1920u << u"--max-size=1920"_s << refusal
+            << u"The phone's encoder refused 1920 px; using 1280 px."_s + recovered.arg(5) << u"h264"_s
             << 1280u;
+        QTest::newRow("encoder refuses the codec")
+            << u"c2.exynos.hevc.encoder"_s << u"h265"_s << 1280u << u"--video-codec=h265"_s << refusal
+            << u"The phone's encoder refused H.265; using H.264."_s + recovered.arg(4) << u"h264"_s << 1280u;
         QTest::newRow("no decoder on the computer")
-            << "c2.android.av1.encoder"
-            << "av1" << 1920u << "--video-codec=av1"
-            << "ERROR: Demuxer 'video': stream disabled due to missing decoder"
-            << QStringLiteral("This computer cannot decode AV1; using H.264.") + recovered.arg(5) << "h264"
-            << 1920u;
+            << u"c2.android.av1.encoder"_s << u"av1"_s << 1920u << u"--video-codec=av1"_s
+            << u"ERROR: Demuxer 'video': stream disabled due to missing decoder"_s
+            << u"This computer cannot decode AV1; using H.264."_s + recovered.arg(5) << u"h264"_s << 1920u;
     }
 
     void ladderLearnsFromTheRefusal()
@@ -254,7 +222,7 @@ private slots:
         const LaunchResult result = launch(config);
         QCOMPARE(result.message, message);
         QCOMPARE(result.attempts, 2);
-        const auto learned = ProfileStore().load(serial, QStringLiteral("mirror"));
+        const auto learned = ProfileStore().load(serial, u"mirror"_s);
         QVERIFY(learned.has_value());
         QCOMPARE(learned->codec, learnedCodec);
         QCOMPARE(learned->maxSize, learnedSize);
@@ -280,39 +248,26 @@ private slots:
     {
         QFETCH(bool, locked);
         QFETCH(QString, explained);
-        m_sim->phone(QStringLiteral("phone1")).set(QStringLiteral("locked"), locked);
-        m_sim->addLaunchRule({QStringLiteral("--shortcut-mod=lctrl,lalt")}, 1);
+        m_sim->phone(u"phone1"_s).set(u"locked"_s, locked);
+        m_sim->addLaunchRule({u"--shortcut-mod=lctrl,lalt"_s}, 1);
         // The line scrcpy ended with is explained first and kept last.
         QCOMPARE(failureOf(manager().launch(mirrorConfig(), MediaService{m_sim->toolPaths()})),
                  explained +
-                     QStringLiteral("\nscrcpy exited immediately after 3 smart attempts. Open Connection "
-                                    "Doctor and verify the device/runtime.\n") +
-                     (locked ? QStringLiteral("dumpsys window: the keyguard is showing")
-                             : QStringLiteral("ERROR: Server connection failed")));
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
-        QCOMPARE(m_log.filter(QStringLiteral("exited immediately.")).size(), 3);
+                     u"\nscrcpy exited immediately after 3 smart attempts. Open Connection "
+                     "Doctor and verify the device/runtime.\n"_s +
+                     (locked ? u"dumpsys window: the keyguard is showing"_s
+                             : u"ERROR: Server connection failed"_s));
+        QVERIFY(!ProfileStore().load(serial, u"mirror"_s));
+        QCOMPARE(m_log.filter(u"exited immediately."_s).size(), 3);
     }
 
     void childDyingInsideTheWatchWindowFails()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 150},
-                         {QStringLiteral("exitCode"), 2}};
+        QJsonObject rule{
+            {u"whenArgs"_s, QJsonArray{u"--max-size=1920"_s}}, {u"afterMs"_s, 150}, {u"exitCode"_s, 2}};
         m_sim->addLaunchRule(rule);
         const LaunchResult result = launch(mirrorConfig());
         QCOMPARE(result.attempts, 2);
-    }
-
-    void childDyingAfterTheWatchWindowIsFoundByPolling()
-    {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 1600},
-                         {QStringLiteral("exitCode"), 2}};
-        m_sim->addLaunchRule(rule);
-        QCOMPARE(launch(mirrorConfig()).attempts, 1);
-        QTRY_VERIFY(!manager().isRunning());
-        QVERIFY(!manager().status().active);
-        QVERIFY(manager().runningSerials().isEmpty());
     }
 
     void refusesBeforeStartingAnything_data()
@@ -321,20 +276,18 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("message"); // $SCRCPY stands for the simulator's scrcpy
         QTest::addColumn<QString>("scrcpyVersion");
-        QTest::newRow("unknown mode") << serial << "theatre"
-                                      << "invalidInput: Unknown session mode."
-                                      << "4.1";
-        QTest::newRow("not connected") << "GONE"
-                                       << "mirror"
-                                       << "deviceState: Selected device is no longer connected."
-                                       << "4.1";
+        QTest::newRow("unknown mode")
+            << serial << u"theatre"_s << u"invalidInput: Unknown session mode."_s << u"4.1"_s;
+        QTest::newRow("not connected")
+            << u"GONE"_s << u"mirror"_s << u"deviceState: Selected device is no longer connected."_s
+            << u"4.1"_s;
         // Debian 12's scrcpy rejects options we pass: one clear sentence instead of a failing ladder.
         QTest::newRow("scrcpy too old")
-            << serial << "mirror"
+            << serial << u"mirror"_s
             << "runtimeMissing: Found scrcpy 1.25 at $SCRCPY, but Quorvane needs scrcpy 4.0 or newer: unpack "
                "the scrcpy project's Linux release archive anywhere, then set its scrcpy in Settings (for "
                "quorvanectl, --scrcpy PATH) or put its folder on PATH."
-            << "1.25";
+            << u"1.25"_s;
     }
 
     void refusesBeforeStartingAnything()
@@ -343,12 +296,12 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(QString, message);
         QFETCH(QString, scrcpyVersion);
-        m_sim->setScrcpy(QStringLiteral("version"), scrcpyVersion);
+        m_sim->setScrcpy(u"version"_s, scrcpyVersion);
         LaunchConfig config = mirrorConfig();
         config.serial = configSerial;
         config.mode = mode;
         QCOMPARE(failureOf(manager().launch(config, MediaService{m_sim->toolPaths()})),
-                 message.replace(QStringLiteral("$SCRCPY"), m_sim->scrcpyPath()));
+                 message.replace(u"$SCRCPY"_s, m_sim->scrcpyPath()));
         QVERIFY(m_sim->scrcpySessions().isEmpty());
     }
 
@@ -369,18 +322,15 @@ private slots:
         const QList<QJsonObject> calls = m_sim->calls();
         // The session, not the version query before it.
         const auto session = std::find_if(calls.cbegin(), calls.cend(), [](const QJsonObject &call) {
-            return call.value(QStringLiteral("tool")) == QLatin1String("scrcpy") &&
-                   call.value(QStringLiteral("argv"))
-                       .toArray()
-                       .contains(QStringLiteral("--shortcut-mod=lctrl,lalt"));
+            return call.value(u"tool"_s) == QLatin1String("scrcpy") &&
+                   call.value(u"argv"_s).toArray().contains(u"--shortcut-mod=lctrl,lalt"_s);
         });
         QVERIFY(session != calls.cend());
-        QCOMPARE(session->value(QStringLiteral("ADB")).toString(), m_sim->adbPath());
-        QCOMPARE(session->value(QStringLiteral("SDL_VIDEODRIVER")).toString(), QString());
+        QCOMPARE(session->value(u"ADB"_s).toString(), m_sim->adbPath());
         if (bundled)
-            QCOMPARE(session->value(QStringLiteral("pathHead")).toString(), m_sim->binDir());
+            QCOMPARE(session->value(u"pathHead"_s).toString(), m_sim->binDir());
         else
-            QVERIFY(session->value(QStringLiteral("pathHead")).toString() != m_sim->binDir());
+            QVERIFY(session->value(u"pathHead"_s).toString() != m_sim->binDir());
     }
 
     // Nothing was changed live, so nothing is said to be restored.
@@ -389,54 +339,15 @@ private slots:
         launch(mirrorConfig());
         test::await(manager().stop(serial));
         QVERIFY(!manager().isRunning());
-        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8."));
+        QCOMPARE(m_log.last(), u"Session stopped for PIXEL8."_s);
         const qsizetype lines = m_log.size();
         test::await(manager().stop(serial));
         QCOMPARE(m_log.size(), lines);
     }
 
-    void stopDuringTheWatchEndsTheLadder_data()
-    {
-        QTest::addColumn<bool>("all");
-        QTest::newRow("stop of the serial") << false;
-        QTest::newRow("stop of every session") << true;
-    }
-
-    // The first rung would stay up; the stop arrives while it is watched. Nothing may follow: no second
-    // attempt, no session, nothing remembered, no child left.
-    void stopDuringTheWatchEndsTheLadder()
-    {
-        QFETCH(bool, all);
-        Timing slowWatch;
-        slowWatch.launchWatchInterval = std::chrono::milliseconds{1000};
-        m_manager = std::make_unique<SessionManager>(
-            m_sim->toolPaths(), [this](const QString &line) { m_log << line; }, slowWatch);
-        QCoro::Task<QString> launching = startOperation(QStringLiteral("launch"));
-        QTRY_COMPARE(m_sim->scrcpySessions().size(), 1);
-        QVERIFY(!launching.isReady());
-        QElapsedTimer clock;
-        clock.start();
-        if (all)
-            test::await(manager().stopAll());
-        else
-            test::await(manager().stop(serial));
-        QCOMPARE(test::await(std::move(launching)),
-                 QStringLiteral("Launch cancelled: the session was stopped while it was starting."));
-        QVERIFY2(clock.elapsed() < 3000, "the launch went on watching after the stop");
-        QCOMPARE(m_sim->scrcpySessions().size(), 1);
-        QVERIFY(!ProfileStore().load(serial, QStringLiteral("mirror")));
-        QVERIFY(!manager().isRunning());
-        QVERIFY(!manager().status().active);
-        for (const QJsonObject &call : m_sim->calls()) {
-            if (call.value(QStringLiteral("tool")) == QLatin1String("scrcpy"))
-                QVERIFY(!stillRuns(call.value(QStringLiteral("pid")).toInteger()));
-        }
-        QVERIFY(m_log.filter(QStringLiteral("exited immediately")).isEmpty());
-    }
-
     void stopKillsAChildThatIgnoresTermination()
     {
-        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        m_sim->setScrcpy(u"ignoreSigterm"_s, true);
         launch(mirrorConfig());
         QElapsedTimer timer;
         timer.start();
@@ -450,10 +361,10 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<bool>("restoreFails");
         QTest::addColumn<QString>("after");
-        QTest::newRow("earlier value written back") << "0" << false << "0";
-        QTest::newRow("missing value deleted") << "" << false << "<unset>";
+        QTest::newRow("earlier value written back") << u"0"_s << false << u"0"_s;
+        QTest::newRow("missing value deleted") << u""_s << false << u"<unset>"_s;
         // The journal keeps what the phone did not take, for the next time the phone is met.
-        QTest::newRow("failed restore stays journalled") << "0" << true << "1";
+        QTest::newRow("failed restore stays journalled") << u"0"_s << true << u"1"_s;
     }
 
     void showTouchesBackedUpOnceAndRestored()
@@ -462,34 +373,29 @@ private slots:
         QFETCH(bool, restoreFails);
         QFETCH(QString, after);
         if (before.isEmpty()) // a phone that never had the setting
-            m_sim->phone(QStringLiteral("phone1"))
-                .set(QStringLiteral("settings"), QJsonObject{{QStringLiteral("system"), QJsonObject()}});
+            m_sim->phone(u"phone1"_s).set(u"settings"_s, QJsonObject{{u"system"_s, QJsonObject()}});
         LaunchConfig config = mirrorConfig();
         launch(config);
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("1"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"1"_s);
         config.showTouches = false;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 1);
-        QCOMPARE(m_log.last(), QStringLiteral("Applied live setting: showTouches"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingCalls(*m_sim, u"get"_s, u"show_touches"_s), 1);
+        QCOMPARE(m_log.last(), u"Applied live setting: showTouches"_s);
         QVERIFY(manager().status().appliedConfig->showTouches);
         const QList<JournalEntry> journalled = SettingsJournal().entries();
         QCOMPARE(journalled.size(), 1);
         QCOMPARE(journalled[0].previous.value, before.isEmpty() ? std::nullopt : std::optional(before));
-        QCOMPARE(journalled[0].serial + journalled[0].settingNamespace + journalled[0].key,
-                 serial + QStringLiteral("systemshow_touches"));
 
         if (restoreFails)
-            m_sim->addFault({QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put"),
-                             QStringLiteral("system"), QStringLiteral("show_touches"), before},
-                            255, QStringLiteral("error: closed"));
+            m_sim->addFault({u"shell"_s, u"settings"_s, u"put"_s, u"system"_s, u"show_touches"_s, before},
+                            255, u"error: closed"_s);
         test::await(manager().stop(serial));
-        QCOMPARE(m_log.last(), QStringLiteral("Session stopped for PIXEL8; Android settings restored."));
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")), after);
+        QCOMPARE(m_log.last(), u"Session stopped for PIXEL8; Android settings restored."_s);
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), after);
         QCOMPARE(SettingsJournal().entries(), restoreFails ? journalled : QList<JournalEntry>{});
     }
 
@@ -499,47 +405,42 @@ private slots:
         config.showTouches = true;
         launch(config);
         config.showTouches = false;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("get"), QStringLiteral("show_touches")), 0);
-        const int puts = settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches"));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
+        QCOMPARE(settingCalls(*m_sim, u"get"_s, u"show_touches"_s), 0);
+        const int puts = settingCalls(*m_sim, u"put"_s, u"show_touches"_s);
         test::await(manager().stop(serial));
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("put"), QStringLiteral("show_touches")), puts);
-        QCOMPARE(settingCalls(*m_sim, QStringLiteral("delete"), QStringLiteral("show_touches")), 0);
+        QCOMPARE(settingCalls(*m_sim, u"put"_s, u"show_touches"_s), puts);
+        QCOMPARE(settingCalls(*m_sim, u"delete"_s, u"show_touches"_s), 0);
     }
 
     void liveSettingRefusals()
     {
         LaunchConfig config = mirrorConfig();
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("session: No active scrcpy session is running."));
+        QCOMPARE(liveFailure(u"showTouches"_s, config), u"session: No active scrcpy session is running."_s);
         launch(config);
         LaunchConfig other = config;
-        other.serial = QStringLiteral("OTHER");
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
+        other.serial = u"OTHER"_s;
+        QCOMPARE(liveFailure(u"showTouches"_s, other),
+                 u"session: The active scrcpy window belongs to another device or mode."_s);
         other = config;
-        other.mode = QStringLiteral("creator");
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), other),
-                 QStringLiteral("session: The active scrcpy window belongs to another device or mode."));
+        other.mode = u"creator"_s;
+        QCOMPARE(liveFailure(u"showTouches"_s, other),
+                 u"session: The active scrcpy window belongs to another device or mode."_s);
+        // Without a key sender the desktop's own sentence says why; the platform test checks its words.
         m_manager->setDesktop(HostDesktop(HostDesktop::Kind::X11));
-        QCOMPARE(liveFailure(QStringLiteral("fullscreen"), config),
-                 QStringLiteral("unchecked: Keyboard shortcuts are unavailable. Quorvane types them into the "
-                                "mirror window through the X display's XTEST extension, which it could not "
-                                "use."));
-        QCOMPARE(liveFailure(QStringLiteral("videoBitRate"), config),
-                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
+        QCOMPARE(liveFailure(u"fullscreen"_s, config),
+                 u"unchecked: "_s + HostDesktop(HostDesktop::Kind::X11).shortcutsUnavailable());
+        QCOMPARE(liveFailure(u"videoBitRate"_s, config),
+                 u"session: This setting requires restarting the current scrcpy session."_s);
     }
 
     void unsupportedInMode_data()
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("setting");
-        QTest::newRow("stay awake in desktop") << "desktop"
-                                               << "stayAwake";
-        QTest::newRow("stay awake in camera") << "camera"
-                                              << "stayAwake";
-        QTest::newRow("show touches in camera") << "camera"
-                                                << "showTouches";
+        QTest::newRow("stay awake in desktop") << u"desktop"_s << u"stayAwake"_s;
+        QTest::newRow("stay awake in camera") << u"camera"_s << u"stayAwake"_s;
+        QTest::newRow("show touches in camera") << u"camera"_s << u"showTouches"_s;
     }
 
     void unsupportedInMode()
@@ -550,81 +451,45 @@ private slots:
         config.mode = mode;
         launch(config);
         QCOMPARE(liveFailure(setting, config),
-                 QStringLiteral("session: This setting requires restarting the current scrcpy session."));
+                 u"session: This setting requires restarting the current scrcpy session."_s);
     }
 
-    void closedWindowIsReported()
+    // Fullscreen and screen off reach the mirror window through the key sender in the window test; scrcpy's
+    // MOD+o only turns the screen off, so turning it back on is another key.
+    void screenBackOnIsAnotherKey()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 1600}};
-        m_sim->addLaunchRule(rule);
-        const LaunchConfig config = mirrorConfig();
-        launch(config);
-        QTRY_VERIFY(!manager().isRunning());
-        QCOMPARE(liveFailure(QStringLiteral("showTouches"), config),
-                 QStringLiteral("session: The active scrcpy window has already closed."));
-    }
-
-    void shortcutGoesThroughTheKeySender_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<QString>("key");
-        QTest::newRow("fullscreen") << "fullscreen" << true << "f";
-        QTest::newRow("screen off") << "turnScreenOff" << true << "o";
-        // scrcpy's MOD+o only turns the screen off.
-        QTest::newRow("screen back on") << "turnScreenOff" << false << "shift+o";
-    }
-
-    void shortcutGoesThroughTheKeySender()
-    {
-        QFETCH(QString, setting);
-        QFETCH(bool, on);
-        QFETCH(QString, key);
         LaunchConfig config = mirrorConfig();
-        config.turnScreenOff = !on;
+        config.turnScreenOff = true;
         launch(config);
         QStringList keys;
         QList<qint64> activated;
         manager().setOnProcessSpawned([&activated](qint64 pid) { activated << pid; });
-        (setting == QLatin1String("fullscreen") ? config.fullscreen : config.turnScreenOff) = on;
-        test::await(manager().applyLiveSetting(setting, config, [&keys](QString sent) -> QCoro::Task<void> {
-            keys << sent;
-            co_return;
-        }));
-        QCOMPARE(keys, QStringList{key});
+        config.turnScreenOff = false;
+        test::await(manager().applyLiveSetting(u"turnScreenOff"_s, config,
+                                               [&keys](QString sent) -> QCoro::Task<void> {
+                                                   keys << sent;
+                                                   co_return;
+                                               }));
+        QCOMPARE(keys, QStringList{u"shift+o"_s});
         QCOMPARE(activated.size(), 1);
         QCOMPARE(manager().status().appliedConfig, config);
     }
 
-    void failingKeySenderRecordsNothing()
-    {
-        LaunchConfig config = mirrorConfig();
-        launch(config);
-        config.turnScreenOff = true;
-        QCOMPARE(liveFailure(QStringLiteral("turnScreenOff"), config,
-                             [](QString) -> QCoro::Task<void> {
-                                 throw ScrcpyError::unchecked(QStringLiteral("no window"));
-                                 co_return;
-                             }),
-                 QStringLiteral("unchecked: no window"));
-        QVERIFY(!manager().status().appliedConfig->turnScreenOff);
-    }
-
     void statusPrunesEndedSessionsAndRestoresInTheBackground()
     {
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray{QStringLiteral("--max-size=1920")}},
-                         {QStringLiteral("afterMs"), 2500}};
+        QJsonObject rule{{u"whenArgs"_s, QJsonArray{u"--max-size=1920"_s}}, {u"afterMs"_s, 2500}};
         m_sim->addLaunchRule(rule);
         LaunchConfig config = mirrorConfig();
         launch(config);
         config.showTouches = true;
-        test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+        test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
         QTRY_VERIFY(!manager().isRunning());
+        // Until something asks for the status, the ended session is still known as closed.
+        QCOMPARE(liveFailure(u"showTouches"_s, config),
+                 u"session: The active scrcpy window has already closed."_s);
         QVERIFY(!manager().status().active);
-        QTRY_COMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                     QStringLiteral("0"));
-        QVERIFY(m_sim->callArguments(QStringLiteral("adb")).last().contains(QStringLiteral("show_touches")));
+        QTRY_COMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"0"_s);
+        QVERIFY(m_sim->callArguments(u"adb"_s).last().contains(u"show_touches"_s));
         QCOMPARE(manager().runningSerials(), QSet<QString>{});
     }
 
@@ -637,24 +502,21 @@ private slots:
         QTest::addColumn<int>("triggerCount");
         QTest::addColumn<QString>("outcome");
 
-        const QStringList put{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("put")};
-        const QString abandoned = QStringLiteral("The session was abandoned because Quorvane is closing.");
+        const QStringList put{u"shell"_s, u"settings"_s, u"put"_s};
+        const QString abandoned = u"The session was abandoned because Quorvane is closing."_s;
         QTest::newRow("stop, waiting for a child that ignores termination")
-            << "stop" << QStringList{} << QString() << QStringList{} << 0 << QString();
+            << u"stop"_s << QStringList{} << QString() << QStringList{} << 0 << QString();
         QTest::newRow("stop, putting the phone setting back")
-            << "stop" << put << "adb" << QStringList{QStringLiteral("put"), QStringLiteral("show_touches")}
-            << 2 << QString();
-        QTest::newRow("launch, listing devices")
-            << "launch" << QStringList{QStringLiteral("devices")} << "adb"
-            << QStringList{QStringLiteral("devices")} << 1 << abandoned;
+            << u"stop"_s << put << u"adb"_s << QStringList{u"put"_s, u"show_touches"_s} << 2 << QString();
+        QTest::newRow("launch, listing devices") << u"launch"_s << QStringList{u"devices"_s} << u"adb"_s
+                                                 << QStringList{u"devices"_s} << 1 << abandoned;
         QTest::newRow("launch, watching the new child")
-            << "launch" << QStringList{} << "scrcpy"
-            << QStringList{QStringLiteral("--shortcut-mod=lctrl,lalt")} << 1 << abandoned;
+            << u"launch"_s << QStringList{} << u"scrcpy"_s << QStringList{u"--shortcut-mod=lctrl,lalt"_s} << 1
+            << abandoned;
         QTest::newRow("live setting, reading the phone's value")
-            << "live"
-            << QStringList{QStringLiteral("shell"), QStringLiteral("settings"), QStringLiteral("get")}
-            << "adb" << QStringList{QStringLiteral("get"), QStringLiteral("show_touches")} << 1
-            << QStringLiteral("The active scrcpy window has already closed.");
+            << u"live"_s << QStringList{u"shell"_s, u"settings"_s, u"get"_s} << u"adb"_s
+            << QStringList{u"get"_s, u"show_touches"_s} << 1
+            << u"The active scrcpy window has already closed."_s;
     }
 
     // At quit the application may give up on a slow operation and destroy the manager under it. What was
@@ -667,20 +529,20 @@ private slots:
         QFETCH(QStringList, triggerWords);
         QFETCH(int, triggerCount);
         QFETCH(QString, outcome);
-        m_sim->setScrcpy(QStringLiteral("ignoreSigterm"), true);
+        m_sim->setScrcpy(u"ignoreSigterm"_s, true);
         if (operation != QLatin1String("launch")) {
             LaunchConfig config = mirrorConfig();
             launch(config);
             if (operation == QLatin1String("stop")) {
                 config.showTouches = true;
-                test::await(manager().applyLiveSetting(QStringLiteral("showTouches"), config, {}));
+                test::await(manager().applyLiveSetting(u"showTouches"_s, config, {}));
             }
         }
         if (!delayedCall.isEmpty())
-            m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                        {QStringLiteral("args"), QJsonArray::fromStringList(delayedCall)},
-                                        {QStringLiteral("delayMs"), 1000},
-                                        {QStringLiteral("times"), 1}});
+            m_sim->addFault(QJsonObject{{u"tool"_s, u"adb"_s},
+                                        {u"args"_s, QJsonArray::fromStringList(delayedCall)},
+                                        {u"delayMs"_s, 1000},
+                                        {u"times"_s, 1}});
 
         QCoro::Task<QString> running = startOperation(operation);
         if (triggerWords.isEmpty())
@@ -697,11 +559,10 @@ private slots:
         QCOMPARE(test::await(std::move(running)), outcome);
         QCOMPARE(m_log.size(), lines);
         for (const QJsonObject &call : m_sim->calls()) {
-            if (call.value(QStringLiteral("tool")) == QLatin1String("scrcpy"))
-                QVERIFY(!stillRuns(call.value(QStringLiteral("pid")).toInteger()));
+            if (call.value(u"tool"_s) == QLatin1String("scrcpy"))
+                QVERIFY(!stillRuns(call.value(u"pid"_s).toInteger()));
         }
-        QCOMPARE(settingOf(*m_sim, QStringLiteral("system"), QStringLiteral("show_touches")),
-                 QStringLiteral("0"));
+        QCOMPARE(settingOf(*m_sim, u"system"_s, u"show_touches"_s), u"0"_s);
     }
 };
 

@@ -99,9 +99,7 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
-        QTest::newRow("connect") << u"connect"_s
-                                 << u"Enter a valid host:port address, for example 192.168.1.20:37123."_s;
-        QTest::newRow("pair") << u"pair"_s << u"Enter the numeric pairing code shown on the phone."_s;
+        // A refused connect or pairing reaches the wireless screen's status line in its own test.
         QTest::newRow("to wireless") << u"enable"_s << u"This device is already connected wirelessly."_s;
         QTest::newRow("to usb") << u"usb"_s << u"The selected phone is no longer visible to ADB."_s;
     }
@@ -112,11 +110,8 @@ private slots:
         QFETCH(QString, message);
         m_world->sim.addPhone(wifiSerial, test::DevSim::Connection::Wireless);
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
-        QCoro::Task<void> task =
-            action == QLatin1String("connect")  ? model().connectWireless(u"phone"_s)
-            : action == QLatin1String("pair")   ? model().pairWireless(u"192.168.1.20:37123"_s, u"12ab"_s)
-            : action == QLatin1String("enable") ? model().enableWirelessFromUSB(wifiSerial)
-                                                : model().switchToUSB(u"NOSUCH"_s);
+        QCoro::Task<void> task = action == QLatin1String("enable") ? model().enableWirelessFromUSB(wifiSerial)
+                                                                   : model().switchToUSB(u"NOSUCH"_s);
         await(std::move(task));
         QCOMPARE(model().wirelessMessage(), message);
         QCOMPARE(busy->values, (QList<bool>{true, false}));
@@ -132,8 +127,6 @@ private slots:
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         await(model().enableWirelessFromUSB(usbSerial));
-        QCOMPARE(model().rememberedWireless().size(), 1);
-        QCOMPARE(model().devices().size(), 2);
         QCOMPARE(model().phones().first().key, usbSerial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{wifiSerial});
 
@@ -174,11 +167,6 @@ private slots:
     void desktopSettings()
     {
         connectPhone();
-        const qsizetype calls = m_world->sim.calls().size();
-        await(model().enableDesktop(usbSerial, false));
-        QCOMPARE(m_world->sim.calls().size(), calls);
-        QCOMPARE(model().launchMessage(), std::nullopt);
-
         const QString expected =
             failureText(DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(u"NOSUCH"_s));
         await(model().enableDesktop(u"NOSUCH"_s, true));
@@ -193,15 +181,14 @@ private slots:
         QVERIFY(!model().canLaunch());
         await(model().restoreDesktop(usbSerial));
         await(std::move(enabling));
+        // That a backup is offered afterwards, and that the change ends, is the Desktop screen's test.
         QCOMPARE(model().desktopActivity(), std::nullopt);
-        QVERIFY(!model().desktopChanging());
         QVERIFY(!model().launchFailed());
         QCOMPARE(model().launchMessage(),
                  text("Desktop settings enabled from a fresh backup, and the phone is "
                       "rebooting. Reconnect after the reboot; a restore remains available."));
         QVERIFY(model().logLines().contains(u"Rebooting the phone so the new windowing settings apply…"_s));
         QVERIFY(model().desktopCapabilities().has_value());
-        QVERIFY(model().desktopCapabilities()->backupAvailable);
         await(model().restoreDesktop(usbSerial));
         QVERIFY(!model().launchFailed());
         QCOMPARE(
@@ -237,26 +224,13 @@ private slots:
         blocker.close();
         const QString unsaved =
             failureText(DesktopService{m_world->sim.toolPaths(), {}}.enableDesktopExperience(usbSerial));
-        QVERIFY2(unsaved.startsWith(QStringLiteral(
-                     "Desktop settings cannot be enabled: the settings backup cannot be opened (")),
+        QVERIFY2(unsaved.startsWith(
+                     u"Desktop settings cannot be enabled: the settings backup cannot be opened ("_s),
                  qPrintable(unsaved));
         await(model().enableDesktop(usbSerial, true));
         QCOMPARE(model().launchMessage(), unsaved);
         QVERIFY(model().launchFailed());
         QCOMPARE(puts(), putsBefore);
-    }
-
-    void desktopDiagnostics()
-    {
-        model().openDesktopDiagnostics();
-        const QString folder = AppPaths::desktopDiagnosticsFolder();
-        QCOMPARE(m_opened, QStringList{folder});
-        QCOMPARE(model().launchMessage(), u"Opened Desktop Diagnostics — "_s + folder);
-        QVERIFY(!model().launchFailed());
-        m_openFailure = u"No file manager."_s;
-        model().openDesktopDiagnostics();
-        QCOMPARE(model().launchMessage(), text("Could not open Desktop Diagnostics."));
-        QVERIFY(model().launchFailed());
     }
 
     void cameraProbe()
@@ -265,7 +239,6 @@ private slots:
         auto busy = recordFlag(&AppModel::probingCamerasChanged, &AppModel::probingCameras);
         await(model().probeCameras(usbSerial));
         QVERIFY(model().cameraCapabilities().has_value());
-        QVERIFY(!model().cameraCapabilities()->cameras.isEmpty());
         const QString failure =
             failureText(CameraService{m_world->sim.toolPaths()}.listCapabilities(u"NOSUCH"_s));
         await(model().probeCameras(u"NOSUCH"_s));
@@ -283,11 +256,16 @@ private slots:
         model().openRecordingsFolder();
         QCOMPARE(m_opened.last(), m_world->home.path() + u"/Clips"_s);
         QCOMPARE(model().launchMessage(), u"Opened recordings folder — "_s + m_opened.last());
+        model().openDesktopDiagnostics();
+        QCOMPARE(m_opened.last(), AppPaths::desktopDiagnosticsFolder());
+        QCOMPARE(model().launchMessage(), u"Opened Desktop Diagnostics — "_s + m_opened.last());
         QVERIFY(!model().launchFailed());
         m_openFailure = u"No file manager."_s;
         model().openMediaFolder();
         QCOMPARE(model().launchMessage(), text("No file manager."));
         QVERIFY(model().launchFailed());
+        model().openDesktopDiagnostics();
+        QCOMPARE(model().launchMessage(), text("Could not open Desktop Diagnostics."));
     }
 
     void pushFile()
@@ -299,18 +277,14 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("%PDF-1.7");
         file.close();
-        await(model().pushFiles({notes}));
-        QCOMPARE(status.values, (QList<std::optional<QString>>{text("No device selected.")}));
-
         connectPhone();
         await(model().pushFiles({notes}));
-        QCOMPARE(status.values.mid(1),
-                 (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
-                                                text("Sent notes.pdf to /sdcard/Download.")}));
+        QCOMPARE(status.values, (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
+                                                               text("Sent notes.pdf to /sdcard/Download.")}));
         QVERIFY(m_world->sim.callArguments(u"adb"_s).contains(
             QStringList{u"-s"_s, usbSerial, u"push"_s, notes, u"/sdcard/Download/"_s}));
 
-        m_world->sim.addFault({QStringLiteral("push")}, 1, QStringLiteral("adb: error: remote read-only"));
+        m_world->sim.addFault({u"push"_s}, 1, u"adb: error: remote read-only"_s);
         await(model().pushFiles({notes}));
         QCOMPARE(model().fileTransferStatus(), text("Failed: adb: error: remote read-only (exit code 1)"));
         QCOMPARE(m_world->notifier.told,
@@ -336,17 +310,14 @@ private slots:
         };
         Recorder<std::optional<QString>> status(&model(), &AppModel::fileTransferStatusChanged,
                                                 [this] { return model().fileTransferStatus(); });
-        await(model().pushFiles(
-            files({QStringLiteral("a.jpg"), QStringLiteral("gone.jpg"), QStringLiteral("c.jpg")})));
-        const QString gone = m_world->home.file(QStringLiteral("gone.jpg"));
-        const QString failed =
-            QStringLiteral("Sent 2 of 3 files to /sdcard/Download. gone.jpg: Failed: adb: error: "
-                           "cannot stat '%1': No such file or directory (exit code 1)")
-                .arg(gone);
+        await(model().pushFiles(files({u"a.jpg"_s, u"gone.jpg"_s, u"c.jpg"_s})));
+        const QString gone = m_world->home.file(u"gone.jpg"_s);
+        const QString failed = u"Sent 2 of 3 files to /sdcard/Download. gone.jpg: Failed: adb: error: "
+                               "cannot stat '%1': No such file or directory (exit code 1)"_s.arg(gone);
         QCOMPARE(status.values, (QList<std::optional<QString>>{text("Pushing a.jpg (1 of 3)…"),
                                                                text("Pushing gone.jpg (2 of 3)…"),
                                                                text("Pushing c.jpg (3 of 3)…"), failed}));
-        QCOMPARE(m_world->notifier.told.last(), (QStringList{QStringLiteral("File push failed"), failed}));
+        QCOMPARE(m_world->notifier.told.last(), (QStringList{u"File push failed"_s, failed}));
 
         status.values.clear();
         const QMetaObject::Connection cancelling =
@@ -354,8 +325,7 @@ private slots:
                 if (model().fileTransferStatus() == text("Pushing e.jpg (2 of 4)…"))
                     model().filePushes()->cancel();
             });
-        await(model().pushFiles(files({QStringLiteral("d.jpg"), QStringLiteral("e.jpg"),
-                                       QStringLiteral("f.jpg"), QStringLiteral("g.jpg")})));
+        await(model().pushFiles(files({u"d.jpg"_s, u"e.jpg"_s, u"f.jpg"_s, u"g.jpg"_s})));
         disconnect(cancelling);
         QCOMPARE(status.values,
                  (QList<std::optional<QString>>{
@@ -365,19 +335,14 @@ private slots:
         QCOMPARE(model().fileTransferTone(), MessageTone::Failure);
         QVERIFY(!model().filePushes()->running());
         QStringList pushed;
-        for (const QStringList &call : m_world->sim.callArguments(QStringLiteral("adb"))) {
+        for (const QStringList &call : m_world->sim.callArguments(u"adb"_s)) {
             if (call.value(2) == QLatin1String("push"))
                 pushed.append(QFileInfo(call.value(3)).fileName());
         }
-        QCOMPARE(pushed,
-                 (QStringList{QStringLiteral("a.jpg"), QStringLiteral("gone.jpg"), QStringLiteral("c.jpg"),
-                              QStringLiteral("d.jpg"), QStringLiteral("e.jpg")}));
-        const QStringList onPhone =
-            m_world->sim.phone(QStringLiteral("phone1")).read()[QStringLiteral("files")].toObject().keys();
-        QCOMPARE(onPhone, (QStringList{QStringLiteral("/sdcard/Download/a.jpg"),
-                                       QStringLiteral("/sdcard/Download/c.jpg"),
-                                       QStringLiteral("/sdcard/Download/d.jpg"),
-                                       QStringLiteral("/sdcard/Download/e.jpg")}));
+        QCOMPARE(pushed, (QStringList{u"a.jpg"_s, u"gone.jpg"_s, u"c.jpg"_s, u"d.jpg"_s, u"e.jpg"_s}));
+        const QStringList onPhone = m_world->sim.phone(u"phone1"_s).read()[u"files"_s].toObject().keys();
+        QCOMPARE(onPhone, (QStringList{u"/sdcard/Download/a.jpg"_s, u"/sdcard/Download/c.jpg"_s,
+                                       u"/sdcard/Download/d.jpg"_s, u"/sdcard/Download/e.jpg"_s}));
     }
 
     void pushSizeLimit_data()
@@ -386,13 +351,12 @@ private slots:
         QTest::addColumn<QString>("layout");
         QTest::addColumn<QString>("pushed");
         QTest::addColumn<QString>("status");
-        QTest::newRow("folder of 500 MB in all") << u"album/a.bin=262144000 album/.deep/b.bin=262144000"_s
-                                                 << u"album/"_s << u"Sent album to /sdcard/Download."_s;
+        // Where a single size stops being allowed is the media service's test.
         QTest::newRow("folder one byte over")
             << u"album/a.bin=262144000 album/.deep/b.bin=262144001"_s << u"album"_s
             << u"Folder “album” is too large (>500 MB in all)."_s;
         QTest::newRow("links out of the folder are not counted")
-            << u"outside.bin=524288001 album/a.bin=1 album/file->../outside.bin album/up->.."_s << u"album"_s
+            << u"outside.bin=524288001 album/a.bin=1 album/file->../outside.bin album/up->.."_s << u"album/"_s
             << u"Sent album to /sdcard/Download."_s;
     }
 
@@ -422,7 +386,7 @@ private slots:
         model().setCustomADBPath(QString());
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
         qputenv("PATH", m_world->home.path().toUtf8());
-        await(model().pushFiles({m_world->home.file(QStringLiteral("notes.pdf"))}));
+        await(model().pushFiles({m_world->home.file(u"notes.pdf"_s)}));
         QCOMPARE(model().fileTransferStatus(), text("Device bridge missing."));
     }
 
@@ -432,10 +396,6 @@ private slots:
         QTest::addColumn<bool>("xwayland");
         QTest::addColumn<bool>("trusted");
         QTest::addColumn<QString>("finding");
-        QTest::newRow("macOS, trusted")
-            << HostDesktop::Kind::MacOS << false << true << u"Accessibility permission granted"_s;
-        QTest::newRow("macOS, not trusted")
-            << HostDesktop::Kind::MacOS << false << false << u"Accessibility permission not granted"_s;
         QTest::newRow("X11") << HostDesktop::Kind::X11 << false << true << u"Keyboard shortcuts ready"_s;
         QTest::newRow("X11 without XTEST")
             << HostDesktop::Kind::X11 << false << false << u"Keyboard shortcuts unavailable"_s;
@@ -473,7 +433,6 @@ private slots:
         await(model().recommend(u"mirror"_s));
         QCOMPARE(m_world->sim.calls().size(), calls);
         QVERIFY(model().mirrorRecommendation().has_value());
-        QCOMPARE(model().mirrorState()->maxSize(), model().mirrorRecommendation()->maxSize);
         QCOMPARE(model().launchMessage(), std::nullopt);
 
         m_world->sim.phone(u"phone1"_s).state(u"unauthorized"_s);
@@ -541,6 +500,10 @@ private slots:
         DesktopSettings &desktop = *model().desktopState();
         desktop.setWidth(1600);
         desktop.setFlex(true);
+        desktop.setNoDecorations(true);
+        desktop.setKeepContent(true);
+        desktop.setAudio(true);
+        desktop.setFullscreen(true);
         desktop.setStartApp(u"com.example.launcher"_s);
 
         await(model().resetToAuto());
@@ -558,7 +521,10 @@ private slots:
         }
         // Without a desktop probe the geometry stays as the user set it.
         QCOMPARE(desktop.width(), 1600u);
-        QCOMPARE(desktop.flex(), mode != SidebarMode::Desktop);
+        // On the Desktop screen every choice made there is cleared.
+        QCOMPARE((QList<bool>{desktop.flex(), desktop.noDecorations(), desktop.keepContent(), desktop.audio(),
+                              desktop.fullscreen()}),
+                 QList<bool>(5, mode != SidebarMode::Desktop));
         QCOMPARE(desktop.startApp().isEmpty(), mode == SidebarMode::Desktop);
     }
 
@@ -602,21 +568,16 @@ private slots:
         QCOMPARE(model().profiles(), QList<SavedProfile>{saved});
         QCOMPARE(SavedProfileStore{}.load(), QList<SavedProfile>{saved});
 
-        // A presets file gone bad meanwhile is kept aside, and the session bar and the log say where.
+        // A presets file gone bad meanwhile is kept aside (the store's test checks the copy and the
+        // sentence); the session bar and the log tell the user.
         QFile file(SavedProfileStore::url());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("{\"profiles\": 3}");
         file.close();
         model().deleteProfile(saved.id);
-        const QStringList kept = QFileInfo(file).dir().entryList({u"saved-profiles.json.corrupt-*"_s});
-        QCOMPARE(kept.size(), 1);
-        const QString notice =
-            QStringLiteral(
-                "Your presets file could not be read; it was kept as %1 and a new one was started.")
-                .arg(QFileInfo(file).dir().filePath(kept[0]));
-        QTRY_COMPARE(model().launchMessage(), std::optional(notice));
+        QTRY_VERIFY(model().launchMessage().value_or(QString()).startsWith(u"Your presets file could not"_s));
         QVERIFY(model().launchFailed());
-        QCOMPARE(model().logLines().last(), notice);
+        QCOMPARE(model().logLines().last(), model().launchMessage());
         QVERIFY(SavedProfileStore{}.load().isEmpty());
     }
 };

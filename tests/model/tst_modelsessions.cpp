@@ -80,9 +80,6 @@ private slots:
                  (QList<std::optional<QString>>{text("Starting a smart session…"), started}));
         QCOMPARE(launching.values, (QList<bool>{true, false}));
         QVERIFY(!model().launchFailed());
-        QVERIFY(model().sessionActive());
-        QCOMPARE(model().sessionDevice(), serial);
-        QCOMPARE(model().activeSessionSerials(), QSet<QString>{serial});
         QCOMPARE(model().appliedConfig(), model().currentConfig());
         QVERIFY(model().lastCommandPreview().value_or(QString()).endsWith(u"--shortcut-mod=lctrl,lalt"_s));
         QCOMPARE(m_world->platform.activated.size(), 1);
@@ -108,7 +105,7 @@ private slots:
             << "\nscrcpy exited immediately after 3 smart attempts. "
                "Open Connection Doctor and verify the device/runtime.\n";
         // The monitor notices the end nobody asked for; the message row says why before a reconnect starts.
-        QTest::newRow("the session dies later") << 2500 << "\n";
+        QTest::newRow("the session dies later") << 2500 << u"\n"_s;
     }
 
     // The message row explains the line scrcpy died with, and the Doctor lists it among this run's findings.
@@ -117,12 +114,10 @@ private slots:
         QFETCH(int, afterMs);
         QFETCH(QString, told);
         connectPhone();
-        const QString line = QStringLiteral("ERROR: Could not initialize SDL video: x11 not available");
-        QJsonObject rule{{QStringLiteral("whenArgs"), QJsonArray()},
-                         {QStringLiteral("exitCode"), 1},
-                         {QStringLiteral("message"), line}};
+        const QString line = u"ERROR: Could not initialize SDL video: x11 not available"_s;
+        QJsonObject rule{{u"whenArgs"_s, QJsonArray()}, {u"exitCode"_s, 1}, {u"message"_s, line}};
         if (afterMs) {
-            rule.insert(QStringLiteral("afterMs"), afterMs);
+            rule.insert(u"afterMs"_s, afterMs);
             model().setOnboardingCompleted(true);
             model().start();
         }
@@ -130,13 +125,11 @@ private slots:
         Recorder<std::optional<QString>> messages(&model(), &AppModel::launchMessageChanged,
                                                   [this] { return model().launchMessage(); });
         await(model().launchCurrentMode());
-        const QString cause =
-            QStringLiteral("There is no usable display for the mirror window (no X11 or Wayland "
-                           "session, or a driver problem).");
-        const QString fix =
-            QStringLiteral("Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11.");
-        const std::optional<QString> explained(QStringLiteral("No display for the mirror window: ") + cause +
-                                               u' ' + fix + told + line);
+        const QString cause = u"There is no usable display for the mirror window (no X11 or Wayland "
+                              "session, or a driver problem)."_s;
+        const QString fix = u"Run Quorvane inside a graphical session; on Wayland try SDL_VIDEODRIVER=x11."_s;
+        const std::optional<QString> explained(u"No display for the mirror window: "_s + cause + u' ' + fix +
+                                               told + line);
         QTRY_VERIFY_WITH_TIMEOUT(messages.values.contains(explained), 10000);
         QVERIFY(afterMs || model().launchFailed());
         await(model().runDoctor());
@@ -201,7 +194,6 @@ private slots:
         QVERIFY(!model().sessionActive());
         QVERIFY(model().activeSessionSerials().isEmpty());
         QVERIFY(!model().sessionManager().isRunning());
-        QCOMPARE(model().launchMessage(), stopped);
         QVERIFY(!model().reconnecting());
     }
 
@@ -225,7 +217,6 @@ private slots:
         connectPhone();
         model().mirrorState()->setRecord(true);
         await(model().launchCurrentMode());
-        QVERIFY(model().sessionActive());
         QVERIFY(m_world->notifier.told.isEmpty());
         await(model().stopSession());
         QCOMPARE(m_world->notifier.told.size(), 1);
@@ -380,7 +371,6 @@ private slots:
         QCOMPARE(model().launchMessage().value_or(QString()), message);
         QVERIFY(!model().launchFailed());
         QCOMPARE(sessionLaunches(), launches + (action == QLatin1String("launch") ? 1 : 0));
-        QVERIFY(!model().reconnecting());
         QCOMPARE(m_world->notifier.told.size(), 1);
     }
 
@@ -393,7 +383,6 @@ private slots:
         QTest::newRow("mirror recording") << SidebarMode::Mirror << true << u"Start & Record"_s;
         QTest::newRow("camera") << SidebarMode::Camera << false << u"Open Camera"_s;
         QTest::newRow("desktop") << SidebarMode::Desktop << false << u"Launch Desktop"_s;
-        QTest::newRow("wireless") << SidebarMode::Wireless << false << u"Start Session"_s;
         QTest::newRow("doctor") << SidebarMode::Doctor << true << u"Start Session"_s;
     }
 
@@ -419,33 +408,27 @@ private slots:
         await(std::move(probing));
         QVERIFY(model().desktopCapabilities().has_value());
         QCOMPARE(model().launchButtonTitle(), model().desktopCapabilities()->launchLabel);
-        QCOMPARE(model().desktopLaunchLabel(), model().desktopCapabilities()->launchLabel);
         QCOMPARE(model().desktopReady(), model().desktopCapabilities()->supported);
     }
 
+    // Which fields need a restart is the restart rule's table; here the flag and the button follow it.
     void pendingRestart_data()
     {
         QTest::addColumn<SidebarMode>("mode");
-        QTest::addColumn<std::function<void(AppModel &)>>("liveChange");
         QTest::addColumn<std::function<void(AppModel &)>>("restartChange");
         QTest::addColumn<QString>("title");
         using Change = std::function<void(AppModel &)>;
-        QTest::newRow("mirror") << SidebarMode::Mirror << Change([](AppModel &m) {
-            m.mirrorState()->setShowTouches(true);
-            m.mirrorState()->setTurnScreenOff(true);
-            m.mirrorState()->setFullscreen(true);
-        }) << Change([](AppModel &m) { m.mirrorState()->setMaxFps(30); })
-                                << "Restart Mirror to Apply";
+        QTest::newRow("mirror") << SidebarMode::Mirror
+                                << Change([](AppModel &m) { m.mirrorState()->setMaxFps(30); })
+                                << u"Restart Mirror to Apply"_s;
         QTest::newRow("camera") << SidebarMode::Camera
-                                << Change([](AppModel &m) { m.cameraState()->setTorch(true); })
                                 << Change([](AppModel &m) { m.cameraState()->setMaxFps(15); })
-                                << "Restart Camera to Apply";
+                                << u"Restart Camera to Apply"_s;
     }
 
     void pendingRestart()
     {
         QFETCH(SidebarMode, mode);
-        QFETCH(std::function<void(AppModel &)>, liveChange);
         QFETCH(std::function<void(AppModel &)>, restartChange);
         QFETCH(QString, title);
         connectPhone();
@@ -453,9 +436,7 @@ private slots:
         const QString idle = model().launchButtonTitle();
         await(model().launchCurrentMode());
         QVERIFY(model().sessionActive());
-        liveChange(model());
         QVERIFY(!model().pendingRestart());
-        QCOMPARE(model().launchButtonTitle(), idle);
         restartChange(model());
         QVERIFY(model().pendingRestart());
         QCOMPARE(model().launchButtonTitle(), title);
@@ -469,26 +450,14 @@ private slots:
         QCOMPARE(sessionLaunches(), 2);
     }
 
-    void liveSettingFailures_data()
+    // A key the mirror window refused is the window test's; here nothing runs to take the change.
+    void liveSettingWithoutASession()
     {
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no session") << false << u"No active scrcpy session is running."_s;
-        QTest::newRow("window not found") << true << u"The active scrcpy window was not found."_s;
-    }
-
-    void liveSettingFailures()
-    {
-        QFETCH(bool, running);
-        QFETCH(QString, message);
         connectPhone();
-        if (running)
-            await(model().launchCurrentMode());
-        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
-        LaunchConfig config = model().appliedConfig().value_or(*model().currentConfig());
+        LaunchConfig config = *model().currentConfig();
         config.turnScreenOff = true;
         await(model().applyLive(u"turnScreenOff"_s, config));
-        QCOMPARE(model().launchMessage(), message);
+        QCOMPARE(model().launchMessage(), u"No active scrcpy session is running."_s);
         QVERIFY(model().launchFailed());
         QVERIFY(!model().applyingLiveSetting());
     }
@@ -500,13 +469,8 @@ private slots:
         QTest::addColumn<bool>("xwayland");
         QTest::addColumn<QString>("driver");
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("native Wayland windows")
-            << false << QString() << QStringList()
-            << "Keyboard shortcuts are unavailable. On Wayland they reach only a mirror window that runs "
-               "through XWayland: turn on \"Run mirror windows through XWayland\" in Settings, then start "
-               "the session again.";
-        QTest::newRow("through XWayland") << true << u"x11"_s << QStringList{u"f"_s} << QString();
+        QTest::newRow("native Wayland windows") << false << QString() << QStringList();
+        QTest::newRow("through XWayland") << true << u"x11"_s << QStringList{u"f"_s};
     }
 
     void waylandKeysNeedXWaylandWindows()
@@ -514,7 +478,6 @@ private slots:
         QFETCH(bool, xwayland);
         QFETCH(QString, driver);
         QFETCH(QStringList, keys);
-        QFETCH(QString, message);
         m_world->platform.host = HostDesktop(HostDesktop::Kind::Wayland);
         model().setMirrorThroughXWayland(xwayland);
         connectPhone();
@@ -530,9 +493,10 @@ private slots:
         config.fullscreen = true;
         await(model().applyLive(u"fullscreen"_s, config));
         QCOMPARE(m_world->platform.sentKeys, keys);
-        QCOMPARE(model().launchFailed(), !message.isEmpty());
-        if (!message.isEmpty())
-            QCOMPARE(model().launchMessage(), std::optional<QString>(message));
+        // The sentence itself is the desktop's, checked with the platform.
+        QCOMPARE(model().launchFailed(), keys.isEmpty());
+        if (keys.isEmpty())
+            QCOMPARE(model().launchMessage(), m_world->platform.host.shortcutsUnavailable());
     }
 
     // The user's whole path: Mirror starts, scrcpy dies and comes back, the user stops, and the phone is as
