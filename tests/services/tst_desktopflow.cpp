@@ -371,14 +371,6 @@ private slots:
             .property(QStringLiteral("ro.boot.serialno"), QStringLiteral("unknown"));
         QCOMPARE(await(DesktopService::stableDeviceKey(adb, serial)), serial);
     }
-
-    void probeOfAnUnauthorizedPhone()
-    {
-        m_sim->phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
-        QCOMPARE(failureOf(service().probeCapabilities(serial)),
-                 QStringLiteral(
-                     "deviceState: Device state is 'unauthorized'. Authorize or reconnect the phone first."));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDesktopFlow)

@@ -38,9 +38,7 @@ private slots:
         QTest::addColumn<QString>("accepted"); // "" when rejected
         QTest::newRow("trimmed") << QStringLiteral(" 192.168.1.20:37123\n")
                                  << QStringLiteral("192.168.1.20:37123");
-        QTest::newRow("host name") << QStringLiteral("myphone:5555") << QStringLiteral("myphone:5555");
         QTest::newRow("port need not be numeric") << QStringLiteral("a:b") << QStringLiteral("a:b");
-        QTest::newRow("bracketed v6") << QStringLiteral("[fe80::1]:5555") << QStringLiteral("[fe80::1]:5555");
         QTest::newRow("255 characters") << QString(254, QLatin1Char('a')) + QLatin1Char(':')
                                         << QString(254, QLatin1Char('a')) + QLatin1Char(':');
         QTest::newRow("255 emoji count as characters")
@@ -48,10 +46,8 @@ private slots:
             << QString(254, QChar(u'x')).replace(0, 1, QStringLiteral("👍")) + QLatin1Char(':');
         QTest::newRow("256 characters") << QString(255, QLatin1Char('a')) + QLatin1Char(':') << QString();
         QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("only blanks") << QStringLiteral(" \t\n") << QString();
         QTest::newRow("no colon") << QStringLiteral("192.168.1.20") << QString();
         QTest::newRow("inner space") << QStringLiteral("192.168.1.20 :37123") << QString();
-        QTest::newRow("inner tab") << QStringLiteral("192.168.1.20:\t37123") << QString();
         QTest::newRow("inner line break") << QStringLiteral("host:1\nreboot") << QString();
         QTest::newRow("inner no-break space") << QStringLiteral("host:1\u00a02") << QString();
     }
@@ -77,11 +73,8 @@ private slots:
         QTest::newRow("arabic-indic digits") << QStringLiteral("١٢٣٤٥٦") << QStringLiteral("١٢٣٤٥٦");
         QTest::newRow("five digits") << QStringLiteral("12345") << QString();
         QTest::newRow("thirteen digits") << QStringLiteral("1234567890123") << QString();
-        QTest::newRow("space between digits") << QStringLiteral("123 456") << QString();
         QTest::newRow("letter") << QStringLiteral("12345a") << QString();
         QTest::newRow("superscript is not a decimal digit") << QStringLiteral("12345²") << QString();
-        QTest::newRow("sign") << QStringLiteral("+123456") << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
 
     void validatePairingCode()
@@ -100,16 +93,11 @@ private slots:
         QTest::addColumn<QString>("token");
         QTest::addColumn<bool>("valid");
         QTest::newRow("plain") << QStringLiteral("10.0.0.1") << true;
-        QTest::newRow("leading zeros") << QStringLiteral("010.000.000.001") << true;
         QTest::newRow("edges") << QStringLiteral("0.0.0.255") << true;
         QTest::newRow("256") << QStringLiteral("256.1.1.1") << false;
         QTest::newRow("three pieces") << QStringLiteral("1.2.3") << false;
-        QTest::newRow("five pieces") << QStringLiteral("1.2.3.4.5") << false;
         QTest::newRow("empty piece") << QStringLiteral("1..2.3") << false;
-        QTest::newRow("trailing dot") << QStringLiteral("1.2.3.") << false;
         QTest::newRow("prefix length") << QStringLiteral("1.2.3.4/24") << false;
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("leading space") << QStringLiteral(" 1.2.3.4") << false;
         QTest::newRow("sign") << QStringLiteral("+1.2.3.4") << false;
         QTest::newRow("other script digits") << QStringLiteral("١.2.3.4") << false;
         QTest::newRow("beyond 32 bits") << QStringLiteral("4294967297.1.1.1") << false;
@@ -130,18 +118,11 @@ private slots:
         QTest::newRow("failed to connect")
             << QStringLiteral("failed to connect to 192.168.1.20:5555") << true;
         QTest::newRow("refused, any case") << QStringLiteral("Connection Refused") << true;
-        QTest::newRow("real adb 29") << QStringLiteral(
-                                            "failed to connect to '127.0.0.1:5555': Connection refused")
-                                     << true;
         QTest::newRow("cannot connect") << QStringLiteral("cannot connect to daemon") << true;
         QTest::newRow("unable to connect") << QStringLiteral("unable to connect to 10.0.0.2:5555") << true;
         QTest::newRow("no route") << QStringLiteral("No route to host") << true;
         QTest::newRow("timed out") << QStringLiteral("failed: Operation TIMED OUT") << true;
         QTest::newRow("connected") << QStringLiteral("connected to 192.168.1.20:5555") << false;
-        QTest::newRow("already connected")
-            << QStringLiteral("already connected to 192.168.1.20:5555") << false;
-        QTest::newRow("tcpip restart") << QStringLiteral("restarting in TCP mode port: 5555") << false;
-        QTest::newRow("empty") << QString() << false;
         QTest::newRow("resolve failure has no phrase")
             << QStringLiteral("failed to resolve host: 'nosuchhost.invalid': Name or service not known")
             << false;
@@ -181,21 +162,12 @@ private slots:
             << QStringLiteral("10.0.2.0/24 dev eth0 proto kernel scope link src 10.0.2.15 ") << QString();
         // Real route tables list mobile data, the IPv4 translator or a VPN before Wi-Fi, each line ending in
         // a space.
-        QTest::newRow("mobile network sorts first")
-            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
-                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
-            << QStringLiteral("192.168.1.20");
         QTest::newRow("mediatek ccmni, translator and vpn")
             << QStringLiteral("10.71.112.0/28 dev ccmni1 proto kernel scope link src 10.71.112.5 \n"
                               "10.8.0.0/24 dev tun0 proto kernel scope link src 10.8.0.3 \n"
                               "192.0.0.4/29 dev v4-ccmni1 proto kernel scope link src 192.0.0.4 \n"
                               "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
             << QStringLiteral("192.168.1.20");
-        QTest::newRow("mobile data only")
-            << QStringLiteral(
-                   "100.118.14.208/29 dev rmnet_data0 proto kernel scope link src 100.118.15.213 \n")
-            << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
 
     void wifiAddressFromRoutes()
@@ -258,7 +230,6 @@ private slots:
             << QStringLiteral("192.168.1.20 src") << QStringLiteral("src") << QString();
         QTest::newRow("tab does not separate")
             << QStringLiteral("src\t192.168.1.20") << QStringLiteral("src") << QString();
-        QTest::newRow("empty") << QString() << QStringLiteral("src") << QString();
     }
 
     void firstIPv4FromRoute()

@@ -265,14 +265,6 @@ private slots:
         QVERIFY(devices[1].lastUsed > 100);
     }
 
-    void connectFailureRemembersNothing()
-    {
-        m_sim->setConnectOutcome(wifiSerial, QStringLiteral("refused"));
-        QCOMPARE(failureOf(service().connectDevice(wifiSerial)),
-                 QStringLiteral("unchecked: failed to connect to '192.168.1.20:5555': Connection refused"));
-        QVERIFY(!QFile::exists(AppPaths::wirelessDevicesFile()));
-    }
-
     void connectOverAnUnreadableStore()
     {
         m_sim->addPhone(wifiSerial, DevSim::Connection::Wireless).set(QStringLiteral("tcpipPort"), 5555);
@@ -401,16 +393,10 @@ private slots:
         QTest::addColumn<QString>("failure");
         const QString address =
             QStringLiteral("invalidInput: Enter a valid host:port address, for example 192.168.1.20:37123.");
-        const QString code =
-            QStringLiteral("invalidInput: Enter the numeric pairing code shown on the phone.");
         QTest::newRow("pair, bad address") << QStringLiteral("pair") << QStringLiteral("192.168.1.20")
                                            << QStringLiteral("123456") << address;
         QTest::newRow("pair, both bad: address first")
             << QStringLiteral("pair") << QString() << QStringLiteral("1") << address;
-        QTest::newRow("pair, bad code") << QStringLiteral("pair") << QStringLiteral("192.168.1.20:37000")
-                                        << QStringLiteral("123 456") << code;
-        QTest::newRow("connect, inner blank")
-            << QStringLiteral("connect") << QStringLiteral("a :1") << QString() << address;
         QTest::newRow("connect, option-like")
             << QStringLiteral("connect") << QStringLiteral("-s x") << QString() << address;
         QTest::newRow("forget, empty")
