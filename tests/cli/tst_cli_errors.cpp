@@ -178,9 +178,6 @@ private slots:
         row("no audio before Android 11", scrcpy, mirror,
             "[server] WARN: Audio disabled: it is not supported before Android 11", 1,
             "No audio of that kind");
-        row("no playback capture before Android 13", scrcpy, mirror,
-            "[server] WARN: Audio disabled: audio playback capture source not supported before Android 13", 1,
-            "No audio of that kind");
     }
 
     void knownLineBecomesItsFinding()

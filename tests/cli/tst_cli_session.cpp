@@ -19,6 +19,14 @@ namespace {
 
 const QString serial = QStringLiteral("PIXEL8");
 
+// A scrcpy that stays up for afterMs, then ends as a closed window does, or dies.
+QJsonObject endsAfter(int afterMs, bool closeWindow = true)
+{
+    return QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                       {QStringLiteral("afterMs"), afterMs},
+                       {QStringLiteral("closeWindow"), closeWindow}};
+}
+
 } // namespace
 
 // quorvanectl mirror runs a real session against the simulator, like the application does.
@@ -185,19 +193,14 @@ private slots:
         QTest::addColumn<bool>("json");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("told");
-        const auto endsAfter = [](bool closeWindow) {
-            return QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                               {QStringLiteral("afterMs"), 2500},
-                               {QStringLiteral("closeWindow"), closeWindow}};
-        };
         // told: the events other than log lines, or with human output its last line before the stop.
         QTest::newRow("window closed")
-            << endsAfter(true) << 0 << true << 0
+            << endsAfter(2500) << 0 << true << 0
             << R"(attempt started ended{"exitCode":0,"reason":"closed","scrcpyExitCode":0})";
         QTest::newRow("died mid-session")
-            << endsAfter(false) << 0 << true << 1
+            << endsAfter(2500, false) << 0 << true << 1
             << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
-        QJsonObject refused = endsAfter(false);
+        QJsonObject refused = endsAfter(2500, false);
         refused.insert(QStringLiteral("message"),
                        QStringLiteral("[server] ERROR: Capture/encoding error: "
                                       "android.media.MediaCodec$CodecException: Error 0xfffffc0e"));
@@ -358,9 +361,7 @@ private slots:
                                        QStringLiteral("Fast"), QStringLiteral("--config"), presetRecord})
                      .statusCode,
                  0);
-        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                                         {QStringLiteral("afterMs"), 2500},
-                                         {QStringLiteral("closeWindow"), true}});
+        m_sim->addLaunchRule(endsAfter(2500));
         flags.replaceInStrings(QStringLiteral("<home>"), m_home->path());
         flags.replaceInStrings(QStringLiteral("<record>"), writeConfig(QStringLiteral("h265")));
         expected.replaceInStrings(QStringLiteral("<home>"), m_home->path());
@@ -415,9 +416,7 @@ private slots:
         QFETCH(bool, learned);
         m_home->writeUserDefault(QStringLiteral("mirrorThroughXWayland"), true);
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
-        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                                         {QStringLiteral("afterMs"), 1500},
-                                         {QStringLiteral("closeWindow"), true}});
+        m_sim->addLaunchRule(endsAfter(1500));
         test::writeFile(m_home->file(QStringLiteral("config.json.mp4")));
         test::writeFile(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
                         R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"

@@ -122,6 +122,8 @@ private slots:
         QTest::newRow("unable to connect") << QStringLiteral("unable to connect to 10.0.0.2:5555") << true;
         QTest::newRow("no route") << QStringLiteral("No route to host") << true;
         QTest::newRow("timed out") << QStringLiteral("failed: Operation TIMED OUT") << true;
+        QTest::newRow("NUL inside a phrase")
+            << QStringLiteral("conn") + QChar(u'\0') + QStringLiteral("ection refused") << true;
         QTest::newRow("connected") << QStringLiteral("connected to 192.168.1.20:5555") << false;
         QTest::newRow("resolve failure has no phrase")
             << QStringLiteral("failed to resolve host: 'nosuchhost.invalid': Name or service not known")
@@ -133,13 +135,6 @@ private slots:
         QFETCH(QString, output);
         QFETCH(bool, failed);
         QCOMPARE(WirelessService::connectOutputIndicatesFailure(output), failed);
-    }
-
-    void nulCharactersAreIgnored()
-    {
-        QString output = QStringLiteral("connection refused");
-        output.insert(4, QChar(u'\0'));
-        QVERIFY(WirelessService::connectOutputIndicatesFailure(output));
     }
 
     // One route line at a time: the line must name a Wi-Fi interface and carry a usable source address.
@@ -184,11 +179,6 @@ private slots:
         QTest::addColumn<QString>("versionOutput");
         QTest::addColumn<QString>("refusal"); // "" when pairing may go ahead
         const QString installed = QStringLiteral("\nInstalled as /usr/lib/android-sdk/platform-tools/adb\n");
-        QTest::newRow("debian 12")
-            << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.0.6-debian") + installed
-            << QStringLiteral(
-                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
-                   "30 or newer.");
         QTest::newRow("numbers, not text, order releases")
             << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.10.1") + installed
             << QStringLiteral(
@@ -260,12 +250,9 @@ private slots:
         QTest::newRow("a longer serial is another phone")
             << header + QStringLiteral("adb-R5CW20ABCDEF-x1y2z3\t_adb-tls-connect._tcp\t192.168.1.31:38000\n")
             << QStringLiteral("R5CW20ABCDE") << QString();
-        QTest::newRow("old entry: the one service at its host")
-            << two << QString() << QStringLiteral("192.168.1.31:41235");
         QTest::newRow("old entry: two services at its host")
             << two + QStringLiteral("adb-TABLET-bbbbbb\t_adb-tls-connect._tcp\t192.168.1.31:39000\n")
             << QString() << QString();
-        QTest::newRow("not announced") << header << QStringLiteral("R5CW20ABCDE") << QString();
         QTest::newRow("adb without mdns")
             << QStringLiteral("adb: unknown command mdns") << QString() << QString();
     }
