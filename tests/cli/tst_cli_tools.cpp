@@ -143,8 +143,6 @@ private slots:
         row("unknown option before the command", "--bogus devices", 2,
             QStringLiteral("Unknown option: --bogus"));
 
-        row("runtime extra", "runtime extra", 2, QStringLiteral("Unexpected argument: extra"),
-            QStringLiteral("Usage: quorvanectl runtime"));
         row("help devices", "help devices", 0, QStringLiteral("Usage: quorvanectl devices"));
         row("devices --bogus", "devices --bogus", 2, QStringLiteral("Unknown option for devices: --bogus"),
             QStringLiteral("Usage: quorvanectl devices"));
@@ -155,18 +153,14 @@ private slots:
         const QString badMode =
             QStringLiteral("Invalid value for --mode: bogus (valid: mirror, creator, camera, desktop)");
         row("recommend --mode bogus", "recommend A --mode bogus", 2, badMode, recommend);
-        row("recommend --mode=bogus", "recommend --mode=bogus A", 2, badMode, recommend);
         row("recommend a phone and a profile", "recommend A --profile p.json --mode=camera", 2,
             QStringLiteral("recommend takes SERIAL or --profile FILE, not both."), recommend);
-        row("args without a file", "args --preview", 2, QStringLiteral("Missing FILE."), args);
         row("args option without value", "args f.json --recording", 2,
             QStringLiteral("--recording needs a value."), args);
         row("args flag with a value", "args f.json --preview=yes", 2,
             QStringLiteral("--preview takes no value."), args);
         row("pair without a code", "pair 192.168.1.20:37000", 2, QStringLiteral("Missing CODE."),
             QStringLiteral("Usage: quorvanectl pair ADDRESS CODE"));
-        row("usb --yes", "usb A --yes", 2, QStringLiteral("Unknown option for usb: --yes"),
-            QStringLiteral("Usage: quorvanectl usb [SERIAL]"));
         row("forget without an address", "forget", 2, QStringLiteral("Missing ADDRESS."),
             QStringLiteral("Usage: quorvanectl forget ADDRESS"));
         row("desktop without an action", "desktop", 2, QStringLiteral("Missing ACTION."), desktop);
@@ -246,8 +240,6 @@ private slots:
             QStringLiteral("Invalid value for --display-id: -1 (valid: a whole number, 0 or more)"),
             screenshot);
 
-        row("--adb without value", "devices --adb", 2, QStringLiteral("--adb needs a value."),
-            QStringLiteral("Usage: quorvanectl devices"));
         // A tool named on the command line is never swapped for another found elsewhere.
         row("scrcpy that does not exist", "runtime --scrcpy /x/scrcpy", 2,
             QStringLiteral("--scrcpy: /x/scrcpy does not exist."),
