@@ -36,8 +36,6 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("accepted"); // "" when rejected
-        QTest::newRow("trimmed") << QStringLiteral(" 192.168.1.20:37123\n")
-                                 << QStringLiteral("192.168.1.20:37123");
         QTest::newRow("port need not be numeric") << QStringLiteral("a:b") << QStringLiteral("a:b");
         QTest::newRow("255 characters") << QString(254, QLatin1Char('a')) + QLatin1Char(':')
                                         << QString(254, QLatin1Char('a')) + QLatin1Char(':');
@@ -69,7 +67,6 @@ private slots:
         QTest::addColumn<QString>("accepted"); // "" when rejected
         QTest::newRow("six digits") << QStringLiteral("123456") << QStringLiteral("123456");
         QTest::newRow("twelve digits") << QStringLiteral("123456789012") << QStringLiteral("123456789012");
-        QTest::newRow("surrounded by blanks") << QStringLiteral("  654321 \n") << QStringLiteral("654321");
         QTest::newRow("arabic-indic digits") << QStringLiteral("١٢٣٤٥٦") << QStringLiteral("١٢٣٤٥٦");
         QTest::newRow("five digits") << QStringLiteral("12345") << QString();
         QTest::newRow("thirteen digits") << QStringLiteral("1234567890123") << QString();
@@ -142,9 +139,7 @@ private slots:
     {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("address"); // "" for none
-        QTest::newRow("one route") << QStringLiteral(
-                                          "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
-                                   << QStringLiteral("192.168.1.20");
+        // The simulator's one route line, and its "ip addr show" below, are the wireless flow's.
         QTest::newRow("tabs, second wi-fi interface")
             << QStringLiteral("10.0.0.0/8\tdev\tccmni0\tsrc\t10.1.2.3\n172.20.10.0/28 dev wlan1  scope link  "
                               "src 172.20.10.2")
@@ -204,12 +199,6 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QString>("address"); // "" for none
-        QTest::newRow("addr show")
-            << QStringLiteral(
-                   "30: wlan0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500 qdisc mq state UP group "
-                   "default qlen 3000\n    inet 192.168.1.20/24 brd 192.168.1.255 scope global wlan0\n"
-                   "       valid_lft forever preferred_lft forever")
-            << QStringLiteral("inet") << QStringLiteral("192.168.1.20");
         QTest::newRow("marker must match exactly")
             << QStringLiteral("inet6 fe80::1/64 scope link") << QStringLiteral("inet") << QString();
         QTest::newRow("skips an invalid candidate") << QStringLiteral("src 999.1.1.1 src 10.0.0.7")
