@@ -246,7 +246,6 @@ private slots:
     {
         QTest::addColumn<QString>("token");
         QTest::addColumn<QString>("size"); // "" for none
-        QTest::newRow("plain") << QStringLiteral("1920x1080") << QStringLiteral("1920x1080");
         QTest::newRow("punctuation dropped") << QStringLiteral("{1920x1080},") << QStringLiteral("1920x1080");
         QTest::newRow("capital X is not a separator") << QStringLiteral("1920X1080") << QString();
         QTest::newRow("three parts") << QStringLiteral("1x2x3") << QString();
