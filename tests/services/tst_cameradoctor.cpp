@@ -171,44 +171,26 @@ private slots:
                      "be damaged — download it again from https://quorvane.app/download."));
     }
 
-    // Only a bundle that should carry the tools is called damaged; otherwise each finding names what to
-    // install.
-    void doctorWithoutTools_data()
-    {
-        QTest::addColumn<bool>("bundled");
-        QTest::addColumn<QString>("adbAction");
-        QTest::addColumn<QString>("scrcpyAction");
-        QTest::newRow("bundled") << true
-                                 << "The built-in device bridge is missing. This copy of the app may be "
-                                    "damaged — download it again from https://quorvane.app/download."
-                                 << "The built-in mirroring engine is missing. This copy of the app may be "
-                                    "damaged — download it again from https://quorvane.app/download.";
-        QTest::newRow("nothing bundled")
-            << false
-            << "adb was not found: install Debian's adb package or Android platform-tools, then set its adb "
-               "in Settings (for quorvanectl, --adb PATH) or put its folder on PATH."
-            << "scrcpy was not found, but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's "
-               "Linux release archive anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy "
-               "PATH) or put its folder on PATH.";
-    }
-
+    // Which tool texts speak of a damaged bundle is the runtime locator's; the findings carry them.
     void doctorWithoutTools()
     {
-        QFETCH(bool, bundled);
-        QFETCH(QString, adbAction);
-        QFETCH(QString, scrcpyAction);
         hideEveryTool();
-        if (!bundled)
-            RuntimeLocator::setBundledDirectoryOverride(std::nullopt);
+        RuntimeLocator::setBundledDirectoryOverride(std::nullopt);
         const DoctorService service{RuntimeLocator{}, {}, HostDesktop(Kind::MacOS)};
         const QList<DoctorFinding> findings = await(service.runDoctor(ToolPaths{}));
         QCOMPARE(
             describe(findings),
             QStringList(
-                {QStringLiteral("error|ADB missing|Quorvane cannot detect Android devices without ADB.|") +
-                     adbAction,
-                 QStringLiteral("error|scrcpy missing|The mirroring engine is not available yet.|") +
-                     scrcpyAction,
+                {QStringLiteral(
+                     "error|ADB missing|Quorvane cannot detect Android devices without ADB.|adb was not "
+                     "found: "
+                     "install Debian's adb package or Android platform-tools, then set its adb in Settings "
+                     "(for quorvanectl, --adb PATH) or put its folder on PATH."),
+                 QStringLiteral(
+                     "error|scrcpy missing|The mirroring engine is not available yet.|scrcpy was not "
+                     "found, but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's "
+                     "Linux release archive anywhere, then set its scrcpy in Settings (for "
+                     "quorvanectl, --scrcpy PATH) or put its folder on PATH."),
                  notTrusted(), closingNote()})
                 .join(QLatin1Char('\n')));
         QVERIFY(m_sim->calls().isEmpty());
