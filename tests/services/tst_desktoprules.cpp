@@ -118,15 +118,10 @@ private slots:
             << profile(34) << enabled(all.mid(0, 4)) << false << true << true << preparedSummary;
         QTest::newRow("sdk 36 with key 5 unset")
             << profile(36) << enabled(all, {all.at(4)}) << false << false << true << notPrepared;
-        QTest::newRow("sdk 36 with all six keys")
-            << profile(36) << enabled(all) << false << true << true << preparedSummary;
         QTest::newRow("sdk 33 has no desktop windowing")
             << profile(33) << enabled(all.mid(0, 4)) << false << true << false << preparedSummary;
         QTest::newRow("freeform off")
             << profile(34) << enabled(all.mid(0, 4), {all.at(1)}) << false << false << false << notPrepared;
-        QTest::newRow("a value other than 1")
-            << profile(34) << Settings{{all.at(0), QStringLiteral("1")}, {all.at(1), QStringLiteral("true")}}
-            << false << false << false << notPrepared;
         QTest::newRow("nothing read") << profile(34) << Settings{} << false << false << false << notPrepared;
     }
 
