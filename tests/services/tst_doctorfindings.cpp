@@ -58,11 +58,6 @@ private slots:
             << QStringLiteral("R5CW20ABCDE device usb:1-1 product:dm1q model:SM_S911B device:dm1q\n"
                               "192.168.1.20:5555 device product:dm1q model:SM_S911B device:dm1q\n")
             << QStringLiteral("ok|Device authorized|SM S911B is ready for control.|-");
-        QTest::newRow("two phones, one title")
-            << QStringLiteral(
-                   "A device product:a model:One device:a\nB device product:b model:Two device:b\n")
-            << QStringLiteral("ok|Device authorized|One is ready for control.|-\n"
-                              "ok|Device authorized|Two is ready for control.|-");
         QTest::newRow("no model") << QStringLiteral("emulator-5554 device\n")
                                   << QStringLiteral(
                                          "ok|Device authorized|emulator-5554 is ready for control.|-");

@@ -377,8 +377,6 @@ private slots:
         QTest::addColumn<QString>("failure");
         const QString address =
             QStringLiteral("invalidInput: Enter a valid host:port address, for example 192.168.1.20:37123.");
-        QTest::newRow("pair, bad address") << QStringLiteral("pair") << QStringLiteral("192.168.1.20")
-                                           << QStringLiteral("123456") << address;
         QTest::newRow("pair, both bad: address first")
             << QStringLiteral("pair") << QString() << QStringLiteral("1") << address;
         QTest::newRow("connect, option-like")
