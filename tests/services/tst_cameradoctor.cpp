@@ -204,12 +204,7 @@ private slots:
         QTest::addColumn<int>("check"); // -1: no check (quorvanectl), else the answer of the check
         QTest::addColumn<bool>("xwayland");
         QTest::addColumn<QString>("findings");
-        const QString granted =
-            QStringLiteral("ok|Accessibility permission granted|You can use keyboard "
-                           "shortcuts like Turn Screen Off and Fullscreen.|No action needed.");
-        QTest::newRow("macOS, granted") << Kind::MacOS << 1 << false << granted;
-        QTest::newRow("macOS, quorvanectl")
-            << Kind::MacOS << -1 << false << notTrusted() + u'\n' + closingNote();
+        // macOS granted is doctorWithoutPhone's; macOS with no check, doctorWithoutTools'.
         const QString x11Note = QStringLiteral("info|Keyboard shortcuts (optional)|") + optionalPurpose +
                                 QStringLiteral("|Nothing to grant on X11: shortcut buttons work while the X "
                                                "display offers XTEST.");
