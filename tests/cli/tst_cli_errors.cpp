@@ -163,8 +163,7 @@ private slots:
         row("no SDL video", scrcpy, mirror,
             "ERROR: Could not initialize SDL video: No available video device", 1,
             "No display for the mirror window");
-        row("server connection failed", scrcpy, mirror, "ERROR: Server connection failed", 1,
-            "scrcpy could not reach the phone");
+        // "ERROR: Server connection failed" is the session tests' "dies at once".
         row("encoder refused", scrcpy, mirror,
             "[server] ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: Error "
             "0xfffffc0e",
@@ -177,9 +176,6 @@ private slots:
             "Camera needs Android 12");
         row("no audio before Android 11", scrcpy, mirror,
             "[server] WARN: Audio disabled: it is not supported before Android 11", 1,
-            "No audio of that kind");
-        row("no playback capture before Android 13", scrcpy, mirror,
-            "[server] WARN: Audio disabled: audio playback capture source not supported before Android 13", 1,
             "No audio of that kind");
     }
 

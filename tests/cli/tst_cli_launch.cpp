@@ -1,4 +1,3 @@
-#include "Await.h"
 #include "DevSim.h"
 #include "LaunchConfig.h"
 #include "Quorvanectl.h"
@@ -56,15 +55,30 @@ private slots:
     void init() { m_home = std::make_unique<test::TestHome>(); }
     void cleanup() { m_home.reset(); }
 
-    void argsOnePerLine()
+    void argsForms_data()
     {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("one per line")
+            << QStringList()
+            << QStringLiteral("-s\nR5CW20ABCDE\n--max-size=1920\n--max-fps=60\n--video-codec=h265\n"
+                              "--video-bit-rate=8M\n--audio-source=output\n--stay-awake\n"
+                              "--no-clipboard-autosync\n--window-title=Quorvane · R5CW20ABCDE\n");
+        QTest::newRow("preview")
+            << QStringList{QStringLiteral("--preview")}
+            << QStringLiteral("scrcpy -s R5CW20ABCDE --max-size=1920 --max-fps=60 --video-codec=h265 "
+                              "--video-bit-rate=8M --audio-source=output --stay-awake "
+                              "--no-clipboard-autosync \"--window-title=Quorvane · R5CW20ABCDE\"\n");
+    }
+
+    void argsForms()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(QString, output);
         const QString file = writeJson(QStringLiteral("mirror.json"), mirrorRecord().toJson());
-        const auto result = test::runQuorvanectl({QStringLiteral("args"), file});
+        const auto result = test::runQuorvanectl(QStringList{QStringLiteral("args"), file} + extra);
         QCOMPARE(result.statusCode, 0);
-        QCOMPARE(result.stdout_,
-                 QStringLiteral("-s\nR5CW20ABCDE\n--max-size=1920\n--max-fps=60\n--video-codec=h265\n"
-                                "--video-bit-rate=8M\n--audio-source=output\n--stay-awake\n"
-                                "--no-clipboard-autosync\n--window-title=Quorvane · R5CW20ABCDE\n"));
+        QCOMPARE(result.stdout_, output);
     }
 
     void argsAsJsonWithARecording()
@@ -79,61 +93,16 @@ private slots:
         QCOMPARE(arguments.at(8).toString(), QStringLiteral("--record=/tmp/rec 1.mp4"));
     }
 
-    void argsPreviewFromStandardInput()
-    {
-        const QString file = writeJson(QStringLiteral("mirror.json"), mirrorRecord().toJson());
-        const QString binDir = qEnvironmentVariable("QUORVANE_BIN_DIR");
-        const QStringList shell{QStringLiteral("-c"), QStringLiteral("\"$0\" args - --preview < \"$1\""),
-                                binDir + QStringLiteral("/quorvanectl"), file};
-        const auto result = test::runQuorvanectl({QStringLiteral("args"), file, QStringLiteral("--preview")});
-        QCOMPARE(result.statusCode, 0);
-        QCOMPARE(result.stdout_,
-                 QStringLiteral("scrcpy -s R5CW20ABCDE --max-size=1920 --max-fps=60 --video-codec=h265 "
-                                "--video-bit-rate=8M --audio-source=output --stay-awake "
-                                "--no-clipboard-autosync \"--window-title=Quorvane · R5CW20ABCDE\"\n"));
-        const auto piped = test::await(ProcessRunner::runCollect(QStringLiteral("/bin/sh"), shell));
-        QCOMPARE(piped.statusCode, 0);
-        QCOMPARE(piped.stdout_, result.stdout_);
-    }
-
-    void undecodableRecordsNameTheKey_data()
-    {
-        QTest::addColumn<QString>("remove");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("value");
-        QTest::addColumn<QString>("message");
-
-        QTest::newRow("missing") << "clipboardSync" << QString() << QJsonValue()
-                                 << "The key “clipboardSync” is missing.";
-        QTest::newRow("mistyped") << QString() << "maxFps" << QJsonValue(QStringLiteral("60"))
-                                  << "The key “maxFps” must be a whole number from 0 to 4294967295.";
-    }
-
-    void undecodableRecordsNameTheKey()
-    {
-        QFETCH(QString, remove);
-        QFETCH(QString, key);
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, message);
-        QJsonObject record = mirrorRecord().toJson();
-        record.remove(remove);
-        if (!key.isEmpty())
-            record.insert(key, value);
-        const QString file = writeJson(QStringLiteral("bad.json"), record);
-        for (const char *command : {"args", "ladder"}) {
-            const auto result = test::runQuorvanectl({QString::fromUtf8(command), file});
-            QCOMPARE(result.statusCode, 1);
-            QCOMPARE(result.stdout_, QString());
-            QCOMPARE(result.stderr_, file + QStringLiteral(": ") + message + QLatin1Char('\n'));
-        }
-    }
-
+    // The decoding rules are the core's; here, that the file is named before the reason, on standard error.
     void unreadableRecordFiles()
     {
-        const QString missing = m_home->path() + QStringLiteral("/none.json");
-        auto result = test::runQuorvanectl({QStringLiteral("args"), missing});
+        QJsonObject record = mirrorRecord().toJson();
+        record.remove(QStringLiteral("clipboardSync"));
+        const QString missingKey = writeJson(QStringLiteral("bad.json"), record);
+        auto result = test::runQuorvanectl({QStringLiteral("args"), missingKey});
         QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_, missing + QStringLiteral(": No such file or directory.\n"));
+        QCOMPARE(result.stdout_, QString());
+        QCOMPARE(result.stderr_, missingKey + QStringLiteral(": The key “clipboardSync” is missing.\n"));
 
         const QString broken = test::writeFile(m_home->file(QStringLiteral("broken.json")), "{\"serial\": ");
         result = test::runQuorvanectl({QStringLiteral("ladder"), broken});
@@ -151,11 +120,8 @@ private slots:
         QCOMPARE(result.statusCode, 0);
         const QJsonArray rungs = test::jsonOutput(result).array();
         QCOMPARE(rungs.size(), 5);
+        // Which rungs follow is the core's rule; here, that the ladder is printed whole.
         QCOMPARE(rungs.first().toObject(), config.toJson());
-        QVERIFY(!rungs.at(1).toObject().contains(QStringLiteral("videoEncoder")));
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("codec")).toString(), QStringLiteral("h264"));
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxSize")).toInt(), 1280);
-        QCOMPARE(rungs.last().toObject().value(QStringLiteral("maxFps")).toInt(), 30);
     }
 
     void recommendFromAProfileFile()
@@ -170,11 +136,8 @@ private slots:
         const QJsonObject recommendation = test::jsonOutput(result).object();
         QCOMPARE(recommendation.value(QStringLiteral("serial")).toString(), QStringLiteral("R5CW20ABCDE"));
         QCOMPARE(recommendation.value(QStringLiteral("codec")).toString(), QStringLiteral("h265"));
-        QCOMPARE(recommendation.value(QStringLiteral("showTouches")).toBool(), true);
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Creator-ready profile"));
-        QCOMPARE(recommendation.value(QStringLiteral("rationale")).toArray().size(), 3);
-        QCOMPARE(recommendation.size(), 20);
     }
 
     // What recommend prints is the record mirror starts on its own, and args and mirror read it back as it
@@ -235,7 +198,6 @@ private slots:
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Tested device profile"));
         QCOMPARE(recommendation.value(QStringLiteral("maxSize")).toInt(), 1280);
-        QCOMPARE(recommendation.value(QStringLiteral("audio")).toBool(), false);
     }
 
     void inspectAndRecommendAPhone()
@@ -250,11 +212,8 @@ private slots:
             QStringList{QStringLiteral("inspect"), QStringLiteral("R5CW20ABCDE")} + tools);
         QCOMPARE(result.statusCode, 0);
         const QJsonObject profile = test::jsonOutput(result).object();
+        // The profile's JSON form is the core's round trip; here, that it is this phone's.
         QCOMPARE(profile.value(QStringLiteral("model")).toString(), QStringLiteral("Pixel 8"));
-        QCOMPARE(profile.value(QStringLiteral("width")).toInt(), 1080);
-        QCOMPARE(profile.value(QStringLiteral("videoEncoders")).toArray().first().toObject(),
-                 QJsonObject({{QStringLiteral("codec"), QStringLiteral("av1")},
-                              {QStringLiteral("name"), QStringLiteral("c2.android.av1.encoder")}}));
 
         // Without --learned the phone's learned profile comes from the store, as in the app.
         test::writeFile(

@@ -64,8 +64,6 @@ private slots:
         const QString inspect = QStringLiteral("inspect");
         QTest::newRow("-s before the command")
             << QStringList{QStringLiteral("-s"), other, inspect} << "two" << QByteArray() << 0 << other;
-        QTest::newRow("-s after the command")
-            << QStringList{inspect, QStringLiteral("-s"), other} << "two" << QByteArray() << 0 << other;
         QTest::newRow("SERIAL over ANDROID_SERIAL")
             << QStringList{inspect, serial} << "two" << other.toUtf8() << 0 << serial;
         QTest::newRow("ANDROID_SERIAL") << QStringList{inspect} << "two" << other.toUtf8() << 0 << other;
@@ -226,9 +224,6 @@ private slots:
             << toWifi << QStringList{QStringLiteral("forget"), wireless}
             << "Wireless connection disconnected and forgotten. USB is now selected.\nActive: R5CW20ABCDE "
                "(usb)\n";
-        QTest::newRow("forget, no active transport left")
-            << QStringList{} << QStringList{QStringLiteral("forget"), QStringLiteral("192.168.1.99:5555")}
-            << forgotten + QLatin1Char('\n');
         QTest::newRow("forget, json")
             << QStringList{}
             << QStringList{QStringLiteral("--json"), QStringLiteral("forget"),
@@ -343,22 +338,12 @@ private slots:
                                                       {QStringLiteral("title"), QStringLiteral("ADB ready")},
                                                       {QStringLiteral("detail"),
                                                        QStringLiteral("Using %1.").arg(m_sim->adbPath())}}));
-        // The simulator's adb is Debian's 29: it mirrors, but cannot pair.
-        QCOMPARE(findings[1].toObject().value(QStringLiteral("title")),
-                 QJsonValue(QStringLiteral("ADB cannot pair over Wi-Fi")));
         const QJsonObject shortcut = findings[3].toObject();
         QCOMPARE(QStringList({shortcut.value(QStringLiteral("level")).toString(),
                               shortcut.value(QStringLiteral("title")).toString(),
                               shortcut.value(QStringLiteral("action")).toString()})
                      .join(QLatin1Char('|')),
                  shortcuts);
-        QCOMPARE(findings[4].toObject().value(QStringLiteral("title")),
-                 QJsonValue(QStringLiteral("Device authorized")));
-        if (noted) {
-            QCOMPARE(findings[5].toObject().value(QStringLiteral("level")),
-                     QJsonValue(QStringLiteral("info")));
-            QVERIFY(findings[5].toObject().contains(QStringLiteral("action")));
-        }
     }
 
     void camerasAsJson()

@@ -3,8 +3,8 @@
 #include "Quorvanectl.h"
 #include "TestHome.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -18,6 +18,14 @@ using namespace quorvane;
 namespace {
 
 const QString serial = QStringLiteral("PIXEL8");
+
+// A scrcpy that stays up for afterMs, then ends as a closed window does, or dies.
+QJsonObject endsAfter(int afterMs, bool closeWindow = true)
+{
+    return QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
+                       {QStringLiteral("afterMs"), afterMs},
+                       {QStringLiteral("closeWindow"), closeWindow}};
+}
 
 } // namespace
 
@@ -113,7 +121,6 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("exitCode");
         QTest::newRow("Ctrl+C") << SIGINT << 130;
-        QTest::newRow("SIGTERM") << SIGTERM << 143;
         QTest::newRow("terminal closed") << SIGHUP << 129;
     }
 
@@ -137,26 +144,15 @@ private slots:
         QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
     }
 
-    void noSimulatorProcessOutlivesAKilledQuorvanectl_data()
-    {
-        QTest::addColumn<bool>("duringTheSession");
-        QTest::newRow("a session running") << true;
-        QTest::newRow("an adb call running") << false;
-    }
-
-    // SIGKILL leaves no chance to clean up: the children must end without us.
+    // SIGKILL leaves no chance to clean up: the children must end without us. A kill during a session is
+    // killedSessionsSettingIsPutBackByTheNextCommand.
     void noSimulatorProcessOutlivesAKilledQuorvanectl()
     {
-        QFETCH(bool, duringTheSession);
-        if (!duringTheSession)
-            m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
-                                        {QStringLiteral("args"), QJsonArray{QStringLiteral("devices")}},
-                                        {QStringLiteral("delayMs"), 60000}});
+        m_sim->addFault(QJsonObject{{QStringLiteral("tool"), QStringLiteral("adb")},
+                                    {QStringLiteral("args"), QJsonArray{QStringLiteral("devices")}},
+                                    {QStringLiteral("delayMs"), 60000}});
         startMirror({QStringLiteral("--config"), writeConfig(QStringLiteral("h264"))});
-        if (duringTheSession)
-            QTRY_VERIFY_WITH_TIMEOUT(m_output.contains(QStringLiteral("Session started")), 15000);
-        else
-            QTRY_VERIFY_WITH_TIMEOUT(!m_sim->callArguments(QStringLiteral("adb")).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_sim->callArguments(QStringLiteral("adb")).isEmpty(), 10000);
         QVERIFY(!m_sim->runningProcesses().isEmpty());
         m_ctl->kill();
         QVERIFY(m_ctl->waitForFinished(5000));
@@ -196,21 +192,14 @@ private slots:
         QTest::addColumn<bool>("json");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("told");
-        const auto endsAfter = [](bool closeWindow) {
-            return QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                               {QStringLiteral("afterMs"), 2500},
-                               {QStringLiteral("closeWindow"), closeWindow}};
-        };
         // told: the events other than log lines, or with human output its last line before the stop.
         QTest::newRow("window closed")
-            << endsAfter(true) << 0 << true << 0
+            << endsAfter(2500) << 0 << true << 0
             << R"(attempt started ended{"exitCode":0,"reason":"closed","scrcpyExitCode":0})";
         QTest::newRow("died mid-session")
-            << endsAfter(false) << 0 << true << 1
+            << endsAfter(2500, false) << 0 << true << 1
             << R"(attempt started ended{"exitCode":1,"reason":"died","scrcpyExitCode":2})";
-        QTest::newRow("died mid-session, human output")
-            << endsAfter(false) << 0 << false << 1 << "The session ended on its own.";
-        QJsonObject refused = endsAfter(false);
+        QJsonObject refused = endsAfter(2500, false);
         refused.insert(QStringLiteral("message"),
                        QStringLiteral("[server] ERROR: Capture/encoding error: "
                                       "android.media.MediaCodec$CodecException: Error 0xfffffc0e"));
@@ -219,13 +208,6 @@ private slots:
             "the maximum size, or choose H.264 or another encoder.");
         QTest::newRow("died mid-session with a known line")
             << refused << 0 << false << 1 << QStringLiteral("The session ended on its own.\n") + finding;
-        QTest::newRow("died mid-session with a known line, JSON")
-            << refused << 0 << true << 1
-            << "attempt started ended{\"exitCode\":1,\"finding\":{\"action\":\"Lower the maximum size, or "
-               "choose H.264 or another encoder.\",\"detail\":\"The phone\'s video encoder refused the size, "
-               "frame rate or codec.\",\"id\":\"encoder-refused\",\"level\":\"error\",\"line\":\"[server] "
-               "ERROR: Capture/encoding error: android.media.MediaCodec$CodecException: Error 0xfffffc0e\","
-               "\"title\":\"Phone\'s encoder refused\"},\"reason\":\"died\",\"scrcpyExitCode\":2}";
         QTest::newRow("dies at once")
             << QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()}} << 0 << true << 1
             << "attempt attempt ended{\"exitCode\":1,\"finding\":{\"action\":\"Read the previous ERROR line "
@@ -378,9 +360,7 @@ private slots:
                                        QStringLiteral("Fast"), QStringLiteral("--config"), presetRecord})
                      .statusCode,
                  0);
-        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                                         {QStringLiteral("afterMs"), 2500},
-                                         {QStringLiteral("closeWindow"), true}});
+        m_sim->addLaunchRule(endsAfter(2500));
         flags.replaceInStrings(QStringLiteral("<home>"), m_home->path());
         flags.replaceInStrings(QStringLiteral("<record>"), writeConfig(QStringLiteral("h265")));
         expected.replaceInStrings(QStringLiteral("<home>"), m_home->path());
@@ -435,9 +415,7 @@ private slots:
         QFETCH(bool, learned);
         m_home->writeUserDefault(QStringLiteral("mirrorThroughXWayland"), true);
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
-        m_sim->addLaunchRule(QJsonObject{{QStringLiteral("whenArgs"), QJsonArray()},
-                                         {QStringLiteral("afterMs"), 1500},
-                                         {QStringLiteral("closeWindow"), true}});
+        m_sim->addLaunchRule(endsAfter(1500));
         test::writeFile(m_home->file(QStringLiteral("config.json.mp4")));
         test::writeFile(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
                         R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
@@ -470,10 +448,8 @@ private slots:
         const auto result = test::runQuorvanectl(
             {QStringLiteral("screenshot"), serial, QStringLiteral("--adb"), m_sim->adbPath()});
         QCOMPARE(result.statusCode, 0);
-        const QString path = result.stdout_.trimmed();
-        QVERIFY2(path.endsWith(QStringLiteral(".png")), qPrintable(result.stderr_));
-        QVERIFY2(QFileInfo(path).fileName().startsWith(QStringLiteral("Quorvane-")), qPrintable(path));
-        QFile png(path);
+        // How the file is named and written is the screenshot tests'; here, that the path printed is it.
+        QFile png(result.stdout_.trimmed());
         QVERIFY(png.open(QIODevice::ReadOnly));
         QVERIFY(png.readAll().startsWith("\x89PNG\r\n\x1a\n"));
     }

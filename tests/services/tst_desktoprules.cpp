@@ -37,7 +37,6 @@ Settings enabled(const QStringList &keys, const QStringList &unset = {})
 
 const QString notPrepared =
     QStringLiteral("Enabling changes up to five developer settings on the phone, with a full backup first.");
-const QString backupSummary = QStringLiteral("A settings backup for this device is available.");
 const QString preparedSummary =
     QStringLiteral("Android is already using this device's desktop windowing settings.");
 
@@ -54,7 +53,6 @@ private slots:
         QTest::addColumn<quint32>("sdk");
         QTest::addColumn<int>("count");
         QTest::newRow("34") << 34u << 4;
-        QTest::newRow("35") << 35u << 4;
         QTest::newRow("36") << 36u << 6;
         QTest::newRow("unknown sdk") << 0u << 4;
     }
@@ -72,7 +70,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("value");
         QTest::newRow("one") << QStringLiteral("1") << std::optional(QStringLiteral("1"));
         QTest::newRow("padded") << QStringLiteral(" 1 \n") << std::optional(QStringLiteral("1"));
-        QTest::newRow("zero") << QStringLiteral("0") << std::optional(QStringLiteral("0"));
         QTest::newRow("null") << QStringLiteral("null") << std::optional<QString>();
         QTest::newRow("NULL") << QStringLiteral("NULL\n") << std::optional<QString>();
         QTest::newRow("empty line") << QStringLiteral("\n") << std::optional<QString>();
@@ -89,16 +86,11 @@ private slots:
     {
         QTest::addColumn<QString>("output");
         QTest::addColumn<std::optional<QString>>("package");
-        QTest::newRow("brief answer")
-            << QStringLiteral("priority=0 preferredOrder=0 match=0x108000 specificIndex=-1 isDefault=true\n"
-                              "com.google.android.apps.nexuslauncher/.NexusLauncherActivity")
-            << std::optional(QStringLiteral("com.google.android.apps.nexuslauncher"));
+        // The simulator's brief answer is the desktop flow's probe.
         QTest::newRow("last line wins")
             << QStringLiteral("a/.One\nhomeapp/.Main\n") << std::optional(QStringLiteral("homeapp"));
         QTest::newRow("padded with tabs")
             << QStringLiteral("\t homeapp/.Main \t") << std::optional(QStringLiteral("homeapp"));
-        QTest::newRow("line with a space")
-            << QStringLiteral("No activity found / resolver") << std::optional<QString>();
         QTest::newRow("earlier clean line")
             << QStringLiteral("home/.A\nsome text / with space") << std::optional(QStringLiteral("home"));
         QTest::newRow("leading slash") << QStringLiteral("/.Main") << std::optional<QString>();
@@ -126,17 +118,10 @@ private slots:
             << profile(34) << enabled(all.mid(0, 4)) << false << true << true << preparedSummary;
         QTest::newRow("sdk 36 with key 5 unset")
             << profile(36) << enabled(all, {all.at(4)}) << false << false << true << notPrepared;
-        QTest::newRow("sdk 36 with key 5 unset and a backup")
-            << profile(36) << enabled(all, {all.at(4)}) << true << false << true << backupSummary;
-        QTest::newRow("sdk 36 with all six keys")
-            << profile(36) << enabled(all) << false << true << true << preparedSummary;
         QTest::newRow("sdk 33 has no desktop windowing")
             << profile(33) << enabled(all.mid(0, 4)) << false << true << false << preparedSummary;
         QTest::newRow("freeform off")
             << profile(34) << enabled(all.mid(0, 4), {all.at(1)}) << false << false << false << notPrepared;
-        QTest::newRow("a value other than 1")
-            << profile(34) << Settings{{all.at(0), QStringLiteral("1")}, {all.at(1), QStringLiteral("true")}}
-            << false << false << false << notPrepared;
         QTest::newRow("nothing read") << profile(34) << Settings{} << false << false << false << notPrepared;
     }
 
@@ -153,10 +138,6 @@ private slots:
         QCOMPARE(caps.androidDesktopWindowingAvailable, windowing);
         QCOMPARE(caps.backupAvailable, backup);
         QCOMPARE(caps.summary, summary);
-        QCOMPARE(caps.environmentKind, QStringLiteral("virtual_display"));
-        QCOMPARE(caps.environmentLabel, QStringLiteral("Virtual Display"));
-        QCOMPARE(caps.launchLabel, QStringLiteral("Launch Virtual Display"));
-        QCOMPARE(caps.existingDisplayId, std::nullopt);
     }
 
     void geometryAndSupport_data()
@@ -167,14 +148,9 @@ private slots:
         QTest::addColumn<bool>("supported");
         QTest::addColumn<bool>("freeform");
         QTest::addColumn<QString>("message");
-        QTest::newRow("samsung over wi-fi")
-            << profile(33, "Samsung", "wireless") << QStringLiteral("1280x720@180") << true << true << true
-            << QStringLiteral("Android 13 supports scrcpy virtual displays.");
         QTest::newRow("samsung over usb")
             << profile(33, "samsung") << QStringLiteral("1920x1080@284") << true << true << true
             << QStringLiteral("Android 13 supports scrcpy virtual displays.");
-        QTest::newRow("pixel") << profile(34) << QStringLiteral("1920x1080@240") << false << true << true
-                               << QStringLiteral("Android 14 supports scrcpy virtual displays.");
         QTest::newRow("sdk 29") << profile(29) << QStringLiteral("1920x1080@240") << false << false << true
                                 << QStringLiteral(
                                        "Android 11 or newer is required for scrcpy virtual displays.");
@@ -202,7 +178,6 @@ private slots:
         QCOMPARE(caps.virtualDisplaySupported, supported);
         QCOMPARE(caps.freeformSupported, freeform);
         QCOMPARE(caps.message, message);
-        QCOMPARE(caps.launcherPackage, QStringLiteral("launcher"));
     }
 
     void backupFileFormat()
@@ -231,10 +206,8 @@ private slots:
     void unreadableBackups_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not JSON") << QByteArray("{");
+        // Not JSON, a missing settings object and a number value are enable's and restore's refusals.
         QTest::newRow("devices missing") << QByteArray("{}");
-        QTest::newRow("settings missing") << QByteArray(R"({"devices": {"A": {}}})");
-        QTest::newRow("number value") << QByteArray(R"({"devices": {"A": {"settings": {"k": 1}}}})");
         QTest::newRow("devices as array") << QByteArray(R"({"devices": []})");
     }
 

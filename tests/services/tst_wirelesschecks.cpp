@@ -36,11 +36,7 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("accepted"); // "" when rejected
-        QTest::newRow("trimmed") << QStringLiteral(" 192.168.1.20:37123\n")
-                                 << QStringLiteral("192.168.1.20:37123");
-        QTest::newRow("host name") << QStringLiteral("myphone:5555") << QStringLiteral("myphone:5555");
         QTest::newRow("port need not be numeric") << QStringLiteral("a:b") << QStringLiteral("a:b");
-        QTest::newRow("bracketed v6") << QStringLiteral("[fe80::1]:5555") << QStringLiteral("[fe80::1]:5555");
         QTest::newRow("255 characters") << QString(254, QLatin1Char('a')) + QLatin1Char(':')
                                         << QString(254, QLatin1Char('a')) + QLatin1Char(':');
         QTest::newRow("255 emoji count as characters")
@@ -48,10 +44,8 @@ private slots:
             << QString(254, QChar(u'x')).replace(0, 1, QStringLiteral("👍")) + QLatin1Char(':');
         QTest::newRow("256 characters") << QString(255, QLatin1Char('a')) + QLatin1Char(':') << QString();
         QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("only blanks") << QStringLiteral(" \t\n") << QString();
         QTest::newRow("no colon") << QStringLiteral("192.168.1.20") << QString();
         QTest::newRow("inner space") << QStringLiteral("192.168.1.20 :37123") << QString();
-        QTest::newRow("inner tab") << QStringLiteral("192.168.1.20:\t37123") << QString();
         QTest::newRow("inner line break") << QStringLiteral("host:1\nreboot") << QString();
         QTest::newRow("inner no-break space") << QStringLiteral("host:1\u00a02") << QString();
     }
@@ -73,15 +67,11 @@ private slots:
         QTest::addColumn<QString>("accepted"); // "" when rejected
         QTest::newRow("six digits") << QStringLiteral("123456") << QStringLiteral("123456");
         QTest::newRow("twelve digits") << QStringLiteral("123456789012") << QStringLiteral("123456789012");
-        QTest::newRow("surrounded by blanks") << QStringLiteral("  654321 \n") << QStringLiteral("654321");
         QTest::newRow("arabic-indic digits") << QStringLiteral("١٢٣٤٥٦") << QStringLiteral("١٢٣٤٥٦");
         QTest::newRow("five digits") << QStringLiteral("12345") << QString();
         QTest::newRow("thirteen digits") << QStringLiteral("1234567890123") << QString();
-        QTest::newRow("space between digits") << QStringLiteral("123 456") << QString();
         QTest::newRow("letter") << QStringLiteral("12345a") << QString();
         QTest::newRow("superscript is not a decimal digit") << QStringLiteral("12345²") << QString();
-        QTest::newRow("sign") << QStringLiteral("+123456") << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
 
     void validatePairingCode()
@@ -99,17 +89,10 @@ private slots:
     {
         QTest::addColumn<QString>("token");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << QStringLiteral("10.0.0.1") << true;
-        QTest::newRow("leading zeros") << QStringLiteral("010.000.000.001") << true;
         QTest::newRow("edges") << QStringLiteral("0.0.0.255") << true;
         QTest::newRow("256") << QStringLiteral("256.1.1.1") << false;
         QTest::newRow("three pieces") << QStringLiteral("1.2.3") << false;
-        QTest::newRow("five pieces") << QStringLiteral("1.2.3.4.5") << false;
         QTest::newRow("empty piece") << QStringLiteral("1..2.3") << false;
-        QTest::newRow("trailing dot") << QStringLiteral("1.2.3.") << false;
-        QTest::newRow("prefix length") << QStringLiteral("1.2.3.4/24") << false;
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("leading space") << QStringLiteral(" 1.2.3.4") << false;
         QTest::newRow("sign") << QStringLiteral("+1.2.3.4") << false;
         QTest::newRow("other script digits") << QStringLiteral("١.2.3.4") << false;
         QTest::newRow("beyond 32 bits") << QStringLiteral("4294967297.1.1.1") << false;
@@ -130,18 +113,13 @@ private slots:
         QTest::newRow("failed to connect")
             << QStringLiteral("failed to connect to 192.168.1.20:5555") << true;
         QTest::newRow("refused, any case") << QStringLiteral("Connection Refused") << true;
-        QTest::newRow("real adb 29") << QStringLiteral(
-                                            "failed to connect to '127.0.0.1:5555': Connection refused")
-                                     << true;
         QTest::newRow("cannot connect") << QStringLiteral("cannot connect to daemon") << true;
         QTest::newRow("unable to connect") << QStringLiteral("unable to connect to 10.0.0.2:5555") << true;
         QTest::newRow("no route") << QStringLiteral("No route to host") << true;
         QTest::newRow("timed out") << QStringLiteral("failed: Operation TIMED OUT") << true;
+        QTest::newRow("NUL inside a phrase")
+            << QStringLiteral("conn") + QChar(u'\0') + QStringLiteral("ection refused") << true;
         QTest::newRow("connected") << QStringLiteral("connected to 192.168.1.20:5555") << false;
-        QTest::newRow("already connected")
-            << QStringLiteral("already connected to 192.168.1.20:5555") << false;
-        QTest::newRow("tcpip restart") << QStringLiteral("restarting in TCP mode port: 5555") << false;
-        QTest::newRow("empty") << QString() << false;
         QTest::newRow("resolve failure has no phrase")
             << QStringLiteral("failed to resolve host: 'nosuchhost.invalid': Name or service not known")
             << false;
@@ -154,21 +132,12 @@ private slots:
         QCOMPARE(WirelessService::connectOutputIndicatesFailure(output), failed);
     }
 
-    void nulCharactersAreIgnored()
-    {
-        QString output = QStringLiteral("connection refused");
-        output.insert(4, QChar(u'\0'));
-        QVERIFY(WirelessService::connectOutputIndicatesFailure(output));
-    }
-
     // One route line at a time: the line must name a Wi-Fi interface and carry a usable source address.
     void wifiAddressFromRoutes_data()
     {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("address"); // "" for none
-        QTest::newRow("one route") << QStringLiteral(
-                                          "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20")
-                                   << QStringLiteral("192.168.1.20");
+        // The simulator's one route line, and its "ip addr show" below, are the wireless flow's.
         QTest::newRow("tabs, second wi-fi interface")
             << QStringLiteral("10.0.0.0/8\tdev\tccmni0\tsrc\t10.1.2.3\n172.20.10.0/28 dev wlan1  scope link  "
                               "src 172.20.10.2")
@@ -181,21 +150,12 @@ private slots:
             << QStringLiteral("10.0.2.0/24 dev eth0 proto kernel scope link src 10.0.2.15 ") << QString();
         // Real route tables list mobile data, the IPv4 translator or a VPN before Wi-Fi, each line ending in
         // a space.
-        QTest::newRow("mobile network sorts first")
-            << QStringLiteral("10.23.45.0/24 dev rmnet_data1 proto kernel scope link src 10.23.45.67 \n"
-                              "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
-            << QStringLiteral("192.168.1.20");
         QTest::newRow("mediatek ccmni, translator and vpn")
             << QStringLiteral("10.71.112.0/28 dev ccmni1 proto kernel scope link src 10.71.112.5 \n"
                               "10.8.0.0/24 dev tun0 proto kernel scope link src 10.8.0.3 \n"
                               "192.0.0.4/29 dev v4-ccmni1 proto kernel scope link src 192.0.0.4 \n"
                               "192.168.1.0/24 dev wlan0 proto kernel scope link src 192.168.1.20 \n")
             << QStringLiteral("192.168.1.20");
-        QTest::newRow("mobile data only")
-            << QStringLiteral(
-                   "100.118.14.208/29 dev rmnet_data0 proto kernel scope link src 100.118.15.213 \n")
-            << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
 
     void wifiAddressFromRoutes()
@@ -212,11 +172,6 @@ private slots:
         QTest::addColumn<QString>("versionOutput");
         QTest::addColumn<QString>("refusal"); // "" when pairing may go ahead
         const QString installed = QStringLiteral("\nInstalled as /usr/lib/android-sdk/platform-tools/adb\n");
-        QTest::newRow("debian 12")
-            << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.0.6-debian") + installed
-            << QStringLiteral(
-                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
-                   "30 or newer.");
         QTest::newRow("numbers, not text, order releases")
             << QStringLiteral("Android Debug Bridge version 1.0.41\nVersion 29.10.1") + installed
             << QStringLiteral(
@@ -242,12 +197,6 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QString>("address"); // "" for none
-        QTest::newRow("addr show")
-            << QStringLiteral(
-                   "30: wlan0: <BROADCAST,MULTICAST,UP,LOWER_UP> mtu 1500 qdisc mq state UP group "
-                   "default qlen 3000\n    inet 192.168.1.20/24 brd 192.168.1.255 scope global wlan0\n"
-                   "       valid_lft forever preferred_lft forever")
-            << QStringLiteral("inet") << QStringLiteral("192.168.1.20");
         QTest::newRow("marker must match exactly")
             << QStringLiteral("inet6 fe80::1/64 scope link") << QStringLiteral("inet") << QString();
         QTest::newRow("skips an invalid candidate") << QStringLiteral("src 999.1.1.1 src 10.0.0.7")
@@ -258,7 +207,6 @@ private slots:
             << QStringLiteral("192.168.1.20 src") << QStringLiteral("src") << QString();
         QTest::newRow("tab does not separate")
             << QStringLiteral("src\t192.168.1.20") << QStringLiteral("src") << QString();
-        QTest::newRow("empty") << QString() << QStringLiteral("src") << QString();
     }
 
     void firstIPv4FromRoute()
@@ -289,12 +237,9 @@ private slots:
         QTest::newRow("a longer serial is another phone")
             << header + QStringLiteral("adb-R5CW20ABCDEF-x1y2z3\t_adb-tls-connect._tcp\t192.168.1.31:38000\n")
             << QStringLiteral("R5CW20ABCDE") << QString();
-        QTest::newRow("old entry: the one service at its host")
-            << two << QString() << QStringLiteral("192.168.1.31:41235");
         QTest::newRow("old entry: two services at its host")
             << two + QStringLiteral("adb-TABLET-bbbbbb\t_adb-tls-connect._tcp\t192.168.1.31:39000\n")
             << QString() << QString();
-        QTest::newRow("not announced") << header << QStringLiteral("R5CW20ABCDE") << QString();
         QTest::newRow("adb without mdns")
             << QStringLiteral("adb: unknown command mdns") << QString() << QString();
     }
