@@ -155,30 +155,21 @@ private slots:
     // below stays where it was whatever the line says.
     void statusLineShowsFailuresAsFailures_data()
     {
-        QTest::addColumn<bool>("pairingAdb");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("failed");
-        QTest::newRow("paired") << true << u"482913"_s
+        QTest::newRow("paired") << u"482913"_s
                                 << u"Successfully paired to 192.168.1.20:37123 [guid=adb-guid]"_s << false;
-        QTest::newRow("adb without pair")
-            << false << u"482913"_s
-            << QStringLiteral(
-                   "This adb (29.0.6) cannot pair over Wi-Fi: pairing needs Android platform-tools "
-                   "30 or newer. Install it and set its adb in Settings.")
-            << true;
-        QTest::newRow("wrong code") << true << u"111111"_s
-                                    << u"Failed: Wrong password or connection was dropped."_s << true;
+        QTest::newRow("wrong code") << u"111111"_s << u"Failed: Wrong password or connection was dropped."_s
+                                    << true;
     }
 
     void statusLineShowsFailuresAsFailures()
     {
-        QFETCH(bool, pairingAdb);
         QFETCH(QString, code);
         QFETCH(QString, message);
         QFETCH(bool, failed);
-        if (pairingAdb)
-            m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
+        m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
         m_world->world.sim.addPairing(u"192.168.1.20:37123"_s, u"482913"_s, u"adb-guid"_s);
         WirelessScreen screen(&model());
         screen.resize(900, 700);
