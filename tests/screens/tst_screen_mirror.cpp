@@ -47,34 +47,47 @@ private slots:
         QVERIFY(!child<QPushButton>(screen, u"mirrorRecompute"_s)->isEnabled());
     }
 
-    // Shown without a recommendation it asks for one; the card shows its label and reasons. The screen is
-    // shown while the phone's first inspection is still under way, which clears whatever recommendation
-    // landed before it: the screen asks again then.
-    void deviceAndSmartProfile()
+    // The application shows this screen before any phone is known; each inspection that lands while it is
+    // shown clears the recommendation and the screen asks for a new one, whose label and reasons the card
+    // shows. Hidden, it waits for its next show; shown with a recommendation, it asks for none (a new one
+    // would overwrite the user's size).
+    void smartProfileFollowsTheInspections()
     {
-        m_world->connectPhone();
         MirrorPhoneScreen screen(&model());
-        QVERIFY(!model().mirrorRecommendation());
         ScreenWorld::show(screen);
-        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(screen, u"mirrorDeviceVersion"_s)->text(), u"Android 14"_s,
-                                  inspectionTimeout);
+        Recorder<bool> present(&model(), &AppModel::mirrorRecommendationChanged,
+                               [this] { return model().mirrorRecommendation().has_value(); });
+        m_world->connectPhone();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values, QList<bool>{true}, inspectionTimeout);
+        QTRY_COMPARE(child<QLabel>(screen, u"mirrorDeviceVersion"_s)->text(), u"Android 14"_s);
         QCOMPARE(child<QLabel>(screen, u"mirrorDeviceModel"_s)->text(), u"Pixel 8"_s);
         QCOMPARE(child<QLabel>(screen, u"mirrorDeviceConnection"_s)->text(), u"USB"_s);
-        // The inspection has landed (and cleared any earlier recommendation): this one is for good.
-        QTRY_VERIFY_WITH_TIMEOUT(model().mirrorRecommendation().has_value(), inspectionTimeout);
         const Recommendation recommendation = *model().mirrorRecommendation();
-        QCOMPARE(child<QLabel>(screen, u"mirrorQualityLabel"_s)->text(), recommendation.qualityLabel);
+        QTRY_COMPARE(child<QLabel>(screen, u"mirrorQualityLabel"_s)->text(), recommendation.qualityLabel);
         const QString rationale = child<QLabel>(screen, u"mirrorRationale"_s)->text();
         QVERIFY(!recommendation.rationale.isEmpty());
         for (const QString &line : recommendation.rationale)
             QVERIFY2(rationale.contains(u"• "_s + line), qPrintable(line));
 
-        // A recommendation present: showing again asks for none (a new one would overwrite the size).
+        model().refreshInspection();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values, (QList<bool>{true, false, true}), inspectionTimeout);
+
+        screen.hide();
+        model().refreshInspection();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 4, inspectionTimeout);
+        qsizetype calls = m_world->world.sim.calls().size();
+        // Nothing to wait for when nothing happens: give a wrongly started recommendation time to show up.
+        QTest::qWait(300);
+        QCOMPARE(m_world->world.sim.calls().size(), calls);
+        QVERIFY(!model().mirrorRecommendation());
+        screen.show();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 5, inspectionTimeout);
+        QCOMPARE(present.values.last(), true);
+
         settings().setMaxSize(720);
-        const qsizetype calls = m_world->world.sim.calls().size();
+        calls = m_world->world.sim.calls().size();
         screen.hide();
         screen.show();
-        // Nothing to wait for when nothing happens: give a wrongly started inspection time to show up.
         QTest::qWait(300);
         QCOMPARE(m_world->world.sim.calls().size(), calls);
         QCOMPARE(settings().maxSize(), 720u);
@@ -84,35 +97,6 @@ private slots:
         child<QPushButton>(screen, u"mirrorResetToAuto"_s)->click();
         QTRY_VERIFY(!model().resettingToAuto());
         QCOMPARE(settings().maxSize(), model().mirrorRecommendation()->maxSize);
-    }
-
-    // The application shows this screen before any phone is known; each inspection that lands while it is
-    // shown clears the recommendation and the screen asks for a new one. Hidden, it waits for its next show.
-    void askedAgainWhenAnInspectionLands()
-    {
-        MirrorPhoneScreen screen(&model());
-        ScreenWorld::show(screen);
-        Recorder<bool> present(&model(), &AppModel::mirrorRecommendationChanged,
-                               [this] { return model().mirrorRecommendation().has_value(); });
-        m_world->connectPhone();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values, QList<bool>{true}, inspectionTimeout);
-        QVERIFY(model().deviceProfile().has_value());
-        QTRY_VERIFY(!child<QLabel>(screen, u"mirrorQualityLabel"_s)->text().isEmpty());
-
-        model().refreshInspection();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values, (QList<bool>{true, false, true}), inspectionTimeout);
-
-        screen.hide();
-        model().refreshInspection();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 4, inspectionTimeout);
-        const qsizetype calls = m_world->world.sim.calls().size();
-        // Nothing to wait for when nothing happens: give a wrongly started recommendation time to show up.
-        QTest::qWait(300);
-        QCOMPARE(m_world->world.sim.calls().size(), calls);
-        QVERIFY(!model().mirrorRecommendation());
-        screen.show();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 5, inspectionTimeout);
-        QCOMPARE(present.values.last(), true);
     }
 
     void pickers_data()
