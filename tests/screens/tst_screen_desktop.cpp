@@ -50,8 +50,7 @@ private slots:
         QTRY_VERIFY(!model().desktopBusy());
     }
 
-    // Shown without capabilities it probes; the geometry then takes the phone's recommended size, and a
-    // user's size stays until the next inspection.
+    // Shown without capabilities it probes; the geometry then takes the phone's recommended size.
     void probesWhenShown()
     {
         m_world->connectPhone();

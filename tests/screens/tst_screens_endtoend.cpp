@@ -253,7 +253,6 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::newRow("minimum") << QSize();
         QTest::newRow("default") << QSize(1100, 720);
-        QTest::newRow("large") << QSize(1500, 980);
     }
 
     void terminalButtonCoversNoControl()
