@@ -36,8 +36,6 @@ private slots:
         ScreenWorld::show(screen);
         auto *probe = child<QPushButton>(screen, u"cameraProbe"_s);
         QVERIFY(!probe->isEnabled());
-        QCOMPARE(child<QLabel>(screen, u"cameraHeader"_s)->text(),
-                 u"Stream the phone's camera through scrcpy."_s);
 
         m_world->connectPhone();
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(screen, u"cameraRequirement"_s)->text(),
@@ -66,10 +64,6 @@ private slots:
             marked += byId->itemText(index).contains(u"Recommended"_s);
         QCOMPARE(marked, 1);
         QVERIFY(byId->itemText(byId->findData(*capabilities.recommendedCameraId)).contains(u"Recommended"_s));
-        const QString last = capabilities.cameras.last().cameraId;
-        byId->setCurrentIndex(byId->findData(last));
-        emit byId->activated(byId->currentIndex());
-        QCOMPARE(settings().cameraId(), last);
     }
 
     void pickers_data()
