@@ -165,7 +165,6 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("footer");
         QTest::newRow("unauthorized") << u"unauthorized"_s << u"Unauthorized"_s;
-        QTest::newRow("offline") << u"offline"_s << u"Offline"_s;
         QTest::newRow("no permissions") << u"no permissions"_s << u"No Permissions"_s;
     }
 
