@@ -176,7 +176,6 @@ private slots:
         m_world->world.sim.setAdbVersion(u"35.0.2-12147458"_s);
         m_world->world.sim.addPairing(u"192.168.1.20:37123"_s, u"482913"_s, u"adb-guid"_s);
         WirelessScreen screen(&model());
-        screen.resize(900, 700);
         ScreenWorld::show(screen);
         auto *row = child<StatusMessageRow>(screen, u"wirelessStatus"_s);
         const QWidget *nextCard = child<QWidget>(screen, u"wirelessEmpty"_s)->parentWidget();
