@@ -260,7 +260,6 @@ private slots:
         QVERIFY(!shown(camera, "modeWarning"));
 
         camera->setWarning(true);
-        QVERIFY(camera->hasWarning());
         QVERIFY(shown(camera, "modeWarning"));
         QCOMPARE(camera->toolTip(), u"Not supported by this device"_s);
         camera->setWarning(false);
