@@ -79,10 +79,6 @@ private slots:
             << QVariant::fromValue(1600u) << u"1600 px"_s;
         QTest::newRow("facing") << u"cameraFacing"_s << u"cameraFacing"_s << u"External"_s
                                 << QVariant(u"external"_s) << QVariant(u"front"_s) << u"Front"_s;
-        QTest::newRow("orientation") << u"cameraOrientation"_s << u"captureOrientation"_s << u"Lock current"_s
-                                     << QVariant::fromValue(std::optional<QString>(u"initial"_s))
-                                     << QVariant::fromValue(std::optional<QString>(u"180"_s))
-                                     << u"Lock 180°"_s;
         QTest::newRow("source") << u"cameraAudioSource"_s << u"audioSource"_s << u"Device output"_s
                                 << QVariant(u"output"_s) << QVariant(u"mic"_s) << u"Microphone"_s;
     }
