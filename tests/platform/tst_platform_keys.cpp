@@ -88,6 +88,7 @@ private slots:
         QTest::newRow("upper case is the same key") << u"F"_s << 3 << QByteArrayLiteral("f") << false;
         QTest::newRow("screen off") << u"o"_s << 31 << QByteArrayLiteral("o") << false;
         QTest::newRow("screen on: Shift as well") << u"shift+o"_s << 31 << QByteArrayLiteral("o") << true;
+        QTest::newRow("Shift in any case") << u"Shift+O"_s << 31 << QByteArrayLiteral("o") << true;
         QTest::newRow("torch") << u"T"_s << 17 << QByteArrayLiteral("t") << false;
         QTest::newRow("outside the table: code 0, the a key")
             << u"x"_s << 0 << QByteArrayLiteral("a") << false;
