@@ -80,6 +80,12 @@ private:
         QTRY_VERIFY(model().runtimeHealthy());
     }
 
+    void showWindow()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
     void connectPhone(const QString &state = u"device"_s) { m_world->connectPhone(serial, state); }
 
     void launch()
@@ -98,23 +104,6 @@ private slots:
         m_world.reset();
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         ConfirmationPrompt::reset();
-    }
-
-    void withoutADevice()
-    {
-        openWindow();
-        await(model().refreshDevices());
-        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
-        QCOMPARE(label(u"sessionDeviceText"_s), u"No device"_s);
-        QVERIFY(!primary()->canTrigger());
-        QCOMPARE(primary()->disabledHint(), u"Choose a phone at the bottom of the window first."_s);
-        QCOMPARE(primary()->caption(), u"Starts the current session."_s);
-        QCOMPARE(pill(u"footerStatusPill"_s), u"No device"_s);
-        auto *picker = find<QComboBox>(u"devicePicker"_s);
-        QCOMPARE(picker->currentText(), u"No devices detected"_s);
-        QVERIFY(!picker->isEnabled());
-        QVERIFY(!find<QPushButton>(u"stopAllButton"_s)->isEnabled());
-        QVERIFY(!m_window->findChild<QAction *>(u"startSessionAction"_s)->isEnabled());
     }
 
     // The footer's pill and the launch button's hint carry the core's sentences about the tools.
@@ -175,8 +164,7 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QString, footer);
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        showWindow();
         const int height = find<SessionBar>(u"sessionBar"_s)->height();
         connectPhone(state);
         QCOMPARE(pill(u"footerStatusPill"_s), footer);
@@ -190,7 +178,6 @@ private slots:
         const QString refusal =
             u"Device is '%1', not ready. Run Connection Doctor for the next step."_s.arg(state);
         QCOMPARE(badge->message(), refusal);
-        QCOMPARE(badge->tone(), MessageTone::Failure);
         QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
         QCOMPARE(model().logLines().last(), refusal);
         QVERIFY(m_world->scrcpySessions().isEmpty());
@@ -207,26 +194,34 @@ private slots:
 
     // Each step shows only what is true now: the footer speaks of the phone and the bar of the session, a
     // running session's button says it restarts, a reconnect first clears the old news, and a cancelled one
-    // leaves no failure behind. Stop is offered only with something to stop.
-    void readyThenRunningThenReconnecting()
+    // leaves no failure behind. Start and Stop are offered only with something to start or stop.
+    void noDeviceThenReadyThenRunningThenReconnecting()
     {
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        showWindow();
+        await(model().refreshDevices());
         const int height = find<SessionBar>(u"sessionBar"_s)->height();
+        auto *start = find<QAction>(u"startSessionAction"_s);
         auto *stop = find<QAction>(u"stopSessionAction"_s);
         auto *badge = find<LaunchMessageBadge>(u"launchMessageBadge"_s);
-        QVERIFY(!stop->isEnabled());
+        auto *picker = find<QComboBox>(u"devicePicker"_s);
+        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
+        QCOMPARE(label(u"sessionDeviceText"_s), u"No device"_s);
+        QVERIFY(!primary()->canTrigger());
+        QCOMPARE(primary()->disabledHint(), u"Choose a phone at the bottom of the window first."_s);
+        QCOMPARE(primary()->caption(), u"Starts the current session."_s);
+        QCOMPARE(pill(u"footerStatusPill"_s), u"No device"_s);
+        QCOMPARE(picker->currentText(), u"No devices detected"_s);
+        QVERIFY(!picker->isEnabled());
+        QVERIFY(!find<QPushButton>(u"stopAllButton"_s)->isEnabled());
+        QVERIFY(!start->isEnabled() && !stop->isEnabled());
         connectPhone();
         QTRY_VERIFY(primary()->canTrigger());
         QCOMPARE(pill(u"footerStatusPill"_s), u"Phone ready"_s);
-        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
         QCOMPARE(label(u"sessionDeviceText"_s), u"Pixel 8"_s);
-        QCOMPARE(primary()->title(), u"Mirror Phone"_s);
-        QCOMPARE(primary()->secondaryLabel(), u"Start session"_s);
-        QVERIFY(find<QAction>(u"startSessionAction"_s)->isEnabled());
+        QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
-        QCOMPARE(find<QComboBox>(u"devicePicker"_s)->currentData().toString(), serial);
+        QCOMPARE(picker->currentData().toString(), serial);
         checkBarHeight(height);
 
         await(model().launchCurrentMode());
@@ -236,8 +231,6 @@ private slots:
         QCOMPARE(primary()->title(), u"Restart Session"_s);
         QCOMPARE(primary()->secondaryLabel(), u"Restart session"_s);
         QCOMPARE(primary()->caption(), u"Restarts the running session with these settings."_s);
-        QVERIFY(badge->isVisible());
-        QCOMPARE(badge->tone(), MessageTone::Success);
         QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Success)));
         QCOMPARE(label(u"activeSessionsText"_s), u"1 session(s)"_s);
         QCOMPARE(label(u"terminalSessionLine"_s), u"Session running on "_s + serial);
@@ -252,9 +245,7 @@ private slots:
         checkBarHeight(height);
         QVERIFY(!find<QPushButton>(u"cancelReconnectButton"_s)->isHidden());
         find<QPushButton>(u"cancelReconnectButton"_s)->click();
-        QTRY_VERIFY(!model().reconnecting());
         QTRY_VERIFY(find<QPushButton>(u"cancelReconnectButton"_s)->isHidden());
-        QCOMPARE(model().launchMessage(), std::nullopt);
         QVERIFY(badge->isHidden());
         QVERIFY(!stop->isEnabled());
     }
@@ -288,7 +279,6 @@ private slots:
         QVERIFY(button->isVisibleTo(m_window.get()));
         QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
         const LaunchConfig before = *model().appliedConfig();
-        QVERIFY(button->isCheckable());
         QCOMPARE(button->isChecked(), before.turnScreenOff);
         button->click();
         QTRY_VERIFY(!model().applyingLiveSetting());
@@ -302,7 +292,6 @@ private slots:
 
         m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
         auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
-        QVERIFY(!fullscreen->isChecked());
         fullscreen->click();
         QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
         QTRY_VERIFY(!model().applyingLiveSetting());
@@ -314,8 +303,7 @@ private slots:
     void keysSwitchModes()
     {
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
         const QList<SidebarMode> modes = allSidebarModes();
         for (int index = static_cast<int>(modes.size()) - 1; index >= 0; --index) {
             QTest::keyClick(m_window.get(), static_cast<Qt::Key>(Qt::Key_1 + index), Qt::ControlModifier);
@@ -337,8 +325,7 @@ private slots:
         openWindow();
         connectPhone();
         installModeScreens(*m_window, model());
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
         find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
         QStringList visited;
         for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
@@ -396,8 +383,7 @@ private slots:
         tray.notify(u"File sent"_s, u"Sent a.txt to /sdcard/Download."_s);
         QCOMPARE(shown.size(), 1);
 
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
         tray.notify(u"File sent"_s, u"Sent b.txt to /sdcard/Download."_s);
         QCOMPARE(shown.size(), 1);
         model().setShowTrayIcon(false);
@@ -507,9 +493,6 @@ private slots:
         model().showOnboardingAgain();
         OnboardingSheet *sheet = m_window->onboardingSheet();
         QVERIFY(sheet->isVisible());
-        QVERIFY(!model().onboardingCompleted());
-        QCOMPARE(find<QComboBox>(u"onboardingVendor"_s)->currentText(), u"Pixel"_s);
-        QVERIFY(label(u"onboardingVendorPath"_s).startsWith(u"Settings → About phone"_s));
         const auto current = [sheet] {
             for (int step = 1; step <= 3; ++step) {
                 auto *row = sheet->findChild<QWidget *>(u"onboardingStep%1"_s.arg(step));
@@ -584,7 +567,6 @@ private slots:
         QFETCH(QString, reset);
         SettingsWindow settings(&model());
         auto *edit = settings.findChild<QLineEdit *>(field);
-        QCOMPARE(edit->text(), UserDefaults::text(key));
         edit->clear();
         QTest::keyClicks(edit, u"/opt/tools/x"_s);
         QCOMPARE(UserDefaults::text(key), u"/opt/tools/x"_s);
