@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(box->currentText(), shown);
     }
 
-    void framesZoomBitrateAndSize()
+    void controls()
     {
         CameraModeScreen screen(&model());
         settings().setMaxFps(60);
@@ -122,12 +122,8 @@ private slots:
         auto *source = child<QComboBox>(screen, u"cameraAudioSource"_s);
         settings().setAudio(false);
         QVERIFY(!source->isEnabled());
-    }
 
-    // One control per setting, labels that differ, and no button that can never act.
-    void recordingAndLabels()
-    {
-        CameraModeScreen screen(&model());
+        // One control per setting, labels that differ, and no button that can never act.
         QVERIFY(!screen.findChild<QPushButton *>(u"cameraCaptureFrame"_s));
         int recordBoxes = 0;
         for (const QCheckBox *box : screen.findChildren<QCheckBox *>())

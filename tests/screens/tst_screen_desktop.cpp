@@ -85,7 +85,6 @@ private slots:
         screen.hide();
         screen.show();
         QTest::qWait(50);
-        QVERIFY(!model().desktopBusy());
         QCOMPARE(m_world->world.sim.calls().size(), calls);
         QCOMPARE(settings().width(), 1280u);
 

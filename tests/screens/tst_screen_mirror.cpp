@@ -34,7 +34,11 @@ private slots:
     void init() { m_world = std::make_unique<ScreenWorld>(); }
     void cleanup() { m_world.reset(); }
 
-    void withoutADevice()
+    // The application shows this screen before any phone is known, when the card asks for one; each
+    // inspection that lands while it is shown clears the recommendation and the screen asks for a new one,
+    // whose label and reasons the card shows. Hidden, it waits for its next show; shown with a
+    // recommendation, it asks for none (a new one would overwrite the user's size).
+    void smartProfileFollowsTheInspections()
     {
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
@@ -45,16 +49,6 @@ private slots:
         // Both ask the phone, so without one they wait.
         QVERIFY(!child<QPushButton>(screen, u"mirrorScreenshot"_s)->isEnabled());
         QVERIFY(!child<QPushButton>(screen, u"mirrorRecompute"_s)->isEnabled());
-    }
-
-    // The application shows this screen before any phone is known; each inspection that lands while it is
-    // shown clears the recommendation and the screen asks for a new one, whose label and reasons the card
-    // shows. Hidden, it waits for its next show; shown with a recommendation, it asks for none (a new one
-    // would overwrite the user's size).
-    void smartProfileFollowsTheInspections()
-    {
-        MirrorPhoneScreen screen(&model());
-        ScreenWorld::show(screen);
         Recorder<bool> present(&model(), &AppModel::mirrorRecommendationChanged,
                                [this] { return model().mirrorRecommendation().has_value(); });
         m_world->connectPhone();
