@@ -80,6 +80,12 @@ private:
         QTRY_VERIFY(model().runtimeHealthy());
     }
 
+    void showWindow()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
     void connectPhone(const QString &state = u"device"_s) { m_world->connectPhone(serial, state); }
 
     void launch()
@@ -98,24 +104,6 @@ private slots:
         m_world.reset();
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         ConfirmationPrompt::reset();
-    }
-
-    void withoutADevice()
-    {
-        openWindow();
-        await(model().refreshDevices());
-        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
-        QCOMPARE(label(u"sessionDeviceText"_s), u"No device"_s);
-        QVERIFY(!primary()->canTrigger());
-        QCOMPARE(primary()->disabledHint(), u"Choose a phone at the bottom of the window first."_s);
-        QCOMPARE(primary()->caption(), u"Starts the current session."_s);
-        QCOMPARE(pill(u"footerStatusPill"_s), u"No device"_s);
-        auto *picker = find<QComboBox>(u"devicePicker"_s);
-        QCOMPARE(picker->currentText(), u"No devices detected"_s);
-        QVERIFY(!picker->isEnabled());
-        QCOMPARE(label(u"activeSessionsText"_s), u"0 session(s)"_s);
-        QVERIFY(!find<QPushButton>(u"stopAllButton"_s)->isEnabled());
-        QVERIFY(!m_window->findChild<QAction *>(u"startSessionAction"_s)->isEnabled());
     }
 
     // The footer's pill and the launch button's hint carry the core's sentences about the tools.
@@ -166,7 +154,6 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("footer");
         QTest::newRow("unauthorized") << u"unauthorized"_s << u"Unauthorized"_s;
-        QTest::newRow("offline") << u"offline"_s << u"Offline"_s;
         QTest::newRow("no permissions") << u"no permissions"_s << u"No Permissions"_s;
     }
 
@@ -177,15 +164,13 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QString, footer);
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        showWindow();
         const int height = find<SessionBar>(u"sessionBar"_s)->height();
         connectPhone(state);
         QCOMPARE(pill(u"footerStatusPill"_s), footer);
         // adb learns the phone's names only once it may talk to it.
         QCOMPARE(label(u"sessionDeviceText"_s), serial);
         QCOMPARE(find<QComboBox>(u"devicePicker"_s)->currentText(), serial + u" — "_s + state);
-        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
         QCOMPARE(primary()->disabledHint(), QStringLiteral("The selected device is not ready. Accept the USB "
                                                            "debugging prompt, or run Connection Doctor."));
         await(model().launchCurrentMode());
@@ -193,7 +178,6 @@ private slots:
         const QString refusal =
             u"Device is '%1', not ready. Run Connection Doctor for the next step."_s.arg(state);
         QCOMPARE(badge->message(), refusal);
-        QCOMPARE(badge->tone(), MessageTone::Failure);
         QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Danger)));
         QCOMPARE(model().logLines().last(), refusal);
         QVERIFY(m_world->scrcpySessions().isEmpty());
@@ -210,26 +194,34 @@ private slots:
 
     // Each step shows only what is true now: the footer speaks of the phone and the bar of the session, a
     // running session's button says it restarts, a reconnect first clears the old news, and a cancelled one
-    // leaves no failure behind. Stop is offered only with something to stop.
-    void readyThenRunningThenReconnecting()
+    // leaves no failure behind. Start and Stop are offered only with something to start or stop.
+    void noDeviceThenReadyThenRunningThenReconnecting()
     {
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        showWindow();
+        await(model().refreshDevices());
         const int height = find<SessionBar>(u"sessionBar"_s)->height();
+        auto *start = find<QAction>(u"startSessionAction"_s);
         auto *stop = find<QAction>(u"stopSessionAction"_s);
         auto *badge = find<LaunchMessageBadge>(u"launchMessageBadge"_s);
-        QVERIFY(!stop->isEnabled());
+        auto *picker = find<QComboBox>(u"devicePicker"_s);
+        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
+        QCOMPARE(label(u"sessionDeviceText"_s), u"No device"_s);
+        QVERIFY(!primary()->canTrigger());
+        QCOMPARE(primary()->disabledHint(), u"Choose a phone at the bottom of the window first."_s);
+        QCOMPARE(primary()->caption(), u"Starts the current session."_s);
+        QCOMPARE(pill(u"footerStatusPill"_s), u"No device"_s);
+        QCOMPARE(picker->currentText(), u"No devices detected"_s);
+        QVERIFY(!picker->isEnabled());
+        QVERIFY(!find<QPushButton>(u"stopAllButton"_s)->isEnabled());
+        QVERIFY(!start->isEnabled() && !stop->isEnabled());
         connectPhone();
         QTRY_VERIFY(primary()->canTrigger());
         QCOMPARE(pill(u"footerStatusPill"_s), u"Phone ready"_s);
-        QCOMPARE(pill(u"sessionStatePill"_s), u"No session"_s);
         QCOMPARE(label(u"sessionDeviceText"_s), u"Pixel 8"_s);
-        QCOMPARE(primary()->title(), u"Mirror Phone"_s);
-        QCOMPARE(primary()->secondaryLabel(), u"Start session"_s);
-        QVERIFY(find<QAction>(u"startSessionAction"_s)->isEnabled());
+        QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
-        QCOMPARE(find<QComboBox>(u"devicePicker"_s)->currentData().toString(), serial);
+        QCOMPARE(picker->currentData().toString(), serial);
         checkBarHeight(height);
 
         await(model().launchCurrentMode());
@@ -239,8 +231,6 @@ private slots:
         QCOMPARE(primary()->title(), u"Restart Session"_s);
         QCOMPARE(primary()->secondaryLabel(), u"Restart session"_s);
         QCOMPARE(primary()->caption(), u"Restarts the running session with these settings."_s);
-        QVERIFY(badge->isVisible());
-        QCOMPARE(badge->tone(), MessageTone::Success);
         QVERIFY(drawnIn(badge->grab().toImage(), Theme::color(Tone::Success)));
         QCOMPARE(label(u"activeSessionsText"_s), u"1 session(s)"_s);
         QCOMPARE(label(u"terminalSessionLine"_s), u"Session running on "_s + serial);
@@ -255,9 +245,7 @@ private slots:
         checkBarHeight(height);
         QVERIFY(!find<QPushButton>(u"cancelReconnectButton"_s)->isHidden());
         find<QPushButton>(u"cancelReconnectButton"_s)->click();
-        QTRY_VERIFY(!model().reconnecting());
         QTRY_VERIFY(find<QPushButton>(u"cancelReconnectButton"_s)->isHidden());
-        QCOMPARE(model().launchMessage(), std::nullopt);
         QVERIFY(badge->isHidden());
         QVERIFY(!stop->isEnabled());
     }
@@ -279,78 +267,60 @@ private slots:
         QCOMPARE(SessionBar::launchHint(model()), expected);
     }
 
-    void liveTogglesInvertTheAppliedField_data()
+    // A live toggle inverts the session's setting through the mirror window's key, with no restart and the
+    // session's own news kept; one the window refuses leaves the button showing what the session still has.
+    // A toggle that changes the phone (show touches) is the end-to-end test's.
+    void liveToggles()
     {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("space");
-        QTest::addColumn<QString>("phoneKey");
-        QTest::newRow("fullscreen") << u"fullscreen"_s << u"f"_s << u""_s << u""_s;
-        QTest::newRow("screen off") << u"turnScreenOff"_s << u"o"_s << u""_s << u""_s;
-        QTest::newRow("show touches") << u"showTouches"_s << u""_s << u"system"_s << u"show_touches"_s;
-    }
-
-    void liveTogglesInvertTheAppliedField()
-    {
-        QFETCH(QString, setting);
-        QFETCH(QString, key);
-        QFETCH(QString, space);
-        QFETCH(QString, phoneKey);
         openWindow();
         launch();
         m_window->setTerminalShown(true);
-        auto *button = find<QPushButton>(u"live_"_s + setting);
+        auto *button = find<QPushButton>(u"live_turnScreenOff"_s);
         QVERIFY(button->isVisibleTo(m_window.get()));
         QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
         const LaunchConfig before = *model().appliedConfig();
-        QVERIFY(button->isCheckable());
-        QCOMPARE(button->isChecked(), SessionTerminal::isOn(before, setting));
+        QCOMPARE(button->isChecked(), before.turnScreenOff);
         button->click();
         QTRY_VERIFY(!model().applyingLiveSetting());
-        QCOMPARE(*model().appliedConfig(), SessionTerminal::inverted(before, setting));
-        QCOMPARE(button->isChecked(), !SessionTerminal::isOn(before, setting));
-        // A live change needs no restart, and the session's own news stays.
+        LaunchConfig inverted = before;
+        inverted.turnScreenOff = !before.turnScreenOff;
+        QCOMPARE(*model().appliedConfig(), inverted);
+        QCOMPARE(button->isChecked(), !before.turnScreenOff);
         QVERIFY(!model().pendingRestart());
         QCOMPARE(model().launchMessage(), u"Session started with the selected smart profile."_s);
-        if (!key.isEmpty())
-            QCOMPARE(m_world->platform.sentKeys, QStringList{key});
-        if (!phoneKey.isEmpty())
-            QCOMPARE(m_world->phoneSetting(space, phoneKey), u"1"_s);
-    }
+        QCOMPARE(m_world->platform.sentKeys, QStringList{u"o"_s});
 
-    // A refused toggle leaves the button showing what the session still has.
-    void refusedToggleKeepsItsState()
-    {
-        openWindow();
-        launch();
-        m_window->setTerminalShown(true);
         m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
-        auto *button = find<QPushButton>(u"live_fullscreen"_s);
-        QVERIFY(!button->isChecked());
-        button->click();
+        auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
+        fullscreen->click();
         QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
         QTRY_VERIFY(!model().applyingLiveSetting());
-        QVERIFY(!button->isChecked());
+        QVERIFY(!fullscreen->isChecked());
     }
 
-    void ctrlDigitsSwitchModes()
+    // Ctrl and a digit pick a mode. Tab reaches the mode list; the arrow keys then walk it, from one section
+    // into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each tooltip names the key
+    // really bound.
+    void keys()
     {
         openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
+        const auto boundKey = [this](const QString &action) {
+            for (const QAction *each : m_window->findChildren<QAction *>()) {
+                if (each->text() == action)
+                    return each->shortcut().toString(QKeySequence::NativeText);
+            }
+            return QString();
+        };
+        QCOMPARE(find<QWidget>(u"refreshDevicesButton"_s)->toolTip(), u"Refresh devices (Ctrl+R)"_s);
+        QCOMPARE(boundKey(u"Refresh Devices"_s), u"Ctrl+R"_s);
+        QCOMPARE(find<QWidget>(u"stopButton"_s)->toolTip(), u"Stop the running session (Ctrl+.)"_s);
+        QCOMPARE(boundKey(u"Stop Session"_s), u"Ctrl+."_s);
         const QList<SidebarMode> modes = allSidebarModes();
         for (int index = static_cast<int>(modes.size()) - 1; index >= 0; --index) {
             QTest::keyClick(m_window.get(), static_cast<Qt::Key>(Qt::Key_1 + index), Qt::ControlModifier);
             QCOMPARE(model().selectedMode(), modes.at(index));
         }
-    }
-
-    // Tab reaches the mode list; the arrow keys then walk it, from one section into the next.
-    void arrowKeysWalkTheModes()
-    {
-        openWindow();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         auto *desktop = find<QWidget>(u"sidebarRow_Desktop Mode"_s);
         model().setSelectedMode(SidebarMode::Desktop);
         desktop->setFocus(Qt::TabFocusReason);
@@ -367,8 +337,7 @@ private slots:
         openWindow();
         connectPhone();
         installModeScreens(*m_window, model());
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
         find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
         QStringList visited;
         for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
@@ -426,8 +395,7 @@ private slots:
         tray.notify(u"File sent"_s, u"Sent a.txt to /sdcard/Download."_s);
         QCOMPARE(shown.size(), 1);
 
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        showWindow();
         tray.notify(u"File sent"_s, u"Sent b.txt to /sdcard/Download."_s);
         QCOMPARE(shown.size(), 1);
         model().setShowTrayIcon(false);
@@ -442,8 +410,6 @@ private slots:
         QCOMPARE(texts().first(), u"No running sessions (off)"_s);
     }
 
-    // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
-    // up on the line they were reading, even while the oldest lines are dropped.
     // The desktop switching to dark under the open window restyles what the screens made in the light theme
     // (tinted symbols, notes, style sheets, card backgrounds), and switching back restores the light look.
     void themeSwitchRestylesTheOpenWindow()
@@ -471,6 +437,8 @@ private slots:
         }
     }
 
+    // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
+    // up on the line they were reading, even while the oldest lines are dropped.
     void terminalLogKeepsTheNewestLinesAndTheReadingPosition()
     {
         openWindow();
@@ -523,23 +491,20 @@ private slots:
                  u"Could not save the log to %1: No such file or directory"_s.arg(nowhere));
 
         find<QPushButton>(u"terminalClear"_s)->click();
-        QVERIFY(model().logLines().isEmpty());
         QCOMPARE(label(u"terminalOutputHeader"_s), u"Output (0 lines)"_s);
         QVERIFY(find<QPlainTextEdit>(u"terminalLog"_s)->document()->isEmpty());
         model().appendLog(u"after"_s);
         QCOMPARE(find<QPlainTextEdit>(u"terminalLog"_s)->toPlainText(), u"after"_s);
     }
 
-    void onboardingFollowsTheDeviceList()
+    // The steps follow the device list; the vendor picker, "stuck" and "skip" act from the open sheet.
+    void onboarding()
     {
         openWindow();
         m_world->sim.addPhone(serial).state(u"unauthorized"_s);
         model().showOnboardingAgain();
         OnboardingSheet *sheet = m_window->onboardingSheet();
         QVERIFY(sheet->isVisible());
-        QVERIFY(!model().onboardingCompleted());
-        QCOMPARE(find<QComboBox>(u"onboardingVendor"_s)->currentText(), u"Pixel"_s);
-        QVERIFY(label(u"onboardingVendorPath"_s).startsWith(u"Settings → About phone"_s));
         const auto current = [sheet] {
             for (int step = 1; step <= 3; ++step) {
                 auto *row = sheet->findChild<QWidget *>(u"onboardingStep%1"_s.arg(step));
@@ -554,51 +519,23 @@ private slots:
         await(model().refreshDevices());
         QCOMPARE(current(), 3);
         QVERIFY(sheet->isVisible());
-        m_world->setTransportState(serial, u"device"_s);
-        await(model().refreshDevices());
-        QVERIFY(!sheet->isVisible());
-        QVERIFY(model().onboardingCompleted());
-    }
-
-    // A Linux desktop reads Ctrl, not a Mac's command key, and each tooltip names the key really bound.
-    void linuxWords()
-    {
-        openWindow();
-        const auto boundKey = [this](const QString &action) {
-            for (const QAction *each : m_window->findChildren<QAction *>()) {
-                if (each->text() == action)
-                    return each->shortcut().toString(QKeySequence::NativeText);
-            }
-            return QString();
-        };
-        QCOMPARE(find<QWidget>(u"refreshDevicesButton"_s)->toolTip(), u"Refresh devices (Ctrl+R)"_s);
-        QCOMPARE(boundKey(u"Refresh Devices"_s), u"Ctrl+R"_s);
-        QCOMPARE(find<QWidget>(u"stopButton"_s)->toolTip(), u"Stop the running session (Ctrl+.)"_s);
-        QCOMPARE(boundKey(u"Stop Session"_s), u"Ctrl+."_s);
-        model().showOnboardingAgain();
+        // A Linux desktop is "this computer", not a Mac.
         QStringList steps;
-        for (const QLabel *each : m_window->onboardingSheet()
-                                      ->findChild<QWidget *>(u"onboardingStep3"_s)
-                                      ->findChildren<QLabel *>())
+        for (const QLabel *each : sheet->findChild<QWidget *>(u"onboardingStep3"_s)->findChildren<QLabel *>())
             steps << each->text();
         QVERIFY2(steps.contains(u"Allow this computer"_s), qPrintable(steps.join(u'|')));
-    }
 
-    void onboardingButtons()
-    {
-        openWindow();
-        model().showOnboardingAgain();
         find<QComboBox>(u"onboardingVendor"_s)->setCurrentText(u"Samsung"_s);
         QCOMPARE(model().onboardingVendor(), u"Samsung"_s);
         QCOMPARE(label(u"onboardingVendorPath"_s), OnboardingSheet::vendorPath(u"Samsung"_s));
         find<QPushButton>(u"onboardingStuckButton"_s)->click();
         QCOMPARE(model().selectedMode(), SidebarMode::Doctor);
-        QVERIFY(!m_window->onboardingSheet()->isVisible());
+        QVERIFY(!sheet->isVisible());
         QVERIFY(!model().onboardingCompleted());
 
         model().showOnboardingAgain();
         find<QPushButton>(u"onboardingSkipButton"_s)->click();
-        QVERIFY(!m_window->onboardingSheet()->isVisible());
+        QVERIFY(!sheet->isVisible());
         QVERIFY(model().onboardingCompleted());
     }
 
@@ -620,7 +557,6 @@ private slots:
         QFETCH(QString, reset);
         SettingsWindow settings(&model());
         auto *edit = settings.findChild<QLineEdit *>(field);
-        QCOMPARE(edit->text(), UserDefaults::text(key));
         edit->clear();
         QTest::keyClicks(edit, u"/opt/tools/x"_s);
         QCOMPARE(UserDefaults::text(key), u"/opt/tools/x"_s);
@@ -631,7 +567,6 @@ private slots:
         QCOMPARE(UserDefaults::text(key), QString());
 
         auto *browse = settings.findChild<QPushButton *>(QString(reset).replace(u"reset"_s, u"browse"_s));
-        QCOMPARE(browse->text(), u"Browse…"_s);
         ConfirmationPrompt::setNextFile(u"/opt/picked/tool"_s);
         browse->click();
         QCOMPARE(edit->text(), u"/opt/picked/tool"_s);
@@ -752,7 +687,6 @@ private slots:
     {
         SettingsWindow settings(&model());
         auto *box = settings.findChild<QCheckBox *>(u"xwaylandCheckBox"_s);
-        QCOMPARE(box->text(), u"Run mirror windows through XWayland"_s);
         QVERIFY(!box->isChecked());
         box->click();
         QVERIFY(UserDefaults::flag(UserDefaults::mirrorThroughXWaylandKey));

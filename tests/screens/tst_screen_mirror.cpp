@@ -34,7 +34,11 @@ private slots:
     void init() { m_world = std::make_unique<ScreenWorld>(); }
     void cleanup() { m_world.reset(); }
 
-    void withoutADevice()
+    // The application shows this screen before any phone is known, when the card asks for one; each
+    // inspection that lands while it is shown clears the recommendation and the screen asks for a new one,
+    // whose label and reasons the card shows. Hidden, it waits for its next show; shown with a
+    // recommendation, it asks for none (a new one would overwrite the user's size).
+    void smartProfileFollowsTheInspections()
     {
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
@@ -45,36 +49,39 @@ private slots:
         // Both ask the phone, so without one they wait.
         QVERIFY(!child<QPushButton>(screen, u"mirrorScreenshot"_s)->isEnabled());
         QVERIFY(!child<QPushButton>(screen, u"mirrorRecompute"_s)->isEnabled());
-    }
-
-    // Shown without a recommendation it asks for one; the card shows its label and reasons. The screen is
-    // shown while the phone's first inspection is still under way, which clears whatever recommendation
-    // landed before it: the screen asks again then.
-    void deviceAndSmartProfile()
-    {
+        Recorder<bool> present(&model(), &AppModel::mirrorRecommendationChanged,
+                               [this] { return model().mirrorRecommendation().has_value(); });
         m_world->connectPhone();
-        MirrorPhoneScreen screen(&model());
-        QVERIFY(!model().mirrorRecommendation());
-        ScreenWorld::show(screen);
-        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(screen, u"mirrorDeviceVersion"_s)->text(), u"Android 14"_s,
-                                  inspectionTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(present.values, QList<bool>{true}, inspectionTimeout);
+        QTRY_COMPARE(child<QLabel>(screen, u"mirrorDeviceVersion"_s)->text(), u"Android 14"_s);
         QCOMPARE(child<QLabel>(screen, u"mirrorDeviceModel"_s)->text(), u"Pixel 8"_s);
         QCOMPARE(child<QLabel>(screen, u"mirrorDeviceConnection"_s)->text(), u"USB"_s);
-        // The inspection has landed (and cleared any earlier recommendation): this one is for good.
-        QTRY_VERIFY_WITH_TIMEOUT(model().mirrorRecommendation().has_value(), inspectionTimeout);
         const Recommendation recommendation = *model().mirrorRecommendation();
-        QCOMPARE(child<QLabel>(screen, u"mirrorQualityLabel"_s)->text(), recommendation.qualityLabel);
+        QTRY_COMPARE(child<QLabel>(screen, u"mirrorQualityLabel"_s)->text(), recommendation.qualityLabel);
         const QString rationale = child<QLabel>(screen, u"mirrorRationale"_s)->text();
         QVERIFY(!recommendation.rationale.isEmpty());
         for (const QString &line : recommendation.rationale)
             QVERIFY2(rationale.contains(u"• "_s + line), qPrintable(line));
 
-        // A recommendation present: showing again asks for none (a new one would overwrite the size).
+        model().refreshInspection();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values, (QList<bool>{true, false, true}), inspectionTimeout);
+
+        screen.hide();
+        model().refreshInspection();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 4, inspectionTimeout);
+        qsizetype calls = m_world->world.sim.calls().size();
+        // Nothing to wait for when nothing happens: give a wrongly started recommendation time to show up.
+        QTest::qWait(300);
+        QCOMPARE(m_world->world.sim.calls().size(), calls);
+        QVERIFY(!model().mirrorRecommendation());
+        screen.show();
+        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 5, inspectionTimeout);
+        QCOMPARE(present.values.last(), true);
+
         settings().setMaxSize(720);
-        const qsizetype calls = m_world->world.sim.calls().size();
+        calls = m_world->world.sim.calls().size();
         screen.hide();
         screen.show();
-        // Nothing to wait for when nothing happens: give a wrongly started inspection time to show up.
         QTest::qWait(300);
         QCOMPARE(m_world->world.sim.calls().size(), calls);
         QCOMPARE(settings().maxSize(), 720u);
@@ -86,35 +93,6 @@ private slots:
         QCOMPARE(settings().maxSize(), model().mirrorRecommendation()->maxSize);
     }
 
-    // The application shows this screen before any phone is known; each inspection that lands while it is
-    // shown clears the recommendation and the screen asks for a new one. Hidden, it waits for its next show.
-    void askedAgainWhenAnInspectionLands()
-    {
-        MirrorPhoneScreen screen(&model());
-        ScreenWorld::show(screen);
-        Recorder<bool> present(&model(), &AppModel::mirrorRecommendationChanged,
-                               [this] { return model().mirrorRecommendation().has_value(); });
-        m_world->connectPhone();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values, QList<bool>{true}, inspectionTimeout);
-        QVERIFY(model().deviceProfile().has_value());
-        QTRY_VERIFY(!child<QLabel>(screen, u"mirrorQualityLabel"_s)->text().isEmpty());
-
-        model().refreshInspection();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values, (QList<bool>{true, false, true}), inspectionTimeout);
-
-        screen.hide();
-        model().refreshInspection();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 4, inspectionTimeout);
-        const qsizetype calls = m_world->world.sim.calls().size();
-        // Nothing to wait for when nothing happens: give a wrongly started recommendation time to show up.
-        QTest::qWait(300);
-        QCOMPARE(m_world->world.sim.calls().size(), calls);
-        QVERIFY(!model().mirrorRecommendation());
-        screen.show();
-        QTRY_COMPARE_WITH_TIMEOUT(present.values.size(), 5, inspectionTimeout);
-        QCOMPARE(present.values.last(), true);
-    }
-
     void pickers_data()
     {
         QTest::addColumn<QString>("name");
@@ -123,30 +101,16 @@ private slots:
         QTest::addColumn<QVariant>("setInModel");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("ownEntry");
-        QTest::newRow("resolution") << u"mirrorResolution"_s << u"720p"_s << QVariant::fromValue(720u)
-                                    << QVariant::fromValue(0u) << u"Auto"_s << false;
         // What the smart profile recommends for Wi-Fi is no preset: it is shown rather than a blank.
         QTest::newRow("recommended resolution")
             << u"mirrorResolution"_s << u"1080p"_s << QVariant::fromValue(1080u) << QVariant::fromValue(1280u)
             << u"1280p"_s << true;
-        QTest::newRow("frame rate") << u"mirrorFrameRate"_s << u"120 fps"_s << QVariant::fromValue(120u)
-                                    << QVariant::fromValue(0u) << u"Auto"_s << false;
-        QTest::newRow("frame rate 15") << u"mirrorFrameRate"_s << u"15 fps"_s << QVariant::fromValue(15u)
-                                       << QVariant::fromValue(90u) << u"90 fps"_s << false;
         QTest::newRow("learned frame rate") << u"mirrorFrameRate"_s << u"30 fps"_s << QVariant::fromValue(30u)
                                             << QVariant::fromValue(45u) << u"45 fps"_s << true;
-        QTest::newRow("codec") << u"mirrorCodec"_s << u"AV1"_s << QVariant(u"av1"_s) << QVariant(u"h265"_s)
-                               << u"H.265"_s << false;
-        QTest::newRow("audio source") << u"mirrorAudioSource"_s << u"Microphone"_s << QVariant(u"mic"_s)
-                                      << QVariant(u"output"_s) << u"Device output"_s << false;
         QTest::newRow("orientation") << u"mirrorOrientation"_s << u"90°"_s
                                      << QVariant::fromValue(std::optional<QString>(u"90"_s))
                                      << QVariant::fromValue(std::optional<QString>()) << u"Follow device"_s
                                      << false;
-        QTest::newRow("orientation initial")
-            << u"mirrorOrientation"_s << u"Initial orientation"_s
-            << QVariant::fromValue(std::optional<QString>(u"initial"_s))
-            << QVariant::fromValue(std::optional<QString>(u"270"_s)) << u"270°"_s << false;
     }
 
     void pickers()
@@ -163,8 +127,6 @@ private slots:
         const QByteArray property = QByteArray::fromStdString(std::map<QString, std::string>{
             {u"mirrorResolution"_s, "maxSize"},
             {u"mirrorFrameRate"_s, "maxFps"},
-            {u"mirrorCodec"_s, "codec"},
-            {u"mirrorAudioSource"_s, "audioSource"},
             {u"mirrorOrientation"_s, "captureOrientation"}}.at(name));
         choose(box, choice);
         QCOMPARE(settings().property(property), written);
@@ -177,34 +139,6 @@ private slots:
         QCOMPARE(box->count(), presets);
     }
 
-    void toggles_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("property");
-        QTest::newRow("creator") << u"mirrorCreatorMode"_s << u"Creator Mode (show touches on screen)"_s
-                                 << u"isCreatorMode"_s;
-        QTest::newRow("awake") << u"mirrorStayAwake"_s << u"Keep the phone awake while mirroring"_s
-                               << u"stayAwake"_s;
-        QTest::newRow("screen off") << u"mirrorTurnScreenOff"_s << u"Turn the phone screen off"_s
-                                    << u"turnScreenOff"_s;
-        QTest::newRow("clipboard") << u"mirrorClipboardSync"_s
-                                   << u"Sync clipboard between computer and phone"_s << u"clipboardSync"_s;
-        QTest::newRow("fullscreen") << u"mirrorFullscreen"_s << u"Start with a fullscreen window"_s
-                                    << u"fullscreen"_s;
-        QTest::newRow("record") << u"mirrorRecord"_s << u"Record the session to MP4"_s << u"record"_s;
-        QTest::newRow("audio") << u"mirrorAudio"_s << u"Forward audio"_s << u"audio"_s;
-    }
-
-    void toggles()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, label);
-        QFETCH(QString, property);
-        MirrorPhoneScreen screen(&model());
-        checkToggleBinding(screen, settings(), name, label, property);
-    }
-
     void recordingNoteBitrateCropAndAudioSource()
     {
         MirrorPhoneScreen screen(&model());
@@ -214,22 +148,18 @@ private slots:
         for (const QCheckBox *box : screen.findChildren<QCheckBox *>())
             recordBoxes += box->text().contains(u"ecord"_s) ? 1 : 0;
         QCOMPARE(recordBoxes, 1);
+        checkToggleBinding(screen, settings(), u"mirrorRecord"_s, u"Record the session to MP4"_s,
+                           u"record"_s);
         // The folder Linux uses for videos, which is where recordings go by default.
         QCOMPARE(child<QLabel>(screen, u"mirrorRecordNote"_s)->text(),
                  QStringLiteral(
                      "Saved to ~/Videos/Quorvane/Recordings/<date>/, or the folder chosen in Settings."));
 
-        auto *bitrate = child<QSlider>(screen, u"mirrorBitrate"_s);
-        QCOMPARE(bitrate->minimum(), 2);
-        QCOMPARE(bitrate->maximum(), 40);
         settings().setVideoBitRate(12);
-        QCOMPARE(bitrate->value(), 12);
+        QCOMPARE(child<QSlider>(screen, u"mirrorBitrate"_s)->value(), 12);
         QCOMPARE(child<QLabel>(screen, u"mirrorBitrateValue"_s)->text(), u"12 Mbps"_s);
-
-        auto *crop = child<QLineEdit>(screen, u"mirrorCrop"_s);
-        QCOMPARE(crop->placeholderText(), u"e.g. 1080:1920:0:0"_s);
         settings().setCrop(u"1080:1920:0:0"_s);
-        QCOMPARE(crop->text(), u"1080:1920:0:0"_s);
+        QCOMPARE(child<QLineEdit>(screen, u"mirrorCrop"_s)->text(), u"1080:1920:0:0"_s);
 
         auto *source = child<QComboBox>(screen, u"mirrorAudioSource"_s);
         settings().setAudio(false);
@@ -252,7 +182,6 @@ private slots:
         settings().setMaxSize(1080);
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
-        QCOMPARE(model().profiles().size(), 2);
         QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         QCOMPARE(picker->count(), 3);
         choose(picker, u"Profile 1"_s);
@@ -262,7 +191,6 @@ private slots:
         apply->click();
         QCOMPARE(settings().maxSize(), 1080u);
         remove->click();
-        QCOMPARE(model().profiles().size(), 1);
         QCOMPARE(picker->count(), 2);
         choose(picker, u"None"_s);
         QCOMPARE(model().selectedProfileId(), std::nullopt);
@@ -278,10 +206,8 @@ private slots:
         MirrorPhoneScreen screen(&model());
         auto *shot = child<QPushButton>(screen, u"mirrorScreenshot"_s);
         shot->click();
-        QVERIFY(model().capturingScreenshot());
         QVERIFY(!shot->isEnabled());
-        QTRY_VERIFY(!model().capturingScreenshot());
-        QVERIFY(shot->isEnabled());
+        QTRY_VERIFY(shot->isEnabled());
         const QString path = model().launchMessage().value_or(QString()).section(u" to "_s, 1);
         QVERIFY2(path.startsWith(m_world->world.home.path() + u"/Media/Screenshots/"_s), qPrintable(path));
         QCOMPARE(model().launchMessage(), u"Screenshot saved to "_s + path);
@@ -334,12 +260,6 @@ private slots:
         QVERIFY(!cancel->isVisible());
         QCOMPARE(status->tone(), MessageTone::Success);
         QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
-        QStringList pushed;
-        for (const QStringList &call : m_world->world.sim.callArguments(QStringLiteral("adb"))) {
-            if (call.contains(QStringLiteral("push")))
-                pushed.append(call.value(3));
-        }
-        QCOMPARE(pushed, (QStringList{urls.at(0).toLocalFile(), urls.at(1).toLocalFile()}));
         // Text that is not a file is no drop for this screen.
         QMimeData text;
         text.setText(QStringLiteral("hello"));
@@ -349,33 +269,20 @@ private slots:
         QVERIFY(!zone->isVisible());
     }
 
-    // A refused or failed push is drawn as a failure, never with the tick of a sent file.
-    void refusedPushesAreFailures_data()
-    {
-        QTest::addColumn<bool>("phone");
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no phone") << false << qint64(8) << u"No device selected."_s;
-        QTest::newRow("too large") << true << qint64(501) * 1024 * 1024 << u"File too large (>500 MB)."_s;
-    }
-
+    // A refused push is drawn as a failure, never with the tick of a sent file. The refusal without a phone
+    // is the model test's; it takes the same drawing.
     void refusedPushesAreFailures()
     {
-        QFETCH(bool, phone);
-        QFETCH(qint64, size);
-        QFETCH(QString, message);
-        if (phone)
-            m_world->connectPhone();
+        m_world->connectPhone();
         MirrorPhoneScreen screen(&model());
         ScreenWorld::show(screen);
         QFile file(m_world->world.home.file(u"movie.mp4"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size)); // sparse: takes no room on the disk
+        QVERIFY(file.resize(qint64(501) * 1024 * 1024)); // sparse: takes no room on the disk
         file.close();
         await(model().pushFiles({file.fileName()}));
         auto *status = child<StatusMessageRow>(screen, QStringLiteral("mirrorFileTransfer"));
-        QCOMPARE(status->message(), message);
-        QCOMPARE(status->tone(), MessageTone::Failure);
+        QCOMPARE(status->message(), u"File too large (>500 MB)."_s);
         const QImage drawn = status->grab().toImage();
         QVERIFY(drawnIn(drawn, Theme::color(Tone::Danger)));
         QVERIFY(!drawnIn(drawn, Theme::color(Tone::Success)));
