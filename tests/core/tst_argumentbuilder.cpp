@@ -96,9 +96,6 @@ private slots:
             << words({"-s", "ABC", "--max-size=1920", "--max-fps=60", "--video-codec=h264",
                       "--video-bit-rate=8M", "--turn-screen-off", "--window-title=Quorvane · ABC"});
         QTest::newRow("no limits send no size or rate") << mirror() << QString() << withQuietTail({});
-        QTest::newRow("creator builds like mirror")
-            << config(QStringLiteral("creator"), [](LaunchConfig &c) { c.maxSize = 1280; }) << QString()
-            << withQuietTail({"--max-size=1280"});
         QTest::newRow("unknown mode builds like mirror")
             << config(QStringLiteral("Camera"), [](LaunchConfig &c) { c.maxFps = 30; }) << QString()
             << withQuietTail({"--max-fps=30"});
@@ -172,14 +169,11 @@ private slots:
         QTest::newRow("automatic ratio sends nothing")
             << camera([](LaunchConfig &c) { c.cameraAspectRatio = QStringLiteral("auto"); }) << QString()
             << withQuietTail({"--video-source=camera"});
-        QTest::newRow("zoom and torch") << camera([](LaunchConfig &c) {
-            c.cameraZoom = 1.5;
+        QTest::newRow("zoom rounded to two decimals, and torch") << camera([](LaunchConfig &c) {
+            c.cameraZoom = 2.345678;
             c.cameraTorch = true;
-        }) << QString() << withQuietTail({"--video-source=camera", "--camera-zoom=1.50", "--camera-torch"});
-        QTest::newRow("zoom is rounded to two decimals")
-            << camera([](LaunchConfig &c) { c.cameraZoom = 2.345678; }) << QString()
-            << withQuietTail({"--video-source=camera", "--camera-zoom=2.35"});
-        for (const double zoom : {0.0, -1.5, std::numeric_limits<double>::infinity(), std::nan("")})
+        }) << QString() << withQuietTail({"--video-source=camera", "--camera-zoom=2.35", "--camera-torch"});
+        for (const double zoom : {0.0, std::numeric_limits<double>::infinity(), std::nan("")})
             QTest::addRow("zoom %g is not sent", zoom)
                 << camera([zoom](LaunchConfig &c) { c.cameraZoom = zoom; }) << QString()
                 << withQuietTail({"--video-source=camera"});
@@ -288,11 +282,8 @@ private slots:
         QTest::addColumn<quint32>("bitRate");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("upper-case codec")
-            << "H264" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
         QTest::newRow("hevc") << "hevc" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
         QTest::newRow("h265") << "h265" << 8u << words({"--video-codec=h265", "--video-bit-rate=8M"});
-        QTest::newRow("empty codec") << "" << 8u << words({"--video-codec=h264", "--video-bit-rate=8M"});
         QTest::newRow("bit rate 0") << "h264" << 0u << words({"--video-codec=h264", "--video-bit-rate=8M"});
         QTest::newRow("bit rate 1") << "h264" << 1u << words({"--video-codec=h264", "--video-bit-rate=1M"});
         QTest::newRow("bit rate 200")
@@ -329,7 +320,6 @@ private slots:
         QTest::newRow("output") << true << std::optional(QStringLiteral("output"))
                                 << words({"--audio-source=output"});
         QTest::newRow("mic") << true << std::optional(QStringLiteral("mic")) << words({"--audio-source=mic"});
-        QTest::newRow("unknown source") << true << std::optional(QStringLiteral("playback")) << QStringList();
         QTest::newRow("source is case-sensitive")
             << true << std::optional(QStringLiteral("Mic")) << QStringList();
     }
@@ -361,10 +351,8 @@ private slots:
         QTest::newRow("letters of any script")
             << std::optional(QStringLiteral("编码器.é1")) << std::optional(QStringLiteral("编码器.é1"));
         QTest::newRow("blank") << std::optional(QStringLiteral("   ")) << none;
-        QTest::newRow("space inside") << std::optional(QStringLiteral("c2.qti avc")) << none;
         QTest::newRow("slash") << std::optional(QStringLiteral("c2/qti")) << none;
         QTest::newRow("option injection") << std::optional(QStringLiteral("x --no-control")) << none;
-        QTest::newRow("quote") << std::optional(QStringLiteral("c2.'qti'")) << none;
         QTest::newRow("line break is not trimmed") << std::optional(QStringLiteral("c2.qti\n")) << none;
         QTest::newRow("160 characters")
             << std::optional(QString(160, QLatin1Char('a'))) << std::optional(QString(160, QLatin1Char('a')));
@@ -400,15 +388,10 @@ private slots:
                                  << std::optional(QStringLiteral("7680x7680"));
         QTest::newRow("too large") << std::optional(QStringLiteral("7681x1080")) << none;
         QTest::newRow("zero side") << std::optional(QStringLiteral("1920x0")) << none;
-        QTest::newRow("star") << std::optional(QStringLiteral("1920*1080")) << none;
         QTest::newRow("capital X") << std::optional(QStringLiteral("1920X1080")) << none;
-        QTest::newRow("three sides") << std::optional(QStringLiteral("1x2x3")) << none;
         QTest::newRow("blank") << std::optional(QStringLiteral(" ")) << none;
-        QTest::newRow("space inside") << std::optional(QStringLiteral("1920 x1080")) << none;
         QTest::newRow("negative") << std::optional(QStringLiteral("-1920x1080")) << none;
         QTest::newRow("empty side between") << std::optional(QStringLiteral("1920xx1080")) << none;
-        QTest::newRow("empty side first") << std::optional(QStringLiteral("x1920x1080")) << none;
-        QTest::newRow("empty side last") << std::optional(QStringLiteral("1920x1080x")) << none;
     }
 
     void safeCameraSize()
@@ -432,10 +415,7 @@ private slots:
         QTest::newRow("zero width") << std::optional(QStringLiteral("0:1920:0:0")) << none;
         QTest::newRow("zero height") << std::optional(QStringLiteral("1080:0:0:0")) << none;
         QTest::newRow("three parts") << std::optional(QStringLiteral("1080:1920:0")) << none;
-        QTest::newRow("five parts") << std::optional(QStringLiteral("1:2:3:4:5")) << none;
         QTest::newRow("empty piece") << std::optional(QStringLiteral("1080:1920::0:0")) << none;
-        QTest::newRow("empty piece first") << std::optional(QStringLiteral(":1080:1920:0:0")) << none;
-        QTest::newRow("empty piece last") << std::optional(QStringLiteral("1080:1920:0:0:")) << none;
         QTest::newRow("letters") << std::optional(QStringLiteral("a:b:c:d")) << none;
         QTest::newRow("blank") << std::optional(QStringLiteral("")) << none;
         QTest::newRow("beyond 32 bits") << std::optional(QStringLiteral("4294967296:1:0:0")) << none;
@@ -461,9 +441,7 @@ private slots:
             QTest::addRow("%s", angle)
                 << std::optional(QString::fromUtf8(angle))
                 << std::optional(QStringLiteral("--capture-orientation=@") + QString::fromUtf8(angle));
-        QTest::newRow("leading space") << std::optional(QStringLiteral(" 90")) << none;
         QTest::newRow("45") << std::optional(QStringLiteral("45")) << none;
-        QTest::newRow("flip") << std::optional(QStringLiteral("flip90")) << none;
         QTest::newRow("Initial") << std::optional(QStringLiteral("Initial")) << none;
     }
 
@@ -490,7 +468,6 @@ private slots:
         QTest::newRow("tab does not quote") << "scrcpy" << words({"a\tb"}) << "scrcpy a\tb";
         QTest::newRow("program is never quoted") << "/Applications/My Tools/scrcpy" << words({"-s", "A B"})
                                                  << "/Applications/My Tools/scrcpy -s \"A B\"";
-        QTest::newRow("no arguments") << "scrcpy" << QStringList() << "scrcpy";
     }
 
     void shellPreview()
