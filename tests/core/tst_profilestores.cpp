@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -47,13 +46,6 @@ QByteArray contents(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return file.readAll();
-}
-
-// A file where the application folder should be: no folder can be made there, for root either.
-void blockApplicationFolder(const test::TestHome &home)
-{
-    const QString folder = home.path() + QStringLiteral("/.qttest/share/Quorvane");
-    writeFile(folder, "not a folder");
 }
 
 // The store files kept aside beside path, oldest first.
@@ -166,7 +158,10 @@ private slots:
     {
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        // Asking for the file makes its folder, never the file.
         QVERIFY(!QFile::exists(AppPaths::learnedProfilesFile()));
+        QVERIFY(QFileInfo(AppPaths::appSupportFolder()).isDir());
+        QVERIFY(QFileInfo(AppPaths::desktopDiagnosticsFolder()).isDir());
 
         store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC"));
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), QByteArray("{\n"
@@ -199,13 +194,6 @@ private slots:
         QCOMPARE(store.load(QStringLiteral("192.168.1.20:5555"), QStringLiteral("camera")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("camera")));
-
-        const QByteArray file = contents(AppPaths::learnedProfilesFile());
-        const qsizetype wireless = file.indexOf("\"192.168.1.20:5555\\u001fcamera\"");
-        const qsizetype creator = file.indexOf("\"ABC\\u001fcreator\"");
-        const qsizetype mirror = file.indexOf("\"ABC\\u001fmirror\"");
-        QVERIFY(wireless > 0 && wireless < creator && creator < mirror);
-        QVERIFY(!file.contains('\x1f'));
     }
 
     // Stores written when phones were known by address move to the hardware serial the first time the
@@ -339,10 +327,6 @@ private slots:
         QTest::addColumn<QByteArray>("existing");
         QTest::addColumn<QString>("operations");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("a change is journalled") << QByteArray() << "record A system show_touches 0"
-                                                << "A system show_touches 0";
-        QTest::newRow("an unset value stays unset") << QByteArray() << "record A system show_touches -"
-                                                    << "A system show_touches -";
         QTest::newRow("a second change keeps the first value")
             << QByteArray() << "record A system show_touches -; record A system show_touches 1"
             << "A system show_touches -";
@@ -442,18 +426,6 @@ private slots:
                             "}\n"));
     }
 
-    void presetsKeepTheirOrderAndIdentity()
-    {
-        const QList<SavedProfile> presets{preset("{b3f1c2d4-0000-4000-8000-000000000002}", "Same", "12.5"),
-                                          preset("{a3f1c2d4-0000-4000-8000-000000000001}", "Same", "8.0")};
-        SavedProfileStore().save(presets);
-        QCOMPARE(SavedProfileStore().load(), presets);
-        SavedProfileStore().save({});
-        QVERIFY(SavedProfileStore().load().isEmpty());
-        QCOMPARE(QJsonDocument::fromJson(contents(SavedProfileStore::url())).object(),
-                 QJsonObject({{QStringLiteral("profiles"), QJsonArray()}}));
-    }
-
     void presetIdsAreReadInEitherCase()
     {
         writeFile(
@@ -478,14 +450,11 @@ private slots:
             "{\"profiles\": [" + good +
             ", {\"id\": \"1F8FAD5B-D9CB-469F-A165-70867728950E\", \"name\": \"n\", \"mode\": "
             "\"mirror\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"audio\": false}]}");
-        QTest::newRow("bitrate as a number")
-            << QByteArray(good).replace("\"8.0\"", "8.0").prepend("{\"profiles\": [").append("]}");
         QTest::newRow("id in braces") << QByteArray(good)
                                              .replace("\"0F8F", "\"{0F8F")
                                              .replace("950E\"", "950E}\"")
                                              .prepend("{\"profiles\": [")
                                              .append("]}");
-        QTest::newRow("profiles as an object") << QByteArray("{\"profiles\": {}}");
     }
 
     void unreadablePresets()
@@ -531,7 +500,8 @@ private slots:
 
         // Without a folder to write into, reading finds nothing and writing fails.
         QDir(AppPaths::appSupportFolder()).removeRecursively();
-        blockApplicationFolder(*m_home);
+        // A file where the application folder should be: no folder can be made there, for root either.
+        writeFile(m_home->path() + QStringLiteral("/.qttest/share/Quorvane"), "not a folder");
         QVERIFY(presets ? SavedProfileStore().load().isEmpty()
                         : !ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")));
         QVERIFY_THROWS_EXCEPTION(FileSystemError, write(1920));

@@ -77,13 +77,6 @@ private slots:
             << phone("Wireless", true, false) << "mirror"
             << expected("mirror", 1920, 60, "h264", true, true, false, "Fast USB profile",
                         {usbReason, mirrorReason});
-        QTest::newRow("unknown mode is mirror") << phone("usb", true, false) << "wireless"
-                                                << expected("wireless", 1920, 60, "h264", true, true, false,
-                                                            "Fast USB profile", {usbReason, mirrorReason});
-        QTest::newRow("creator with h265")
-            << phone("usb", true, true) << "creator"
-            << expected("creator", 1920, 60, "h265", true, true, true, "Creator-ready profile",
-                        {usbReason, creatorReason, h265Reason});
         QTest::newRow("creator without h265")
             << phone("wireless", true, false) << "creator"
             << expected("creator", 1280, 30, "h264", true, true, true, "Creator-ready profile",
@@ -147,10 +140,6 @@ private slots:
             << LearnedProfile{1920, 60, QStringLiteral("h264"), true}
             << expected("mirror", 1920, 60, "h264", false, true, false, "Tested device profile",
                         {learnedReason, usbReason, mirrorReason, audioReason});
-        QTest::newRow("screen settings stay from the base rules")
-            << phone("usb", true, true) << "creator" << LearnedProfile{1280, 30, QStringLiteral("h264"), true}
-            << expected("creator", 1280, 30, "h264", true, true, true, "Tested device profile",
-                        {learnedReason, usbReason, creatorReason, h265Reason});
     }
 
     void learnedOverlay()

@@ -162,7 +162,6 @@ private slots:
         };
         adb("shell, unknown serial", "-s NOSUCH shell getprop", 1, none, notFound);
         adb("exec-out, unknown serial", "-s NOSUCH exec-out screencap -p", 255, none, notFound);
-        adb("tcpip, unknown serial", "-s NOSUCH tcpip 5555", 1, none, notFound);
         adb("shell, offline", "-s emulator-5554 shell true", 1, none, "error: device offline\n");
         adb("get-state, unauthorized", "-s 0A1B2C3D4E5F get-state", 1, none,
             "error: device unauthorized.\nThis adb server's $ADB_VENDOR_KEYS is not set\nTry 'adb "
