@@ -79,13 +79,12 @@ private slots:
         QTest::newRow("screen off replaces stay awake")
             << mirror([](LaunchConfig &c) {
                    c.maxSize = 1920;
-                   c.maxFps = 60;
                    c.stayAwake = true;
                    c.turnScreenOff = true;
                })
             << QString()
-            << words({"-s", "ABC", "--max-size=1920", "--max-fps=60", "--video-codec=h264",
-                      "--video-bit-rate=8M", "--turn-screen-off", "--window-title=Quorvane · ABC"});
+            << words({"-s", "ABC", "--max-size=1920", "--video-codec=h264", "--video-bit-rate=8M",
+                      "--turn-screen-off", "--window-title=Quorvane · ABC"});
         QTest::newRow("no limits send no size or rate") << mirror() << QString() << withQuietTail({});
         QTest::newRow("unknown mode builds like mirror")
             << config(QStringLiteral("Camera"), [](LaunchConfig &c) { c.maxFps = 30; }) << QString()
