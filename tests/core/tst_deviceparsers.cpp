@@ -133,16 +133,6 @@ private slots:
             << "List of devices attached\nABC device model: product:one product:two device:x:y\n"
             << QList<DeviceInfo>{
                    device("ABC", "device", "usb", QString(), QStringLiteral("two"), QStringLiteral("x:y"))};
-        QTest::newRow("order kept, no de-duplication")
-            << "List of devices attached\n"
-               "R5CW20ABCDE            device usb:1-1 product:dm1qxeea model:SM_S911B device:dm1q "
-               "transport_id:1\n"
-               "192.168.1.20:5555      device product:dm1qxeea model:SM_S911B device:dm1q transport_id:7\n\n"
-            << QList<DeviceInfo>{onPort(device("R5CW20ABCDE", "device", "usb", QStringLiteral("SM_S911B"),
-                                               QStringLiteral("dm1qxeea"), QStringLiteral("dm1q")),
-                                        "1-1"),
-                                 device("192.168.1.20:5555", "device", "wireless", QStringLiteral("SM_S911B"),
-                                        QStringLiteral("dm1qxeea"), QStringLiteral("dm1q"))};
     }
 
     void parseDevices()

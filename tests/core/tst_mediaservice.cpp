@@ -100,6 +100,9 @@ private slots:
         MediaService media = atFixedTime(home.path() + QStringLiteral("/media"));
         QCOMPARE(media.recordingsRoot(), home.path() + QStringLiteral("/media/Recordings"));
         QCOMPARE(media.screenshotsRoot(), home.path() + QStringLiteral("/media/Screenshots"));
+        // The override and both its folders are made on first use.
+        QVERIFY(QFileInfo(media.recordingsRoot()).isDir());
+        QVERIFY(QFileInfo(media.screenshotsRoot()).isDir());
         media.screenshotsOverride = QStringLiteral("/elsewhere/shots");
         QCOMPARE(media.screenshotsRoot(), QStringLiteral("/elsewhere/shots"));
         QVERIFY(!QFileInfo::exists(QStringLiteral("/elsewhere/shots")));
@@ -168,15 +171,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         QCOMPARE(MediaService::surfaceflingerDisplayID(dump, name).value_or(QString()), expected);
-    }
-
-    void mediaRootCreatesOverrideAndSubfolders()
-    {
-        test::TestHome home;
-        const QString root = home.path() + QStringLiteral("/new/media");
-        QCOMPARE(AppPaths::mediaRoot(root), root);
-        QVERIFY(QFileInfo(root + QStringLiteral("/Recordings")).isDir());
-        QVERIFY(QFileInfo(root + QStringLiteral("/Screenshots")).isDir());
     }
 
     // The texts that name the default folder must name the one media really goes to.
