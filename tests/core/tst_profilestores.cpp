@@ -55,27 +55,10 @@ QStringList keptCopies(const QString &path)
     return info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")}, QDir::Files, QDir::Name);
 }
 
-// Collects the sentences the stores tell the user while it lives.
-class Notices
-{
-public:
-    Notices()
-    {
-        JsonFile::setNoticeHook([this](const QString &sentence) { m_sentences << sentence; });
-    }
-    ~Notices() { JsonFile::setNoticeHook({}); }
-    Notices(const Notices &) = delete;
-    Notices &operator=(const Notices &) = delete;
-    const QStringList &sentences() const { return m_sentences; }
-
-private:
-    QStringList m_sentences;
-};
-
 // The bad file is kept byte for byte under its new name, the user is told once in words that name it,
 // and the store starts afresh.
 void expectKeptAside(const QString &path, const QByteArray &content, const char *storeName,
-                     const Notices &notices)
+                     const QStringList &notices)
 {
     const QStringList kept = keptCopies(path);
     QCOMPARE(kept.size(), 1);
@@ -83,7 +66,7 @@ void expectKeptAside(const QString &path, const QByteArray &content, const char 
              qPrintable(kept[0]));
     const QString keptPath = QFileInfo(path).dir().filePath(kept[0]);
     QCOMPARE(contents(keptPath), content);
-    QCOMPARE(notices.sentences(),
+    QCOMPARE(notices,
              QStringList{QStringLiteral("Your %1 file could not be read; it was kept as %2 and a new one was "
                                         "started.")
                              .arg(QString::fromUtf8(storeName), keptPath)});
@@ -149,10 +132,22 @@ class TestProfileStores final : public QObject
 
 private:
     std::unique_ptr<test::TestHome> m_home;
+    // The sentences the stores told the user during the test.
+    QStringList m_notices;
 
 private slots:
-    void init() { m_home = std::make_unique<test::TestHome>(); }
-    void cleanup() { m_home.reset(); }
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_notices.clear();
+        JsonFile::setNoticeHook([this](const QString &sentence) { m_notices << sentence; });
+    }
+
+    void cleanup()
+    {
+        JsonFile::setNoticeHook({});
+        m_home.reset();
+    }
 
     void learnedFirstUseCreatesTheFile()
     {
@@ -275,20 +270,19 @@ private slots:
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
 
-        const Notices notices;
         store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(
             QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
             QJsonObject({{QStringLiteral("profiles"),
                           QJsonObject{{ProfileStore::key(QStringLiteral("NEW"), QStringLiteral("desktop")),
                                        LearnedProfile{1920, 60, QStringLiteral("h264"), false}.toJson()}}}}));
-        expectKeptAside(AppPaths::learnedProfilesFile(), content, "learned profiles", notices);
+        expectKeptAside(AppPaths::learnedProfilesFile(), content, "learned profiles", m_notices);
 
         // A second bad file in the same second is kept as well, beside the first.
         writeFile(AppPaths::learnedProfilesFile(), content);
         store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(keptCopies(AppPaths::learnedProfilesFile()).size(), 2);
-        QCOMPARE(notices.sentences().size(), 2);
+        QCOMPARE(m_notices.size(), 2);
     }
 
     // Two processes remembering at the same time, over a lock left behind by a process that died: every
@@ -462,10 +456,9 @@ private slots:
         QFETCH(QByteArray, content);
         writeFile(AppPaths::savedProfilesFile(), content);
         QVERIFY(SavedProfileStore().load().isEmpty());
-        const Notices notices;
         SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Fresh", "4.0")});
         QCOMPARE(SavedProfileStore().load().value(0).name, QStringLiteral("Fresh"));
-        expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", notices);
+        expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", m_notices);
     }
 
     void failedWriteKeepsTheOldFile_data()
