@@ -785,7 +785,6 @@ private slots:
             << "adb-server-mismatch" << QStringList{QStringLiteral("41"), QStringLiteral("39")};
         QTest::newRow("a log label before scrcpy's words") << "scrcpy: ERROR: Could not find any ADB device"
                                                            << "no-device" << QStringList{};
-        QTest::newRow("unknown") << "adb: protocol fault (exit code 1)" << QString() << QStringList{};
     }
 
     void find()

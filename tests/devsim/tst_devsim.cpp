@@ -168,8 +168,6 @@ private slots:
             "kill-server' if that seems wrong.\nOtherwise check for a confirmation dialog on your device.\n");
         adb("shell without a serial, several transports", "shell true", 1, none,
             "error: more than one device/emulator\n");
-        adb("connect refused", "connect 127.0.0.1", 0,
-            "failed to connect to '127.0.0.1:5555': Connection refused\n", none);
         adb("connect to an unknown name", "connect nosuchhost.invalid:5555", 0,
             "failed to resolve host: 'nosuchhost.invalid': Name or service not known\n", none);
         adb("disconnect unknown", "disconnect 127.0.0.1:5555", 1, none,
