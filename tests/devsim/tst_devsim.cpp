@@ -162,15 +162,12 @@ private slots:
         };
         adb("shell, unknown serial", "-s NOSUCH shell getprop", 1, none, notFound);
         adb("exec-out, unknown serial", "-s NOSUCH exec-out screencap -p", 255, none, notFound);
-        adb("tcpip, unknown serial", "-s NOSUCH tcpip 5555", 1, none, notFound);
         adb("shell, offline", "-s emulator-5554 shell true", 1, none, "error: device offline\n");
         adb("get-state, unauthorized", "-s 0A1B2C3D4E5F get-state", 1, none,
             "error: device unauthorized.\nThis adb server's $ADB_VENDOR_KEYS is not set\nTry 'adb "
             "kill-server' if that seems wrong.\nOtherwise check for a confirmation dialog on your device.\n");
         adb("shell without a serial, several transports", "shell true", 1, none,
             "error: more than one device/emulator\n");
-        adb("connect refused", "connect 127.0.0.1", 0,
-            "failed to connect to '127.0.0.1:5555': Connection refused\n", none);
         adb("connect to an unknown name", "connect nosuchhost.invalid:5555", 0,
             "failed to resolve host: 'nosuchhost.invalid': Name or service not known\n", none);
         adb("disconnect unknown", "disconnect 127.0.0.1:5555", 1, none,
