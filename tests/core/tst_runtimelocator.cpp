@@ -203,6 +203,15 @@ private slots:
         QCOMPARE(status.scrcpyRelease.value_or(ToolVersion{}).text, release);
     }
 
+    // A bundle that should carry adb is what is broken, not the user's install.
+    void adbMissingFromABundleIsADamagedCopy()
+    {
+        RuntimeLocator::setBundledDirectoryOverride(dir(QStringLiteral("bundle")));
+        QCOMPARE(RuntimeLocator::adbMissing(),
+                 QStringLiteral("The built-in device bridge is missing. This copy of the app may be damaged "
+                                "— download it again from https://quorvane.app/download."));
+    }
+
     // A launch asks the file once; a replaced file is asked again.
     void scrcpyReleaseIsAskedOncePerFile()
     {
