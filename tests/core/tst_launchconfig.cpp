@@ -193,6 +193,8 @@ private slots:
 
         QTest::newRow("string as number")
             << "serial" << QJsonValue(5) << "The key “serial” must be a string.";
+        QTest::newRow("number as string") << "maxSize" << QJsonValue(QStringLiteral("1920"))
+                                          << "The key “maxSize” must be a whole number from 0 to 4294967295.";
         QTest::newRow("negative number")
             << "maxFps" << QJsonValue(-1) << "The key “maxFps” must be a whole number from 0 to 4294967295.";
         QTest::newRow("fraction") << "videoBitRate" << QJsonValue(8.5)
