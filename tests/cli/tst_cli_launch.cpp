@@ -138,6 +138,7 @@ private slots:
         QCOMPARE(recommendation.value(QStringLiteral("codec")).toString(), QStringLiteral("h265"));
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Creator-ready profile"));
+        QCOMPARE(recommendation.value(QStringLiteral("rationale")).toArray().size(), 3);
     }
 
     // What recommend prints is the record mirror starts on its own, and args and mirror read it back as it
