@@ -277,10 +277,14 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("%PDF-1.7");
         file.close();
+        await(model().pushFiles({notes}));
+        QCOMPARE(status.values, (QList<std::optional<QString>>{text("No device selected.")}));
+
         connectPhone();
         await(model().pushFiles({notes}));
-        QCOMPARE(status.values, (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
-                                                               text("Sent notes.pdf to /sdcard/Download.")}));
+        QCOMPARE(status.values.mid(1),
+                 (QList<std::optional<QString>>{text("Pushing notes.pdf…"),
+                                                text("Sent notes.pdf to /sdcard/Download.")}));
         QVERIFY(m_world->sim.callArguments(u"adb"_s).contains(
             QStringList{u"-s"_s, usbSerial, u"push"_s, notes, u"/sdcard/Download/"_s}));
 
