@@ -36,6 +36,10 @@ private slots:
         QTest::addColumn<std::function<bool(const LaunchConfig &)>>("holds");
         using Edit = std::function<void(MirrorPhoneSettings &)>;
         using Check = std::function<bool(const LaunchConfig &)>;
+        QTest::newRow("8.5 rounds up") << Edit([](auto &s) { s.setVideoBitRate(8.5); })
+                                       << Check([](const LaunchConfig &c) { return c.videoBitRate == 9; });
+        QTest::newRow("8.4 rounds down") << Edit([](auto &s) { s.setVideoBitRate(8.4); })
+                                         << Check([](const LaunchConfig &c) { return c.videoBitRate == 8; });
         QTest::newRow("audio off") << Edit([](auto &s) { s.setAudio(false); })
                                    << Check([](const LaunchConfig &c) { return c.audioSource == u"off"_s; });
         QTest::newRow("encoder and crop") << Edit([](auto &s) {
