@@ -224,6 +224,9 @@ private slots:
             << toWifi << QStringList{QStringLiteral("forget"), wireless}
             << "Wireless connection disconnected and forgotten. USB is now selected.\nActive: R5CW20ABCDE "
                "(usb)\n";
+        QTest::newRow("forget, no active transport left")
+            << QStringList{} << QStringList{QStringLiteral("forget"), QStringLiteral("192.168.1.99:5555")}
+            << forgotten + QLatin1Char('\n');
         QTest::newRow("forget, json")
             << QStringList{}
             << QStringList{QStringLiteral("--json"), QStringLiteral("forget"),
