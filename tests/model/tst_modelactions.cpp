@@ -127,6 +127,7 @@ private slots:
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{usbSerial});
         auto busy = recordFlag(&AppModel::wirelessBusyChanged, &AppModel::wirelessBusy);
         await(model().enableWirelessFromUSB(usbSerial));
+        QCOMPARE(model().rememberedWireless().size(), 1);
         QCOMPARE(model().phones().first().key, usbSerial);
         QCOMPARE(model().activeSessionSerials(), QSet<QString>{wifiSerial});
 
