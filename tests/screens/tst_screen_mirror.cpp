@@ -150,6 +150,10 @@ private slots:
         QCOMPARE(recordBoxes, 1);
         checkToggleBinding(screen, settings(), u"mirrorRecord"_s, u"Record the session to MP4"_s,
                            u"record"_s);
+        // The end-to-end launches leave these two at their defaults, so no click of theirs is seen there.
+        checkToggleBinding(screen, settings(), u"mirrorStayAwake"_s,
+                           u"Keep the phone awake while mirroring"_s, u"stayAwake"_s);
+        checkToggleBinding(screen, settings(), u"mirrorAudio"_s, u"Forward audio"_s, u"audio"_s);
         // The folder Linux uses for videos, which is where recordings go by default.
         QCOMPARE(child<QLabel>(screen, u"mirrorRecordNote"_s)->text(),
                  QStringLiteral(
