@@ -129,8 +129,8 @@ private slots:
         for (const QCheckBox *box : screen.findChildren<QCheckBox *>())
             recordBoxes += box->text().contains(u"ecord"_s) ? 1 : 0;
         QCOMPARE(recordBoxes, 1);
-        checkToggleBinding(screen, settings(), u"cameraRecord"_s, u"Record the stream to MP4"_s, u"record"_s);
-        checkToggleBinding(screen, settings(), u"cameraHighSpeed"_s, u"High speed"_s, u"highSpeed"_s);
+        checkToggleBinding(screen, settings(), u"cameraRecord"_s, u"record"_s);
+        checkToggleBinding(screen, settings(), u"cameraHighSpeed"_s, u"highSpeed"_s);
         QStringList labels;
         for (const QFormLayout *form : screen.findChildren<QFormLayout *>()) {
             for (int row = 0; row < form->rowCount(); ++row) {

@@ -101,21 +101,18 @@ private slots:
     void settingsBoundBothWays_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("property");
-        QTest::newRow("decorations") << u"desktopNoDecorations"_s << u"Skip window decorations"_s
-                                     << u"noDecorations"_s;
-        QTest::newRow("fullscreen") << u"desktopFullscreen"_s << u"Start fullscreen"_s << u"fullscreen"_s;
-        QTest::newRow("recording") << u"desktopRecording"_s << u"Desktop recording"_s << u"record"_s;
+        QTest::newRow("decorations") << u"desktopNoDecorations"_s << u"noDecorations"_s;
+        QTest::newRow("fullscreen") << u"desktopFullscreen"_s << u"fullscreen"_s;
+        QTest::newRow("recording") << u"desktopRecording"_s << u"record"_s;
     }
 
     void settingsBoundBothWays()
     {
         QFETCH(QString, name);
-        QFETCH(QString, label);
         QFETCH(QString, property);
         DesktopModeScreen screen(&model());
-        checkToggleBinding(screen, settings(), name, label, property);
+        checkToggleBinding(screen, settings(), name, property);
     }
 
     // Confirmed, the phone's settings change and it reboots; restore brings every setting back as it was.
