@@ -298,13 +298,28 @@ private slots:
         QVERIFY(!fullscreen->isChecked());
     }
 
-    // Ctrl and a digit pick a mode. Tab reaches the mode list; the arrow keys then walk it, from one section
-    // into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each tooltip names the key
-    // really bound.
+    // Ctrl and a digit pick a mode. Tab walks the window and reaches the mode list; the arrow keys then walk
+    // it, from one section into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each
+    // tooltip names the key really bound.
     void keys()
     {
         openWindow();
+        connectPhone();
+        installModeScreens(*m_window, model());
         showWindow();
+        // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
+        find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
+            visited.append(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // The mode list is one stop, as a group of choices is: the arrow keys move within it.
+        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
+        QVERIFY2(at(u"sidebarRow_Mirror Phone"_s) == 0 && at(u"primaryActionButton"_s) > 0 &&
+                     at(u"primaryActionButton"_s) < at(u"mirrorResetToAuto"_s) &&
+                     at(u"mirrorResetToAuto"_s) < at(u"devicePicker"_s),
+                 qPrintable(visited.join(u' ')));
         const auto boundKey = [this](const QString &action) {
             for (const QAction *each : m_window->findChildren<QAction *>()) {
                 if (each->text() == action)
@@ -329,27 +344,6 @@ private slots:
         QVERIFY(find<QWidget>(u"sidebarRow_Wireless"_s)->hasFocus());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         QCOMPARE(model().selectedMode(), SidebarMode::Desktop);
-    }
-
-    // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
-    void tabOrderFollowsTheWindow()
-    {
-        openWindow();
-        connectPhone();
-        installModeScreens(*m_window, model());
-        showWindow();
-        find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
-        QStringList visited;
-        for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
-            visited.append(QApplication::focusWidget()->objectName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        // The mode list is one stop, as a group of choices is: the arrow keys move within it.
-        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
-        QVERIFY2(at(u"sidebarRow_Mirror Phone"_s) == 0 && at(u"primaryActionButton"_s) > 0 &&
-                     at(u"primaryActionButton"_s) < at(u"mirrorResetToAuto"_s) &&
-                     at(u"mirrorResetToAuto"_s) < at(u"devicePicker"_s),
-                 qPrintable(visited.join(u' ')));
     }
 
     // Size, place and the terminal's width come back in a window opened after the first one closed.
@@ -437,40 +431,13 @@ private slots:
         }
     }
 
-    // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
-    // up on the line they were reading, even while the oldest lines are dropped.
-    void terminalLogKeepsTheNewestLinesAndTheReadingPosition()
+    // Copy, save and clear act on the whole log. The log holds the newest 5,000 lines, follows new ones at
+    // the bottom and leaves a reader who scrolled up on the line they were reading, even while the oldest
+    // lines are dropped.
+    void terminal()
     {
         openWindow();
         QCOMPARE(label(u"terminalSessionLine"_s), u"No active session"_s);
-        for (int i = 0; i < 5010; ++i)
-            model().appendLog(u"line %1"_s.arg(i));
-        m_window->setTerminalShown(true);
-        m_window->show();
-        auto *log = find<QPlainTextEdit>(u"terminalLog"_s);
-        QScrollBar *bar = log->verticalScrollBar();
-        QCOMPARE(label(u"terminalOutputHeader"_s), u"Output (5000 lines)"_s);
-        QCOMPARE(log->document()->blockCount(), 5000);
-        QCOMPARE(log->document()->firstBlock().text(), u"line 10"_s);
-        QTRY_COMPARE(bar->value(), bar->maximum());
-        model().appendLog(u"newest"_s);
-        QCOMPARE(bar->value(), bar->maximum());
-        QCOMPARE(log->document()->lastBlock().text(), u"newest"_s);
-
-        bar->setValue(bar->maximum() / 2);
-        const auto topLine = [log] { return log->cursorForPosition(QPoint(1, 1)).block().text(); };
-        const QString reading = topLine();
-        for (int i = 0; i < 40; ++i)
-            model().appendLog(u"more %1"_s.arg(i));
-        QCOMPARE(topLine(), reading);
-        QCOMPARE(log->document()->blockCount(), 5000);
-        QCOMPARE(log->document()->firstBlock().text(), u"line 51"_s);
-        m_window->close();
-    }
-
-    void terminalCopyClearAndSave()
-    {
-        openWindow();
         m_window->setTerminalShown(true);
         for (const QString &line : {u"first"_s, u"second"_s})
             model().appendLog(line);
@@ -495,6 +462,29 @@ private slots:
         QVERIFY(find<QPlainTextEdit>(u"terminalLog"_s)->document()->isEmpty());
         model().appendLog(u"after"_s);
         QCOMPARE(find<QPlainTextEdit>(u"terminalLog"_s)->toPlainText(), u"after"_s);
+
+        for (int i = 0; i < 5010; ++i)
+            model().appendLog(u"line %1"_s.arg(i));
+        m_window->show();
+        auto *log = find<QPlainTextEdit>(u"terminalLog"_s);
+        QScrollBar *bar = log->verticalScrollBar();
+        QCOMPARE(label(u"terminalOutputHeader"_s), u"Output (5000 lines)"_s);
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), u"line 10"_s);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        model().appendLog(u"newest"_s);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(log->document()->lastBlock().text(), u"newest"_s);
+
+        bar->setValue(bar->maximum() / 2);
+        const auto topLine = [log] { return log->cursorForPosition(QPoint(1, 1)).block().text(); };
+        const QString reading = topLine();
+        for (int i = 0; i < 40; ++i)
+            model().appendLog(u"more %1"_s.arg(i));
+        QCOMPARE(topLine(), reading);
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), u"line 51"_s);
+        m_window->close();
     }
 
     // The steps follow the device list; the vendor picker, "stuck" and "skip" act from the open sheet.
