@@ -106,49 +106,6 @@ private slots:
         ConfirmationPrompt::reset();
     }
 
-    // The footer's pill and the launch button's hint carry the core's sentences about the tools.
-    void withUnusableTools_data()
-    {
-        QTest::addColumn<bool>("missing");
-        QTest::addColumn<QString>("footer");
-        QTest::addColumn<QString>("hint"); // $SCRCPY stands for the simulator's scrcpy
-        const QString advice = QStringLiteral(
-            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
-            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
-            "on PATH.");
-        QTest::newRow("missing")
-            << true << u"Runtime missing"_s
-            << QStringLiteral(
-                   "adb was not found: install Debian's adb package or Android platform-tools, then "
-                   "set its adb in Settings (for quorvanectl, --adb PATH) or put its folder on "
-                   "PATH. scrcpy was not found") +
-                   advice;
-        QTest::newRow("scrcpy too old")
-            << false << u"scrcpy too old"_s << u"Found scrcpy 1.25 at $SCRCPY"_s + advice;
-    }
-
-    void withUnusableTools()
-    {
-        QFETCH(bool, missing);
-        QFETCH(QString, footer);
-        QFETCH(QString, hint);
-        if (missing) {
-            model().setCustomADBPath(u"/nonexistent/adb"_s);
-            model().setCustomScrcpyPath(u"/nonexistent/scrcpy"_s);
-            RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-            qputenv("PATH", m_world->home.path().toUtf8());
-        } else {
-            m_world->sim.setScrcpy(u"version"_s, u"1.25"_s);
-        }
-        m_window = std::make_unique<MainWindow>(&model());
-        model().refreshRuntimeStatus();
-        QTRY_COMPARE(pill(u"footerStatusPill"_s), footer);
-        QVERIFY(!primary()->canTrigger());
-        hint.replace(u"$SCRCPY"_s, m_world->sim.scrcpyPath());
-        QCOMPARE(primary()->disabledHint(), hint);
-        QCOMPARE(find<StatusPill>(u"footerStatusPill"_s)->toolTip(), hint);
-    }
-
     void deviceNotReady_data()
     {
         QTest::addColumn<QString>("state");
@@ -609,27 +566,49 @@ private slots:
         QCOMPARE(label->isVisible(), !mark.isEmpty());
     }
 
-    // %A and %S stand for the simulator's adb and scrcpy.
+    // The About and Settings windows say where each tool came from; the footer's pill and the launch button's
+    // hint carry the core's sentences about tools that cannot be used. %A and %S stand for the simulator's
+    // adb and scrcpy.
     void runtimeWordsFollowWhereTheToolsCameFrom_data()
     {
         QTest::addColumn<QString>("origin");
         QTest::addColumn<QString>("scrcpy");
         QTest::addColumn<QString>("adb");
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("footer");
+        QTest::addColumn<QString>("hint");
         const QString searched = u"Leave blank and Quorvane looks in the usual install folders and on PATH. "
                                  u"A path set here is used first."_s;
         const QString scrcpyLine = u"scrcpy 4.1 <https://github.com/Genymobile/scrcpy>\n%S"_s;
         const QString adbLine = u"Android Debug Bridge version 1.0.41\n%A"_s;
+        const QString noPhone = u"Choose a phone at the bottom of the window first."_s;
+        const QString advice = QStringLiteral(
+            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
+            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
+            "on PATH.");
         QTest::newRow("settings") << u"settings"_s << scrcpyLine + u" (set in Settings)"_s
-                                  << adbLine + u" (set in Settings)"_s << searched;
+                                  << adbLine + u" (set in Settings)"_s << searched << u"No device"_s
+                                  << noPhone;
         QTest::newRow("bundle") << u"bundle"_s << scrcpyLine + u" (bundled with Quorvane)"_s
                                 << adbLine + u" (bundled with Quorvane)"_s
                                 << u"Leave blank to use the built-in runtime. Overrides are used before the "
-                                   u"default search order."_s;
+                                   u"default search order."_s
+                                << u"No device"_s << noPhone;
         QTest::newRow("PATH") << u"PATH"_s << scrcpyLine + u" (found on this computer)"_s
-                              << adbLine + u" (found on this computer)"_s << searched;
+                              << adbLine + u" (found on this computer)"_s << searched << u"No device"_s
+                              << noPhone;
         QTest::newRow("missing") << u"missing"_s << u"scrcpy was not found."_s << u"adb was not found."_s
-                                 << searched;
+                                 << searched << u"Runtime missing"_s
+                                 << QStringLiteral(
+                                        "adb was not found: install Debian's adb package or Android "
+                                        "platform-tools, then set its adb in Settings (for "
+                                        "quorvanectl, --adb PATH) or put its folder on PATH. scrcpy "
+                                        "was not found") +
+                                        advice;
+        QTest::newRow("scrcpy too old")
+            << u"old"_s << u"scrcpy 1.25 <https://github.com/Genymobile/scrcpy>\n%S (set in Settings)"_s
+            << adbLine + u" (set in Settings)"_s << searched << u"scrcpy too old"_s
+            << u"Found scrcpy 1.25 at %S"_s + advice;
     }
 
     void runtimeWordsFollowWhereTheToolsCameFrom()
@@ -638,8 +617,12 @@ private slots:
         QFETCH(QString, scrcpy);
         QFETCH(QString, adb);
         QFETCH(QString, caption);
+        QFETCH(QString, footer);
+        QFETCH(QString, hint);
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-        if (origin != u"settings"_s) {
+        if (origin == u"old"_s)
+            m_world->sim.setScrcpy(u"version"_s, u"1.25"_s);
+        else if (origin != u"settings"_s) {
             model().setCustomADBPath(origin == u"missing"_s ? u"/nonexistent/adb"_s : QString());
             model().setCustomScrcpyPath(origin == u"missing"_s ? u"/nonexistent/scrcpy"_s : QString());
         }
@@ -649,12 +632,18 @@ private slots:
             m_world->sim.putOnPath();
         if (origin == u"missing"_s)
             qputenv("PATH", m_world->home.path().toUtf8());
-        for (QString *text : {&scrcpy, &adb})
+        for (QString *text : {&scrcpy, &adb, &hint})
             text->replace(u"%S"_s, m_world->sim.scrcpyPath()).replace(u"%A"_s, m_world->sim.adbPath());
 
+        m_window = std::make_unique<MainWindow>(&model());
         AboutWindow about(&model());
         SettingsWindow settings(&model());
         model().refreshRuntimeStatus();
+        QTRY_COMPARE(pill(u"footerStatusPill"_s), footer);
+        QVERIFY(!primary()->canTrigger());
+        QCOMPARE(primary()->disabledHint(), hint);
+        if (!model().runtimeHealthy())
+            QCOMPARE(find<StatusPill>(u"footerStatusPill"_s)->toolTip(), hint);
         QTRY_COMPARE(about.findChild<QLabel *>(u"scrcpyRuntime"_s)->text(), scrcpy);
         QCOMPARE(about.findChild<QLabel *>(u"adbRuntime"_s)->text(), adb);
         QVERIFY(!about.findChild<QLabel *>(u"aboutIcon"_s)->pixmap().isNull());
