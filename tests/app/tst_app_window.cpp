@@ -151,7 +151,8 @@ private slots:
 
     // Each step shows only what is true now: the footer speaks of the phone and the bar of the session, a
     // running session's button says it restarts, a reconnect first clears the old news, and a cancelled one
-    // leaves no failure behind. Start and Stop are offered only with something to start or stop.
+    // leaves no failure behind. Start and Stop are offered only with something to start or stop; Desktop Mode
+    // waits for the phone's display support.
     void noDeviceThenReadyThenRunningThenReconnecting()
     {
         openWindow();
@@ -180,6 +181,18 @@ private slots:
         QVERIFY(!stop->isEnabled());
         QCOMPARE(picker->currentData().toString(), serial);
         checkBarHeight(height);
+        model().setSelectedMode(SidebarMode::Desktop);
+        if (!model().desktopCapabilities())
+            QCOMPARE(SessionBar::launchHint(model()), u"Checking this device's display support…"_s);
+        await(model().probeDesktop(serial));
+        QVERIFY(model().desktopCapabilities().has_value());
+        const QString expected =
+            model().desktopCapabilities()->supported
+                ? QString()
+                : QStringLiteral("This device does not report virtual display support. Run "
+                                 "Connection Doctor for details.");
+        QCOMPARE(SessionBar::launchHint(model()), expected);
+        model().setSelectedMode(SidebarMode::Mirror);
 
         await(model().launchCurrentMode());
         QCOMPARE(pill(u"sessionStatePill"_s), u"Session running"_s);
@@ -205,23 +218,6 @@ private slots:
         QTRY_VERIFY(find<QPushButton>(u"cancelReconnectButton"_s)->isHidden());
         QVERIFY(badge->isHidden());
         QVERIFY(!stop->isEnabled());
-    }
-
-    void desktopModeHints()
-    {
-        openWindow();
-        connectPhone();
-        model().setSelectedMode(SidebarMode::Desktop);
-        if (!model().desktopCapabilities())
-            QCOMPARE(SessionBar::launchHint(model()), u"Checking this device's display support…"_s);
-        await(model().probeDesktop(serial));
-        QVERIFY(model().desktopCapabilities().has_value());
-        const QString expected =
-            model().desktopCapabilities()->supported
-                ? QString()
-                : QStringLiteral("This device does not report virtual display support. Run "
-                                 "Connection Doctor for details.");
-        QCOMPARE(SessionBar::launchHint(model()), expected);
     }
 
     // A live toggle inverts the session's setting through the mirror window's key, with no restart and the
