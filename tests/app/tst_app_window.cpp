@@ -88,14 +88,6 @@ private:
 
     void connectPhone(const QString &state = u"device"_s) { m_world->connectPhone(serial, state); }
 
-    void launch()
-    {
-        connectPhone();
-        QTRY_VERIFY(model().canLaunch());
-        await(model().launchCurrentMode());
-        QVERIFY(model().sessionActive());
-    }
-
 private slots:
     void init() { m_world = std::make_unique<ModelWorld>(); }
     void cleanup()
@@ -220,37 +212,6 @@ private slots:
         QVERIFY(!stop->isEnabled());
     }
 
-    // A live toggle inverts the session's setting through the mirror window's key, with no restart and the
-    // session's own news kept; one the window refuses leaves the button showing what the session still has.
-    // A toggle that changes the phone (show touches) is the end-to-end test's.
-    void liveToggles()
-    {
-        openWindow();
-        launch();
-        m_window->setTerminalShown(true);
-        auto *button = find<QPushButton>(u"live_turnScreenOff"_s);
-        QVERIFY(button->isVisibleTo(m_window.get()));
-        QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
-        const LaunchConfig before = *model().appliedConfig();
-        QCOMPARE(button->isChecked(), before.turnScreenOff);
-        button->click();
-        QTRY_VERIFY(!model().applyingLiveSetting());
-        LaunchConfig inverted = before;
-        inverted.turnScreenOff = !before.turnScreenOff;
-        QCOMPARE(*model().appliedConfig(), inverted);
-        QCOMPARE(button->isChecked(), !before.turnScreenOff);
-        QVERIFY(!model().pendingRestart());
-        QCOMPARE(model().launchMessage(), u"Session started with the selected smart profile."_s);
-        QCOMPARE(m_world->platform.sentKeys, QStringList{u"o"_s});
-
-        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
-        auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
-        fullscreen->click();
-        QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
-        QTRY_VERIFY(!model().applyingLiveSetting());
-        QVERIFY(!fullscreen->isChecked());
-    }
-
     // Ctrl and a digit pick a mode. Tab walks the window and reaches the mode list; the arrow keys then walk
     // it, from one section into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each
     // tooltip names the key really bound.
@@ -318,7 +279,10 @@ private slots:
     }
 
     // The tray lists the sessions and stops them; its bubbles come only while the window is not active.
-    void trayMenuAndNotifications()
+    // While the session runs, a live toggle inverts the session's setting through the mirror window's key,
+    // with no restart and the session's own news kept; one the window refuses leaves the button showing what
+    // the session still has. A toggle that changes the phone (show touches) is the end-to-end test's.
+    void trayAndLiveToggles()
     {
         openWindow();
         DesktopTray tray(&model(), m_window.get(), true);
@@ -336,7 +300,9 @@ private slots:
         };
         QCOMPARE(texts(), (QStringList{u"No running sessions (off)"_s, u"Stop All (off)"_s,
                                        u"Show Quorvane"_s, u"Quit"_s}));
-        launch();
+        connectPhone();
+        QTRY_VERIFY(model().canLaunch());
+        await(model().launchCurrentMode());
         QCOMPARE(texts().first(),
                  u"Session running on "_s + model().selectedDevice()->displayName() + " (off)"_L1);
         tray.notify(u"File sent"_s, u"Sent a.txt to /sdcard/Download."_s);
@@ -352,6 +318,30 @@ private slots:
         QSignalSpy showRequested(&tray, &DesktopTray::showRequested);
         tray.menu()->findChild<QAction *>(u"trayShow"_s)->trigger();
         QCOMPARE(showRequested.count(), 1);
+
+        m_window->setTerminalShown(true);
+        auto *button = find<QPushButton>(u"live_turnScreenOff"_s);
+        QVERIFY(button->isVisibleTo(m_window.get()));
+        QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
+        const LaunchConfig before = *model().appliedConfig();
+        QCOMPARE(button->isChecked(), before.turnScreenOff);
+        button->click();
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        LaunchConfig inverted = before;
+        inverted.turnScreenOff = !before.turnScreenOff;
+        QCOMPARE(*model().appliedConfig(), inverted);
+        QCOMPARE(button->isChecked(), !before.turnScreenOff);
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchMessage(), u"Session started with the selected smart profile."_s);
+        QCOMPARE(m_world->platform.sentKeys, QStringList{u"o"_s});
+
+        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
+        auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
+        fullscreen->click();
+        QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        QVERIFY(!fullscreen->isChecked());
+
         tray.menu()->findChild<QAction *>(u"trayStopAll"_s)->trigger();
         QTRY_VERIFY(model().activeSessionSerials().isEmpty());
         QCOMPARE(texts().first(), u"No running sessions (off)"_s);
