@@ -181,8 +181,8 @@ private slots:
         settings().setMaxSize(1080);
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
-        QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         QCOMPARE(picker->count(), 3);
+        QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         choose(picker, u"Profile 1"_s);
         QCOMPARE(model().selectedProfileId(), model().profiles().first().id);
         QVERIFY(apply->isEnabled() && remove->isEnabled());
