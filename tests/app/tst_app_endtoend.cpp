@@ -12,9 +12,7 @@
 #include "XWindows.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,27 +27,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString serial = u"R5CT1234"_s;
-
-// Processes (other than this one) that the simulator started for this test's world, as "pid: command".
-QStringList simulatorProcesses(const QString &worldPath)
-{
-    const QByteArray marker = "DEVSIM_WORLD=" + worldPath.toUtf8();
-    QStringList found;
-    for (const QString &entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-        bool number = false;
-        const qint64 pid = entry.toLongLong(&number);
-        if (!number || pid == QCoreApplication::applicationPid())
-            continue;
-        QFile environ(u"/proc/%1/environ"_s.arg(pid));
-        if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().split('\0').contains(marker))
-            continue;
-        QFile command(u"/proc/%1/cmdline"_s.arg(pid));
-        command.open(QIODevice::ReadOnly);
-        found.append(QString::number(pid) + u": "_s +
-                     QString::fromLocal8Bit(command.readAll().replace('\0', ' ')));
-    }
-    return found;
-}
 
 } // namespace
 
@@ -162,9 +139,8 @@ private slots:
         QVERIFY(!m_shell->model().sessionManager().status().active);
         QCOMPARE(m_world->phoneSetting(u"system"_s, u"show_touches"_s), u"0"_s);
         QCOMPARE(m_world->sim.callArguments(u"adb"_s).count(QStringList{u"kill-server"_s}), 1);
-        const QString world = m_world->sim.worldPath();
-        const bool noneLeft = QTest::qWaitFor([&] { return simulatorProcesses(world).isEmpty(); });
-        QVERIFY2(noneLeft, qPrintable(simulatorProcesses(world).join(u"; "_s)));
+        QTRY_VERIFY2(m_world->sim.runningProcesses().isEmpty(),
+                     "a simulated adb or scrcpy outlived the quit");
     }
 };
 

@@ -88,14 +88,6 @@ private:
 
     void connectPhone(const QString &state = u"device"_s) { m_world->connectPhone(serial, state); }
 
-    void launch()
-    {
-        connectPhone();
-        QTRY_VERIFY(model().canLaunch());
-        await(model().launchCurrentMode());
-        QVERIFY(model().sessionActive());
-    }
-
 private slots:
     void init() { m_world = std::make_unique<ModelWorld>(); }
     void cleanup()
@@ -104,49 +96,6 @@ private slots:
         m_world.reset();
         RuntimeLocator::setWellKnownDirectoriesOverride(std::nullopt);
         ConfirmationPrompt::reset();
-    }
-
-    // The footer's pill and the launch button's hint carry the core's sentences about the tools.
-    void withUnusableTools_data()
-    {
-        QTest::addColumn<bool>("missing");
-        QTest::addColumn<QString>("footer");
-        QTest::addColumn<QString>("hint"); // $SCRCPY stands for the simulator's scrcpy
-        const QString advice = QStringLiteral(
-            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
-            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
-            "on PATH.");
-        QTest::newRow("missing")
-            << true << u"Runtime missing"_s
-            << QStringLiteral(
-                   "adb was not found: install Debian's adb package or Android platform-tools, then "
-                   "set its adb in Settings (for quorvanectl, --adb PATH) or put its folder on "
-                   "PATH. scrcpy was not found") +
-                   advice;
-        QTest::newRow("scrcpy too old")
-            << false << u"scrcpy too old"_s << u"Found scrcpy 1.25 at $SCRCPY"_s + advice;
-    }
-
-    void withUnusableTools()
-    {
-        QFETCH(bool, missing);
-        QFETCH(QString, footer);
-        QFETCH(QString, hint);
-        if (missing) {
-            model().setCustomADBPath(u"/nonexistent/adb"_s);
-            model().setCustomScrcpyPath(u"/nonexistent/scrcpy"_s);
-            RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-            qputenv("PATH", m_world->home.path().toUtf8());
-        } else {
-            m_world->sim.setScrcpy(u"version"_s, u"1.25"_s);
-        }
-        m_window = std::make_unique<MainWindow>(&model());
-        model().refreshRuntimeStatus();
-        QTRY_COMPARE(pill(u"footerStatusPill"_s), footer);
-        QVERIFY(!primary()->canTrigger());
-        hint.replace(u"$SCRCPY"_s, m_world->sim.scrcpyPath());
-        QCOMPARE(primary()->disabledHint(), hint);
-        QCOMPARE(find<StatusPill>(u"footerStatusPill"_s)->toolTip(), hint);
     }
 
     void deviceNotReady_data()
@@ -194,7 +143,8 @@ private slots:
 
     // Each step shows only what is true now: the footer speaks of the phone and the bar of the session, a
     // running session's button says it restarts, a reconnect first clears the old news, and a cancelled one
-    // leaves no failure behind. Start and Stop are offered only with something to start or stop.
+    // leaves no failure behind. Start and Stop are offered only with something to start or stop; Desktop Mode
+    // waits for the phone's display support.
     void noDeviceThenReadyThenRunningThenReconnecting()
     {
         openWindow();
@@ -223,6 +173,18 @@ private slots:
         QVERIFY(!stop->isEnabled());
         QCOMPARE(picker->currentData().toString(), serial);
         checkBarHeight(height);
+        model().setSelectedMode(SidebarMode::Desktop);
+        if (!model().desktopCapabilities())
+            QCOMPARE(SessionBar::launchHint(model()), u"Checking this device's display support…"_s);
+        await(model().probeDesktop(serial));
+        QVERIFY(model().desktopCapabilities().has_value());
+        const QString expected =
+            model().desktopCapabilities()->supported
+                ? QString()
+                : QStringLiteral("This device does not report virtual display support. Run "
+                                 "Connection Doctor for details.");
+        QCOMPARE(SessionBar::launchHint(model()), expected);
+        model().setSelectedMode(SidebarMode::Mirror);
 
         await(model().launchCurrentMode());
         QCOMPARE(pill(u"sessionStatePill"_s), u"Session running"_s);
@@ -250,61 +212,28 @@ private slots:
         QVERIFY(!stop->isEnabled());
     }
 
-    void desktopModeHints()
-    {
-        openWindow();
-        connectPhone();
-        model().setSelectedMode(SidebarMode::Desktop);
-        if (!model().desktopCapabilities())
-            QCOMPARE(SessionBar::launchHint(model()), u"Checking this device's display support…"_s);
-        await(model().probeDesktop(serial));
-        QVERIFY(model().desktopCapabilities().has_value());
-        const QString expected =
-            model().desktopCapabilities()->supported
-                ? QString()
-                : QStringLiteral("This device does not report virtual display support. Run "
-                                 "Connection Doctor for details.");
-        QCOMPARE(SessionBar::launchHint(model()), expected);
-    }
-
-    // A live toggle inverts the session's setting through the mirror window's key, with no restart and the
-    // session's own news kept; one the window refuses leaves the button showing what the session still has.
-    // A toggle that changes the phone (show touches) is the end-to-end test's.
-    void liveToggles()
-    {
-        openWindow();
-        launch();
-        m_window->setTerminalShown(true);
-        auto *button = find<QPushButton>(u"live_turnScreenOff"_s);
-        QVERIFY(button->isVisibleTo(m_window.get()));
-        QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
-        const LaunchConfig before = *model().appliedConfig();
-        QCOMPARE(button->isChecked(), before.turnScreenOff);
-        button->click();
-        QTRY_VERIFY(!model().applyingLiveSetting());
-        LaunchConfig inverted = before;
-        inverted.turnScreenOff = !before.turnScreenOff;
-        QCOMPARE(*model().appliedConfig(), inverted);
-        QCOMPARE(button->isChecked(), !before.turnScreenOff);
-        QVERIFY(!model().pendingRestart());
-        QCOMPARE(model().launchMessage(), u"Session started with the selected smart profile."_s);
-        QCOMPARE(m_world->platform.sentKeys, QStringList{u"o"_s});
-
-        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
-        auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
-        fullscreen->click();
-        QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
-        QTRY_VERIFY(!model().applyingLiveSetting());
-        QVERIFY(!fullscreen->isChecked());
-    }
-
-    // Ctrl and a digit pick a mode. Tab reaches the mode list; the arrow keys then walk it, from one section
-    // into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each tooltip names the key
-    // really bound.
+    // Ctrl and a digit pick a mode. Tab walks the window and reaches the mode list; the arrow keys then walk
+    // it, from one section into the next. A Linux desktop reads Ctrl, not a Mac's command key, and each
+    // tooltip names the key really bound.
     void keys()
     {
         openWindow();
+        connectPhone();
+        installModeScreens(*m_window, model());
         showWindow();
+        // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
+        find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
+            visited.append(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // The mode list is one stop, as a group of choices is: the arrow keys move within it.
+        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
+        QVERIFY2(at(u"sidebarRow_Mirror Phone"_s) == 0 && at(u"primaryActionButton"_s) > 0 &&
+                     at(u"primaryActionButton"_s) < at(u"mirrorResetToAuto"_s) &&
+                     at(u"mirrorResetToAuto"_s) < at(u"devicePicker"_s),
+                 qPrintable(visited.join(u' ')));
         const auto boundKey = [this](const QString &action) {
             for (const QAction *each : m_window->findChildren<QAction *>()) {
                 if (each->text() == action)
@@ -331,27 +260,6 @@ private slots:
         QCOMPARE(model().selectedMode(), SidebarMode::Desktop);
     }
 
-    // Tab walks the window in reading order: the modes, the session bar, the mode's screen, the footer.
-    void tabOrderFollowsTheWindow()
-    {
-        openWindow();
-        connectPhone();
-        installModeScreens(*m_window, model());
-        showWindow();
-        find<QWidget>(u"sidebarRow_Mirror Phone"_s)->setFocus(Qt::TabFocusReason);
-        QStringList visited;
-        for (int step = 0; step < 80 && !visited.contains(u"devicePicker"_s); ++step) {
-            visited.append(QApplication::focusWidget()->objectName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        // The mode list is one stop, as a group of choices is: the arrow keys move within it.
-        const auto at = [&visited](const QString &name) { return visited.indexOf(name); };
-        QVERIFY2(at(u"sidebarRow_Mirror Phone"_s) == 0 && at(u"primaryActionButton"_s) > 0 &&
-                     at(u"primaryActionButton"_s) < at(u"mirrorResetToAuto"_s) &&
-                     at(u"mirrorResetToAuto"_s) < at(u"devicePicker"_s),
-                 qPrintable(visited.join(u' ')));
-    }
-
     // Size, place and the terminal's width come back in a window opened after the first one closed.
     void windowLayoutIsRemembered()
     {
@@ -371,7 +279,10 @@ private slots:
     }
 
     // The tray lists the sessions and stops them; its bubbles come only while the window is not active.
-    void trayMenuAndNotifications()
+    // While the session runs, a live toggle inverts the session's setting through the mirror window's key,
+    // with no restart and the session's own news kept; one the window refuses leaves the button showing what
+    // the session still has. A toggle that changes the phone (show touches) is the end-to-end test's.
+    void trayAndLiveToggles()
     {
         openWindow();
         DesktopTray tray(&model(), m_window.get(), true);
@@ -389,7 +300,9 @@ private slots:
         };
         QCOMPARE(texts(), (QStringList{u"No running sessions (off)"_s, u"Stop All (off)"_s,
                                        u"Show Quorvane"_s, u"Quit"_s}));
-        launch();
+        connectPhone();
+        QTRY_VERIFY(model().canLaunch());
+        await(model().launchCurrentMode());
         QCOMPARE(texts().first(),
                  u"Session running on "_s + model().selectedDevice()->displayName() + " (off)"_L1);
         tray.notify(u"File sent"_s, u"Sent a.txt to /sdcard/Download."_s);
@@ -405,6 +318,30 @@ private slots:
         QSignalSpy showRequested(&tray, &DesktopTray::showRequested);
         tray.menu()->findChild<QAction *>(u"trayShow"_s)->trigger();
         QCOMPARE(showRequested.count(), 1);
+
+        m_window->setTerminalShown(true);
+        auto *button = find<QPushButton>(u"live_turnScreenOff"_s);
+        QVERIFY(button->isVisibleTo(m_window.get()));
+        QVERIFY(!find<QPushButton>(u"live_cameraTorch"_s)->isVisibleTo(m_window.get()));
+        const LaunchConfig before = *model().appliedConfig();
+        QCOMPARE(button->isChecked(), before.turnScreenOff);
+        button->click();
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        LaunchConfig inverted = before;
+        inverted.turnScreenOff = !before.turnScreenOff;
+        QCOMPARE(*model().appliedConfig(), inverted);
+        QCOMPARE(button->isChecked(), !before.turnScreenOff);
+        QVERIFY(!model().pendingRestart());
+        QCOMPARE(model().launchMessage(), u"Session started with the selected smart profile."_s);
+        QCOMPARE(m_world->platform.sentKeys, QStringList{u"o"_s});
+
+        m_world->platform.sendFailure = u"The active scrcpy window was not found."_s;
+        auto *fullscreen = find<QPushButton>(u"live_fullscreen"_s);
+        fullscreen->click();
+        QTRY_COMPARE(model().launchMessage(), u"The active scrcpy window was not found."_s);
+        QTRY_VERIFY(!model().applyingLiveSetting());
+        QVERIFY(!fullscreen->isChecked());
+
         tray.menu()->findChild<QAction *>(u"trayStopAll"_s)->trigger();
         QTRY_VERIFY(model().activeSessionSerials().isEmpty());
         QCOMPARE(texts().first(), u"No running sessions (off)"_s);
@@ -437,40 +374,13 @@ private slots:
         }
     }
 
-    // The log holds the newest 5,000 lines, follows new ones at the bottom and leaves a reader who scrolled
-    // up on the line they were reading, even while the oldest lines are dropped.
-    void terminalLogKeepsTheNewestLinesAndTheReadingPosition()
+    // Copy, save and clear act on the whole log. The log holds the newest 5,000 lines, follows new ones at
+    // the bottom and leaves a reader who scrolled up on the line they were reading, even while the oldest
+    // lines are dropped.
+    void terminal()
     {
         openWindow();
         QCOMPARE(label(u"terminalSessionLine"_s), u"No active session"_s);
-        for (int i = 0; i < 5010; ++i)
-            model().appendLog(u"line %1"_s.arg(i));
-        m_window->setTerminalShown(true);
-        m_window->show();
-        auto *log = find<QPlainTextEdit>(u"terminalLog"_s);
-        QScrollBar *bar = log->verticalScrollBar();
-        QCOMPARE(label(u"terminalOutputHeader"_s), u"Output (5000 lines)"_s);
-        QCOMPARE(log->document()->blockCount(), 5000);
-        QCOMPARE(log->document()->firstBlock().text(), u"line 10"_s);
-        QTRY_COMPARE(bar->value(), bar->maximum());
-        model().appendLog(u"newest"_s);
-        QCOMPARE(bar->value(), bar->maximum());
-        QCOMPARE(log->document()->lastBlock().text(), u"newest"_s);
-
-        bar->setValue(bar->maximum() / 2);
-        const auto topLine = [log] { return log->cursorForPosition(QPoint(1, 1)).block().text(); };
-        const QString reading = topLine();
-        for (int i = 0; i < 40; ++i)
-            model().appendLog(u"more %1"_s.arg(i));
-        QCOMPARE(topLine(), reading);
-        QCOMPARE(log->document()->blockCount(), 5000);
-        QCOMPARE(log->document()->firstBlock().text(), u"line 51"_s);
-        m_window->close();
-    }
-
-    void terminalCopyClearAndSave()
-    {
-        openWindow();
         m_window->setTerminalShown(true);
         for (const QString &line : {u"first"_s, u"second"_s})
             model().appendLog(line);
@@ -495,6 +405,29 @@ private slots:
         QVERIFY(find<QPlainTextEdit>(u"terminalLog"_s)->document()->isEmpty());
         model().appendLog(u"after"_s);
         QCOMPARE(find<QPlainTextEdit>(u"terminalLog"_s)->toPlainText(), u"after"_s);
+
+        for (int i = 0; i < 5010; ++i)
+            model().appendLog(u"line %1"_s.arg(i));
+        m_window->show();
+        auto *log = find<QPlainTextEdit>(u"terminalLog"_s);
+        QScrollBar *bar = log->verticalScrollBar();
+        QCOMPARE(label(u"terminalOutputHeader"_s), u"Output (5000 lines)"_s);
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), u"line 10"_s);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        model().appendLog(u"newest"_s);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(log->document()->lastBlock().text(), u"newest"_s);
+
+        bar->setValue(bar->maximum() / 2);
+        const auto topLine = [log] { return log->cursorForPosition(QPoint(1, 1)).block().text(); };
+        const QString reading = topLine();
+        for (int i = 0; i < 40; ++i)
+            model().appendLog(u"more %1"_s.arg(i));
+        QCOMPARE(topLine(), reading);
+        QCOMPARE(log->document()->blockCount(), 5000);
+        QCOMPARE(log->document()->firstBlock().text(), u"line 51"_s);
+        m_window->close();
     }
 
     // The steps follow the device list; the vendor picker, "stuck" and "skip" act from the open sheet.
@@ -619,27 +552,49 @@ private slots:
         QCOMPARE(label->isVisible(), !mark.isEmpty());
     }
 
-    // %A and %S stand for the simulator's adb and scrcpy.
+    // The About and Settings windows say where each tool came from; the footer's pill and the launch button's
+    // hint carry the core's sentences about tools that cannot be used. %A and %S stand for the simulator's
+    // adb and scrcpy.
     void runtimeWordsFollowWhereTheToolsCameFrom_data()
     {
         QTest::addColumn<QString>("origin");
         QTest::addColumn<QString>("scrcpy");
         QTest::addColumn<QString>("adb");
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("footer");
+        QTest::addColumn<QString>("hint");
         const QString searched = u"Leave blank and Quorvane looks in the usual install folders and on PATH. "
                                  u"A path set here is used first."_s;
         const QString scrcpyLine = u"scrcpy 4.1 <https://github.com/Genymobile/scrcpy>\n%S"_s;
         const QString adbLine = u"Android Debug Bridge version 1.0.41\n%A"_s;
+        const QString noPhone = u"Choose a phone at the bottom of the window first."_s;
+        const QString advice = QStringLiteral(
+            ", but Quorvane needs scrcpy 4.0 or newer: unpack the scrcpy project's Linux release archive "
+            "anywhere, then set its scrcpy in Settings (for quorvanectl, --scrcpy PATH) or put its folder "
+            "on PATH.");
         QTest::newRow("settings") << u"settings"_s << scrcpyLine + u" (set in Settings)"_s
-                                  << adbLine + u" (set in Settings)"_s << searched;
+                                  << adbLine + u" (set in Settings)"_s << searched << u"No device"_s
+                                  << noPhone;
         QTest::newRow("bundle") << u"bundle"_s << scrcpyLine + u" (bundled with Quorvane)"_s
                                 << adbLine + u" (bundled with Quorvane)"_s
                                 << u"Leave blank to use the built-in runtime. Overrides are used before the "
-                                   u"default search order."_s;
+                                   u"default search order."_s
+                                << u"No device"_s << noPhone;
         QTest::newRow("PATH") << u"PATH"_s << scrcpyLine + u" (found on this computer)"_s
-                              << adbLine + u" (found on this computer)"_s << searched;
+                              << adbLine + u" (found on this computer)"_s << searched << u"No device"_s
+                              << noPhone;
         QTest::newRow("missing") << u"missing"_s << u"scrcpy was not found."_s << u"adb was not found."_s
-                                 << searched;
+                                 << searched << u"Runtime missing"_s
+                                 << QStringLiteral(
+                                        "adb was not found: install Debian's adb package or Android "
+                                        "platform-tools, then set its adb in Settings (for "
+                                        "quorvanectl, --adb PATH) or put its folder on PATH. scrcpy "
+                                        "was not found") +
+                                        advice;
+        QTest::newRow("scrcpy too old")
+            << u"old"_s << u"scrcpy 1.25 <https://github.com/Genymobile/scrcpy>\n%S (set in Settings)"_s
+            << adbLine + u" (set in Settings)"_s << searched << u"scrcpy too old"_s
+            << u"Found scrcpy 1.25 at %S"_s + advice;
     }
 
     void runtimeWordsFollowWhereTheToolsCameFrom()
@@ -648,8 +603,12 @@ private slots:
         QFETCH(QString, scrcpy);
         QFETCH(QString, adb);
         QFETCH(QString, caption);
+        QFETCH(QString, footer);
+        QFETCH(QString, hint);
         RuntimeLocator::setWellKnownDirectoriesOverride(QStringList{});
-        if (origin != u"settings"_s) {
+        if (origin == u"old"_s)
+            m_world->sim.setScrcpy(u"version"_s, u"1.25"_s);
+        else if (origin != u"settings"_s) {
             model().setCustomADBPath(origin == u"missing"_s ? u"/nonexistent/adb"_s : QString());
             model().setCustomScrcpyPath(origin == u"missing"_s ? u"/nonexistent/scrcpy"_s : QString());
         }
@@ -659,12 +618,18 @@ private slots:
             m_world->sim.putOnPath();
         if (origin == u"missing"_s)
             qputenv("PATH", m_world->home.path().toUtf8());
-        for (QString *text : {&scrcpy, &adb})
+        for (QString *text : {&scrcpy, &adb, &hint})
             text->replace(u"%S"_s, m_world->sim.scrcpyPath()).replace(u"%A"_s, m_world->sim.adbPath());
 
+        m_window = std::make_unique<MainWindow>(&model());
         AboutWindow about(&model());
         SettingsWindow settings(&model());
         model().refreshRuntimeStatus();
+        QTRY_COMPARE(pill(u"footerStatusPill"_s), footer);
+        QVERIFY(!primary()->canTrigger());
+        QCOMPARE(primary()->disabledHint(), hint);
+        if (!model().runtimeHealthy())
+            QCOMPARE(find<StatusPill>(u"footerStatusPill"_s)->toolTip(), hint);
         QTRY_COMPARE(about.findChild<QLabel *>(u"scrcpyRuntime"_s)->text(), scrcpy);
         QCOMPARE(about.findChild<QLabel *>(u"adbRuntime"_s)->text(), adb);
         QVERIFY(!about.findChild<QLabel *>(u"aboutIcon"_s)->pixmap().isNull());

@@ -39,9 +39,9 @@ public:
 // Picks the entry as a user would: the combo box reports the choice through its activated signal.
 void choose(QComboBox *box, const QString &text);
 
-// The check box named `name` reads `label`, shows the settings object's `property`, writes a click back
-// and follows a change made elsewhere.
-void checkToggleBinding(const QWidget &screen, QObject &settings, const QString &name, const QString &label,
+// The check box named `name` shows the settings object's `property`, writes a click back and follows a
+// change made elsewhere.
+void checkToggleBinding(const QWidget &screen, QObject &settings, const QString &name,
                         const QString &property);
 
 } // namespace quorvane::test

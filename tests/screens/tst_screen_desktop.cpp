@@ -64,10 +64,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(model().desktopCapabilities().has_value() && !model().desktopBusy(),
                                  inspectionTimeout);
         const DesktopCapabilities capabilities = *model().desktopCapabilities();
-        QTRY_COMPARE(settings().width(), capabilities.recommendedWidth);
-        QCOMPARE(settings().height(), capabilities.recommendedHeight);
-        QCOMPARE(child<QSpinBox>(screen, u"desktopWidth"_s)->value(),
-                 static_cast<int>(capabilities.recommendedWidth));
+        QTRY_COMPARE(child<QSpinBox>(screen, u"desktopWidth"_s)->value(),
+                     static_cast<int>(capabilities.recommendedWidth));
         QVERIFY(!child<QLabel>(screen, u"desktopStatus"_s)->isVisible());
         QCOMPARE(text(screen, u"desktopCapability_virtualDisplay"_s),
                  capabilities.virtualDisplaySupported ? u"available"_s : u"unavailable"_s);
@@ -101,21 +99,18 @@ private slots:
     void settingsBoundBothWays_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("property");
-        QTest::newRow("decorations") << u"desktopNoDecorations"_s << u"Skip window decorations"_s
-                                     << u"noDecorations"_s;
-        QTest::newRow("fullscreen") << u"desktopFullscreen"_s << u"Start fullscreen"_s << u"fullscreen"_s;
-        QTest::newRow("recording") << u"desktopRecording"_s << u"Desktop recording"_s << u"record"_s;
+        QTest::newRow("decorations") << u"desktopNoDecorations"_s << u"noDecorations"_s;
+        QTest::newRow("fullscreen") << u"desktopFullscreen"_s << u"fullscreen"_s;
+        QTest::newRow("recording") << u"desktopRecording"_s << u"record"_s;
     }
 
     void settingsBoundBothWays()
     {
         QFETCH(QString, name);
-        QFETCH(QString, label);
         QFETCH(QString, property);
         DesktopModeScreen screen(&model());
-        checkToggleBinding(screen, settings(), name, label, property);
+        checkToggleBinding(screen, settings(), name, property);
     }
 
     // Confirmed, the phone's settings change and it reboots; restore brings every setting back as it was.
@@ -182,7 +177,6 @@ private slots:
         child<QPushButton>(screen, u"desktopOpenLogs"_s)->click();
         QCOMPARE(m_world->opened.size(), 2);
         QCOMPARE(m_world->opened.first(), m_world->world.home.path() + u"/Media"_s);
-        QVERIFY(model().launchMessage()->startsWith(u"Opened Desktop Diagnostics — "_s));
     }
 };
 

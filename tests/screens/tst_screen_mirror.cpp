@@ -148,12 +148,10 @@ private slots:
         for (const QCheckBox *box : screen.findChildren<QCheckBox *>())
             recordBoxes += box->text().contains(u"ecord"_s) ? 1 : 0;
         QCOMPARE(recordBoxes, 1);
-        checkToggleBinding(screen, settings(), u"mirrorRecord"_s, u"Record the session to MP4"_s,
-                           u"record"_s);
+        checkToggleBinding(screen, settings(), u"mirrorRecord"_s, u"record"_s);
         // The end-to-end launches leave these two at their defaults, so no click of theirs is seen there.
-        checkToggleBinding(screen, settings(), u"mirrorStayAwake"_s,
-                           u"Keep the phone awake while mirroring"_s, u"stayAwake"_s);
-        checkToggleBinding(screen, settings(), u"mirrorAudio"_s, u"Forward audio"_s, u"audio"_s);
+        checkToggleBinding(screen, settings(), u"mirrorStayAwake"_s, u"stayAwake"_s);
+        checkToggleBinding(screen, settings(), u"mirrorAudio"_s, u"audio"_s);
         // The folder Linux uses for videos, which is where recordings go by default.
         QCOMPARE(child<QLabel>(screen, u"mirrorRecordNote"_s)->text(),
                  QStringLiteral(
@@ -186,8 +184,8 @@ private slots:
         settings().setMaxSize(1080);
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
         child<QPushButton>(screen, u"mirrorProfileSave"_s)->click();
-        QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         QCOMPARE(picker->count(), 3);
+        QCOMPARE(model().profiles().at(1).name, u"Profile 2"_s);
         choose(picker, u"Profile 1"_s);
         QCOMPARE(model().selectedProfileId(), model().profiles().first().id);
         QVERIFY(apply->isEnabled() && remove->isEnabled());
@@ -198,7 +196,6 @@ private slots:
         QCOMPARE(picker->count(), 2);
         choose(picker, u"None"_s);
         QCOMPARE(model().selectedProfileId(), std::nullopt);
-        QVERIFY(!apply->isEnabled());
     }
 
     void screenshotAndMediaFolder()
@@ -262,7 +259,6 @@ private slots:
         QVERIFY(cancel->isVisible() && cancel->isEnabled());
         QTRY_COMPARE(status->message(), QStringLiteral("Sent 2 files to /sdcard/Download."));
         QVERIFY(!cancel->isVisible());
-        QCOMPARE(status->tone(), MessageTone::Success);
         QVERIFY(drawnIn(status->grab().toImage(), Theme::color(Tone::Success)));
         // Text that is not a file is no drop for this screen.
         QMimeData text;

@@ -119,18 +119,6 @@ private:
         primary->findChild<QPushButton *>(u"primaryActionButton"_s)->click();
     }
 
-    QMessageBox *openPrompt()
-    {
-        QMessageBox *prompt = nullptr;
-        const auto shown = [this, &prompt] {
-            prompt = m_window->findChild<QMessageBox *>(u"confirmationPrompt"_s);
-            return prompt && prompt->isVisible();
-        };
-        if (!QTest::qWaitFor(shown))
-            qFatal("the confirmation prompt did not open");
-        return prompt;
-    }
-
 private slots:
     void init() { m_world = std::make_unique<ScreenWorld>(); }
     void cleanup()
@@ -222,7 +210,9 @@ private slots:
         const QJsonObject before = phoneSettings();
         const qsizetype calls = sim().calls().size();
         find<QPushButton>(u"desktopEnable"_s)->click();
-        QMessageBox *prompt = openPrompt();
+        QMessageBox *prompt = nullptr;
+        QTRY_VERIFY((prompt = m_window->findChild<QMessageBox *>(u"confirmationPrompt"_s)) &&
+                    prompt->isVisible());
         QCOMPARE(prompt->windowTitle(), u"Enable Android desktop windowing?"_s);
         // The question is in the body too: not every window manager draws a title.
         QCOMPARE(prompt->text(), u"Enable Android desktop windowing?"_s);
