@@ -1,7 +1,10 @@
+// What Quorvane keeps in the user's folders: learned profiles, presets, the settings journal, and where
+// recordings and screenshots go.
 #include "AppPaths.h"
 #include "Errors.h"
 #include "FileSizeLimit.h"
 #include "JsonFile.h"
+#include "MediaService.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
 #include "SettingsJournal.h"
@@ -124,9 +127,17 @@ QJsonObject learnedStore(const QStringList &entries)
     return {{QStringLiteral("profiles"), profiles}};
 }
 
+MediaService atFixedTime(std::optional<QString> mediaRoot = std::nullopt)
+{
+    MediaService media;
+    media.mediaRootOverride = std::move(mediaRoot);
+    media.clock = [] { return QDateTime(QDate(2025, 3, 1), QTime(14, 5, 9)); };
+    return media;
+}
+
 } // namespace
 
-class TestProfileStores final : public QObject
+class TestUserFiles final : public QObject
 {
     Q_OBJECT
 
@@ -501,6 +512,94 @@ private slots:
         if (presets)
             QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
     }
+
+    void recordingDestination_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("no serial") << QString() << "Quorvane-14-05-09.mp4";
+        QTest::newRow("wireless serial keeps its colon") << "192.168.1.20:5555"
+                                                         << "Quorvane-14-05-09-192.168.1.20:5555.mp4";
+        QTest::newRow("path separators never leave the folder") << "../../evil/x"
+                                                                << "Quorvane-14-05-09-.._.._evil_x.mp4";
+    }
+
+    void recordingDestination()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, fileName);
+        const MediaService media = atFixedTime();
+        const QString path =
+            media.recordingDestination(serial.isNull() ? std::nullopt : std::optional(serial));
+        const QString expectedFolder = media.mediaRoot() + QStringLiteral("/Recordings/2025-03-01");
+        QCOMPARE(path, expectedFolder + QLatin1Char('/') + fileName);
+        QVERIFY(QFileInfo(expectedFolder).isDir());
+    }
+
+    void recordingsOverrideAndFreshNames()
+    {
+        MediaService media = atFixedTime();
+        media.recordingsOverride = m_home->path() + QStringLiteral("/mine");
+        const QString first = media.recordingDestination(QStringLiteral("S"));
+        QCOMPARE(first, m_home->path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S.mp4"));
+        QVERIFY(QFileInfo(m_home->path() + QStringLiteral("/mine/2025-03-01")).isDir());
+        // A relaunch within the same second gets its own file instead of recording over the first.
+        test::writeFile(first);
+        QCOMPARE(media.recordingDestination(QStringLiteral("S")),
+                 m_home->path() + QStringLiteral("/mine/2025-03-01/Quorvane-14-05-09-S-2.mp4"));
+    }
+
+    void rootsFollowOverrides()
+    {
+        MediaService media = atFixedTime(m_home->path() + QStringLiteral("/media"));
+        QCOMPARE(media.recordingsRoot(), m_home->path() + QStringLiteral("/media/Recordings"));
+        QCOMPARE(media.screenshotsRoot(), m_home->path() + QStringLiteral("/media/Screenshots"));
+        // The override and both its folders are made on first use.
+        QVERIFY(QFileInfo(media.recordingsRoot()).isDir());
+        QVERIFY(QFileInfo(media.screenshotsRoot()).isDir());
+        media.screenshotsOverride = QStringLiteral("/elsewhere/shots");
+        QCOMPARE(media.screenshotsRoot(), QStringLiteral("/elsewhere/shots"));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/elsewhere/shots")));
+    }
+
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("exactly 500 MiB") << qint64(524288000) << true;
+        QTest::newRow("one byte more") << qint64(524288001) << false;
+    }
+
+    void fileSizeLimit()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, allowed);
+        QCOMPARE(MediaService::isFileSizeAllowed(bytes), allowed);
+    }
+
+    void moviesFolderAsShownIsWhereMediaGoes()
+    {
+        const QString shown = AppPaths::moviesFolderForDisplay();
+        QVERIFY2(shown.startsWith(QStringLiteral("~/")), qPrintable(shown));
+        QCOMPARE(m_home->path() + shown.mid(1) + QStringLiteral("/Quorvane"),
+                 AppPaths::mediaRoot(std::nullopt));
+    }
+
+    void unwritableMediaRootFailsWithTheSystemsText()
+    {
+        // A file where a folder should be fails for root and ordinary users alike.
+        const QString root =
+            test::writeFile(m_home->file(QStringLiteral("blocked"))) + QStringLiteral("/media");
+        try {
+            AppPaths::mediaRoot(root);
+            QFAIL("creating a folder under a file must fail");
+        } catch (const FileSystemError &error) {
+            QCOMPARE(
+                error.text(),
+                QStringLiteral("Could not create the folder “%1/Recordings”: Not a directory.").arg(root));
+        }
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Screenshots")));
+    }
 };
 
 // "--remember PREFIX COUNT" makes this program one writer of concurrentWritersKeepEveryEntry.
@@ -509,8 +608,8 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--remember") == 0)
         return rememberMany(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
-    TestProfileStores test;
+    TestUserFiles test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_profilestores.moc"
+#include "tst_userfiles.moc"
