@@ -454,9 +454,7 @@ private slots:
         QTest::newRow("audio off") << false << none << words({"--no-audio"});
         QTest::newRow("audio off wins over a source")
             << false << std::optional(QStringLiteral("mic")) << words({"--no-audio"});
-        QTest::newRow("default source") << true << none << QStringList();
         QTest::newRow("source off") << true << std::optional(QStringLiteral("off")) << words({"--no-audio"});
-        QTest::newRow("mic") << true << std::optional(QStringLiteral("mic")) << words({"--audio-source=mic"});
         QTest::newRow("source is case-sensitive")
             << true << std::optional(QStringLiteral("Mic")) << QStringList();
     }
@@ -480,7 +478,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("expected");
 
         const std::optional<QString> none;
-        QTest::newRow("absent") << none << none;
         QTest::newRow("trimmed") << std::optional(QStringLiteral("\t OMX.google.h264_encoder-2 \u00a0"))
                                  << std::optional(QStringLiteral("OMX.google.h264_encoder-2"));
         QTest::newRow("letters of any script")
@@ -509,7 +506,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("expected");
 
         const std::optional<QString> none;
-        QTest::newRow("absent") << none << none;
         QTest::newRow("trimmed, not re-formatted")
             << std::optional(QStringLiteral(" 0640x480 ")) << std::optional(QStringLiteral("0640x480"));
         QTest::newRow("largest") << std::optional(QStringLiteral("7680x7680"))
@@ -535,7 +531,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("expected");
 
         const std::optional<QString> none;
-        QTest::newRow("absent") << none << none;
         QTest::newRow("trimmed") << std::optional(QStringLiteral("\t100:200:10:20 "))
                                  << std::optional(QStringLiteral("100:200:10:20"));
         QTest::newRow("zero width") << std::optional(QStringLiteral("0:1920:0:0")) << none;
@@ -560,9 +555,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("expected");
 
         const std::optional<QString> none;
-        QTest::newRow("absent") << none << none;
-        QTest::newRow("initial") << std::optional(QStringLiteral("initial"))
-                                 << std::optional(QStringLiteral("--capture-orientation=@"));
         for (const char *angle : {"0", "90", "180", "270"})
             QTest::addRow("%s", angle)
                 << std::optional(QString::fromUtf8(angle))

@@ -231,35 +231,36 @@ private slots:
         QVERIFY2(timer.elapsed() < 0.2 * count * 1000 / 2, "the commands did not run concurrently");
     }
 
-    void overrideIsTrimmedOfSpacesAndTabs()
+    // An override is trimmed of spaces and tabs; one that cannot be run falls through to the bundle.
+    void overrideOrBundle_data()
     {
-        const QString adb = tool(QStringLiteral("custom/adb"));
-        const auto found =
-            RuntimeLocator::resolveWithSource(QStringLiteral("adb"), QStringLiteral(" \t%1  ").arg(adb));
-        QCOMPARE(found.path, adb);
-        QVERIFY(found.source == RuntimeSource::Override);
+        QTest::addColumn<QString>("override"); // $HOME stands for the test's home folder
+        QTest::addColumn<QString>("found");
+        QTest::newRow("trimmed of spaces and tabs") << " \t$HOME/custom/adb  "
+                                                    << "custom/adb";
+        QTest::newRow("not executable") << "$HOME/plain/adb"
+                                        << "bundle/adb";
+        QTest::newRow("missing") << "$HOME/missing/adb"
+                                 << "bundle/adb";
+        QTest::newRow("blank") << " \t "
+                               << "bundle/adb";
+        QTest::newRow("line break is not trimmed") << "\n$HOME/bundle/adb"
+                                                   << "bundle/adb";
     }
 
-    void unusableOverrideFallsThroughToBundle_data()
-    {
-        QTest::addColumn<QString>("override");
-        // $HOME stands for the test's home folder.
-        QTest::newRow("not executable") << "$HOME/plain/adb";
-        QTest::newRow("missing") << "$HOME/missing/adb";
-        QTest::newRow("blank") << " \t ";
-        QTest::newRow("line break is not trimmed") << "\n$HOME/bundle/adb";
-    }
-
-    void unusableOverrideFallsThroughToBundle()
+    void overrideOrBundle()
     {
         QFETCH(QString, override);
+        QFETCH(QString, found);
+        tool(QStringLiteral("custom/adb"));
         test::writeFile(m_home->file(QStringLiteral("plain/adb")));
-        const QString bundled = tool(QStringLiteral("bundle/adb"));
+        tool(QStringLiteral("bundle/adb"));
         RuntimeLocator::setBundledDirectoryOverride(dir(QStringLiteral("bundle")));
-        const auto found = RuntimeLocator::resolveWithSource(
+        const auto resolution = RuntimeLocator::resolveWithSource(
             QStringLiteral("adb"), override.replace(QStringLiteral("$HOME"), m_home->path()));
-        QCOMPARE(found.path, bundled);
-        QVERIFY(found.source == RuntimeSource::Bundled);
+        QCOMPARE(resolution.path, dir(found));
+        QVERIFY(resolution.source ==
+                (found == QLatin1String("custom/adb") ? RuntimeSource::Override : RuntimeSource::Bundled));
     }
 
     // Each folder must hold both tools; an installed copy keeps an unpacked scrcpy release in share/.
