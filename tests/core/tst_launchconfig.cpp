@@ -147,7 +147,6 @@ private slots:
     void encodesEveryFieldAndRoundTrips()
     {
         const QJsonObject json = everyFieldSet().toJson();
-        QCOMPARE(json.value(QStringLiteral("maxSize")), QJsonValue(1920));
         QCOMPARE(json.value(QStringLiteral("cameraZoom")), QJsonValue(2.5));
         QCOMPARE(json.value(QStringLiteral("desktopDisplayId")), QJsonValue(2));
         QCOMPARE(json.value(QStringLiteral("clipboardSync")), QJsonValue(true));
@@ -287,7 +286,6 @@ private slots:
         QTest::newRow("record flag alone records nothing")
             << mirror([](LaunchConfig &c) { c.record = true; }) << QString() << withQuietTail({});
 
-        // Camera block.
         QTest::newRow("blank camera id falls back to facing") << camera([](LaunchConfig &c) {
             c.cameraId = QStringLiteral("  ");
             c.cameraFacing = QStringLiteral("front");
@@ -346,7 +344,6 @@ private slots:
             << QString()
             << words({"-s", "ABC", "--video-source=camera", "--video-codec=h264", "--video-bit-rate=8M",
                       "--fullscreen", "--window-title=Quorvane · ABC"});
-        // Desktop block.
         QTest::newRow("wide display gets the 1080 height")
             << desktop([](LaunchConfig &c) { c.desktopWidth = 2560; }) << QString()
             << withQuietTail({"--new-display=2560x1080/240", "--display-ime-policy=local"});
@@ -601,7 +598,6 @@ private slots:
             QTest::newRow(name) << input << rungs(input, changes);
         };
 
-        // Mirror table.
         row("mirror with nothing to relax", mirror([](LaunchConfig &c) {
                 c.maxSize = 1280;
                 c.maxFps = 30;
@@ -632,7 +628,6 @@ private slots:
         row("empty encoder name still counts as set",
             mirror([](LaunchConfig &c) { c.videoEncoder = QString(); }), {noEncoder});
 
-        // Desktop table.
         row("small display keeps its density", desktop([](LaunchConfig &c) {
                 c.desktopWidth = 1280;
                 c.desktopHeight = 720;
@@ -668,7 +663,6 @@ private slots:
             }),
             {h264, fps30});
 
-        // Camera table.
         row("high speed at 60 fps keeps the rate for the rate rung", camera([](LaunchConfig &c) {
                 c.cameraHighSpeed = true;
                 c.maxFps = 60;
