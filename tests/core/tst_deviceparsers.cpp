@@ -1,5 +1,6 @@
 #include "ADBService.h"
 #include "JsonDecoder.h"
+#include "MediaService.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -80,6 +81,37 @@ Recommendation expected(const char *mode, quint32 maxSize, quint32 maxFps, const
                           QString::fromUtf8(label),
                           rationale};
 }
+
+const char *const displayDump = R"(DISPLAY MANAGER (dumpsys display)
+  Logical Displays: size=3
+  Display 0:
+    mDisplayId=0
+    mPhase=1
+    mLayerStack=0
+    mHasContent=true
+    mPrimaryDisplayDevice=Built-in Screen (local:4619827259835644672)
+  Display 2:
+    mDisplayId=2
+    mPhase=1
+    mPrimaryDisplayDevice=scrcpy (virtual:com.android.shell,10000,scrcpy,0)
+  Display 3:
+    mDisplayId=3
+    mPrimaryDisplayDevice=Overlay #1
+  Display 4:
+    mDisplayId=4
+    a
+    b
+    c
+    d
+    e
+    f
+    g
+    h
+    mPrimaryDisplayDevice=Too Far (local:9)
+  Display 5:
+    mDisplayId=5
+    mPrimaryDisplayDevice=odd) name (x
+)";
 
 } // namespace
 
@@ -408,6 +440,58 @@ private slots:
         QCOMPARE(actual.rationale, expected.rationale);
         QVERIFY(actual == expected);
     }
+
+    void logicalDisplayDevice_data()
+    {
+        QTest::addColumn<quint32>("id");
+        QTest::addColumn<QString>("name"); // "" for no device found
+        QTest::addColumn<QString>("uniqueId");
+        QTest::newRow("local id") << 0u << "Built-in Screen " << QStringLiteral("local:4619827259835644672");
+        QTest::newRow("virtual display")
+            << 2u << "scrcpy " << QStringLiteral("virtual:com.android.shell,10000,scrcpy,0");
+        QTest::newRow("no parentheses") << 3u << "Overlay #1" << QString();
+        QTest::newRow("device line nine lines below") << 4u << "" << QString();
+        QTest::newRow("parentheses the wrong way round") << 5u << "odd) name (x" << QString();
+        QTest::newRow("unknown display") << 7u << "" << QString();
+    }
+
+    void logicalDisplayDevice()
+    {
+        QFETCH(quint32, id);
+        QFETCH(QString, name);
+        QFETCH(QString, uniqueId);
+        const auto device = MediaService::logicalDisplayDevice(QString::fromUtf8(displayDump), id);
+        QCOMPARE(device.has_value(), !name.isEmpty());
+        if (device)
+            QCOMPARE(*device, (DisplayDevice{name, uniqueId}));
+    }
+
+    void surfaceflingerDisplayID_data()
+    {
+        QTest::addColumn<QString>("dump");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        const QString dump = QStringLiteral(
+            "Display 4619827259835644672 (HWC display 0): port=0 pnpId=GGL displayName=\"Built-in Screen\"\n"
+            "Display 11529215046068469762 (virtual) displayName=\"scrcpy\"\n"
+            "Virtual display displayName=\"broken\"\n"
+            "42 displayName=\"bare\"\n");
+        QTest::newRow("physical") << dump << "Built-in Screen" << QStringLiteral("4619827259835644672");
+        QTest::newRow("bare id first") << dump << "bare" << QStringLiteral("42");
+        QTest::newRow("first token not numeric") << dump << "broken" << QString();
+        QTest::newRow("missing") << dump << "other" << QString();
+        QTest::newRow("single piece") << QStringLiteral("displayName=\"solo\"") << "solo" << QString();
+    }
+
+    void surfaceflingerDisplayID()
+    {
+        QFETCH(QString, dump);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QCOMPARE(MediaService::surfaceflingerDisplayID(dump, name).value_or(QString()), expected);
+    }
+
+    // The texts that name the default folder must name the one media really goes to.
 };
 
 QTEST_GUILESS_MAIN(TestDeviceParsers)

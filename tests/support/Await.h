@@ -6,33 +6,31 @@
 
 #include <exception>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace quorvane::test {
 
 namespace detail {
 
+// What a task hands back, with an empty stand-in for a task that hands back nothing.
 template<typename T>
-QCoro::Task<void> capture(QCoro::Task<T> task, std::optional<T> *result, std::exception_ptr *error,
-                          bool *done, QEventLoop *loop)
-{
-    try {
-        *result = co_await task;
-    } catch (...) {
-        *error = std::current_exception();
-    }
-    *done = true;
-    loop->quit();
-}
+using Outcome = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
 
-inline QCoro::Task<void> capture(QCoro::Task<void> task, std::exception_ptr *error, bool *done,
-                                 QEventLoop *loop)
+template<typename T>
+QCoro::Task<void> capture(QCoro::Task<T> task, std::optional<Outcome<T>> *result, std::exception_ptr *error,
+                          QEventLoop *loop)
 {
     try {
-        co_await task;
+        if constexpr (std::is_void_v<T>) {
+            co_await task;
+            result->emplace();
+        } else {
+            result->emplace(co_await task);
+        }
     } catch (...) {
         *error = std::current_exception();
     }
-    *done = true;
     loop->quit();
 }
 
@@ -44,27 +42,15 @@ template<typename T>
 T await(QCoro::Task<T> task)
 {
     QEventLoop loop;
-    std::optional<T> result;
+    std::optional<detail::Outcome<T>> result;
     std::exception_ptr error;
-    bool done = false;
-    detail::capture(std::move(task), &result, &error, &done, &loop);
-    if (!done)
+    detail::capture(std::move(task), &result, &error, &loop);
+    if (!result && !error)
         loop.exec();
     if (error)
         std::rethrow_exception(error);
-    return std::move(*result);
-}
-
-inline void await(QCoro::Task<void> task)
-{
-    QEventLoop loop;
-    std::exception_ptr error;
-    bool done = false;
-    detail::capture(std::move(task), &error, &done, &loop);
-    if (!done)
-        loop.exec();
-    if (error)
-        std::rethrow_exception(error);
+    if constexpr (!std::is_void_v<T>)
+        return std::move(*result);
 }
 
 } // namespace quorvane::test

@@ -8,8 +8,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     getrlimit(RLIMIT_FSIZE, &m_previous);
     m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (bytes == 0)
-        return;
     rlimit lowered = m_previous;
     lowered.rlim_cur = bytes;
     setrlimit(RLIMIT_FSIZE, &lowered);

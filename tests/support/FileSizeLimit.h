@@ -6,8 +6,8 @@
 
 namespace quorvane::test {
 
-// Lowers this process's file-size limit for its lifetime (0 leaves it alone) and keeps the SIGXFSZ that
-// crossing it raises from ending the test, so a write past it comes back short, as on a full disk.
+// Lowers this process's file-size limit for its lifetime and keeps the SIGXFSZ that crossing it raises
+// from ending the test, so a write past it comes back short, as on a full disk.
 class FileSizeLimit
 {
 public:

@@ -1,7 +1,10 @@
+// What Quorvane keeps in the user's folders: learned profiles, presets, the settings journal, and where
+// recordings and screenshots go.
 #include "AppPaths.h"
 #include "Errors.h"
 #include "FileSizeLimit.h"
 #include "JsonFile.h"
+#include "MediaService.h"
 #include "ProfileStore.h"
 #include "SavedProfileStore.h"
 #include "SettingsJournal.h"
@@ -124,9 +127,17 @@ QJsonObject learnedStore(const QStringList &entries)
     return {{QStringLiteral("profiles"), profiles}};
 }
 
+MediaService atFixedTime(std::optional<QString> mediaRoot = std::nullopt)
+{
+    MediaService media;
+    media.mediaRootOverride = std::move(mediaRoot);
+    media.clock = [] { return QDateTime(QDate(2025, 3, 1), QTime(14, 5, 9)); };
+    return media;
+}
+
 } // namespace
 
-class TestProfileStores final : public QObject
+class TestUserFiles final : public QObject
 {
     Q_OBJECT
 
@@ -396,41 +407,25 @@ private slots:
                            "changed before it was interrupted."));
     }
 
+    // Ids are written in capitals and read in either case.
     void presetsFirstUse()
     {
         QVERIFY(SavedProfileStore().load().isEmpty());
         QVERIFY(!QFile::exists(AppPaths::savedProfilesFile()));
         QDir(AppPaths::appSupportFolder()).removeRecursively();
 
-        SavedProfileStore().save({preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Profile 1", "8.0")});
-        QCOMPARE(contents(SavedProfileStore::url()),
-                 QByteArray("{\n"
-                            "    \"profiles\": [\n"
-                            "        {\n"
-                            "            \"audio\": true,\n"
-                            "            \"bitrate\": \"8.0\",\n"
-                            "            \"codec\": \"h265\",\n"
-                            "            \"id\": \"0F8FAD5B-D9CB-469F-A165-70867728950E\",\n"
-                            "            \"maxFps\": 60,\n"
-                            "            \"maxSize\": 1920,\n"
-                            "            \"mode\": \"mirror\",\n"
-                            "            \"name\": \"Profile 1\"\n"
-                            "        }\n"
-                            "    ]\n"
-                            "}\n"));
-    }
-
-    void presetIdsAreReadInEitherCase()
-    {
-        writeFile(
-            AppPaths::savedProfilesFile(),
-            "{\"profiles\": [{\"id\": \"0f8fad5b-d9cb-469f-a165-70867728950e\", \"name\": \"n\", \"mode\": "
-            "\"camera\", \"maxSize\": 0, \"maxFps\": 30, \"codec\": \"h264\", \"bitrate\": \"8.0\", "
-            "\"audio\": false}]}");
-        const QList<SavedProfile> presets = SavedProfileStore().load();
-        QCOMPARE(presets.size(), 1);
-        QCOMPARE(presets[0].id, QUuid::fromString(QStringLiteral("0F8FAD5B-D9CB-469F-A165-70867728950E")));
-        QCOMPARE(presets[0].mode, QStringLiteral("camera"));
+        const SavedProfile saved = preset("{0f8fad5b-d9cb-469f-a165-70867728950e}", "Profile 1", "8.0");
+        SavedProfileStore().save({saved});
+        const QByteArray written = contents(SavedProfileStore::url());
+        QCOMPARE(
+            QJsonDocument::fromJson(written).toJson(QJsonDocument::Compact),
+            QByteArray("{\"profiles\":[{\"audio\":true,\"bitrate\":\"8.0\",\"codec\":\"h265\",\"id\":"
+                       "\"0F8FAD5B-D9CB-469F-A165-70867728950E\",\"maxFps\":60,\"maxSize\":1920,\"mode\":"
+                       "\"mirror\",\"name\":\"Profile 1\"}]}"));
+        writeFile(AppPaths::savedProfilesFile(),
+                  QByteArray(written).replace("0F8FAD5B-D9CB-469F-A165-70867728950E",
+                                              "0f8fad5b-d9cb-469f-a165-70867728950e"));
+        QCOMPARE(SavedProfileStore().load(), QList<SavedProfile>{saved});
     }
 
     void unreadablePresets_data()
@@ -501,6 +496,86 @@ private slots:
         if (presets)
             QVERIFY_THROWS_EXCEPTION(FileSystemError, SavedProfileStore::url());
     }
+
+    void recordingDestination_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("no serial") << QString() << "Quorvane-14-05-09.mp4";
+        QTest::newRow("wireless serial keeps its colon") << "192.168.1.20:5555"
+                                                         << "Quorvane-14-05-09-192.168.1.20:5555.mp4";
+        QTest::newRow("path separators never leave the folder") << "../../evil/x"
+                                                                << "Quorvane-14-05-09-.._.._evil_x.mp4";
+    }
+
+    void recordingDestination()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, fileName);
+        const MediaService media = atFixedTime();
+        const std::optional<QString> device = serial.isNull() ? std::nullopt : std::optional(serial);
+        const QString path = media.recordingDestination(device);
+        const QString expectedFolder = media.mediaRoot() + QStringLiteral("/Recordings/2025-03-01");
+        QCOMPARE(path, expectedFolder + QLatin1Char('/') + fileName);
+        QVERIFY(QFileInfo(expectedFolder).isDir());
+        // A relaunch within the same second gets its own file instead of recording over the first.
+        test::writeFile(path);
+        QCOMPARE(media.recordingDestination(device), path.chopped(4) + QStringLiteral("-2.mp4"));
+    }
+
+    void rootsFollowOverrides()
+    {
+        MediaService media = atFixedTime(m_home->path() + QStringLiteral("/media"));
+        QCOMPARE(media.recordingsRoot(), m_home->path() + QStringLiteral("/media/Recordings"));
+        QCOMPARE(media.screenshotsRoot(), m_home->path() + QStringLiteral("/media/Screenshots"));
+        // The override and both its folders are made on first use.
+        QVERIFY(QFileInfo(media.recordingsRoot()).isDir());
+        QVERIFY(QFileInfo(media.screenshotsRoot()).isDir());
+        media.recordingsOverride = m_home->path() + QStringLiteral("/mine");
+        QCOMPARE(media.recordingsRoot(), m_home->path() + QStringLiteral("/mine"));
+        media.screenshotsOverride = QStringLiteral("/elsewhere/shots");
+        QCOMPARE(media.screenshotsRoot(), QStringLiteral("/elsewhere/shots"));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/elsewhere/shots")));
+    }
+
+    void fileSizeLimit_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("exactly 500 MiB") << qint64(524288000) << true;
+        QTest::newRow("one byte more") << qint64(524288001) << false;
+    }
+
+    void fileSizeLimit()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, allowed);
+        QCOMPARE(MediaService::isFileSizeAllowed(bytes), allowed);
+    }
+
+    void moviesFolderAsShownIsWhereMediaGoes()
+    {
+        const QString shown = AppPaths::moviesFolderForDisplay();
+        QVERIFY2(shown.startsWith(QStringLiteral("~/")), qPrintable(shown));
+        QCOMPARE(m_home->path() + shown.mid(1) + QStringLiteral("/Quorvane"),
+                 AppPaths::mediaRoot(std::nullopt));
+    }
+
+    void unwritableMediaRootFailsWithTheSystemsText()
+    {
+        // A file where a folder should be fails for root and ordinary users alike.
+        const QString root =
+            test::writeFile(m_home->file(QStringLiteral("blocked"))) + QStringLiteral("/media");
+        try {
+            AppPaths::mediaRoot(root);
+            QFAIL("creating a folder under a file must fail");
+        } catch (const FileSystemError &error) {
+            QCOMPARE(
+                error.text(),
+                QStringLiteral("Could not create the folder “%1/Recordings”: Not a directory.").arg(root));
+        }
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Screenshots")));
+    }
 };
 
 // "--remember PREFIX COUNT" makes this program one writer of concurrentWritersKeepEveryEntry.
@@ -509,8 +584,8 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--remember") == 0)
         return rememberMany(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
-    TestProfileStores test;
+    TestUserFiles test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_profilestores.moc"
+#include "tst_userfiles.moc"
