@@ -2,8 +2,6 @@
 
 #include "ADBService.h"
 
-#include <QJsonArray>
-
 // The recommendation rules are operations of ADBService (where the app looks for them) but live here, beside
 // the record they fill.
 
@@ -49,20 +47,6 @@ void applyModeRow(Recommendation &recommendation, const DeviceProfile &profile, 
 }
 
 } // namespace
-
-QJsonObject Recommendation::toJson() const
-{
-    return {{QStringLiteral("mode"), mode},
-            {QStringLiteral("maxSize"), qint64(maxSize)},
-            {QStringLiteral("maxFps"), qint64(maxFps)},
-            {QStringLiteral("codec"), codec},
-            {QStringLiteral("audio"), audio},
-            {QStringLiteral("stayAwake"), stayAwake},
-            {QStringLiteral("turnScreenOff"), turnScreenOff},
-            {QStringLiteral("showTouches"), showTouches},
-            {QStringLiteral("qualityLabel"), qualityLabel},
-            {QStringLiteral("rationale"), QJsonArray::fromStringList(rationale)}};
-}
 
 Recommendation ADBService::recommendation(const DeviceProfile &profile, const QString &mode)
 {

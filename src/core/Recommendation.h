@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +23,6 @@ struct Recommendation
     QStringList rationale;
 
     bool operator==(const Recommendation &) const = default;
-
-    QJsonObject toJson() const;
 };
 
 } // namespace quorvane
