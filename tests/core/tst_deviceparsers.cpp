@@ -490,8 +490,6 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(MediaService::surfaceflingerDisplayID(dump, name).value_or(QString()), expected);
     }
-
-    // The texts that name the default folder must name the one media really goes to.
 };
 
 QTEST_GUILESS_MAIN(TestDeviceParsers)
