@@ -349,95 +349,81 @@ private slots:
         }
     }
 
-    void baseRules_data()
+    void recommendations_data()
     {
         QTest::addColumn<DeviceProfile>("profile");
         QTest::addColumn<QString>("mode");
+        QTest::addColumn<std::optional<LearnedProfile>>("learned"); // what launched before, laid over
         QTest::addColumn<Recommendation>("expected");
 
-        QTest::newRow("mirror over usb") << phone("usb", true, false) << "mirror"
+        const std::optional<LearnedProfile> base;
+
+        QTest::newRow("mirror over usb") << phone("usb", true, false) << "mirror" << base
                                          << expected("mirror", 1920, 60, "h264", true, true, false,
                                                      "Fast USB profile", {usbReason, mirrorReason});
         QTest::newRow("mirror over wi-fi")
-            << phone("wireless", true, true) << "mirror"
+            << phone("wireless", true, true) << "mirror" << base
             << expected("mirror", 1280, 30, "h264", true, true, false, "Balanced wireless profile",
                         {wirelessReason, mirrorReason});
         QTest::newRow("unknown connection counts as usb")
-            << phone("Wireless", true, false) << "mirror"
+            << phone("Wireless", true, false) << "mirror" << base
             << expected("mirror", 1920, 60, "h264", true, true, false, "Fast USB profile",
                         {usbReason, mirrorReason});
         QTest::newRow("creator without h265")
-            << phone("wireless", true, false) << "creator"
+            << phone("wireless", true, false) << "creator" << base
             << expected("creator", 1280, 30, "h264", true, true, true, "Creator-ready profile",
                         {wirelessReason, creatorReason});
         QTest::newRow("creator with h265, no audio")
-            << phone("usb", false, true) << "creator"
+            << phone("usb", false, true) << "creator" << base
             << expected("creator", 1920, 60, "h265", false, true, true, "Creator-ready profile",
                         {usbReason, creatorReason, h265Reason, audioReason});
         QTest::newRow("camera over wi-fi")
-            << phone("wireless", true, false) << "camera"
+            << phone("wireless", true, false) << "camera" << base
             << expected("camera", 1920, 30, "h264", true, false, false, "Stable camera profile",
                         {wirelessReason, cameraReason});
-        QTest::newRow("desktop over usb") << phone("usb", true, true) << "desktop"
+        QTest::newRow("desktop over usb") << phone("usb", true, true) << "desktop" << base
                                           << expected("desktop", 1920, 60, "h264", true, true, false,
                                                       "Balanced desktop profile", {usbReason, desktopReason});
         QTest::newRow("desktop over wi-fi")
-            << phone("wireless", true, false) << "desktop"
+            << phone("wireless", true, false) << "desktop" << base
             << expected("desktop", 1920, 30, "h264", true, true, false, "Balanced desktop profile",
                         {wirelessReason, desktopReason});
         QTest::newRow("old android mirrors without audio")
-            << phone("usb", false, false) << "mirror"
+            << phone("usb", false, false) << "mirror" << base
             << expected("mirror", 1920, 60, "h264", false, true, false, "Fast USB profile",
                         {usbReason, mirrorReason, audioReason});
-    }
-
-    void baseRules()
-    {
-        QFETCH(DeviceProfile, profile);
-        QFETCH(QString, mode);
-        QFETCH(Recommendation, expected);
-        const Recommendation actual = ADBService::recommendation(profile, mode);
-        QCOMPARE(actual.rationale, expected.rationale);
-        QCOMPARE(actual.qualityLabel, expected.qualityLabel);
-        QVERIFY(actual == expected);
-    }
-
-    void learnedOverlay_data()
-    {
-        QTest::addColumn<DeviceProfile>("profile");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<LearnedProfile>("learned");
-        QTest::addColumn<Recommendation>("expected");
-
         QTest::newRow("applied, reason first")
-            << phone("usb", true, false) << "mirror" << LearnedProfile{1280, 30, QStringLiteral("h264"), true}
+            << phone("usb", true, false) << "mirror"
+            << std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true})
             << expected("mirror", 1280, 30, "h264", true, true, false, "Tested device profile",
                         {learnedReason, usbReason, mirrorReason});
         QTest::newRow("h265 on a phone that lost it is ignored")
             << phone("usb", true, false) << "creator"
-            << LearnedProfile{1280, 30, QStringLiteral("h265"), true}
+            << std::optional(LearnedProfile{1280, 30, QStringLiteral("h265"), true})
             << expected("creator", 1920, 60, "h264", true, true, true, "Creator-ready profile",
                         {usbReason, creatorReason});
         QTest::newRow("h265 on a phone that has it")
             << phone("wireless", true, true) << "mirror"
-            << LearnedProfile{1024, 24, QStringLiteral("h265"), false}
+            << std::optional(LearnedProfile{1024, 24, QStringLiteral("h265"), false})
             << expected("mirror", 1024, 24, "h265", false, true, false, "Tested device profile",
                         {learnedReason, wirelessReason, mirrorReason});
         QTest::newRow("learned audio cannot switch on unsupported audio")
             << phone("usb", false, false) << "mirror"
-            << LearnedProfile{1920, 60, QStringLiteral("h264"), true}
+            << std::optional(LearnedProfile{1920, 60, QStringLiteral("h264"), true})
             << expected("mirror", 1920, 60, "h264", false, true, false, "Tested device profile",
                         {learnedReason, usbReason, mirrorReason, audioReason});
     }
 
-    void learnedOverlay()
+    void recommendations()
     {
         QFETCH(DeviceProfile, profile);
         QFETCH(QString, mode);
-        QFETCH(LearnedProfile, learned);
+        QFETCH(std::optional<LearnedProfile>, learned);
         QFETCH(Recommendation, expected);
-        const Recommendation actual = ADBService::recommendation(profile, mode, learned);
+        const Recommendation actual = learned ? ADBService::recommendation(profile, mode, *learned)
+                                              : ADBService::recommendation(profile, mode);
         QCOMPARE(actual.rationale, expected.rationale);
+        QCOMPARE(actual.qualityLabel, expected.qualityLabel);
         QVERIFY(actual == expected);
     }
 

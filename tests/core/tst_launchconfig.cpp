@@ -563,12 +563,6 @@ private slots:
             {noEncoder, h264, size1280, fps30});
         row("unknown mode uses the mirror table", quiet(QString(), [](LaunchConfig &c) { c.maxSize = 2560; }),
             {size1280});
-        row("no limit is never lowered", mirror([](LaunchConfig &c) {
-                c.codec = QStringLiteral("h265");
-                c.maxSize = 0;
-                c.maxFps = 0;
-            }),
-            {h264});
         row("just above the limits", mirror([](LaunchConfig &c) {
                 c.maxSize = 1281;
                 c.maxFps = 31;
@@ -628,8 +622,6 @@ private slots:
                  c.maxFps = 30;
              },
              unchanged});
-        row("size without high speed is kept",
-            camera([](LaunchConfig &c) { c.cameraSize = QStringLiteral("1280x720"); }), {});
         row("zoom 1.01 stays", camera([](LaunchConfig &c) { c.cameraZoom = 1.01; }), {});
         row("zoom 1.02 goes", camera([](LaunchConfig &c) { c.cameraZoom = 1.02; }),
             {[](LaunchConfig &c) { c.cameraZoom.reset(); }});
