@@ -252,7 +252,6 @@ private slots:
         QTest::addColumn<QString>("recording");
         QTest::addColumn<QStringList>("expected");
 
-        // Mirror block and the common tail.
         QTest::newRow("screen off replaces stay awake")
             << mirror([](LaunchConfig &c) {
                    c.maxSize = 1920;

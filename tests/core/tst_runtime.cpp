@@ -230,8 +230,6 @@ private slots:
                                                     << "custom/adb";
         QTest::newRow("not executable") << "$HOME/plain/adb"
                                         << "bundle/adb";
-        QTest::newRow("missing") << "$HOME/missing/adb"
-                                 << "bundle/adb";
         QTest::newRow("blank") << " \t "
                                << "bundle/adb";
         QTest::newRow("line break is not trimmed") << "\n$HOME/bundle/adb"
