@@ -7,8 +7,6 @@
 
 using namespace quorvane;
 
-using Encoders = QList<VideoEncoderInfo>;
-
 namespace {
 
 // One row of adb's device list as the parser should read it.
@@ -181,9 +179,9 @@ private slots:
         QCOMPARE(devices.at(2).displayName(), QStringLiteral("C"));
     }
 
-    // What is read from the phone's answers to wm size, wm density and dumpsys window ("-" for nothing,
-    // 1 for locked). Unknown output is no answer: only Android's own keyguard lines tell locked from
-    // unlocked.
+    // What is read from the phone's answers to wm size, wm density, dumpsys window and scrcpy's encoder
+    // list ("-" for nothing, 1 for locked). Unknown output is no answer: only Android's own keyguard lines
+    // tell locked from unlocked.
     void phoneAnswers_data()
     {
         QTest::addColumn<QString>("reader");
@@ -213,18 +211,22 @@ private slots:
         row("policy flag among others", "keyguard", "    mDreamingLockscreen=true mDreamingSleepToken=null",
             "1");
         row("older release", "keyguard",
-            "    mShowingLockscreen=false mShowingDream=false\n"
-            "    isKeyguardShowing=true",
-            "1");
+            "  mShowingLockscreen=false mShowingDream=false\n  isKeyguardShowing=true", "1");
         row("keyguard delegate only", "keyguard",
             "    KeyguardServiceDelegate\n      showing=true\n      secure=true", "1");
         row("unlocked", "keyguard",
             "    mDreamingLockscreen=false\n    KeyguardServiceDelegate\n      showing=false", "0");
         row("showing outside the delegate", "keyguard",
-            "    KeyguardServiceDelegate\n      secure=true\n    WindowOrientationListener\n      "
-            "showing=true",
-            "-");
+            "  KeyguardServiceDelegate\n    secure=true\n  WindowOrientationListener\n    showing=true", "-");
         row("Can't find service", "keyguard", "Can't find service: window", "-");
+
+        row("duplicate encoders kept once", "encoders",
+            "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n", "h264 enc");
+        row("capital codec and vp8 skipped", "encoders",
+            "--video-codec=H264 --video-encoder=a\n--video-codec=vp8 --video-encoder=b\n", "-");
+        row("no encoder name", "encoders", "--video-codec=h264 (hw)", "-");
+        row("encoder name is the next word", "encoders", "--video-codec=h264 --video-encoder=  enc (hw)",
+            "h264 enc");
     }
 
     void phoneAnswers()
@@ -240,32 +242,14 @@ private slots:
             QCOMPARE(shown(width) + QLatin1Char('x') + shown(height), read);
         } else if (reader == QLatin1String("density")) {
             QCOMPARE(shown(ADBService::parseDensity(text)), read);
-        } else {
+        } else if (reader == QLatin1String("keyguard")) {
             QCOMPARE(shown(ADBService::parseKeyguardShowing(text)), read);
+        } else {
+            QStringList found;
+            for (const VideoEncoderInfo &encoder : ADBService::parseVideoEncoders(text))
+                found << encoder.codec + QLatin1Char(' ') + encoder.name;
+            QCOMPARE(found.isEmpty() ? QStringLiteral("-") : found.join(QLatin1Char(';')), read);
         }
-    }
-
-    void parseVideoEncoders_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<Encoders>("expected");
-
-        QTest::newRow("duplicates kept once")
-            << "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n"
-            << Encoders{encoder("h264", "enc")};
-        QTest::newRow("capital codec and vp8 skipped")
-            << "--video-codec=H264 --video-encoder=a\n--video-codec=vp8 --video-encoder=b\n"
-            << Encoders{};
-        QTest::newRow("no encoder name") << "--video-codec=h264 (hw)" << Encoders{};
-        QTest::newRow("name is the next word")
-            << "--video-codec=h264 --video-encoder=  enc (hw)" << Encoders{encoder("h264", "enc")};
-    }
-
-    void parseVideoEncoders()
-    {
-        QFETCH(QString, text);
-        QFETCH(Encoders, expected);
-        QCOMPARE(ADBService::parseVideoEncoders(text), expected);
     }
 
     void optionValue_data()
