@@ -229,13 +229,6 @@ private slots:
         QCOMPARE(recommendation.value(QStringLiteral("qualityLabel")).toString(),
                  QStringLiteral("Tested device profile"));
         QCOMPARE(recommendation.value(QStringLiteral("maxFps")).toInt(), 24);
-
-        sim.phone(QStringLiteral("phone1")).state(QStringLiteral("unauthorized"));
-        result = test::runQuorvanectl(QStringList{QStringLiteral("inspect"), QStringLiteral("R5CW20ABCDE")} +
-                                      tools);
-        QCOMPARE(result.statusCode, 1);
-        QCOMPARE(result.stderr_,
-                 QStringLiteral("Device state is 'unauthorized'. Authorize or reconnect the phone first.\n"));
     }
 };
 

@@ -68,11 +68,6 @@ private:
                                QJsonDocument(config.toJson()).toJson());
     }
 
-    QString learnedProfilesPath() const
-    {
-        return m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json");
-    }
-
     // With ownGroup, quorvanectl leads a process group of its own, so a signal can reach it and its
     // children together, as a terminal's Ctrl+C does.
     // With --json among the words, m_output gets standard output alone.
@@ -140,7 +135,8 @@ private slots:
                      QStringLiteral("Launch cancelled: the session was stopped while it was starting.\n")),
                  qPrintable(m_output));
         QCOMPARE(m_sim->scrcpySessions().size(), 1);
-        QVERIFY(!QFile::exists(learnedProfilesPath()));
+        QVERIFY(
+            !QFile::exists(m_home->path() + QStringLiteral("/.local/share/Quorvane/learned-profiles.json")));
         QTRY_VERIFY(m_sim->runningProcesses().isEmpty());
     }
 
@@ -417,11 +413,12 @@ private slots:
         m_sim->addLaunchRule({QStringLiteral("--video-codec=h265")}, 1);
         m_sim->addLaunchRule(endsAfter(1500));
         test::writeFile(m_home->file(QStringLiteral("config.json.mp4")));
-        test::writeFile(m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
-                        R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
-                        R"( "maxSize": 0}}})");
-        const auto store = [this] {
-            QFile file(learnedProfilesPath());
+        const QString learnedPath = test::writeFile(
+            m_home->file(QStringLiteral(".local/share/Quorvane/learned-profiles.json")),
+            R"({"profiles": {"PIXEL8\u001fmirror": {"audio": false, "codec": "av1", "maxFps": 0,)"
+            R"( "maxSize": 0}}})");
+        const auto store = [&learnedPath] {
+            QFile file(learnedPath);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
         const QByteArray before = store();

@@ -7,12 +7,7 @@
 
 using namespace quorvane;
 
-using Size = std::pair<std::optional<quint32>, std::optional<quint32>>;
-using Encoders = QList<VideoEncoderInfo>;
-
 namespace {
-
-const std::optional<quint32> none;
 
 // One row of adb's device list as the parser should read it.
 DeviceInfo device(const char *serial, const char *state, const char *kind, std::optional<QString> model = {},
@@ -184,74 +179,77 @@ private slots:
         QCOMPARE(devices.at(2).displayName(), QStringLiteral("C"));
     }
 
-    void parsePhysicalSize_data()
+    // What is read from the phone's answers to wm size, wm density, dumpsys window and scrcpy's encoder
+    // list ("-" for nothing, 1 for locked). Unknown output is no answer: only Android's own keyguard lines
+    // tell locked from unlocked.
+    void phoneAnswers_data()
     {
+        QTest::addColumn<QString>("reader");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<Size>("expected");
+        QTest::addColumn<QString>("read");
+        const auto row = [](const char *name, const char *reader, const char *text, const char *read) {
+            QTest::newRow(name) << QString::fromUtf8(reader) << QString::fromUtf8(text)
+                                << QString::fromUtf8(read);
+        };
+        row("physical after override", "size", "Override size: 720x1600\nPhysical size: 1080x2400",
+            "1080x2400");
+        row("override only", "size", "Override size: 720x1600", "720x1600");
+        row("case of the label", "size", "PHYSICAL SIZE:\t1440x3088\t", "1440x3088");
+        row("line without colon", "size", "noise\n1080x1920", "1080x1920");
+        row("spaces around the x", "size", "Physical size: 1080 x 2400", "1080x2400");
+        row("doubled x", "size", "Physical size: 1080xx2400", "1080x2400");
+        row("non-numeric", "size", "Physical size: abcx2400", "-x-");
+        row("no size at all", "size", "error: closed", "-x-");
+        row("physical line without numbers", "size", "Physical size: unknown\n720x1600", "-x-");
 
-        QTest::newRow("physical after override")
-            << "Override size: 720x1600\nPhysical size: 1080x2400" << Size{1080, 2400};
-        QTest::newRow("override only") << "Override size: 720x1600" << Size{720, 1600};
-        QTest::newRow("case of the label") << "PHYSICAL SIZE:\t1440x3088\t" << Size{1440, 3088};
-        QTest::newRow("line without colon") << "noise\n1080x1920" << Size{1080, 1920};
-        QTest::newRow("spaces around the x") << "Physical size: 1080 x 2400" << Size{1080, 2400};
-        QTest::newRow("three pieces") << "Physical size: 1x2x3" << Size{none, none};
-        QTest::newRow("doubled x") << "Physical size: 1080xx2400" << Size{1080, 2400};
-        QTest::newRow("non-numeric") << "Physical size: abcx2400" << Size{none, none};
-        QTest::newRow("no size at all") << "error: closed" << Size{none, none};
-        QTest::newRow("physical line without numbers")
-            << "Physical size: unknown\n720x1600" << Size{none, none};
+        row("physical density wins", "density", "Override density: 360\nPhysical density: 420", "420");
+        row("first density line otherwise", "density", "Override density: 360\nother: 5", "360");
+        row("bare density", "density", "480", "480");
+        row("density not a number", "density", "Physical density: high", "-");
+        row("first density line is blank", "density", "\nOverride density: 360", "-");
+
+        row("policy flag among others", "keyguard", "    mDreamingLockscreen=true mDreamingSleepToken=null",
+            "1");
+        row("older release", "keyguard",
+            "  mShowingLockscreen=false mShowingDream=false\n  isKeyguardShowing=true", "1");
+        row("keyguard delegate only", "keyguard",
+            "    KeyguardServiceDelegate\n      showing=true\n      secure=true", "1");
+        row("unlocked", "keyguard",
+            "    mDreamingLockscreen=false\n    KeyguardServiceDelegate\n      showing=false", "0");
+        row("showing outside the delegate", "keyguard",
+            "  KeyguardServiceDelegate\n    secure=true\n  WindowOrientationListener\n    showing=true", "-");
+        row("Can't find service", "keyguard", "Can't find service: window", "-");
+
+        row("duplicate encoders kept once", "encoders",
+            "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n", "h264 enc");
+        row("capital codec and vp8 skipped", "encoders",
+            "--video-codec=H264 --video-encoder=a\n--video-codec=vp8 --video-encoder=b\n", "-");
+        row("no encoder name", "encoders", "--video-codec=h264 (hw)", "-");
+        row("encoder name is the next word", "encoders", "--video-codec=h264 --video-encoder=  enc (hw)",
+            "h264 enc");
     }
 
-    void parsePhysicalSize()
+    void phoneAnswers()
     {
+        QFETCH(QString, reader);
         QFETCH(QString, text);
-        QFETCH(Size, expected);
-        QCOMPARE(ADBService::parsePhysicalSize(text), expected);
-    }
-
-    void parseDensity_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<quint32>>("expected");
-
-        QTest::newRow("physical wins")
-            << "Override density: 360\nPhysical density: 420" << std::optional<quint32>(420);
-        QTest::newRow("first line otherwise")
-            << "Override density: 360\nother: 5" << std::optional<quint32>(360);
-        QTest::newRow("bare number") << "480" << std::optional<quint32>(480);
-        QTest::newRow("not a number") << "Physical density: high" << none;
-        QTest::newRow("first line is blank") << "\nOverride density: 360" << none;
-    }
-
-    void parseDensity()
-    {
-        QFETCH(QString, text);
-        QFETCH(std::optional<quint32>, expected);
-        QCOMPARE(ADBService::parseDensity(text), expected);
-    }
-
-    void parseVideoEncoders_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<Encoders>("expected");
-
-        QTest::newRow("duplicates kept once")
-            << "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n"
-            << Encoders{encoder("h264", "enc")};
-        QTest::newRow("capital codec and vp8 skipped")
-            << "--video-codec=H264 --video-encoder=a\n--video-codec=vp8 --video-encoder=b\n"
-            << Encoders{};
-        QTest::newRow("no encoder name") << "--video-codec=h264 (hw)" << Encoders{};
-        QTest::newRow("name is the next word")
-            << "--video-codec=h264 --video-encoder=  enc (hw)" << Encoders{encoder("h264", "enc")};
-    }
-
-    void parseVideoEncoders()
-    {
-        QFETCH(QString, text);
-        QFETCH(Encoders, expected);
-        QCOMPARE(ADBService::parseVideoEncoders(text), expected);
+        QFETCH(QString, read);
+        const auto shown = [](const auto &value) {
+            return value ? QString::number(*value) : QStringLiteral("-");
+        };
+        if (reader == QLatin1String("size")) {
+            const auto [width, height] = ADBService::parsePhysicalSize(text);
+            QCOMPARE(shown(width) + QLatin1Char('x') + shown(height), read);
+        } else if (reader == QLatin1String("density")) {
+            QCOMPARE(shown(ADBService::parseDensity(text)), read);
+        } else if (reader == QLatin1String("keyguard")) {
+            QCOMPARE(shown(ADBService::parseKeyguardShowing(text)), read);
+        } else {
+            QStringList found;
+            for (const VideoEncoderInfo &encoder : ADBService::parseVideoEncoders(text))
+                found << encoder.codec + QLatin1Char(' ') + encoder.name;
+            QCOMPARE(found.isEmpty() ? QStringLiteral("-") : found.join(QLatin1Char(';')), read);
+        }
     }
 
     void optionValue_data()
@@ -283,34 +281,6 @@ private slots:
         QFETCH(QString, marker);
         QFETCH(std::optional<QString>, expected);
         QCOMPARE(ADBService::optionValue(line, marker), expected);
-    }
-
-    // Unknown output is no answer: only Android's own keyguard lines tell locked from unlocked.
-    void parseKeyguardShowing_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<bool>>("locked");
-        QTest::newRow("policy flag among others")
-            << "    mDreamingLockscreen=true mDreamingSleepToken=null" << std::optional(true);
-        QTest::newRow("older release") << "    mShowingLockscreen=false mShowingDream=false\n"
-                                          "    isKeyguardShowing=true"
-                                       << std::optional(true);
-        QTest::newRow("keyguard delegate only")
-            << "    KeyguardServiceDelegate\n      showing=true\n      secure=true" << std::optional(true);
-        QTest::newRow("unlocked") << "    mDreamingLockscreen=false\n    KeyguardServiceDelegate\n"
-                                     "      showing=false"
-                                  << std::optional(false);
-        QTest::newRow("showing outside the delegate") << "    KeyguardServiceDelegate\n      secure=true\n"
-                                                         "    WindowOrientationListener\n      showing=true"
-                                                      << std::optional<bool>();
-        QTest::newRow("Can't find service") << "Can't find service: window" << std::optional<bool>();
-    }
-
-    void parseKeyguardShowing()
-    {
-        QFETCH(QString, text);
-        QFETCH(std::optional<bool>, locked);
-        QCOMPARE(ADBService::parseKeyguardShowing(text), locked);
     }
 
     void deviceProfileJsonRoundTrip()
@@ -349,95 +319,81 @@ private slots:
         }
     }
 
-    void baseRules_data()
+    void recommendations_data()
     {
         QTest::addColumn<DeviceProfile>("profile");
         QTest::addColumn<QString>("mode");
+        QTest::addColumn<std::optional<LearnedProfile>>("learned"); // what launched before, laid over
         QTest::addColumn<Recommendation>("expected");
 
-        QTest::newRow("mirror over usb") << phone("usb", true, false) << "mirror"
+        const std::optional<LearnedProfile> base;
+
+        QTest::newRow("mirror over usb") << phone("usb", true, false) << "mirror" << base
                                          << expected("mirror", 1920, 60, "h264", true, true, false,
                                                      "Fast USB profile", {usbReason, mirrorReason});
         QTest::newRow("mirror over wi-fi")
-            << phone("wireless", true, true) << "mirror"
+            << phone("wireless", true, true) << "mirror" << base
             << expected("mirror", 1280, 30, "h264", true, true, false, "Balanced wireless profile",
                         {wirelessReason, mirrorReason});
         QTest::newRow("unknown connection counts as usb")
-            << phone("Wireless", true, false) << "mirror"
+            << phone("Wireless", true, false) << "mirror" << base
             << expected("mirror", 1920, 60, "h264", true, true, false, "Fast USB profile",
                         {usbReason, mirrorReason});
         QTest::newRow("creator without h265")
-            << phone("wireless", true, false) << "creator"
+            << phone("wireless", true, false) << "creator" << base
             << expected("creator", 1280, 30, "h264", true, true, true, "Creator-ready profile",
                         {wirelessReason, creatorReason});
         QTest::newRow("creator with h265, no audio")
-            << phone("usb", false, true) << "creator"
+            << phone("usb", false, true) << "creator" << base
             << expected("creator", 1920, 60, "h265", false, true, true, "Creator-ready profile",
                         {usbReason, creatorReason, h265Reason, audioReason});
         QTest::newRow("camera over wi-fi")
-            << phone("wireless", true, false) << "camera"
+            << phone("wireless", true, false) << "camera" << base
             << expected("camera", 1920, 30, "h264", true, false, false, "Stable camera profile",
                         {wirelessReason, cameraReason});
-        QTest::newRow("desktop over usb") << phone("usb", true, true) << "desktop"
+        QTest::newRow("desktop over usb") << phone("usb", true, true) << "desktop" << base
                                           << expected("desktop", 1920, 60, "h264", true, true, false,
                                                       "Balanced desktop profile", {usbReason, desktopReason});
         QTest::newRow("desktop over wi-fi")
-            << phone("wireless", true, false) << "desktop"
+            << phone("wireless", true, false) << "desktop" << base
             << expected("desktop", 1920, 30, "h264", true, true, false, "Balanced desktop profile",
                         {wirelessReason, desktopReason});
         QTest::newRow("old android mirrors without audio")
-            << phone("usb", false, false) << "mirror"
+            << phone("usb", false, false) << "mirror" << base
             << expected("mirror", 1920, 60, "h264", false, true, false, "Fast USB profile",
                         {usbReason, mirrorReason, audioReason});
-    }
-
-    void baseRules()
-    {
-        QFETCH(DeviceProfile, profile);
-        QFETCH(QString, mode);
-        QFETCH(Recommendation, expected);
-        const Recommendation actual = ADBService::recommendation(profile, mode);
-        QCOMPARE(actual.rationale, expected.rationale);
-        QCOMPARE(actual.qualityLabel, expected.qualityLabel);
-        QVERIFY(actual == expected);
-    }
-
-    void learnedOverlay_data()
-    {
-        QTest::addColumn<DeviceProfile>("profile");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<LearnedProfile>("learned");
-        QTest::addColumn<Recommendation>("expected");
-
         QTest::newRow("applied, reason first")
-            << phone("usb", true, false) << "mirror" << LearnedProfile{1280, 30, QStringLiteral("h264"), true}
+            << phone("usb", true, false) << "mirror"
+            << std::optional(LearnedProfile{1280, 30, QStringLiteral("h264"), true})
             << expected("mirror", 1280, 30, "h264", true, true, false, "Tested device profile",
                         {learnedReason, usbReason, mirrorReason});
         QTest::newRow("h265 on a phone that lost it is ignored")
             << phone("usb", true, false) << "creator"
-            << LearnedProfile{1280, 30, QStringLiteral("h265"), true}
+            << std::optional(LearnedProfile{1280, 30, QStringLiteral("h265"), true})
             << expected("creator", 1920, 60, "h264", true, true, true, "Creator-ready profile",
                         {usbReason, creatorReason});
         QTest::newRow("h265 on a phone that has it")
             << phone("wireless", true, true) << "mirror"
-            << LearnedProfile{1024, 24, QStringLiteral("h265"), false}
+            << std::optional(LearnedProfile{1024, 24, QStringLiteral("h265"), false})
             << expected("mirror", 1024, 24, "h265", false, true, false, "Tested device profile",
                         {learnedReason, wirelessReason, mirrorReason});
         QTest::newRow("learned audio cannot switch on unsupported audio")
             << phone("usb", false, false) << "mirror"
-            << LearnedProfile{1920, 60, QStringLiteral("h264"), true}
+            << std::optional(LearnedProfile{1920, 60, QStringLiteral("h264"), true})
             << expected("mirror", 1920, 60, "h264", false, true, false, "Tested device profile",
                         {learnedReason, usbReason, mirrorReason, audioReason});
     }
 
-    void learnedOverlay()
+    void recommendations()
     {
         QFETCH(DeviceProfile, profile);
         QFETCH(QString, mode);
-        QFETCH(LearnedProfile, learned);
+        QFETCH(std::optional<LearnedProfile>, learned);
         QFETCH(Recommendation, expected);
-        const Recommendation actual = ADBService::recommendation(profile, mode, learned);
+        const Recommendation actual = learned ? ADBService::recommendation(profile, mode, *learned)
+                                              : ADBService::recommendation(profile, mode);
         QCOMPARE(actual.rationale, expected.rationale);
+        QCOMPARE(actual.qualityLabel, expected.qualityLabel);
         QVERIFY(actual == expected);
     }
 
@@ -490,8 +446,6 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(MediaService::surfaceflingerDisplayID(dump, name).value_or(QString()), expected);
     }
-
-    // The texts that name the default folder must name the one media really goes to.
 };
 
 QTEST_GUILESS_MAIN(TestDeviceParsers)

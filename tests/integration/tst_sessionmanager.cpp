@@ -278,9 +278,6 @@ private slots:
         QTest::addColumn<QString>("scrcpyVersion");
         QTest::newRow("unknown mode")
             << serial << u"theatre"_s << u"invalidInput: Unknown session mode."_s << u"4.1"_s;
-        QTest::newRow("not connected")
-            << u"GONE"_s << u"mirror"_s << u"deviceState: Selected device is no longer connected."_s
-            << u"4.1"_s;
         // Debian 12's scrcpy rejects options we pass: one clear sentence instead of a failing ladder.
         QTest::newRow("scrcpy too old")
             << serial << u"mirror"_s
