@@ -101,6 +101,8 @@ private slots:
         click(*row, "wirelessRememberedForget");
         QTRY_VERIFY(screen.findChildren<QWidget *>(u"wirelessRemembered"_s).isEmpty());
         QCOMPARE(status(screen), u"Wireless connection disconnected and forgotten. USB is now selected."_s);
+        // Forgetting ends the Wi-Fi transport, so the phone list must be read again.
+        QTRY_COMPARE(model().devices().size(), 1);
         QVERIFY(child<QLabel>(screen, u"wirelessEmpty"_s)->isVisible());
     }
 
