@@ -306,16 +306,17 @@ std::optional<bool> ADBService::parseKeyguardShowing(const QString &text)
         locked = locked.value_or(false) || value == QLatin1String("true");
     };
     // The delegate's fields are indented under its name; its block ends at the first line that is not.
-    std::optional<qsizetype> delegateIndent;
+    // -1 while outside it.
+    qsizetype delegateIndent = -1;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty())
             continue;
         const qsizetype indent = line.indexOf(trimmed.front());
-        if (delegateIndent && indent <= *delegateIndent)
-            delegateIndent.reset();
+        if (delegateIndent >= 0 && indent <= delegateIndent)
+            delegateIndent = -1;
         if (const QRegularExpressionMatch match = delegateShowing.match(trimmed);
-            delegateIndent && match.hasMatch())
+            delegateIndent >= 0 && match.hasMatch())
             note(match.captured(1));
         if (trimmed == QLatin1String("KeyguardServiceDelegate"))
             delegateIndent = indent;
