@@ -96,6 +96,8 @@ private slots:
             .setting(u"system"_s, u"show_touches"_s, u"1"_s)
             .setting(u"global"_s, u"stay_on_while_plugged_in"_s, u"7"_s)
             .state(u"unauthorized"_s);
+        // Another phone already ready must not hide that this one has just become ready.
+        m_world->sim.addPhone(u"B2"_s);
         const SettingsJournal journal;
         journal.record(u"A1"_s, u"system"_s, u"show_touches"_s, SettingBackup{u"0"_s});
         journal.record(u"A1"_s, u"global"_s, u"stay_on_while_plugged_in"_s, SettingBackup::missing());
