@@ -220,6 +220,10 @@ private slots:
             "  KeyguardServiceDelegate\n    secure=true\n  WindowOrientationListener\n    showing=true", "-");
         row("Can't find service", "keyguard", "Can't find service: window", "-");
 
+        row("by codec, then by name", "encoders",
+            "--video-codec=h265 --video-encoder=b\n--video-codec=av1 --video-encoder=z\n"
+            "--video-codec=h264 --video-encoder=c\n--video-codec=h264 --video-encoder=a\n",
+            "av1 z;h264 a;h264 c;h265 b");
         row("duplicate encoders kept once", "encoders",
             "--video-codec=h264 --video-encoder=enc\n--video-codec=h264 --video-encoder='enc'\n", "h264 enc");
         row("capital codec and vp8 skipped", "encoders",
