@@ -39,21 +39,7 @@ QString settingOf(const test::DevSim &sim, const QString &space, const QString &
 
 int settingCalls(const test::DevSim &sim, const QString &verb, const QString &key)
 {
-    int count = 0;
-    for (const QStringList &arguments : sim.callArguments(u"adb"_s))
-        count += arguments.contains(verb) && arguments.contains(key) && arguments.contains(u"settings"_s);
-    return count;
-}
-
-// How many calls of tool carried every one of words.
-int callsWith(const test::DevSim &sim, const QString &tool, const QStringList &words)
-{
-    const QList<QStringList> calls = sim.callArguments(tool);
-    return static_cast<int>(
-        std::count_if(calls.cbegin(), calls.cend(), [&words](const QStringList &arguments) {
-            return std::all_of(words.cbegin(), words.cend(),
-                               [&arguments](const QString &word) { return arguments.contains(word); });
-        }));
+    return sim.callsWith(u"adb"_s, {u"settings"_s, verb, key});
 }
 
 // A process that still runs: neither gone nor a zombie waiting to be reaped.
@@ -545,7 +531,7 @@ private slots:
         if (triggerWords.isEmpty())
             QTest::qWait(200);
         else
-            QTRY_VERIFY(callsWith(*m_sim, triggerTool, triggerWords) >= triggerCount);
+            QTRY_VERIFY(m_sim->callsWith(triggerTool, triggerWords) >= triggerCount);
         QVERIFY(!running.isReady());
         m_manager.reset();
         const qsizetype lines = m_log.size();

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 namespace quorvane::test {
 
 namespace {
@@ -440,6 +442,16 @@ QList<QStringList> DevSim::callArguments(const QString &tool) const
         result.append(arguments);
     }
     return result;
+}
+
+int DevSim::callsWith(const QString &tool, const QStringList &words) const
+{
+    const QList<QStringList> calls = callArguments(tool);
+    return static_cast<int>(
+        std::count_if(calls.cbegin(), calls.cend(), [&words](const QStringList &arguments) {
+            return std::all_of(words.cbegin(), words.cend(),
+                               [&arguments](const QString &word) { return arguments.contains(word); });
+        }));
 }
 
 QList<QStringList> DevSim::scrcpySessions() const

@@ -92,6 +92,8 @@ public:
     QList<QJsonObject> calls() const;
     // The argument vectors of one tool's invocations, oldest first.
     QList<QStringList> callArguments(const QString &tool) const;
+    // How many of one tool's invocations carried every one of words.
+    int callsWith(const QString &tool, const QStringList &words) const;
     // The scrcpy invocations that opened a session, leaving out version and listing queries.
     QList<QStringList> scrcpySessions() const;
 

@@ -462,13 +462,11 @@ private slots:
         const qint64 pid = application.processId();
         // Idle starts once the start-up inspection is over: its last call is the encoder listing, after
         // which scrcpy lists the devices itself and the monitor turns twice.
-        const auto inspected = [&] {
-            const QList<QStringList> calls = world.sim.callArguments(QStringLiteral("scrcpy"));
-            return std::any_of(calls.cbegin(), calls.cend(), [](const QStringList &arguments) {
-                return arguments.contains(QStringLiteral("--list-encoders"));
-            });
-        };
-        QVERIFY(waitUntil(inspected, 20000));
+        QVERIFY(waitUntil(
+            [&] {
+                return world.sim.callsWith(QStringLiteral("scrcpy"), {QStringLiteral("--list-encoders")}) > 0;
+            },
+            20000));
         const int settled = world.deviceListings() + 3;
         QVERIFY(waitUntil([&] { return world.deviceListings() >= settled; }, 20000));
         const auto cpuTicks = [pid](bool withChildren) {
