@@ -144,6 +144,13 @@ private slots:
                      "failed to connect to '192.168.1.20:37123': Connection refused. Pairing and "
                      "connecting use two different ports: connect to the IP address and port shown "
                      "on the phone's Wireless debugging screen, not the pairing port."));
+        // Any other failure at the paired phone's address is not about ports.
+        m_world->world.sim.setConnectOutcome(u"192.168.1.20:5555"_s, u"unreachable"_s);
+        address->setText(u"192.168.1.20:5555"_s);
+        QTest::keyClick(address, Qt::Key_Enter);
+        QTRY_VERIFY(!model().wirelessBusy());
+        QVERIFY2(status(screen)->endsWith(u"\nfailed to connect to '192.168.1.20:5555': No route to host"_s),
+                 qPrintable(*status(screen)));
 
         const QString odd = u"10.0.0.9:5555; rm -rf ~"_s;
         child<QLineEdit>(screen, u"wirelessManualAddress"_s)->setText(odd);
