@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -324,6 +325,22 @@ private slots:
                                          .toObject();
         QCOMPARE(profiles.size(), 2 * perWriter);
         QVERIFY(!QFile::exists(stale));
+    }
+
+    // A lock another writer still holds is waited for, then named.
+    void lockHeldByAnotherWriterIsNamed()
+    {
+        const QString path = AppPaths::learnedProfilesFile();
+        ProfileStore().remember(working("A", "mirror", 1920, 60, "h264", true), QStringLiteral("A"));
+        QLockFile held(path + QStringLiteral(".lock"));
+        QVERIFY(held.tryLock());
+        try {
+            ProfileStore().remember(working("A", "mirror", 1280, 60, "h264", true), QStringLiteral("A"));
+            QFAIL("the store was written under another writer's lock");
+        } catch (const FileSystemError &error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     path + QStringLiteral(" is kept busy by another Quorvane program; try again."));
+        }
     }
 
     // Operations and the journal after them, "; " between lines; "A" is show touches on phone A.
